@@ -1,0 +1,228 @@
+#include "cli/CliCommon.h"
+
+#include "platform/VelmoraError.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+
+namespace velmora::cli {
+
+std::string JsonNumber(double value, bool undefinedAsNull) {
+    if (!std::isfinite(value)) return "null";
+    if (undefinedAsNull && value == UndefinedValue) return "null";
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", value);
+    return buf;
+}
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char ch : s) {
+        switch (ch) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (ch < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
+                    out += buf;
+                } else if (ch >= 0x80) {
+                    // Latin-1 byte to UTF-8.
+                    out += static_cast<char>(0xC0 | (ch >> 6));
+                    out += static_cast<char>(0x80 | (ch & 0x3F));
+                } else {
+                    out += static_cast<char>(ch);
+                }
+        }
+    }
+    return out + "\"";
+}
+
+void JsonLine::Key(const std::string& key) {
+    if (!body_.empty()) body_ += ",";
+    body_ += JsonString(key) + ":";
+}
+
+JsonLine& JsonLine::Number(const std::string& key, double value) {
+    Key(key);
+    body_ += JsonNumber(value, false);
+    return *this;
+}
+
+JsonLine& JsonLine::Value(const std::string& key, double value) {
+    Key(key);
+    body_ += JsonNumber(value, true);
+    return *this;
+}
+
+JsonLine& JsonLine::Integer(const std::string& key, long long value) {
+    Key(key);
+    body_ += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Boolean(const std::string& key, bool value) {
+    Key(key);
+    body_ += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::String(const std::string& key, const std::string& value) {
+    Key(key);
+    body_ += JsonString(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Null(const std::string& key) {
+    Key(key);
+    body_ += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::Raw(const std::string& key, const std::string& json) {
+    Key(key);
+    body_ += json;
+    return *this;
+}
+
+JsonLine& JsonLine::Numbers(const std::string& key, const double* values, std::size_t n, bool undefinedAsNull) {
+    Key(key);
+    body_ += "[";
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i) body_ += ",";
+        body_ += JsonNumber(values[i], undefinedAsNull);
+    }
+    body_ += "]";
+    return *this;
+}
+
+void JsonLine::Print() const {
+    const std::string line = Str() + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+namespace {
+double ParseNumber(const std::string& text) {
+    double value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    while (first < last && *first == ' ') ++first;
+    if (first < last && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || ptr != last) throw CLI::ValidationError("'" + text + "' is not a number");
+    return value;
+}
+}  // namespace
+
+Vector2 ParsePair(const std::string& text) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos || text.find(',', comma + 1) != std::string::npos)
+        throw CLI::ValidationError("expected two numbers separated by a comma, got '" + text + "'");
+    return {ParseNumber(text.substr(0, comma)), ParseNumber(text.substr(comma + 1))};
+}
+
+CLI::Option* AddPairOption(CLI::App* app, const std::string& name, std::vector<std::string>& target,
+                           const std::string& description) {
+    auto* opt = app->add_option(name, target, description);
+    opt->allow_extra_args(false)->take_all();
+    opt->check(CLI::Validator(
+        [](std::string& s) {
+            try {
+                ParsePair(s);
+            } catch (const CLI::ValidationError& e) {
+                return std::string(e.what());
+            }
+            return std::string();
+        },
+        "U,V"));
+    return opt;
+}
+
+SurfaceInput DefaultSurface() {
+    SurfaceInput s;
+    s.coords = {"(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
+                "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
+    s.bounds = {"0", "2 pi", "0", "2.2"};
+    return s;
+}
+
+SurfaceInput SurfaceOptions::Resolve() const {
+    SurfaceInput s = doc.empty() ? DefaultSurface() : ReadDocument(doc);
+    const std::string* given[4] = {&x, &y, &z, &w};
+    for (int i = 0; i < 4; ++i)
+        if (!given[i]->empty()) s.coords[i] = *given[i];
+    auto splitBounds = [](const std::string& text, std::string& lo, std::string& hi) {
+        if (text.empty()) return;
+        // Formulas may contain commas only as decimal separators inside numbers,
+        // so the bounds are split at the first comma that separates two formulas:
+        // the last comma not followed by a digit, or else the only comma.
+        std::size_t cut = std::string::npos;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] == ',' && !(i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1])) &&
+                                    i > 0 && std::isdigit(static_cast<unsigned char>(text[i - 1]))))
+                cut = i;
+        if (cut == std::string::npos) cut = text.find(',');
+        if (cut == std::string::npos) throw CLI::ValidationError("expected MIN,MAX, got '" + text + "'");
+        lo = text.substr(0, cut);
+        hi = text.substr(cut + 1);
+    };
+    splitBounds(u, s.bounds[0], s.bounds[1]);
+    splitBounds(v, s.bounds[2], s.bounds[3]);
+    return s;
+}
+
+void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) {
+    app->add_option("--x", options.x, "formula of x(u,v) (default: the default surface)");
+    app->add_option("--y", options.y, "formula of y(u,v)");
+    app->add_option("--z", options.z, "formula of z(u,v)");
+    app->add_option("--w", options.w, "formula of w(u,v)");
+    app->add_option("--doc", options.doc, "read the surface from a vm4 document")->check(CLI::ExistingFile);
+    if (withBounds) {
+        app->add_option("--u", options.u, "bounds of u as MIN,MAX formulas (default 0,2 pi)");
+        app->add_option("--v", options.v, "bounds of v as MIN,MAX formulas (default 0,2.2)");
+    }
+}
+
+SurfaceInput ReadDocument(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot read the file " + path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    auto headerOk = [&] {
+        if (lines.size() < 12) return false;
+        if (lines[0] != "vm4" || lines[1] != "Quorvel Dastimaro-Ulbenki" || lines[2] != "0") return false;
+        try {
+            std::size_t used = 0;
+            const int n = std::stoi(lines[3], &used);
+            return used == lines[3].size() && n == 8;
+        } catch (...) {
+            return false;
+        }
+    };
+    const std::size_t first = headerOk() ? 4 : 0;
+    if (lines.size() < first + 8) throw std::runtime_error("The file " + path + " holds fewer than eight lines");
+    SurfaceInput s;
+    for (int i = 0; i < 4; ++i) s.coords[i] = lines[first + i];
+    for (int i = 0; i < 4; ++i) s.bounds[i] = lines[first + 4 + i];
+    return s;
+}
+
+void FailWithEngineMessage(const std::string& message) {
+    std::cerr << message << std::endl;
+    std::exit(2);
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,66 @@
+// Shared pieces of the velmora4-cli subcommands: JSON lines, point and pair
+// arguments, the surface and domain options, documents.
+#pragma once
+
+#include "platform/VelmoraTypes.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+
+// One JSON object, keys in insertion order, numbers with 17 significant digits.
+class JsonLine {
+public:
+    JsonLine& Number(const std::string& key, double value);  // non-finite -> null
+    JsonLine& Value(const std::string& key, double value);   // also UndefinedValue -> null
+    JsonLine& Integer(const std::string& key, long long value);
+    JsonLine& Boolean(const std::string& key, bool value);
+    JsonLine& String(const std::string& key, const std::string& value);
+    JsonLine& Null(const std::string& key);
+    JsonLine& Raw(const std::string& key, const std::string& json);
+    JsonLine& Numbers(const std::string& key, const double* values, std::size_t n, bool undefinedAsNull = true);
+    std::string Str() const { return "{" + body_ + "}"; }
+    void Print() const;  // one line on standard output
+
+private:
+    void Key(const std::string& key);
+    std::string body_;
+};
+
+std::string JsonNumber(double value, bool undefinedAsNull);
+std::string JsonString(const std::string& s);
+
+// "U,V" -> (U, V); throws CLI::ValidationError.
+Vector2 ParsePair(const std::string& text);
+// Registers an option that accepts "--name U,V" and "--name=U,V", negative numbers included.
+CLI::Option* AddPairOption(CLI::App* app, const std::string& name, std::vector<std::string>& target,
+                           const std::string& description);
+
+// The input of a surface: four coordinate formulas and the four bound formulas.
+struct SurfaceInput {
+    std::array<std::string, 4> coords;
+    std::array<std::string, 4> bounds;  // uMin, uMax, vMin, vMax
+};
+
+// The default surface of the main window.
+SurfaceInput DefaultSurface();
+
+// Options --x --y --z --w --doc (and with bounds: --u MIN,MAX --v MIN,MAX).
+struct SurfaceOptions {
+    std::string x, y, z, w, doc, u, v;
+    SurfaceInput Resolve() const;  // defaults, then the document, then the options
+};
+void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds);
+
+// Reads a vm4 document (or its older headerless layout): the eight texts.
+// Throws std::runtime_error when the file cannot be read or is too short.
+SurfaceInput ReadDocument(const std::string& path);
+
+// Prints an engine message on standard error and ends with status 2.
+[[noreturn]] void FailWithEngineMessage(const std::string& message);
+
+}  // namespace velmora::cli

@@ -1,0 +1,191 @@
+// Emitter of x87 machine code for compiled formulas.
+//
+// A compiled formula is a leaf function: RAX holds the address of the constant
+// table, RDX the address of the argument array, RBP the bottom of a 416-byte
+// frame whose upper part holds spilled values. Values live on the x87 register
+// stack; when all eight registers are taken the deepest value is spilled to the
+// frame and reloaded when an operator needs it as its left operand.
+//
+// `X87CodeGen` writes the instructions (one small function per instruction
+// form, so the sequences read like assembly), keeps the register accounting and
+// emits the function sequences shared by the three formula engines.
+// `X87SizeEstimate` runs the same accounting without writing, to size a block.
+#pragma once
+
+#include "formula/InfByteArrays.h"
+
+#include <cstdint>
+#include <initializer_list>
+
+namespace velmora {
+
+// Frame layout: spill slot L (L >= 2) is [RBP + 416 - 8L]; slot 52 is [RBP + 0],
+// the last one inside the frame.
+inline constexpr int kFrameSize = 416;
+inline constexpr int kLastSpillSlot = 52;
+inline constexpr int kPrologueSize = 21;
+inline constexpr int kEpilogueSize = 17;
+inline constexpr const char* kFailedAnalysisMessage = "I did fail in analysing the function.";
+inline constexpr const char* kTooManyPendingMessage =
+    "The formula is too deeply nested to be compiled: it keeps more than 51 values pending.";
+
+// Slots of the clamp constants in a formula parser's table (Part of its layout:
+// 0 = -230, 1 = 1e100, 2 = -1e100, 3 = 1e-100, 4 = -1e-100, 5 = 230).
+inline constexpr int kSlotMinus230 = 0;
+inline constexpr int kSlotHuge = 1;
+inline constexpr int kSlotTiny = 3;
+inline constexpr int kSlot230 = 5;
+
+enum class JumpCond : uint8_t {
+    Below = 0x72,         // CF = 1
+    AboveOrEqual = 0x73,  // CF = 0
+    Equal = 0x74,         // ZF = 1
+    NotEqual = 0x75,      // ZF = 0
+    BelowOrEqual = 0x76,  // CF = 1 or ZF = 1
+    Above = 0x77,         // CF = 0 and ZF = 0
+    Parity = 0x7A,        // PF = 1 (unordered)
+};
+
+class X87CodeGen {
+public:
+    uint8_t lastPreserved = 1;   // last occupied spill slot; 1 when nothing is spilled
+    uint8_t emptyRegisters = 8;  // free x87 registers at the current point
+    InfBArray fCode;             // the writer into the executable block
+
+    // Starts writing into `block` of `length` bytes with an empty x87 stack.
+    void Begin(uint8_t* block, int32_t length, uint8_t firstPreserved);
+    int32_t Length() const { return fCode.h + 1; }
+
+    // ---- raw bytes --------------------------------------------------------
+    void Bytes(std::initializer_list<uint8_t> bytes) { fCode.Write(bytes); }
+    void Byte(uint8_t b) { fCode.AddByte(b); }
+    void Int32(int32_t v);
+
+    // ---- instruction forms ------------------------------------------------
+    void fld1() { Bytes({0xD9, 0xE8}); }
+    void fldz() { Bytes({0xD9, 0xEE}); }
+    void fldpi() { Bytes({0xD9, 0xEB}); }
+    void fldl2e() { Bytes({0xD9, 0xEA}); }
+    void fldln2() { Bytes({0xD9, 0xED}); }
+    void fchs() { Bytes({0xD9, 0xE0}); }
+    void fabs() { Bytes({0xD9, 0xE1}); }
+    void fsqrt() { Bytes({0xD9, 0xFA}); }
+    void fsin() { Bytes({0xD9, 0xFE}); }
+    void fcos() { Bytes({0xD9, 0xFF}); }
+    void fsincos() { Bytes({0xD9, 0xFB}); }
+    void fptan() { Bytes({0xD9, 0xF2}); }
+    void fpatan() { Bytes({0xD9, 0xF3}); }
+    void fyl2x() { Bytes({0xD9, 0xF1}); }
+    void f2xm1() { Bytes({0xD9, 0xF0}); }
+    void fscale() { Bytes({0xD9, 0xFD}); }
+    void frndint() { Bytes({0xD9, 0xFC}); }
+    void fprem() { Bytes({0xD9, 0xF8}); }
+    void fdecstp() { Bytes({0xD9, 0xF6}); }
+
+    void fld_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC0 + i)}); }
+    void fxch_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC8 + i)}); }
+    void fstp_st(int i) { Bytes({0xDD, static_cast<uint8_t>(0xD8 + i)}); }
+    void ffree_st(int i) { Bytes({0xDD, static_cast<uint8_t>(0xC0 + i)}); }
+
+    // ST0 := ST0 op ST(i)
+    void fadd_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xC0 + i)}); }
+    void fmul_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xC8 + i)}); }
+    void fsub_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xE0 + i)}); }   // ST0 - STi
+    void fsubr_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xE8 + i)}); }  // STi - ST0
+    void fdiv_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xF0 + i)}); }   // ST0 / STi
+    void fdivr_st0_st(int i) { Bytes({0xD8, static_cast<uint8_t>(0xF8 + i)}); }  // STi / ST0
+    // ST(i) := ST(i) op ST0
+    void fadd_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xC0 + i)}); }
+    void fmul_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xC8 + i)}); }
+    void fsubr_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xE0 + i)}); }  // ST0 - STi
+    void fsub_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xE8 + i)}); }   // STi - ST0
+    void fdivr_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xF0 + i)}); }  // ST0 / STi
+    void fdiv_st_st0(int i) { Bytes({0xDC, static_cast<uint8_t>(0xF8 + i)}); }   // STi / ST0
+    // ST(i) := ST(i) op ST0, then pop
+    void faddp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xC0 + i)}); }
+    void fmulp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xC8 + i)}); }
+    void fsubrp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xE0 + i)}); }  // ST0 - STi
+    void fsubp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xE8 + i)}); }   // STi - ST0
+    void fdivrp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xF0 + i)}); }  // ST0 / STi
+    void fdivp(int i = 1) { Bytes({0xDE, static_cast<uint8_t>(0xF8 + i)}); }   // STi / ST0
+    // Compare ST0 with ST(i) into EFLAGS (CF: ST0 < STi, ZF: equal; all three set when unordered).
+    void fcomi_st(int i) { Bytes({0xDB, static_cast<uint8_t>(0xF0 + i)}); }
+    void fcomip_st(int i) { Bytes({0xDF, static_cast<uint8_t>(0xF0 + i)}); }
+
+    // Memory operands.
+    void fld_qword_rdx(int disp8);           // DD 02 / DD 42 disp8
+    void fld_qword_rax0() { Bytes({0xDD, 0x00}); }
+    void fld_qword_rax_disp8(int disp8);     // DD 40 disp8
+    void fld_qword_rax_disp32(int32_t disp); // DD 80 disp32
+    void fst_qword_rax_disp32(int32_t disp); // DD 90 disp32
+    void fstp_qword_rax_disp32(int32_t disp);// DD 98 disp32
+    void fld_qword_rbp_disp32(int32_t disp); // DD 85 disp32
+    void fstp_qword_rbp_disp32(int32_t disp);// DD 9D disp32
+
+    void jcc(JumpCond cond, int8_t rel) { Bytes({static_cast<uint8_t>(cond), static_cast<uint8_t>(rel)}); }
+    void jmp_short(int8_t rel) { Bytes({0xEB, static_cast<uint8_t>(rel)}); }
+
+    // ---- frame --------------------------------------------------------------
+    void Prologue(const double* data);  // 21 bytes; RAX := address of data[0]
+    void Epilogue();                    // 17 bytes; result ST0 -> XMM0
+
+    // ---- register accounting -------------------------------------------------
+    // Spills the deepest register values until at least k registers are free.
+    void EnsureFree(int k);
+    // Reloads the most recently spilled value below the single register value.
+    void ReloadSpilled();
+
+    // ---- operands (with their accounting) ------------------------------------
+    void PushOne();
+    void PushPi();
+    void PushZero();
+    void PushVariable(int i);        // variable i >= 1: argument i-1
+    void PushParameterSlot(int j);   // data[j], 8-bit displacement
+    void PushTableSlot(int k);       // data[k], 32-bit displacement (DD 00 for k = 0)
+
+    // ---- value-only sequences shared by the engines ------------------------
+    // Binary operators "+", "-", "*", "/" with their accounting.
+    void Operator(uint8_t op);
+    // Functions "#" and "A".."R" of the formula language (value only), with
+    // EnsureFree(need) first. Throws kFailedAnalysisMessage for other bytes.
+    void Function(uint8_t code);
+
+    // The sequences themselves, without accounting (ST0 = x in, result out).
+    void SeqDivide();         // 16 bytes: ST1/ST0, 0 when ST0 is 0 or unordered
+    void SeqReduce2Pi();      // 10 bytes: partial remainder of x by 2 pi
+    void SeqReducePi();       //  8 bytes: partial remainder of x by pi
+    void SeqExpBlock();       // 49 bytes: clamped 2^t
+    void SeqCompareAbsWithOne();    // 10 bytes: EFLAGS of (abs(x) vs 1), x kept
+    void SeqFunction(uint8_t code);
+
+    // Need (extra free registers) and size in bytes of each value-only function.
+    static int FunctionNeed(uint8_t code);   // -1 for an unknown byte
+    static int FunctionSize(uint8_t code);   // -1 for an unknown byte
+
+private:
+    static int32_t SpillDisp(int slot) { return kFrameSize - 8 * slot; }
+    void SpillTopToNextSlot();
+};
+
+// Size simulation with the same accounting as X87CodeGen: used by the engines'
+// size estimates. Also refuses programs that would spill past the frame.
+class X87SizeEstimate {
+public:
+    explicit X87SizeEstimate(int firstPreserved) : lastPreserved(firstPreserved) {}
+
+    int emptyRegisters = 8;
+    int lastPreserved;
+    int64_t size = 0;
+
+    void Add(int64_t bytes) { size += bytes; }
+    void EnsureFree(int k);
+    // 8 bytes when only one value is in registers (then one register fewer).
+    void ReloadIfNeeded();
+    void Operand(int bytes);   // EnsureFree(1) + bytes, one register taken
+    void BinaryOperatorDone() { ++emptyRegisters; }
+
+private:
+    void Spill();
+};
+
+}  // namespace velmora
