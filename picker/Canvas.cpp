@@ -1,0 +1,141 @@
+#include "picker/Canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <utility>
+
+namespace velmora {
+
+QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+TColor PixelToColor(uint32_t pixel) {
+    return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
+}
+
+uint32_t ColorToPixel(TColor c) { return 0xFF000000u | PixelToColor(c); }
+
+TCanvas::TCanvas(QImage* image, std::function<void()> changed) : image_(image), changed_(std::move(changed)) {}
+
+TCanvas::TCanvas(QPainter* painter) : painter_(painter) {}
+
+template <class F>
+void TCanvas::Paint(F&& draw) {
+    if (painter_) {
+        painter_->save();
+        painter_->setRenderHint(QPainter::Antialiasing, false);
+        draw(*painter_);
+        painter_->restore();
+        return;
+    }
+    if (!image_ || image_->isNull()) return;
+    {
+        QPainter p(image_);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        draw(p);
+    }
+    if (changed_) changed_();
+}
+
+void TCanvas::SetupPen(QPainter& p) const {
+    QPen pen(ToQColor(penColor));
+    if (penWidth <= 1) {
+        // A cosmetic one-pixel pen; the flat cap leaves out the end pixel.
+        pen.setWidth(0);
+        pen.setCapStyle(Qt::FlatCap);
+    } else {
+        pen.setWidth(penWidth);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+    }
+    p.setPen(pen);
+    // Raster operations exist only on images; a painter held open by the caller
+    // (a printer page) always draws in copy mode.
+    if (!painter_) {
+        switch (penMode) {
+            case TPenMode::pmCopy: p.setCompositionMode(QPainter::CompositionMode_SourceOver); break;
+            case TPenMode::pmXor: p.setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+            case TPenMode::pmNotXor: p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination); break;
+        }
+    }
+}
+
+void TCanvas::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
+
+void TCanvas::LineTo(int x, int y) {
+    const QPoint from = penPos_;
+    const QPoint to(x, y);
+    penPos_ = to;
+    if (from == to) return;
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        p.drawLine(from, to);
+    });
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    const int left = std::min(x1, x2), right = std::max(x1, x2);
+    const int top = std::min(y1, y2), bottom = std::max(y1, y2);
+    if (right - left < 2 || bottom - top < 2) return;
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        if (brushSolid)
+            p.setBrush(ToQColor(brushColor));
+        else
+            p.setBrush(Qt::NoBrush);
+        // With a one-pixel pen the outline of QRect(l, t, w, h) covers w + 1
+        // columns; the canvas rectangle excludes its right and bottom edges.
+        p.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    });
+}
+
+void TCanvas::FillRect(const TRect& r) {
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+    Paint([&](QPainter& p) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(brushColor));
+    });
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+    if (text.isEmpty()) return;
+    Paint([&](QPainter& p) {
+        p.setFont(font);
+        p.setPen(ToQColor(fontColor));
+        const QFontMetrics fm(font);
+        if (brushSolid) {
+            p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ToQColor(brushColor));
+        }
+        p.drawText(QPoint(x, y + fm.ascent()), text);
+    });
+    penPos_ = QPoint(x + TextWidth(text), y);
+}
+
+int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(font).horizontalAdvance(text); }
+
+int TCanvas::TextHeight(const QString&) const { return QFontMetrics(font).height(); }
+
+void TCanvas::Draw(int x, int y, const QImage& picture) {
+    if (picture.isNull()) return;
+    Paint([&](QPainter& p) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QPoint(x, y), picture);
+    });
+}
+
+void TCanvas::StretchDraw(const TRect& r, const QImage& picture) {
+    if (picture.isNull() || r.Right <= r.Left || r.Bottom <= r.Top) return;
+    Paint([&](QPainter& p) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), picture);
+    });
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+    if (!image_ || !image_->valid(x, y)) return clBlack;
+    return PixelToColor(image_->pixel(x, y));
+}
+
+}  // namespace velmora

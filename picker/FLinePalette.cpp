@@ -1,0 +1,165 @@
+#include "picker/FLinePalette.h"
+
+#include "geometry/VectorsAndUtil.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace velmora {
+
+namespace {
+constexpr int kDiscRadius = 80;
+constexpr int kMeterColouredRows = 12;
+constexpr TColor kDiscCentreGrey = 0x999999;
+}  // namespace
+
+void DiscHueSaturation(Vector2Int centre, int x, int y, double& h, double& s) {
+    s = std::hypot(double(centre.x - x), double(y - centre.y)) / kDiscRadius;
+    if (s > 0) {
+        h = SafeArcTan2(double(y - centre.y), double(centre.x - x)) / (2 * std::numbers::pi) + 0.5;
+        h -= std::floor(h);
+        h = std::clamp(h, 0.0, 1.0);
+    } else {
+        h = 0.5;
+    }
+}
+
+TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOwner) {
+    setWindowTitle(QStringLiteral("Color Picker"));
+    setObjectName(QStringLiteral("LinePalette"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    resize(192, 216);
+    setMinimumSize(192, 216);
+    setMaximumSize(200, 220);
+
+    // The disc.
+    HSBox = new TPaintBox(164, 164, clWhite, this);
+    HSBox->setObjectName(QStringLiteral("HSBox"));
+    HSBox->move(14, 12);
+    TCanvas& disc = HSBox->Canvas();
+    disc.brushColor = clWhite;
+    disc.brushSolid = true;
+    disc.penColor = clWhite;
+    HSBm = QImage(HSRect.Width(), HSRect.Height(), QImage::Format_RGB32);
+    HSBm.fill(ColorToPixel(clWhite));
+    HSctr = {HSBm.width() / 2, HSBm.height() / 2};
+    HSPt = {40, 40};
+    PaintDisc();
+
+    // The meter.
+    meterBox = new TPaintBox(164, 14, clWhite, this);
+    meterBox->setObjectName(QStringLiteral("meterBox"));
+    meterBox->move(14, 188);
+    meterBox->Canvas().brushColor = clWhite;
+    meterBm = QImage(meterRect.Width(), meterRect.Height(), QImage::Format_RGB32);
+    meterBm.fill(ColorToPixel(clWhite));
+    meterPos = 82;
+
+    Initiate();
+    DrawMeterPt();
+    curveColor = MeterColorAt(meterPos, 6);
+
+    // The palette of the backgrounds is built with the same colour function.
+    BackgroundPalette();
+
+    HSBox->onMouseMove = [this](QMouseEvent* e) {
+        const QPoint p = e->position().toPoint();
+        MouseMoveInHSBox(e->buttons(), p.x(), p.y());
+    };
+    meterBox->onMouseMove = [this](QMouseEvent* e) {
+        const QPoint p = e->position().toPoint();
+        MouseMoveInMeter(e->buttons(), p.x(), p.y());
+    };
+    PaintHSBox();
+    OnPaintMeter();
+}
+
+void TLinePalette::PaintDisc() {
+    for (int row = 0; row < HSBm.height(); ++row) {
+        auto* line = reinterpret_cast<uint32_t*>(HSBm.scanLine(row));
+        for (int i = 0; i < HSBm.width(); ++i) {
+            const double dist = std::hypot(double(HSctr.x - i), double(row - HSctr.y));
+            if (dist > kDiscRadius) continue;
+            if (dist != 0) {
+                double h, s;
+                DiscHueSaturation(HSctr, i, row, h, s);
+                line[i] = 0xFF000000u | HLS(h, s, 0.6);
+            } else {
+                line[i] = 0xFF000000u | kDiscCentreGrey;
+            }
+        }
+    }
+}
+
+TColor TLinePalette::MeterColorAt(int x, int y) const {
+    if (!meterBm.valid(x, y)) return clBlack;
+    return PixelToColor(meterBm.pixel(x, y));
+}
+
+void TLinePalette::Initiate() {
+    double h, s;
+    DiscHueSaturation(HSctr, HSPt.x, HSPt.y, h, s);
+    const int width = meterBm.width();
+    for (int i = 0; i < width; ++i) {
+        const uint32_t pixel = 0xFF000000u | HLS(h, s, double(i) / width);
+        for (int row = 0; row < kMeterColouredRows; ++row)
+            reinterpret_cast<uint32_t*>(meterBm.scanLine(row))[i] = pixel;
+    }
+}
+
+void TLinePalette::DrawHSPoint() {
+    HSBox->Canvas().Ellipse(HSPt.x + 3, HSPt.y + 3, HSPt.x - 3, HSPt.y - 3);
+}
+
+void TLinePalette::DrawMeterPt() { meterBox->Canvas().Ellipse(meterPos + 3, 3, meterPos - 3, 9); }
+
+void TLinePalette::PaintHSBox() {
+    TCanvas& c = HSBox->Canvas();
+    c.Draw(0, 0, HSBm);
+    c.penMode = TPenMode::pmCopy;
+    c.penColor = clWhite;
+    c.brushColor = clBlack;
+    c.brushSolid = true;
+    DrawHSPoint();
+}
+
+void TLinePalette::OnPaintMeter() {
+    meterBox->Canvas().Draw(0, 0, meterBm);
+    DrawMeterPt();
+}
+
+void TLinePalette::OnPaintPicker() { Initiate(); }
+
+void TLinePalette::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    OnPaintPicker();
+}
+
+void TLinePalette::MouseMoveInHSBox(Qt::MouseButtons buttons, int X, int Y) {
+    if (!(buttons & Qt::LeftButton)) return;
+    if (std::hypot(double(HSctr.x - X), double(Y - HSctr.y)) > kDiscRadius) return;
+    HSBox->Canvas().Draw(0, 0, HSBm);
+    HSPt = {X, Y};
+    DrawHSPoint();
+    Initiate();
+    curveColor = MeterColorAt(meterPos, 5);
+    OnPaintMeter();
+}
+
+void TLinePalette::MouseMoveInMeter(Qt::MouseButtons buttons, int X, int Y) {
+    if (!(buttons & Qt::LeftButton) || X == meterPos) return;
+    if (X < meterRect.Left || X >= meterRect.Right || Y < meterRect.Top || Y >= meterRect.Bottom) return;
+    meterPos = X;
+    curveColor = MeterColorAt(X, 5);
+    meterBox->Canvas().Draw(0, 0, meterBm);
+    DrawMeterPt();
+}
+
+}  // namespace velmora

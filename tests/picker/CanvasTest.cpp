@@ -1,0 +1,122 @@
+#include "picker/Canvas.h"
+#include "picker/PaintBox.h"
+#include "TestApp.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+namespace {
+
+QImage WhiteImage(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    return img;
+}
+
+int CountNonWhite(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) != 0xFFFFFFFFu;
+    return n;
+}
+
+class CanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override { TestApp(); }
+};
+
+}  // namespace
+
+TEST(ColourValues, RedIsInTheLowByteOfAColourAndTheThirdOfAPixel) {
+    EXPECT_EQ(ColorToPixel(clRed), 0xFFFF0000u);
+    EXPECT_EQ(ColorToPixel(clBlue), 0xFF0000FFu);
+    EXPECT_EQ(PixelToColor(0xFF123456u), 0x563412u);
+    EXPECT_EQ(ToQColor(0x563412u), QColor(0x12, 0x34, 0x56));
+}
+
+TEST_F(CanvasTest, LineToLeavesOutTheEndPixel) {
+    QImage img = WhiteImage(20, 20);
+    TCanvas c(&img);
+    c.MoveTo(2, 3);
+    c.LineTo(7, 3);
+    EXPECT_EQ(CountNonWhite(img), 5);
+    EXPECT_EQ(img.pixel(2, 3), 0xFF000000u);
+    EXPECT_EQ(img.pixel(6, 3), 0xFF000000u);
+    EXPECT_EQ(img.pixel(7, 3), 0xFFFFFFFFu);
+    EXPECT_EQ(c.PenPos(), QPoint(7, 3));
+    c.LineTo(7, 3);  // zero length: nothing
+    EXPECT_EQ(CountNonWhite(img), 5);
+}
+
+TEST_F(CanvasTest, XorModesDrawnTwiceRestoreThePicture) {
+    QImage img = WhiteImage(40, 40);
+    TCanvas c(&img);
+    c.penColor = 0x3366CC;
+    c.MoveTo(0, 0);
+    c.LineTo(39, 20);  // something under the XOR lines
+    const QImage before = img.copy();
+    for (TPenMode mode : {TPenMode::pmXor, TPenMode::pmNotXor}) {
+        c.penMode = mode;
+        c.penColor = 0x12AB34;
+        for (int pass = 0; pass < 2; ++pass) {
+            c.MoveTo(3, 30);
+            c.LineTo(35, 1);
+            c.MoveTo(5, 5);
+            c.LineTo(30, 33);
+        }
+        EXPECT_TRUE(img == before);
+    }
+    // XOR on white shows the complement; NOT-XOR on white shows the colour.
+    c.penMode = TPenMode::pmXor;
+    c.penColor = clGreen;
+    c.MoveTo(0, 39);
+    c.LineTo(10, 39);
+    EXPECT_EQ(PixelToColor(img.pixel(1, 39)), 0xFF00FFu);
+    c.penMode = TPenMode::pmNotXor;
+    c.penColor = 0x12AB34;
+    c.MoveTo(0, 37);
+    c.LineTo(10, 37);
+    EXPECT_EQ(PixelToColor(img.pixel(1, 37)), 0x12AB34u);
+    EXPECT_EQ(img.pixel(1, 37) >> 24, 0xFFu);
+}
+
+TEST_F(CanvasTest, EllipseStaysInsideItsHalfOpenRectangle) {
+    QImage img = WhiteImage(20, 20);
+    TCanvas c(&img);
+    c.penColor = clBlack;
+    c.brushColor = clRed;
+    c.Ellipse(13, 13, 7, 7);  // corners in either order
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            if (x < 7 || x > 12 || y < 7 || y > 12) EXPECT_EQ(img.pixel(x, y), 0xFFFFFFFFu) << x << "," << y;
+    EXPECT_EQ(PixelToColor(img.pixel(10, 10)), clRed);
+    EXPECT_EQ(img.pixel(10, 7), 0xFF000000u);
+}
+
+TEST_F(CanvasTest, FillRectAndDrawCopyPixels) {
+    QImage img = WhiteImage(10, 10);
+    TCanvas c(&img);
+    c.brushColor = clBlue;
+    c.FillRect({2, 2, 5, 4});
+    EXPECT_EQ(CountNonWhite(img), 6);
+    EXPECT_EQ(c.Pixel(4, 3), clBlue);
+    EXPECT_EQ(c.Pixel(5, 3), clWhite);
+    QImage small(2, 2, QImage::Format_RGB32);
+    small.fill(ColorToPixel(clGreen));
+    c.Draw(8, 8, small);
+    EXPECT_EQ(c.Pixel(9, 9), clGreen);
+    EXPECT_EQ(c.Pixel(10, 10), clBlack);  // outside the image
+}
+
+TEST_F(CanvasTest, PaintBoxKeepsItsPictureInTheBackingImage) {
+    TPaintBox box(30, 20, clWhite);
+    EXPECT_EQ(box.size(), QSize(30, 20));
+    EXPECT_EQ(box.Picture().format(), QImage::Format_RGB32);
+    box.Canvas().penColor = clRed;
+    box.Canvas().MoveTo(0, 10);
+    box.Canvas().LineTo(30, 10);
+    EXPECT_EQ(box.Canvas().Pixel(29, 10), clRed);
+    const QImage grabbed = box.grab().toImage();
+    EXPECT_EQ(PixelToColor(grabbed.pixel(15, 10)), clRed);
+}
