@@ -9,10 +9,12 @@
 #pragma once
 
 #include "formula/InfByteArrays.h"
+#include "formula/ReducedForm.h"
 #include "formula/X87Emitter.h"
 #include "platform/CompiledFunction.h"
 #include "platform/ExecutableMemory.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +30,31 @@ inline constexpr uint8_t kTokenPrefix = 0xFF;
 inline constexpr uint8_t kTokenVariable = 1;
 inline constexpr uint8_t kTokenParameter = 2;
 inline constexpr uint8_t kTokenLiteral = 3;
+
+// Messages of the formula language.
+inline constexpr const char* kBadVariablesMessage = "The allowed variables must be in the range 'p' to 'z'.";
+inline constexpr const char* kBadParameterSetMessage = "Bad parameter set";
+inline constexpr const char* kEmptyFieldMessage = "Some field may be empty";
+inline constexpr const char* kIllegalCharacterMessage = "You have used an illegal character.";
+inline constexpr const char* kParenthesesMessage = "Check the parentheses, please.";
+inline constexpr const char* kReducesToNothingMessage = "Formula reduces to nothing";
+inline constexpr const char* kMiswrittenNumberMessage = "A number is miswritten.";
+inline constexpr const char* kIntegralsMessage = "Integrals inside integrals are not allowed";
+inline constexpr const char* kMisspelledMessage = "You mispelled a function or variable";
+inline constexpr const char* kSyntaxFaultMessage = "There is a sintax fault in the formula.";
+// Limits that keep every table and the compiler's own stack bounded.
+inline constexpr const char* kNumberTooLargeMessage = "A number is too large.";
+inline constexpr const char* kExponentTooLargeMessage = "An integer exponent is too large.";
+inline constexpr const char* kFormulaTooLongMessage = "The formula is too long.";
+inline constexpr const char* kNestedTooDeeplyMessage = "The formula is nested too deeply.";
+inline constexpr const char* kNotCompiledMessage = "The formula has not been compiled.";
+
+// Bounds behind the last four messages: the reduced form may hold at most
+// kMaxReducedTokens tokens (integer powers multiply their base), brackets nest
+// at most kMaxNesting deep, and the constant table is indexed by 16 bits.
+inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
+inline constexpr int kMaxNesting = 1000;
+inline constexpr int kMaxDataSlots = 65536;
 
 class TFunctionParserBytes_64 {
 public:
@@ -45,7 +72,8 @@ public:
     int32_t EstimateCodeSize() const;
 
     // Value of the compiled function at the variable values `args` (argNum of them).
-    double Evaluate(const double* args) const { return Fv(args, argNum); }
+    // Throws kNotCompiledMessage when the last parse did not end with code.
+    double Evaluate(const double* args) const;
 
     // ---- state read by the derivative evaluator and the tests ---------------
     std::string rawText;
@@ -66,6 +94,18 @@ public:
     int32_t FBlockLength = 0;
 
     static const std::vector<WrittenFunction>& functionNames();
+    // Code of a function spelling (upper case), '?' when it is not in the table.
+    static uint8_t FunctionCode(const std::string& name);
+
+private:
+    // The stages of ParseNewText, in order.
+    void NormalizeText();                                      // rawText -> uFormula
+    ReducedForm ReduceFormula(bool allowIntegrals);            // uFormula -> reduced form
+    static void CheckSyntax(const ReducedForm& reduced);
+    void ExpandIntegerPowers(ReducedForm& reduced) const;
+    static ByteArray ToPostfix(const ReducedForm& reduced);
+    static int32_t StackDepth(const ByteArray& program);
+    void GenerateCode();                                       // actorList -> Fv
 };
 
 }  // namespace velmora

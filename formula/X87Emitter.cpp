@@ -125,13 +125,23 @@ void X87CodeGen::PushZero() {
 
 void X87CodeGen::PushVariable(int i) {
     EnsureFree(1);
-    fld_qword_rdx(8 * (i - 1));
+    const int disp = 8 * (i - 1);
+    if (disp <= 127) {
+        fld_qword_rdx(disp);
+    } else {
+        Bytes({0xDD, 0x82});  // fld qword [rdx + disp32]; beyond the reach of an 8-bit displacement
+        Int32(disp);
+    }
     --emptyRegisters;
 }
 
 void X87CodeGen::PushParameterSlot(int j) {
     EnsureFree(1);
-    fld_qword_rax_disp8(8 * j);
+    if (8 * j <= 127) {
+        fld_qword_rax_disp8(8 * j);
+    } else {
+        fld_qword_rax_disp32(8 * j);  // slots past 15 are out of reach of an 8-bit displacement
+    }
     --emptyRegisters;
 }
 

@@ -1,0 +1,101 @@
+// Native code of a parsed formula: the postfix program mapped onto the x87
+// register stack, with the size of the block computed beforehand so that one
+// allocation suffices.
+#include "formula/FunctionParserBytes_64_XE2.h"
+
+#include "platform/VelmoraError.h"
+
+namespace velmora {
+
+namespace {
+
+bool IsBinaryOperator(uint8_t t) { return t == '+' || t == '-' || t == '*' || t == '/'; }
+
+struct OperandRef {
+    uint8_t kind;
+    int index;
+};
+
+OperandRef ReadOperand(const ByteArray& program, std::size_t i) {
+    if (i + 3 >= program.size()) throw VelmoraError(kFailedAnalysisMessage);
+    return {program[i + 1], program[i + 2] * 256 + program[i + 3]};
+}
+
+}  // namespace
+
+int32_t TFunctionParserBytes_64::EstimateCodeSize() const {
+    X87SizeEstimate estimate(1);
+    estimate.Add(kPrologueSize);
+    for (std::size_t i = 0; i < actorList.size(); ++i) {
+        const uint8_t t = actorList[i];
+        if (t == kTokenPrefix) {
+            ReadOperand(actorList, i);
+            estimate.Operand(6);
+            i += 3;
+        } else if (t == '1' || t == 'p') {
+            estimate.Operand(2);
+        } else if (IsBinaryOperator(t)) {
+            estimate.ReloadIfNeeded();
+            if (t == '/') {
+                estimate.EnsureFree(1);
+                estimate.Add(16);
+            } else {
+                estimate.Add(2);
+            }
+            estimate.BinaryOperatorDone();
+        } else {
+            const int need = X87CodeGen::FunctionNeed(t);
+            if (need < 0) throw VelmoraError(kFailedAnalysisMessage);
+            estimate.EnsureFree(need);
+            estimate.Add(X87CodeGen::FunctionSize(t));
+        }
+    }
+    estimate.Add(kEpilogueSize);
+    return static_cast<int32_t>(estimate.size);
+}
+
+void TFunctionParserBytes_64::GenerateCode() {
+    gen.lastPreserved = 1;
+    FBlockLength = EstimateCodeSize();
+
+    // A block from an earlier compilation is reused when it is long enough.
+    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(FBlockLength)) {
+        FBlock.Allocate(static_cast<std::size_t>(FBlockLength));
+    } else {
+        FBlock.MakeWritable();
+    }
+    gen.Begin(FBlock.Data(), FBlockLength, 1);
+
+    gen.Prologue(data.data());
+    for (std::size_t i = 0; i < actorList.size(); ++i) {
+        const uint8_t t = actorList[i];
+        if (t == kTokenPrefix) {
+            const OperandRef op = ReadOperand(actorList, i);
+            switch (op.kind) {
+                case kTokenVariable:
+                    if (op.index < 1 || op.index > argNum) throw VelmoraError(kFailedAnalysisMessage);
+                    gen.PushVariable(op.index);
+                    break;
+                case kTokenParameter: gen.PushParameterSlot(op.index); break;
+                case kTokenLiteral: gen.PushTableSlot(op.index); break;
+                default: throw VelmoraError(kFailedAnalysisMessage);
+            }
+            i += 3;
+        } else if (t == '1') {
+            gen.PushOne();
+        } else if (t == 'p') {
+            gen.PushPi();
+        } else if (IsBinaryOperator(t)) {
+            gen.Operator(t);
+        } else {
+            gen.Function(t);
+        }
+    }
+    gen.Epilogue();
+
+    FBlock.MakeExecutable();
+    Fv.code = FBlock.Data();
+    Fv.ctx = this;
+}
+
+}  // namespace velmora

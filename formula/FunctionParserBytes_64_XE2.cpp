@@ -1,0 +1,123 @@
+#include "formula/FunctionParserBytes_64_XE2.h"
+
+#include "platform/VelmoraError.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+namespace {
+
+bool IsPlotLetter(char c) { return c >= 'P' && c <= 'Z'; }
+
+std::string AsciiUpper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
+TFunctionParserBytes_64::TFunctionParserBytes_64() : data(32, 0.0) {
+    // Clamp values read by the compiled code: -230 and 230 bound logarithms and
+    // exponents, +-1e100 and +-1e-100 replace overflowing and vanishing results.
+    data[0] = -230.0;
+    data[1] = 1e100;
+    data[2] = -1e100;
+    data[3] = 1e-100;
+    data[4] = -1e-100;
+    data[5] = 230.0;
+}
+
+const std::vector<WrittenFunction>& TFunctionParserBytes_64::functionNames() {
+    static const std::vector<WrittenFunction> names = {
+        {"COS", 'A'},     {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},
+        {"SQRT", 'E'},    {"LN", 'F'},      {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},
+        {"SH", 'H'},      {"SINH", 'H'},    {"CH", 'I'},      {"COSH", 'I'},    {"TH", 'J'},
+        {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},    {"ARCSIN", 'K'},  {"ASIN", 'K'},
+        {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},   {"ARCTAN", 'M'},
+        {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
+        {"ARGCH", 'P'},   {"ACOSH", 'P'},   {"ARGCOSH", 'P'}, {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'},
+        {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},   {"ATANH", 'Q'},   {"ARCSINH", 'R'}, {"ASINH", 'R'},
+        {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"INT", 'S'},     {"INTEGRAL", 'S'},
+    };
+    return names;
+}
+
+uint8_t TFunctionParserBytes_64::FunctionCode(const std::string& name) {
+    for (const WrittenFunction& f : functionNames())
+        if (name == f.t) return f.by;
+    return '?';
+}
+
+double TFunctionParserBytes_64::Evaluate(const double* args) const {
+    if (!Fv.Assigned()) throw VelmoraError(kNotCompiledMessage);
+    return Fv(args, argNum);
+}
+
+void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::string& vars,
+                                           const std::string& pars, bool allowIntegrals, bool codify,
+                                           const std::vector<double>& /*minCorner*/,
+                                           const std::vector<double>& /*maxCorner*/) {
+    // The previous code refers to the table as it was; it is unusable from here
+    // until this parse generates new code.
+    Fv = RealFunction{};
+
+    // 1.
+    rawText = text;
+    allowedVars.clear();
+    lastIntegral1 = -1;
+    lastIntegral2 = -1;
+
+    // 2. Variables.
+    if (!vars.empty()) {
+        allowedVars = AsciiUpper(vars);
+        argNum = static_cast<int32_t>(allowedVars.size());
+        if (!std::all_of(allowedVars.begin(), allowedVars.end(), IsPlotLetter))
+            throw VelmoraError(kBadVariablesMessage);
+    } else {
+        argNum = 0;
+    }
+
+    // 3. Parameters: data slots 6 .. endParam.
+    allowedPars = pars;
+    parNum = static_cast<int32_t>(allowedPars.size());
+    if (!allowedPars.empty()) {
+        allowedPars = AsciiUpper(allowedPars);
+        for (char c : allowedPars)
+            if (allowedVars.find(c) != std::string::npos || !IsPlotLetter(c))
+                throw VelmoraError(kBadParameterSetMessage);
+        // A parameter token holds its slot in one byte.
+        if (parNum + 5 > 255) throw VelmoraError(kBadParameterSetMessage);
+    }
+    allVars = allowedVars + allowedPars;
+    endParam = static_cast<uint16_t>(parNum + 5);
+    if (data.size() < static_cast<std::size_t>(endParam) + 1) data.resize(endParam + 20);
+    std::fill(data.begin() + 6, data.begin() + endParam + 1, 0.0);
+    endFD = endParam;
+
+    // 4., 5.
+    NormalizeText();
+    if (uFormula.empty()) throw VelmoraError(kReducesToNothingMessage);
+
+    // 6. to 9.
+    ReducedForm reduced = ReduceFormula(allowIntegrals);
+    uFormula.clear();
+    CheckSyntax(reduced);
+    ExpandIntegerPowers(reduced);
+    actorList = ToPostfix(reduced);
+
+    // 10., 11. Working slots of the derivative code follow the literals.
+    vaNum = StackDepth(actorList);
+    if (static_cast<int64_t>(endFD) + 2 * static_cast<int64_t>(vaNum) + 1 > kMaxDataSlots)
+        throw VelmoraError(kFormulaTooLongMessage);
+    data.resize(static_cast<std::size_t>(endFD) + 2 * static_cast<std::size_t>(vaNum) + 1);
+    std::fill(data.begin() + endFD + 1, data.end(), 0.0);
+    endVD = static_cast<uint16_t>(endFD + vaNum);
+
+    // 12.
+    if (codify) GenerateCode();
+    // 13. The reduced form is released with `reduced`.
+}
+
+}  // namespace velmora
