@@ -27,7 +27,7 @@ struct TInvariants {
 struct TDirectionCross {
     int count = 0;  // segments stored
     std::array<std::pair<Vector2, Vector2>, 5> segments{};
-    int curvesParts = -1;  // classes 5 to 7: twice the number of directions; -1 otherwise
+    int curvesParts = -1;  // classes 5 to 7: twice the number of directions; class 0: 0; -1 otherwise
 };
 
 class TParametrizationR2R4 {
@@ -41,6 +41,9 @@ public:
     void PosFirstAndSecondDerivativesFR2R4(double u, double v, Vector4& y, Vector4& yu, Vector4& yv,
                                            Vector4& yuu, Vector4& yuv, Vector4& yvv);
     void PosFirstSecondThirdDerivativesFR2R4(double u, double v);
+    // Only the third partial derivatives xuuu, xuuv, xuvv, xvvv at (u, v); false
+    // when one of them is not a finite number.
+    bool ThirdDerivativesFR2R4(double u, double v);
 
     // ---- frame and products ----------------------------------------------------
     void ComputeFff(const Vector2& p);
@@ -83,6 +86,13 @@ public:
     double smallValue = 0;
 
 private:
+    // The pieces of ComputeInvariants / ComputeCross that follow a successful
+    // ComputeHBCandProducts at par (they reuse its products and derivatives).
+    void DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out);
+    bool CrossSegments(const Vector2& par, int cClass, double span2D, TDirectionCross& cross);
+    // Coordinates (du, dv) of the unit tangent cos(theta) t + sin(theta) Jt.
+    Vector2 TangentCoordinates(double cosTheta, double sinTheta) const;
+
     TEngineSet* engines_;
 };
 
