@@ -236,7 +236,8 @@ void TFunctionParserBytes_64::ExpandIntegerPowers(ReducedForm& r) const {
             out.push_back(r[i++]);
             continue;
         }
-        if (value > 2147483647.0) throw VelmoraError(kExponentTooLargeMessage);
+        // The exponent must be a 32-bit integer.
+        if (value > (negative ? 2147483648.0 : 2147483647.0)) throw VelmoraError(kExponentTooLargeMessage);
         const int64_t n = negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
 
         // Base: back to an operator or "#" of depth 0, or an unmatched "(".
