@@ -1,0 +1,291 @@
+// The emitted machine code: exact bytes of the frame, the operand loads, the
+// spill and reload sequences, the size of every function sequence, and the
+// size estimate against the emitted length over many programs.
+#include "FormulaTestSupport.h"
+
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <random>
+#include <vector>
+
+namespace velmora::test {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Emitted(const TFunctionParserBytes_64& p) {
+    return Bytes(p.FBlock.Data(), p.FBlock.Data() + p.gen.Length());
+}
+
+Bytes Prologue(const double* data) {
+    Bytes b = {0x55, 0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00, 0x48, 0x89, 0xE5, 0x48, 0xB8};
+    uint64_t address;
+    std::memcpy(&address, &data, sizeof address);
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(address >> (8 * i)));
+    return b;
+}
+
+const Bytes kEpilogue = {0xDD, 0x5D, 0x10, 0xF2, 0x0F, 0x10, 0x45, 0x10, 0x48,
+                         0x8D, 0xA5, 0xA0, 0x01, 0x00, 0x00, 0x5D, 0xC3};
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+Bytes LoadLiteral(int slot) { return {0xDD, 0x80, static_cast<uint8_t>(8 * slot), 0, 0, 0}; }
+
+// Loads of variables (4 and 3 bytes under the 6 the estimate counts) and of
+// short-reach parameters (3 under 6) make the estimate exceed the code.
+int EstimateExcess(const ByteArray& program) {
+    int excess = 0;
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        if (program[i] != kTokenPrefix) continue;
+        const int index = program[i + 2] * 256 + program[i + 3];
+        if (program[i + 1] == kTokenVariable) excess += index == 1 ? 4 : 3;
+        if (program[i + 1] == kTokenParameter && 8 * index <= 127) excess += 3;
+        i += 3;
+    }
+    return excess;
+}
+
+TEST(FrameBytes, PrologueOperandAndEpilogue) {
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("u", "uv", "", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x02}, kEpilogue}));
+    EXPECT_EQ(p.FBlockLength, 21 + 6 + 17);
+
+    p.ParseNewText("v", "uv", "", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x42, 0x08}, kEpilogue}));
+    p.ParseNewText("pi", "uv", "", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xEB}, kEpilogue}));
+    p.ParseNewText("1", "uv", "", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xE8}, kEpilogue}));
+    p.ParseNewText("t", "uv", "st", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x40, 0x38}, kEpilogue}));
+    p.ParseNewText("2.5", "uv", "", false, true);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), LoadLiteral(6), kEpilogue}));
+    EXPECT_EQ(p.FBlockLength, p.gen.Length());
+}
+
+TEST(FrameBytes, OperatorsAndDivision) {
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("(u+v)*u-v", "uv", "", false, true);
+    const Bytes loads = {0xDD, 0x02, 0xDD, 0x42, 0x08};
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
+                               {0xDD, 0x42, 0x08}, {0xDE, 0xE9}, kEpilogue}));
+    p.ParseNewText("u/v", "uv", "", false, true);
+    const Bytes divide = {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xDE, 0xF9,
+                          0xEB, 0x06, 0xDD, 0xD8, 0xDD, 0xD8, 0xD9, 0xEE};
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, divide, kEpilogue}));
+}
+
+TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
+    // 1+(2+(...(9+u))): ten values pending, two of them in the frame.
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, true);
+    const Bytes spillSlot2 = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+400]
+    const Bytes spillSlot3 = {0xD9, 0xF6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+392]
+    const Bytes reloadSlot3 = {0xDD, 0x85, 0x88, 0x01, 0x00, 0x00, 0xD9, 0xC9};  // fld [rbp+392]; fxch st1
+    const Bytes reloadSlot2 = {0xDD, 0x85, 0x90, 0x01, 0x00, 0x00, 0xD9, 0xC9};
+    const Bytes add = {0xDE, 0xC1};
+    Bytes expected = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
+    for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadLiteral(slot)});
+    expected = Cat({expected, spillSlot2, LoadLiteral(13), spillSlot3, {0xDD, 0x02}});
+    for (int i = 0; i < 7; ++i) expected = Cat({expected, add});
+    expected = Cat({expected, reloadSlot3, add, reloadSlot2, add, kEpilogue});
+    EXPECT_EQ(Emitted(p), expected);
+    EXPECT_EQ(p.FBlockLength, static_cast<int32_t>(expected.size()) + 4);
+}
+
+TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", false, true);
+    Bytes head = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
+    for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
+    // u makes seven values; exp needs two free registers: fld st6; fstp [rbp+400]; ffree st6.
+    head = Cat({head, {0xDD, 0x02}, {0xD9, 0xC6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00, 0xDD, 0xC6}, {0xD9, 0xEA}});
+    const Bytes code = Emitted(p);
+    ASSERT_GE(code.size(), head.size());
+    EXPECT_EQ(Bytes(code.begin(), code.begin() + static_cast<std::ptrdiff_t>(head.size())), head);
+    EXPECT_DOUBLE_EQ(p.Evaluate(std::vector<double>{0.5, 0}.data()), 21 + std::exp(0.5));
+}
+
+TEST(SpillBytes, GeneratorAccountingAtTheRegisterLimits) {
+    uint8_t buffer[64];
+    X87CodeGen gen;
+    gen.Begin(buffer, sizeof buffer, 1);
+    gen.emptyRegisters = 0;
+    gen.EnsureFree(3);
+    const Bytes expected = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00,                    // slot 2
+                            0xD9, 0xC6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00, 0xDD, 0xC6,        // slot 3
+                            0xD9, 0xC5, 0xDD, 0x9D, 0x80, 0x01, 0x00, 0x00, 0xDD, 0xC5};       // slot 4
+    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), expected);
+    EXPECT_EQ(gen.emptyRegisters, 3);
+    EXPECT_EQ(gen.lastPreserved, 4);
+
+    gen.Begin(buffer, sizeof buffer, 4);
+    gen.emptyRegisters = 7;
+    gen.ReloadSpilled();
+    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), (Bytes{0xDD, 0x85, 0x80, 0x01, 0x00, 0x00, 0xD9, 0xC9}));
+    EXPECT_EQ(gen.emptyRegisters, 6);
+    EXPECT_EQ(gen.lastPreserved, 3);
+
+    // A value alone in registers goes to the frame when all eight are asked for.
+    gen.Begin(buffer, sizeof buffer, 1);
+    gen.emptyRegisters = 7;
+    gen.EnsureFree(8);
+    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), (Bytes{0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(gen.emptyRegisters, 8);
+
+    // Writing past the block is refused, not done.
+    gen.Begin(buffer, 3, 1);
+    EXPECT_THROW(gen.Bytes({0xD9, 0xE8, 0xD9, 0xE8}), VelmoraError);
+}
+
+TEST(SequenceSizes, EveryFunctionHasItsListedSize) {
+    const std::vector<std::pair<char, int>> sizes = {
+        {'#', 2},  {'D', 2},  {'N', 2},  {'A', 12}, {'B', 12}, {'G', 12}, {'C', 53}, {'E', 14}, {'F', 21},
+        {'H', 67}, {'I', 67}, {'J', 67}, {'K', 46}, {'L', 42}, {'M', 4},  {'O', 28}, {'R', 28}, {'P', 30},
+        {'Q', 55}};
+    for (const auto& [code, size] : sizes) {
+        uint8_t buffer[128];
+        X87CodeGen gen;
+        gen.Begin(buffer, sizeof buffer, 1);
+        gen.emptyRegisters = 5;
+        gen.Function(static_cast<uint8_t>(code));
+        EXPECT_EQ(gen.Length(), size) << code;
+        EXPECT_EQ(X87CodeGen::FunctionSize(static_cast<uint8_t>(code)), size) << code;
+    }
+    EXPECT_EQ(X87CodeGen::FunctionSize('S'), -1);
+    EXPECT_EQ(X87CodeGen::FunctionNeed('^'), -1);
+}
+
+// Random formulas with a known value: deep right-leaning trees make many
+// values pending, so the programs spill at every register count.
+struct Expr {
+    std::string text;
+    double value;
+};
+
+class FormulaFactory {
+public:
+    FormulaFactory(unsigned seed, double u, double v) : rng_(seed), u_(u), v_(v) {}
+
+    Expr Make(int depth) {
+        if (depth == 0 || Chance(0.1)) return Leaf();
+        if (Chance(0.35)) return Unary(depth);
+        const Expr left = Make(Chance(0.8) ? std::min(depth - 1, 1) : depth - 1);
+        const Expr right = Make(depth - 1);
+        switch (Pick(4)) {
+            case 0: return {"(" + left.text + ")+(" + right.text + ")", left.value + right.value};
+            case 1: return {"(" + left.text + ")-(" + right.text + ")", left.value - right.value};
+            case 2: return {"(" + left.text + ")*atan(" + right.text + ")", left.value * std::atan(right.value)};
+            default:
+                return {"(" + left.text + ")/(2+sqr(" + right.text + "))",
+                        left.value / (2 + right.value * right.value)};
+        }
+    }
+
+private:
+    bool Chance(double p) { return std::uniform_real_distribution<double>(0, 1)(rng_) < p; }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+    Expr Leaf() {
+        switch (Pick(5)) {
+            case 0: return {"u", u_};
+            case 1: return {"v", v_};
+            case 2: return {"pi", std::numbers::pi};
+            case 3: return {"1", 1};
+            default: {
+                const int n = 2 + Pick(97);
+                return {std::to_string(n / 10) + "." + std::to_string(n % 10), n / 10.0};
+            }
+        }
+    }
+
+    Expr Unary(int depth) {
+        const Expr a = Make(depth - 1);
+        const double x = a.value;
+        switch (Pick(12)) {
+            case 0: return {"sin(" + a.text + ")", std::sin(x)};
+            case 1: return {"cos(" + a.text + ")", std::cos(x)};
+            case 2: return {"tanh(" + a.text + ")", std::tanh(x)};
+            case 3: return {"exp(sin(" + a.text + "))", std::exp(std::sin(x))};
+            case 4: return {"sqrt(1+sqr(" + a.text + "))", std::sqrt(1 + x * x)};
+            case 5: return {"ln(2+cos(" + a.text + "))", std::log(2 + std::cos(x))};
+            case 6: return {"arcsin(sin(" + a.text + ")/2)", std::asin(std::sin(x) / 2)};
+            case 7: return {"arccos(cos(" + a.text + ")/3)", std::acos(std::cos(x) / 3)};
+            case 8: return {"arcsinh(" + a.text + ")", std::asinh(x)};
+            case 9: return {"cosh(sin(" + a.text + "))", std::cosh(std::sin(x))};
+            case 10: return {"-(" + a.text + ")", -x};
+            default: return {"(" + a.text + ")^3", x * x * x};
+        }
+    }
+
+    std::mt19937 rng_;
+    double u_, v_;
+};
+
+TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
+    const double u = 0.8, v = -1.3;
+    int spilling = 0, compared = 0;
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        FormulaFactory factory(seed, u, v);
+        const Expr e = factory.Make(4 + static_cast<int>(seed % 40));
+        TFunctionParserBytes_64 p;
+        try {
+            p.ParseNewText(e.text, "uv", "", false, true);
+        } catch (const VelmoraError& error) {
+            // Only the frame limit may refuse a generated formula.
+            EXPECT_STREQ(error.what(), kTooManyPendingMessage) << e.text;
+            continue;
+        }
+        EXPECT_EQ(p.EstimateCodeSize(), p.FBlockLength);
+        EXPECT_EQ(p.FBlockLength - p.gen.Length(), EstimateExcess(p.actorList)) << e.text;
+        EXPECT_EQ(p.gen.lastPreserved, 1) << "every spilled value is reloaded: " << e.text;
+        if (p.vaNum > 8) ++spilling;
+        const double args[2] = {u, v};
+        if (std::fabs(e.value) < 1e12) {
+            EXPECT_NEAR(p.Evaluate(args), e.value, 1e-11 * std::max(1.0, std::fabs(e.value))) << e.text;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 300);
+    EXPECT_GT(spilling, 100);
+}
+
+TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("u+v", "uv", "", false, false);
+    p.actorList.push_back('^');
+    try {
+        p.EstimateCodeSize();
+        FAIL() << "an unknown token was estimated";
+    } catch (const VelmoraError& e) {
+        EXPECT_STREQ(e.what(), "I did fail in analysing the function.");
+    }
+}
+
+TEST(ExecutableBlockReuse, ABlockLargeEnoughIsKept) {
+    TFunctionParserBytes_64 p;
+    p.ParseNewText("sin(u)+cos(v)", "uv", "", false, true);
+    const uint8_t* first = p.FBlock.Data();
+    p.ParseNewText("u*v", "uv", "", false, true);
+    EXPECT_EQ(p.FBlock.Data(), first);
+    EXPECT_EQ(p.Evaluate(std::vector<double>{3, 4}.data()), 12);
+
+    std::string longFormula = "u";
+    for (int i = 0; i < 200; ++i) longFormula += "+arctanh(v/" + std::to_string(i + 2) + ")";
+    p.ParseNewText(longFormula, "uv", "", false, true);
+    EXPECT_GT(p.FBlock.Capacity(), 4096u);
+    EXPECT_GE(p.FBlock.Capacity(), static_cast<std::size_t>(p.FBlockLength));
+    double expected = 0.5;
+    for (int i = 0; i < 200; ++i) expected += std::atanh(0.25 / (i + 2));
+    EXPECT_NEAR(p.Evaluate(std::vector<double>{0.5, 0.25}.data()), expected, 1e-13);
+}
+
+}  // namespace
+}  // namespace velmora::test
