@@ -1,6 +1,12 @@
 // TFunctionAndPartDerivs_64: a formula and all its partial derivatives up to
 // the third order, derived symbolically as encoded text, simplified while being
 // converted to postfix, and compiled into one block of native code each.
+//
+// Every expression is kept as an encoded byte string: one-byte tokens ("+",
+// "*", "(", function letters "A".."X", "0", "1", "p", ...) and two-byte tokens
+// 0xFF k (operand k: variable k when 1 <= k <= argNum, otherwise the value
+// data[k]) and 0xFE x (function letter x, only in uFormula). No scan ever
+// splits a two-byte token.
 #pragma once
 
 #include "formula/InfByteArrays.h"
@@ -19,6 +25,7 @@ namespace velmora {
 class TFunctionAndPartDerivs_64 {
 public:
     TFunctionAndPartDerivs_64();  // Create
+    ~TFunctionAndPartDerivs_64() = default;  // Destroy: blocks and arrays are owned
     TFunctionAndPartDerivs_64(const TFunctionAndPartDerivs_64&) = delete;
     TFunctionAndPartDerivs_64& operator=(const TFunctionAndPartDerivs_64&) = delete;
 
@@ -28,21 +35,90 @@ public:
 
     // The compiled derivative with multi-index (i, j, k), 0 = no further
     // derivative: (0,0,0) f, (1,0,0) f_u, (1,2,0) f_uv, (1,1,2) f_uuv ...
+    // An index outside 0..argNum gives an unassigned reference.
     const RealFunction& FF(int i, int j, int k) const;
-    // Calls FF(i, j, k) at the variable values `args` (argNum of them).
-    double EvaluateFF(int i, int j, int k, const double* args) const { return FF(i, j, k)(args, argNum); }
+    // Calls FF(i, j, k) at the variable values `args` (argNum of them); NaN
+    // when that derivative has not been compiled by the last parse.
+    double EvaluateFF(int i, int j, int k, const double* args) const {
+        const RealFunction& g = FF(i, j, k);
+        return g.Assigned() ? g(args, argNum) : NotCompiledValue();
+    }
 
     double EvaluateActorList(const std::string& str);
     void UpdateParameters(const std::vector<double>& values);
 
-    int32_t argNum = 0, parNum = 0;
+    // ---- state, in the order of the original record ---------------------------
+    std::string rawText;      // the text; during parsing its upper-cased, normalised form
+    std::string uFormula;     // tokenised formula, variables still as letters
+    std::string allowedVars;  // upper-case variable letters in declaration order
+    std::string allowedPars;  // upper-case parameter letters
+    std::string allVars;      // allowedVars + allowedPars
+    bool reduceConsts = false;  // fold constant sub-programs (true when allVars is not empty)
+    X87CodeGen gen;             // lastPreserved, emptyRegisters, fCode of the block being written
+    std::vector<ExecutableBlock> FBlocks;  // one block per function and partial derivative
+    std::vector<int32_t> FBlockLengths;
+    int32_t lastBlock = 0;
+    ExecutableBlock auxBlock;  // scratch block of EvaluateActorList
+    int32_t auxBlockLength = 0;
+    std::vector<int32_t> FuncAssigner;  // (argNum+1)^3 block numbers, see Slot()
+    std::vector<RealFunction> fs;       // the callable of each block
+    int32_t depth = 0;                  // parenthesis depth while tokenising
     std::string uReduced;   // encoded reduced formula (byte string)
     std::string actorList;  // last postfix program built
+    int32_t argNum = 0, parNum = 0;
+    uint8_t endFD = 40;  // last used slot of data
+    uint8_t endVD = 0;   // kept for the record; not used by this engine
     std::array<double, 254> data{};
-    uint8_t endFD = 40;
-    int64_t tirar = 0;
+    std::bitset<256> usedVarsAndParams;  // declared letters that occur in the formula
+    RealFunction f;                      // block 0, the function itself
+    std::vector<RealFunction> ff;        // (argNum+1)^3 references by multi-index
+    int64_t tirar = 0;                   // total size of all blocks after a parse with derivatives
 
-    // ... the owner of this class adds the remaining fields and operations.
+    // ---- front end: text to validated encoded formula ------------------------
+    void Tokenize();                                   // rawText -> uFormula
+    std::string NormalizeText(const std::string& upper) const;
+    void EncodeVariables();                            // uFormula -> uReduced
+    // 0 when the syntax is sound, 1 for an empty formula, 2 for any other fault.
+    static int CheckSyntax(const std::string& s);
+
+    // ---- rewriting into the reduced alphabet ---------------------------------
+    std::string ConvertPowers(std::string s);
+    // True when `exponent` is an integer constant; its value goes to n.
+    bool IntegerExponent(const std::string& exponent, double& n);
+    static std::string ExpandMinusAndDivide(std::string s);
+
+    // ---- symbolic differentiation by variable v ------------------------------
+    std::string DeriveSum(const std::string& s, int v) const;
+    std::string DeriveProduct(const std::string& s, int v) const;
+    std::string DerivePower(const std::string& s, int v) const;
+    std::string DeriveAtom(const std::string& s, int v) const;
+    std::string DeriveFunction(uint8_t letter, const std::string& arg, int v) const;
+
+    // ---- postfix conversion with constant folding ----------------------------
+    std::string PostfixSum(const std::string& s);
+    std::string PostfixProduct(const std::string& s);
+    std::string FactorBA(const std::string& s);
+    std::string AtomString(const std::string& s);
+    void FoldConstant(std::string& r);
+
+    // ---- blocks ---------------------------------------------------------------
+    int Slot(int i, int j, int k) const { return (i * (argNum + 1) + j) * (argNum + 1) + k; }
+    void BuildFuncAssigner();
+    void BuildPDs();
+    std::string DeriveAndCompile(int b, int v, const std::string& text);
+    void Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length, const std::string& program);
+    int32_t EstimateCodeSize(const std::string& program) const;
+
+    // Puts x in the next free slot of data (41..253) and returns its index.
+    uint8_t AppendConstant(double x);
+
+private:
+    static double NotCompiledValue();
+    void ReadNumber(std::size_t& i, char& prev);
+    std::string ReadName(std::size_t& i);
+    std::string ResolveFunctionName(const std::string& letters);
+    std::string LettersToVariables(const std::string& letters);
+    void EmitProgram(const std::string& program);
 };
 
 using FourFPD = std::array<TFunctionAndPartDerivs_64, 4>;

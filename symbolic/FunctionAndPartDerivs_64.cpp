@@ -1,0 +1,217 @@
+// The object, its constant table, the numbering of the derivative blocks and
+// the order in which they are derived and compiled.
+#include "symbolic/FunctionAndPartDerivs_64.h"
+
+#include "platform/VelmoraError.h"
+#include "symbolic/EncodedText.h"
+
+#include <limits>
+#include <memory>
+#include <numbers>
+
+namespace velmora {
+
+using namespace symbolic;
+
+TFunctionAndPartDerivs_64::TFunctionAndPartDerivs_64() {
+    data.fill(0.0);
+    data[1] = 1e100;
+    data[2] = -1e100;
+    data[3] = 1e-100;
+    data[4] = -1e-100;
+    data[kSlotLn] = 230.0;
+    data[kSlotHalfPi] = std::numbers::pi / 2;
+    for (int k = 1; k <= 5; ++k) {
+        data[22 + k] = k;          // 23..27: 1..5
+        data[27 + k] = -k;         // 28..32: -1..-5
+    }
+    for (int k = 2; k <= 5; ++k) {
+        data[31 + k] = 1.0 / k;    // 33..36: 1/2..1/5
+        data[35 + k] = -1.0 / k;   // 37..40: -1/2..-1/5
+    }
+    endFD = kLastPredefinedSlot;
+}
+
+double TFunctionAndPartDerivs_64::NotCompiledValue() { return std::numeric_limits<double>::quiet_NaN(); }
+
+const RealFunction& TFunctionAndPartDerivs_64::FF(int i, int j, int k) const {
+    static const RealFunction unassigned{};
+    if (i < 0 || j < 0 || k < 0 || i > argNum || j > argNum || k > argNum) return unassigned;
+    const std::size_t slot = static_cast<std::size_t>(Slot(i, j, k));
+    return slot < ff.size() ? ff[slot] : unassigned;
+}
+
+uint8_t TFunctionAndPartDerivs_64::AppendConstant(double x) {
+    if (endFD >= kLastSlot) throw VelmoraError(kMsgTooManyConstants);
+    ++endFD;
+    data[endFD] = x;
+    return endFD;
+}
+
+namespace {
+
+// Upper-cased declared letters, each once; every letter must be one of P..Z.
+std::string DeclaredLetters(const std::string& letters, const std::string& excluded) {
+    std::string out;
+    for (char c : letters) {
+        char u = c;
+        if (u >= 'a' && u <= 'z') u = static_cast<char>(u - 'a' + 'A');
+        if (u < 'P' || u > 'Z' || excluded.find(u) != std::string::npos) throw VelmoraError(kMsgVariableRange);
+        if (out.find(u) == std::string::npos) out += u;
+    }
+    return out;
+}
+
+}  // namespace
+
+void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
+                                             bool codify, bool withPDs) {
+    // 1. Start from scratch: no block of the previous parse survives.
+    rawText = t;
+    usedVarsAndParams.reset();
+    FBlocks.clear();
+    FBlockLengths.clear();
+    fs.clear();
+    ff.clear();
+    f = RealFunction{};
+    uFormula.clear();
+    uReduced.clear();
+    actorList.clear();
+    tirar = 0;
+
+    // 2.-4. Variables and parameters.
+    allowedVars = DeclaredLetters(vars, "");
+    argNum = static_cast<int32_t>(allowedVars.size());
+    allowedPars = DeclaredLetters(pars, allowedVars);
+    parNum = static_cast<int32_t>(allowedPars.size());
+    allVars = allowedVars + allowedPars;
+    reduceConsts = !allVars.empty();
+
+    // 5. Parameters start at 0; the constants of this parse start at 41.
+    for (int k = 0; k < parNum; ++k) data[kFirstParameterSlot + k] = 0.0;
+    endFD = kLastPredefinedSlot;
+
+    // 6. Block numbering.
+    BuildFuncAssigner();
+    FBlocks.resize(static_cast<std::size_t>(lastBlock) + 1);
+    FBlockLengths.assign(static_cast<std::size_t>(lastBlock) + 1, 0);
+    fs.assign(static_cast<std::size_t>(lastBlock) + 1, RealFunction{});
+    ff.assign(FuncAssigner.size(), RealFunction{});
+
+    // 7.-9. Text to validated encoded formula.
+    Tokenize();
+    EncodeVariables();
+    if (CheckSyntax(uReduced) != 0) throw VelmoraError(kMsgSyntax);
+    CheckTextLimits(uReduced);
+
+    // 10.-11. Reduced alphabet: no "-", "/", "#"; powers as D, W, X, "~" or |B|^E.
+    uReduced = ConvertPowers(uReduced);
+    uReduced = ExpandMinusAndDivide(uReduced);
+    CheckTextLimits(uReduced);
+
+    // 12.-13. The function itself.
+    actorList = PostfixSum(uReduced);
+    if (codify) {
+        Compile(FBlocks[0], fs[0], FBlockLengths[0], actorList);
+        ff[static_cast<std::size_t>(Slot(0, 0, 0))] = fs[0];
+        f = fs[0];
+    }
+
+    // 14. The partial derivatives.
+    if (withPDs) {
+        BuildPDs();
+        tirar = 0;
+        for (int32_t length : FBlockLengths) tirar += length;
+    }
+}
+
+void TFunctionAndPartDerivs_64::BuildFuncAssigner() {
+    const int n = argNum;
+    FuncAssigner.assign(static_cast<std::size_t>((n + 1) * (n + 1) * (n + 1)), -1);
+    auto at = [&](int i, int j, int k) -> int32_t& { return FuncAssigner[static_cast<std::size_t>(Slot(i, j, k))]; };
+    int b = 0;
+    at(0, 0, 0) = b;
+    for (int i = 1; i <= n; ++i) at(i, 0, 0) = ++b;
+    for (int i = 1; i <= n; ++i)
+        for (int j = i; j <= n; ++j) {
+            ++b;
+            at(i, j, 0) = b;
+            at(j, i, 0) = b;
+        }
+    for (int i = 1; i <= n; ++i)
+        for (int j = i; j <= n; ++j)
+            for (int l = j; l <= n; ++l) {
+                ++b;
+                at(i, j, l) = b;
+                at(i, l, j) = b;
+                at(j, i, l) = b;
+                at(j, l, i) = b;
+                at(l, i, j) = b;
+                at(l, j, i) = b;
+            }
+    lastBlock = b;
+}
+
+void TFunctionAndPartDerivs_64::BuildPDs() {
+    auto block = [&](int i, int j, int k) { return FuncAssigner[static_cast<std::size_t>(Slot(i, j, k))]; };
+    auto store = [&](int i, int j, int k, int b) { ff[static_cast<std::size_t>(Slot(i, j, k))] = fs[b]; };
+    const std::string d0 = uReduced;
+    // Each derivative is taken from the text of the one below it: f_uv is the
+    // v-derivative of f_u, f_uuv the v-derivative of f_uu.
+    for (int i = 1; i <= argNum; ++i) {
+        const int b1 = block(i, 0, 0);
+        const std::string d1 = DeriveAndCompile(b1, i, d0);
+        store(i, 0, 0, b1);
+        for (int j = i; j <= argNum; ++j) {
+            const int b2 = block(i, j, 0);
+            const std::string d2 = DeriveAndCompile(b2, j, d1);
+            store(i, j, 0, b2);
+            store(j, i, 0, b2);
+            for (int l = j; l <= argNum; ++l) {
+                const int b3 = block(i, j, l);
+                DeriveAndCompile(b3, l, d2);
+                store(i, j, l, b3);
+                store(i, l, j, b3);
+                store(j, i, l, b3);
+                store(j, l, i, b3);
+                store(l, i, j, b3);
+                store(l, j, i, b3);
+            }
+        }
+    }
+}
+
+std::string TFunctionAndPartDerivs_64::DeriveAndCompile(int b, int v, const std::string& text) {
+    // A variable that does not occur in the formula gives the constant 0
+    // without looking at the text.
+    const auto letter = static_cast<uint8_t>(allVars[static_cast<std::size_t>(v - 1)]);
+    std::string derivative = usedVarsAndParams.test(letter) ? DeriveSum(text, v) : std::string("0");
+    CheckTextLimits(derivative);
+    actorList = PostfixSum(derivative);
+    Compile(FBlocks[static_cast<std::size_t>(b)], fs[static_cast<std::size_t>(b)],
+            FBlockLengths[static_cast<std::size_t>(b)], actorList);
+    return derivative;
+}
+
+double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
+    RealFunction run;
+    Compile(auxBlock, run, auxBlockLength, str);
+    // The programs run here have no variables; a zeroed array stands in for
+    // the empty argument array so that a stray variable load stays inside it.
+    static const std::array<double, 16> noArguments{};
+    return run(noArguments.data(), 0);
+}
+
+void TFunctionAndPartDerivs_64::UpdateParameters(const std::vector<double>& values) {
+    if (values.empty() || values.size() > static_cast<std::size_t>(parNum)) return;
+    for (std::size_t i = 0; i < values.size(); ++i) data[kFirstParameterSlot + i] = values[i];
+}
+
+double EvaluateConstantFormula(const std::string& text) {
+    auto temporary = std::make_unique<TFunctionAndPartDerivs_64>();
+    temporary->ParseNewText(text, "", "", true, false);
+    static const std::array<double, 16> noArguments{};
+    return temporary->f(noArguments.data(), 0);
+}
+
+}  // namespace velmora
