@@ -1,0 +1,25 @@
+// The data panel: a two-column list of values under the titles "Function" and
+// "Value". Each row is set as one text, a label followed at once by the
+// number; the text before the first "=" shows in the first column and the
+// rest in the second.
+#pragma once
+
+#include <QStringList>
+#include <QTableWidget>
+
+namespace velmora {
+
+class TValueList : public QTableWidget {
+public:
+    TValueList(int rows, QWidget* parent = nullptr);
+
+    void SetRow(int row, const QString& text);
+    QString RowText(int row) const { return texts_.value(row); }
+    QString Label(int row) const;
+    QString Value(int row) const;
+
+private:
+    QStringList texts_;
+};
+
+}  // namespace velmora
