@@ -22,14 +22,21 @@ public:
     TEvaluatorBytes_64& operator=(const TEvaluatorBytes_64&) = delete;
 
     // Copies the parser's program and constants and generates ff, vv and aa.
+    // On failure (VelmoraError with the engine's message) the evaluator keeps
+    // the program and code it had before.
     void Build(const TFunctionParserBytes_64& theF);
+    // The same from the parts of a parsed formula: the postfix program, the
+    // constant table (with its working slots) and the layout marks.
+    void BuildFrom(const ByteArray& program, const std::vector<double>& table, int32_t variables,
+                   int32_t parameters, int32_t firstDerivativeMark, int32_t secondDerivativeMark);
 
+    // Before the first successful Build these return zeros.
     // args = (x1..xn, d1..dn): returns (f, f').
     Vector2 FirstD(const double* args);
     // args = (x1..xn, d1..dn, e1..en): returns (f, f', f'').
     Vector3 SecondD(const double* args);
     // Value only.
-    double Value(const double* args) const { return ff(args, argNum); }
+    double Value(const double* args) const { return ff.Assigned() ? ff(args, argNum) : 0.0; }
 
     Vector2 gradF(const Vector2& x);
     Vector3 gradF(const Vector3& x);
@@ -40,6 +47,7 @@ public:
     // ---- state ---------------------------------------------------------------
     std::vector<double> data;
     int32_t endFD = 0, endVD = 0;
+    int32_t vaNum = 0;  // endVD - endFD: the deepest stack level of the program
     int32_t argNum = 0, parNum = 0;
     int32_t lastIntegral1 = -1, lastIntegral2 = -1;
     int32_t lengthActorList = 0;
