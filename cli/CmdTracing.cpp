@@ -1,0 +1,290 @@
+// velmora4-cli subcommands of the tracers and the backgrounds:
+//   locus       the zero set of one invariant over the domain, as polylines
+//   lines       the integral curves of a line family through a point
+//   background  the colour map of one invariant, rendered into a PNG file
+#include "background/BackgroundThreads.h"
+#include "cli/CliCommon.h"
+#include "cli/Registry.h"
+#include "curves/DiffEqSolver.h"
+#include "curves/FImplicitCurveLine.h"
+#include "curves/TracerHost.h"
+#include "formula/FunctionParserBytes_64_XE2.h"
+#include "geometry/DomainMap.h"
+#include "geometry/EngineSet.h"
+#include "geometry/FParametrizationR2R4.h"
+#include "platform/Platform.h"
+#include "platform/VelmoraError.h"
+#include "symbolic/FunctionAndPartDerivs_64.h"
+
+#include <QImage>
+
+#include <chrono>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+namespace {
+
+// Leading and trailing characters of code below 33 removed, as the edits do.
+std::string Trimmed(const std::string& text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) < 33) ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) < 33) --last;
+    return text.substr(first, last - first);
+}
+
+// The surface read as the window reads it: formulas, then bounds, with the
+// window's messages; `sets` engine sets are built from the same texts.
+struct LoadedSurface {
+    std::vector<std::unique_ptr<TEngineSet>> sets;
+    TDomainMap map;
+};
+
+LoadedSurface LoadSurface(const SurfaceOptions& options, int sets) {
+    const SurfaceInput input = options.Resolve();
+    LoadedSurface s;
+    std::array<std::string, 4> texts;
+    for (int i = 0; i < 4; ++i) {
+        texts[i] = Trimmed(input.coords[i]);
+        if (texts[i].empty()) throw VelmoraError("An edit field is blank");
+    }
+    TFunctionParserBytes_64 parser;
+    for (int k = 0; k < sets; ++k) {
+        s.sets.push_back(std::make_unique<TEngineSet>());
+        s.sets.back()->Build(texts, parser);
+    }
+    double bounds[4];
+    for (int i = 0; i < 4; ++i) {
+        const std::string text = Trimmed(input.bounds[i]);
+        if (text.empty()) throw VelmoraError("An edit field is blank");
+        bounds[i] = EvaluateConstantFormula(text);
+        if (i == 1 && bounds[0] >= bounds[1]) throw VelmoraError("The minimum of 'u' must be less than its maximum");
+        if (i == 3 && bounds[2] >= bounds[3]) throw VelmoraError("The minimum of 'v' must be less than its maximum");
+    }
+    s.map.Setup({bounds[0], bounds[2]}, {bounds[1], bounds[3]});
+    return s;
+}
+
+std::string PointsJson(const std::vector<Vector2>& points) {
+    std::string json = "[";
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i) json += ",";
+        json += "[" + JsonNumber(points[i][0], false) + "," + JsonNumber(points[i][1], false) + "]";
+    }
+    return json + "]";
+}
+
+template <typename Body>
+void RunGuarded(Body body) {
+    try {
+        body();
+    } catch (const VelmoraError& e) {
+        FailWithEngineMessage(e.what());
+    } catch (const CLI::Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        FailWithEngineMessage(e.what());
+    }
+}
+
+// ---- locus ------------------------------------------------------------------------
+
+struct LocusOptions {
+    SurfaceOptions surface;
+    int kind = 3;
+};
+
+void RunLocus(const LocusOptions& o) {
+    LoadedSurface s = LoadSurface(o.surface, 1);
+    TParametrizationR2R4 surface(*s.sets[0]);
+    R2ToR1Function f;
+    switch (o.kind) {
+        case 0: f = [&](const Vector2& p) { return surface.DepthOfOrigin(p); }; break;
+        case 1: f = [&](const Vector2& p) { return surface.JBdotC(p); }; break;
+        case 2: f = [&](const Vector2& p) { return surface.AngleHEllipse(p); }; break;
+        case 3: f = [&](const Vector2& p) { return surface.GaussCurvature(p); }; break;
+        case 4: f = [&](const Vector2& p) { return surface.DiscriminantExtremalNormDevDirs(p); }; break;
+        case 5: f = [&](const Vector2& p) { return surface.DiscriminantExtremalLatDevDirs(p); }; break;
+        default: f = [&](const Vector2& p) { return surface.DiscriminantStrongPrincipalLines(p); }; break;
+    }
+    std::vector<std::vector<Vector2>> polylines;
+    auto tracer = std::make_unique<TImplicitCurveLine>();
+    tracer->ComputeImplicitCurve(
+        f,
+        [&](const Vector2& p, int key) {
+            if (key == 1 || polylines.empty()) polylines.emplace_back();
+            polylines.back().push_back(p);
+        },
+        s.map.min2D, s.map.max2D, 40, 464, s.map.radius2D);
+    for (const auto& line : polylines) JsonLine().Raw("points", PointsJson(line)).Print();
+}
+
+// ---- lines --------------------------------------------------------------------------
+
+// Records the curves as the window stores them; the status text goes to
+// standard error. A stop is requested when the curves hold more points than
+// allowed (a line that never closes nor leaves the domain would run forever).
+class RecordingHost : public TTracerHost {
+public:
+    struct Curve {
+        int colour = -1;  // -1: the picker's colour (classes 1 to 4)
+        std::vector<Vector2> points;
+    };
+
+    RecordingHost(const TDomainMap& map, long long maxPoints) : map_(map), maxPoints_(maxPoints) {}
+
+    const TDomainMap& Map() const override { return map_; }
+    void AddAndDrawLineSegment(const Vector2& vec1, const Vector2& vec2, uint8_t key) override {
+        Add(vec1, vec2, key, -1);
+    }
+    void AddAndDrawLineSegmentExtremals(const Vector2& vec1, const Vector2& vec2, uint8_t key, int cl) override {
+        Add(vec1, vec2, key, cl);
+    }
+    void ProcessMessages() override {}
+    bool StopRequested() const override { return maxPoints_ > 0 && points_ >= maxPoints_; }
+    void ClearStop() override { stopped_ = true; }
+    void SetStatusText(const std::string& text) override {
+        if (!text.empty()) std::cerr << text << std::endl;
+    }
+    void SetPenWidth(int) override {}
+    void SavePen() override {}
+    void RestorePen() override {}
+
+    std::vector<Curve> curves;
+    bool Stopped() const { return stopped_; }
+
+private:
+    void Add(const Vector2&, const Vector2& vec2, uint8_t key, int cl) {
+        if (key == 1 || curves.empty()) curves.push_back({cl, {}});
+        curves.back().points.push_back(vec2);
+        ++points_;
+    }
+
+    const TDomainMap& map_;
+    long long maxPoints_;
+    long long points_ = 0;
+    bool stopped_ = false;
+};
+
+struct LinesOptions {
+    SurfaceOptions surface;
+    int curveClass = 1;
+    std::vector<std::string> from;
+    int foliations = 3;
+    long long maxPoints = 1000000;
+};
+
+void RunLines(const LinesOptions& o) {
+    LoadedSurface s = LoadSurface(o.surface, 1);
+    const Vector2 start = ParsePair(o.from.at(0));
+    TParametrizationR2R4 surface(*s.sets[0]);
+    RecordingHost host(s.map, o.maxPoints);
+    // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
+    // (the higher-degree tracer counts its own directions).
+    const int nCurves = o.curveClass == 1 ? 8 : 4;
+    DrawLineField(host, surface, nCurves, o.curveClass, false, start, static_cast<uint8_t>(o.foliations));
+    for (const auto& c : host.curves) {
+        JsonLine line;
+        if (c.colour < 0)
+            line.Null("colour");
+        else
+            line.Integer("colour", c.colour);
+        line.Raw("points", PointsJson(c.points)).Print();
+    }
+    if (host.Stopped()) std::cerr << "Stopped after " << o.maxPoints << " points" << std::endl;
+}
+
+// ---- background -------------------------------------------------------------------
+
+struct BackgroundOptions {
+    SurfaceOptions surface;
+    int type = 3;
+    std::vector<std::string> size;
+    std::string png;
+    int threads = 0;
+};
+
+void RunBackground(const BackgroundOptions& o) {
+    int width = 548, height = 548;
+    if (!o.size.empty()) {
+        const Vector2 wh = ParsePair(o.size[0]);
+        if (!(wh[0] >= 1 && wh[1] >= 1 && wh[0] <= 20000 && wh[1] <= 20000) || wh[0] != std::floor(wh[0]) ||
+            wh[1] != std::floor(wh[1]))
+            throw CLI::ValidationError("--size: expected two whole numbers from 1 to 20000");
+        width = static_cast<int>(wh[0]);
+        height = static_cast<int>(wh[1]);
+    }
+    const int threads = o.threads > 0 ? o.threads : LogicalProcessorCount();
+    LoadedSurface s = LoadSurface(o.surface, threads);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) throw std::runtime_error("Cannot create an image of that size");
+    const TPixelView view{image.bits(), static_cast<std::ptrdiff_t>(image.bytesPerLine()), width, height};
+    std::vector<TEngineSet*> sets;
+    for (auto& set : s.sets) sets.push_back(set.get());
+
+    const auto begin = std::chrono::steady_clock::now();
+    {
+        TBackgroundWorkers workers;
+        workers.Start(view, s.map.min2D, s.map.max2D, o.type, sets);
+        workers.Wait();
+    }
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+    if (!image.save(QString::fromStdString(o.png), "PNG")) throw std::runtime_error("Cannot write the file " + o.png);
+    JsonLine().Number("ms", ms).Integer("threads", threads).Print();
+}
+
+const SubcommandRegistrar registrar([](CLI::App& app) {
+    {
+        auto options = std::make_shared<LocusOptions>();
+        CLI::App* cmd = app.add_subcommand(
+            "locus", "Trace the zero set of an invariant over the domain; one JSON object per polyline");
+        AddSurfaceOptions(cmd, options->surface, true);
+        cmd->add_option("--kind", options->kind,
+                        "0 parabolic, 1 semiumbilical, 2 H parallel to the major axis, 3 zero Gauss curvature, "
+                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
+                        "6 discr. strong principal lines")
+            ->required()
+            ->check(CLI::Range(0, 6));
+        cmd->callback([options] { RunGuarded([&] { RunLocus(*options); }); });
+    }
+    {
+        auto options = std::make_shared<LinesOptions>();
+        CLI::App* cmd = app.add_subcommand(
+            "lines", "Integral curves of a line family through a point; one JSON object per stored curve");
+        AddSurfaceOptions(cmd, options->surface, true);
+        cmd->add_option("--class", options->curveClass,
+                        "1 curvature, 2 asymptotic, 3 mean curvature, 4 principal, 5 extremal normal deviation, "
+                        "6 extremal lateral deviation, 7 strong principal lines")
+            ->required()
+            ->check(CLI::Range(1, 7));
+        AddPairOption(cmd, "--from", options->from, "the start point U,V")->required();
+        cmd->add_option("--foliations", options->foliations, "1 first foliation, 2 second, 3 both (default)")
+            ->check(CLI::Range(1, 3));
+        cmd->add_option("--max-points", options->maxPoints,
+                        "request a stop once this many points are stored (0: no limit; default 1000000)");
+        cmd->callback([options] { RunGuarded([&] { RunLines(*options); }); });
+    }
+    {
+        auto options = std::make_shared<BackgroundOptions>();
+        CLI::App* cmd = app.add_subcommand(
+            "background", "Colour the domain by an invariant into a PNG file; prints the time taken");
+        AddSurfaceOptions(cmd, options->surface, true);
+        cmd->add_option("--type", options->type,
+                        "0 origin in ellipse, 1 BxC, 2 angle H - major axis, 3 Gauss curvature, "
+                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
+                        "6 discr. strong principal directions")
+            ->required()
+            ->check(CLI::Range(0, 6));
+        AddPairOption(cmd, "--size", options->size, "bitmap width and height W,H (default 548,548)");
+        cmd->add_option("--png", options->png, "the PNG file to write")->required();
+        cmd->add_option("--threads", options->threads, "worker threads (default: the logical processors)")
+            ->check(CLI::Range(1, 256));
+        cmd->callback([options] { RunGuarded([&] { RunBackground(*options); }); });
+    }
+});
+
+}  // namespace
+}  // namespace velmora::cli

@@ -1,0 +1,273 @@
+// Integral curves of the line fields on surfaces whose lines are known.
+#include "curves/DiffEqSolver.h"
+#include "curves/HigherDegreeLines.h"
+#include "curves/HigherDegreeLinesDrawing.h"
+#include "tests/curves/TestSurfaces.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace velmora {
+namespace {
+
+using tracertest::Paraboloid;
+using tracertest::RecordingHost;
+using tracertest::TestSurface;
+
+constexpr double kPi = 3.14159265358979323846;
+
+bool IsRadial(const RecordingHost::Curve& c, const Vector2& start, double tol) {
+    for (const auto& p : c.points)
+        if (std::fabs(p[0] * start[1] - p[1] * start[0]) > tol) return false;
+    return true;
+}
+
+bool IsCircle(const RecordingHost::Curve& c, double rho, double tol) {
+    for (const auto& p : c.points)
+        if (std::fabs(std::hypot(p[0], p[1]) - rho) > tol) return false;
+    return true;
+}
+
+// Total turn of a curve about the origin.
+double Turn(const RecordingHost::Curve& c) {
+    double total = 0;
+    for (std::size_t i = 1; i < c.points.size(); ++i) {
+        double d = std::atan2(c.points[i][1], c.points[i][0]) - std::atan2(c.points[i - 1][1], c.points[i - 1][0]);
+        if (d > kPi) d -= 2 * kPi;
+        if (d < -kPi) d += 2 * kPi;
+        total += d;
+    }
+    return total;
+}
+
+TEST(LineField, PrincipalLinesOfARevolutionSurfaceAreMeridiansAndParallels) {
+    TestSurface s = Paraboloid();
+    const Vector2 start{0.5, 0.2};
+    const double rho = std::hypot(start[0], start[1]);
+    for (int curveClass : {1, 4}) {
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, curveClass == 1 ? 8 : 4, curveClass, false, start, 3);
+        ASSERT_EQ(host.curves.size(), curveClass == 1 ? 8u : 4u) << curveClass;
+        int radial = 0, circles = 0;
+        for (const auto& c : host.curves) {
+            EXPECT_EQ(c.points.front(), start);
+            ASSERT_GT(c.points.size(), 3u);
+            // The first step tells the kind: along the radius or across it.
+            const Vector2 d = {c.points[1][0] - start[0], c.points[1][1] - start[1]};
+            const double along = std::fabs(d[0] * start[0] + d[1] * start[1]) / (std::hypot(d[0], d[1]) * rho);
+            if (along > 0.999) {
+                ++radial;
+                EXPECT_TRUE(IsRadial(c, start, 1e-6)) << "class " << curveClass;
+            } else if (along < 0.05) {  // a chord of a circle, nearly across the radius
+                ++circles;
+                EXPECT_TRUE(IsCircle(c, rho, 1e-5)) << "class " << curveClass;
+                // Closed: it ends after one turn, near its start.
+                EXPECT_NEAR(std::fabs(Turn(c)), 2 * kPi, 0.05);
+                const auto& end = c.points.back();
+                EXPECT_LT(std::hypot(end[0] - start[0], end[1] - start[1]), 10 * s.map.maxSegLen);
+            }
+        }
+        EXPECT_EQ(radial, 2) << curveClass;
+        EXPECT_EQ(circles, 2) << curveClass;
+    }
+}
+
+TEST(LineField, AMeridianRunsToTheBorderOrToTheUmbilic) {
+    TestSurface s = Paraboloid();
+    const Vector2 start{0.5, 0.2};
+    RecordingHost host(s.map);
+    DrawLineField(host, *s.surface, 4, 4, false, start, 3);
+    for (const auto& c : host.curves) {
+        if (!IsRadial(c, start, 1e-6)) continue;
+        const auto& end = c.points.back();
+        double depth = 0;
+        s.map.InRange(depth, end);
+        const bool atBorder = depth < 0.05 * s.map.radius2D * 4 + 1e-12;
+        const bool atUmbilic = std::hypot(end[0], end[1]) < 0.05;
+        EXPECT_TRUE(atBorder || atUmbilic) << end[0] << "," << end[1];
+        EXPECT_GE(depth, 0);  // never stored outside the domain
+    }
+}
+
+TEST(LineField, StatusTextsWhereThereIsNoDirection) {
+    TestSurface s = Paraboloid();
+    {
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, 8, 1, false, {0, 0}, 3);  // the umbilic
+        EXPECT_TRUE(host.curves.empty());
+        ASSERT_EQ(host.statusTexts.size(), 1u);
+        EXPECT_EQ(host.statusTexts[0], "That point was umbilical or without principal directions");
+    }
+    {
+        // The curvature ellipse of a surface in R^3 is a segment on a line
+        // through the origin: no asymptotic directions in R^4.
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, 4, 2, false, {0.3, 0.4}, 3);
+        EXPECT_TRUE(host.curves.empty());
+        ASSERT_EQ(host.statusTexts.size(), 1u);
+        EXPECT_EQ(host.statusTexts[0], "There are no asymptotic lines by that point");
+    }
+    {
+        // After a trace the status text is cleared; class 0 draws nothing and says nothing.
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, 4, 4, false, {0.3, 0.4}, 3);
+        ASSERT_EQ(host.statusTexts.size(), 1u);
+        EXPECT_EQ(host.statusTexts[0], "");
+        RecordingHost none(s.map);
+        DrawLineField(none, *s.surface, 4, 0, false, {0.3, 0.4}, 3);
+        EXPECT_TRUE(none.curves.empty());
+        EXPECT_TRUE(none.statusTexts.empty());
+    }
+}
+
+TEST(LineField, FoliationMaskFiltersBranches) {
+    TestSurface s = Paraboloid();
+    const Vector2 start{-0.3, 0.45};
+    std::vector<RecordingHost::Curve> byMask[4];
+    for (int mask = 0; mask <= 3; ++mask) {
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, 4, 4, false, start, static_cast<uint8_t>(mask));
+        byMask[mask] = host.curves;
+    }
+    EXPECT_TRUE(byMask[0].empty());
+    ASSERT_EQ(byMask[1].size(), 2u);
+    ASSERT_EQ(byMask[2].size(), 2u);
+    ASSERT_EQ(byMask[3].size(), 4u);
+    // Each foliation is one family: the direction and its opposite.
+    const double rho = std::hypot(start[0], start[1]);
+    const bool oneRadial = IsRadial(byMask[1][0], start, 1e-6);
+    for (const auto& c : byMask[1]) EXPECT_EQ(IsRadial(c, start, 1e-6), oneRadial);
+    for (const auto& c : byMask[2]) {
+        EXPECT_EQ(IsRadial(c, start, 1e-6), !oneRadial);
+        if (oneRadial) {
+            EXPECT_TRUE(IsCircle(c, rho, 1e-5));
+        }
+    }
+    // Both foliations together draw the same curves, in branch order.
+    int matched = 0;
+    for (const auto& c : byMask[3])
+        for (int mask = 1; mask <= 2; ++mask)
+            for (const auto& d : byMask[mask]) matched += c.points == d.points;
+    EXPECT_EQ(matched, 4);
+}
+
+TEST(LineField, StopRequestEndsTheTraceWithin30Steps) {
+    TestSurface s = Paraboloid();
+    RecordingHost host(s.map);
+    host.onPump = [](RecordingHost& h) {
+        h.stop = true;
+        h.stopSeen = true;
+    };
+    DrawLineField(host, *s.surface, 8, 1, false, {0.5, 0.2}, 3);
+    EXPECT_EQ(host.messagePumps, 1);
+    EXPECT_EQ(host.stopsCleared, 1);
+    EXPECT_FALSE(host.stop);
+    EXPECT_EQ(host.segmentsAfterStop, 0);
+    EXPECT_FALSE(host.curves.empty());
+    // No message on a stop, and the pen is given back.
+    EXPECT_TRUE(host.statusTexts.empty());
+    EXPECT_EQ(host.pensSaved, 1);
+    EXPECT_EQ(host.pensRestored, 1);
+
+    // Without a stop the pump runs every 30 steps and the trace goes on.
+    RecordingHost free(s.map);
+    DrawLineField(free, *s.surface, 8, 1, false, {0.5, 0.2}, 3);
+    EXPECT_GT(free.messagePumps, 1);
+    std::size_t pieces = 0, freePieces = 0;
+    for (const auto& c : host.curves) pieces += c.points.size();
+    for (const auto& c : free.curves) freePieces += c.points.size();
+    EXPECT_LT(pieces, freePieces);
+}
+
+TEST(LineField, PenAndErrors) {
+    TestSurface s = Paraboloid();
+    RecordingHost thick(s.map);
+    DrawLineField(thick, *s.surface, 4, 4, true, {0.5, 0.2}, 3);
+    EXPECT_EQ(thick.penWidths, std::vector<int>{2});
+    EXPECT_EQ(thick.pensRestored, 1);
+
+    // An error raised while drawing ends the call with "Computation halted";
+    // what was handed over stays.
+    RecordingHost failing(s.map);
+    int calls = 0;
+    failing.onSegment = [&] {
+        if (++calls == 20) throw std::runtime_error("drawing failed");
+    };
+    DrawLineField(failing, *s.surface, 4, 4, false, {0.5, 0.2}, 3);
+    ASSERT_FALSE(failing.statusTexts.empty());
+    EXPECT_EQ(failing.statusTexts.back(), "Computation halted");
+    EXPECT_EQ(failing.pensRestored, 1);
+    std::size_t stored = 0;
+    for (const auto& c : failing.curves) stored += c.points.size();
+    EXPECT_EQ(stored, 19u);
+}
+
+TEST(LineField, BranchStartingOnTheBorderPointingOutwardsKeepsOnlyItsStart) {
+    TestSurface s = Paraboloid();
+    // On the border u = 1 the radial direction outwards leaves the domain at once.
+    const Vector2 start{1.0, 0.0};
+    RecordingHost host(s.map);
+    DrawLineField(host, *s.surface, 4, 4, false, start, 3);
+    int single = 0;
+    for (const auto& c : host.curves) {
+        if (c.points.size() == 1) ++single;
+        for (const auto& p : c.points) EXPECT_LE(p[0], 1.0);
+    }
+    EXPECT_GE(single, 1);
+}
+
+TEST(HigherDegreeLines, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
+    TestSurface s = tracertest::DefaultSurface();
+    const Vector2 start{1.3, 0.9};
+    for (int curveClass : {5, 6}) {
+        RecordingHost host(s.map);
+        DrawLineField(host, *s.surface, 8, curveClass, false, start, 3);
+        ASSERT_FALSE(host.curves.empty()) << curveClass;
+        THigherDegreeLines lines(*s.surface);
+        DirectionList list;
+        ASSERT_TRUE(lines.HigherDegreeDirections(curveClass, list, start));
+        // Every branch begins with a curve at the start point; colour changes
+        // start further curves at the point where the nature changes.
+        int starts = 0;
+        for (const auto& c : host.curves) {
+            EXPECT_GE(c.colour, 0);
+            EXPECT_LE(c.colour, 4);
+            starts += c.points.front() == start;
+            double depth = 0;
+            for (const auto& p : c.points) EXPECT_TRUE(s.map.InRange(depth, p));
+        }
+        EXPECT_EQ(starts, 2 * list.count) << curveClass;
+        if (list.count == 2) {
+            EXPECT_EQ(host.curves.front().colour, 1);
+        }
+        EXPECT_TRUE(host.statusTexts.empty());
+    }
+}
+
+TEST(HigherDegreeLines, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
+    TestSurface s = tracertest::DefaultSurface();
+    const Vector2 start{2.0, 1.1};
+    RecordingHost host(s.map);
+    DrawLineField(host, *s.surface, 10, 7, false, start, 3);
+    ASSERT_FALSE(host.curves.empty());
+    std::size_t longest = 0;
+    for (const auto& c : host.curves) {
+        EXPECT_EQ(c.colour, 5);
+        longest = std::max(longest, c.points.size());
+    }
+    EXPECT_GT(longest, 10u);
+    // With foliation 1 hidden no branch advances beyond its start point.
+    RecordingHost hidden(s.map);
+    DrawLineField(hidden, *s.surface, 10, 7, false, start, 2);
+    THigherDegreeLines lines(*s.surface);
+    DirectionList list;
+    ASSERT_TRUE(lines.HigherDegreeDirections(7, list, start));
+    EXPECT_EQ(host.curves.size(), 2u * list.count);
+    EXPECT_EQ(hidden.curves.size(), 2u * list.count);
+    for (const auto& c : hidden.curves) EXPECT_EQ(c.points.size(), 1u);
+}
+
+}  // namespace
+}  // namespace velmora
