@@ -6,6 +6,10 @@
 // function codes "A".."S", and four-byte operands 0xFF, kind, hi, lo where kind
 // 1 = variable number lo, 2 = parameter in slot lo of `data`, 3 = literal in
 // slot hi*256+lo of `data`.
+//
+// Integrals ("INT", "INTEGRAL", code "S") are refused while allowIntegrals is
+// false; when it is true the code "S" reaches the postfix program, which the
+// code generator refuses as a function it cannot analyse.
 #pragma once
 
 #include "formula/InfByteArrays.h"
@@ -49,9 +53,10 @@ inline constexpr const char* kFormulaTooLongMessage = "The formula is too long."
 inline constexpr const char* kNestedTooDeeplyMessage = "The formula is nested too deeply.";
 inline constexpr const char* kNotCompiledMessage = "The formula has not been compiled.";
 
-// Bounds behind the last four messages: the reduced form may hold at most
-// kMaxReducedTokens tokens (integer powers multiply their base), brackets nest
-// at most kMaxNesting deep, and the constant table is indexed by 16 bits.
+// The bounds behind kFormulaTooLongMessage and kNestedTooDeeplyMessage: the
+// reduced form may hold at most kMaxReducedTokens tokens (integer powers copy
+// their base), brackets nest at most kMaxNesting deep (the postfix conversion
+// recurses on them), and the constant table is indexed by 16 bits.
 inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
 inline constexpr int kMaxNesting = 1000;
 inline constexpr int kMaxDataSlots = 65536;
@@ -68,7 +73,10 @@ public:
                       bool allowIntegrals, bool codify, const std::vector<double>& minCorner = {},
                       const std::vector<double>& maxCorner = {});
 
-    // Upper bound (exact) of the code length for the current actorList.
+    // Length of the code for the current actorList, counting 6 bytes for every
+    // four-byte operand: exact for literals, an upper bound for variables and
+    // parameters (their loads take 2 or 3 bytes). Throws kFailedAnalysisMessage
+    // for an unknown token and kTooManyPendingMessage past the spill frame.
     int32_t EstimateCodeSize() const;
 
     // Value of the compiled function at the variable values `args` (argNum of them).

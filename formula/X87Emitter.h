@@ -27,9 +27,9 @@ inline constexpr int kPrologueSize = 21;
 inline constexpr int kEpilogueSize = 17;
 inline constexpr const char* kFailedAnalysisMessage = "I did fail in analysing the function.";
 inline constexpr const char* kTooManyPendingMessage =
-    "The formula is too deeply nested to be compiled: it keeps more than 51 values pending.";
+    "The formula is too deeply nested to be compiled: too many values are pending at once.";
 
-// Slots of the clamp constants in a formula parser's table (Part of its layout:
+// Slots of the clamp constants at the start of a formula parser's table (its layout:
 // 0 = -230, 1 = 1e100, 2 = -1e100, 3 = 1e-100, 4 = -1e-100, 5 = 230).
 inline constexpr int kSlotMinus230 = 0;
 inline constexpr int kSlotHuge = 1;

@@ -246,6 +246,8 @@ TEST(ConstantTable, ElevenParametersReachPastTheShortDisplacement) {
     p.data[16] = 5;
     p.data[6] = 1.5;
     EXPECT_EQ(p.Evaluate(nullptr), 3.5);
+    // z is loaded with a 32-bit displacement (6 bytes), p with an 8-bit one (3 bytes).
+    EXPECT_EQ(p.FBlockLength - p.gen.Length(), 3);
 }
 
 TEST(ConstantTable, NumbersAreReadWithADecimalPoint) {
