@@ -51,7 +51,7 @@ inline constexpr const char* kMsgExponent = "An integer exponent must lie betwee
 // A derivative text (or reduced formula) may hold at most this many bytes and
 // nest parentheses at most this deep; the derivation and the conversion to
 // postfix recurse along the nesting.
-inline constexpr std::size_t kMaxTextLength = 1u << 20;
+inline constexpr std::size_t kMaxTextLength = 1u << 18;  // 256 KiB
 inline constexpr int kMaxNesting = 1500;
 
 // The token {k}.

@@ -22,12 +22,17 @@ bool IsLetter(uint8_t c) { return c >= 'A' && c <= 'Z'; }
 bool IsSeparator(uint8_t c) { return c == '\'' || c == ',' || c == '.'; }
 bool In(std::string_view set, uint8_t c) { return set.find(static_cast<char>(c)) != std::string_view::npos; }
 
-// Upper case of the Latin-1 letters.
+// Upper case of the Latin-1 letters; the byte after 0xFF (an encoded operand
+// number) is left as it is.
 std::string UpperCase(const std::string& s) {
     std::string out = s;
-    for (char& ch : out) {
-        const auto c = static_cast<uint8_t>(ch);
-        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) ch = static_cast<char>(c - 0x20);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<uint8_t>(out[i]);
+        if (c == 0xFF) {
+            ++i;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
+            out[i] = static_cast<char>(c - 0x20);
+        }
     }
     return out;
 }

@@ -1,0 +1,291 @@
+// The compiled blocks: their numbering, the values of this engine's own
+// sequences at the edges of their domains, constant formulas, parameters, the
+// emitted bytes, and the limits of the constant table and the spill frame.
+#include "SymbolicTestSupport.h"
+
+#include "formula/X87Emitter.h"
+#include "symbolic/EncodedText.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+namespace velmora::test {
+namespace {
+
+double Eval(const TFunctionAndPartDerivs_64& f, int i, int j, int k, double u, double v = 0) {
+    const double args[2] = {u, v};
+    return f.EvaluateFF(i, j, k, args);
+}
+
+TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u*v", "uv", "", true, true);
+    const struct {
+        int i, j, k, block;
+    } table[] = {{0, 0, 0, 0}, {1, 0, 0, 1}, {2, 0, 0, 2}, {1, 1, 0, 3}, {1, 2, 0, 4}, {2, 1, 0, 4},
+                 {2, 2, 0, 5}, {1, 1, 1, 6}, {1, 1, 2, 7}, {1, 2, 1, 7}, {2, 1, 1, 7}, {1, 2, 2, 8},
+                 {2, 1, 2, 8}, {2, 2, 1, 8}, {2, 2, 2, 9}};
+    for (const auto& row : table) {
+        EXPECT_EQ(f.FuncAssigner[f.Slot(row.i, row.j, row.k)], row.block) << row.i << row.j << row.k;
+        EXPECT_EQ(f.FF(row.i, row.j, row.k).code, f.fs[row.block].code);
+    }
+    EXPECT_EQ(f.lastBlock, 9);
+    EXPECT_EQ(f.FBlocks.size(), 10u);
+    EXPECT_EQ(f.f.code, f.fs[0].code);
+    int64_t total = 0;
+    for (int32_t length : f.FBlockLengths) total += length;
+    EXPECT_EQ(f.tirar, total);
+    // Indexes outside 0..argNum have no function.
+    EXPECT_FALSE(f.FF(3, 0, 0).Assigned());
+    EXPECT_TRUE(std::isnan(Eval(f, 0, 0, 3, 1)));
+
+    // Three variables: 1 + 3 + 6 + 10 blocks.
+    TFunctionAndPartDerivs_64 g;
+    g.ParseNewText("u*v*w", "uvw", "", true, true);
+    EXPECT_EQ(g.lastBlock, 19);
+    const double args[3] = {2, 3, 5};
+    EXPECT_EQ(g.EvaluateFF(3, 1, 2, args), 1);
+    EXPECT_EQ(g.EvaluateFF(2, 3, 0, args), 2);
+    EXPECT_EQ(g.EvaluateFF(1, 1, 0, args), 0);
+}
+
+TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u^3*v", "uv", "", true, true);
+    for (double u : {-1.5, 0.0, 0.7, 3.0}) {
+        EXPECT_NEAR(Eval(f, 1, 1, 2, u, 2.0), 6 * u, 1e-14);
+        EXPECT_NEAR(Eval(f, 2, 1, 1, u, -1.0), 6 * u, 1e-14);
+        EXPECT_EQ(Eval(f, 2, 2, 2, u, 2.0), 0);
+        EXPECT_EQ(Eval(f, 1, 2, 2, u, 2.0), 0);
+        EXPECT_NEAR(Eval(f, 1, 1, 1, u, 2.0), 12, 1e-14);
+    }
+}
+
+TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("exp(u)", "uv", "", true, true);
+    for (double u : {-3.0, 0.0, 1.0, 20.0}) {
+        for (const auto& m : {std::array<int, 3>{1, 0, 0}, {1, 1, 0}, {1, 1, 1}})
+            EXPECT_NEAR(Eval(f, m[0], m[1], m[2], u), std::exp(u), 1e-14 * std::exp(u));
+        for (const auto& m : {std::array<int, 3>{2, 0, 0}, {1, 2, 0}, {2, 2, 0}, {1, 1, 2}, {1, 2, 2}, {2, 2, 2}})
+            EXPECT_EQ(Eval(f, m[0], m[1], m[2], u), 0);
+    }
+    // This engine's exponential is not clamped.
+    EXPECT_EQ(EvaluateConstantFormula("exp(1000)"), std::numeric_limits<double>::infinity());
+    EXPECT_NEAR(EvaluateConstantFormula("exp(200)"), std::exp(200.0), 1e-14 * std::exp(200.0));
+    EXPECT_NEAR(EvaluateConstantFormula("sinh(-3)"), std::sinh(-3.0), 1e-15);
+    EXPECT_NEAR(EvaluateConstantFormula("cosh(2)"), std::cosh(2.0), 1e-15);
+    EXPECT_NEAR(EvaluateConstantFormula("tanh(0.5)"), std::tanh(0.5), 1e-16);
+
+    auto one = [](const std::string& text, double u) {
+        TFunctionAndPartDerivs_64 g;
+        g.ParseNewText(text, "u", "", true, false);
+        return g.EvaluateFF(0, 0, 0, &u);
+    };
+    EXPECT_EQ(one("arctanh(u)", 2), 0);
+    EXPECT_EQ(one("arctanh(u)", -1), 0);
+    EXPECT_NEAR(one("arctanh(u)", 0.5), std::atanh(0.5), 1e-16);
+    EXPECT_EQ(one("sgn(u)", 0), 0);
+    EXPECT_EQ(one("sgn(u)", -0.25), -1);
+    EXPECT_EQ(one("sign(u)", 1e-300), 1);
+    EXPECT_EQ(one("inv(u)", 0), 0);
+    EXPECT_EQ(one("inv(u)", 4), 0.25);
+    EXPECT_EQ(one("u^-2", 0), 0);
+    EXPECT_EQ(one("u^-2", -2), 0.25);
+    EXPECT_EQ(one("u^7", -2), -128);
+    EXPECT_EQ(one("chs(u)", 3), -3);
+    EXPECT_EQ(one("cube(u)", -3), -27);
+    EXPECT_EQ(one("quad(u)", -3), 81);
+    EXPECT_EQ(one("ln(u)", 0), -230);  // the shared logarithm keeps its clamp
+    EXPECT_EQ(one("u/0", 5), 0);
+}
+
+TEST(SymbolicBlocks, ConstantFormulas) {
+    EXPECT_NEAR(EvaluateConstantFormula("cos(pi/sqrt(5))"), std::cos(std::numbers::pi / std::sqrt(5.0)), 1e-15);
+    EXPECT_NEAR(EvaluateConstantFormula("2 pi"), 2 * std::numbers::pi, 1e-15);
+    EXPECT_EQ(EvaluateConstantFormula("2.2"), 2.2);
+    EXPECT_EQ(EvaluateConstantFormula("-1/4"), -0.25);
+    EXPECT_EQ(MessageOf([] { EvaluateConstantFormula("u"); }), "You have used an illegal character.");
+    EXPECT_EQ(MessageOf([] { EvaluateConstantFormula("  "); }), "Some field may be empty");
+}
+
+TEST(SymbolicBlocks, ParametersAreReadFromTheTable) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u*t+s", "u", "ts", true, true);
+    double u = 3;
+    EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 0);  // parameters start at 0
+    f.UpdateParameters({2.5, 1});
+    EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 8.5);
+    EXPECT_EQ(f.EvaluateFF(1, 0, 0, &u), 2.5);
+    f.UpdateParameters({});                // nothing
+    f.UpdateParameters({7, 7, 7});         // more values than parameters: nothing
+    EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 8.5);
+    f.UpdateParameters({-1});              // only the first
+    EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), -2);
+}
+
+TEST(SymbolicBlocks, DeepFormulasSpillAndReload) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", true, true);
+    EXPECT_NEAR(Eval(f, 0, 0, 0, 0.5), 21 + std::exp(0.5), 1e-14);
+    EXPECT_NEAR(Eval(f, 1, 1, 1, 0.5), std::exp(0.5), 1e-14);
+    f.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", true, true);
+    EXPECT_EQ(Eval(f, 0, 0, 0, 0.5), 45.5);
+    // Only this engine's own sequences need two free registers for the integer power.
+    f.ParseNewText("u*(u*(u*(u*(u*(u*(u*v^5))))))", "uv", "", true, true);
+    EXPECT_NEAR(Eval(f, 0, 0, 0, 1.1, 0.9), std::pow(1.1, 7) * std::pow(0.9, 5), 1e-14);
+    EXPECT_NEAR(Eval(f, 2, 2, 2, 1.1, 0.9), std::pow(1.1, 7) * 60 * 0.9 * 0.9, 1e-12);
+}
+
+TEST(SymbolicBlocks, SpillingBeyondTheFrameIsRefused) {
+    // A product of 60 factors keeps 60 values pending: more than the 8
+    // registers and the 48 slots of the frame.
+    std::string text = "u";
+    for (int k = 1; k < 60; ++k) text += "*u";
+    TFunctionAndPartDerivs_64 f;
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, false); }), kTooManyPendingMessage);
+    EXPECT_FALSE(f.FF(0, 0, 0).Assigned());
+    text = "u";
+    for (int k = 1; k < 50; ++k) text += "*u";
+    f.ParseNewText(text, "uv", "", true, false);
+    EXPECT_NEAR(Eval(f, 0, 0, 0, 1.01), std::pow(1.01, 50), 1e-13);
+}
+
+TEST(SymbolicBlocks, TheConstantTableRefusesToOverflow) {
+    // Every number written takes a slot: 213 of them fit, 214 do not.
+    auto sumOfSixes = [](int n) {
+        std::string text = "6";
+        for (int k = 1; k < n; ++k) text += "+6";
+        return text;
+    };
+    EXPECT_EQ(EvaluateConstantFormula(sumOfSixes(213)), 6 * 213);
+    EXPECT_EQ(MessageOf([&] { EvaluateConstantFormula(sumOfSixes(214)); }),
+              "The formula and its derivatives need more than 213 constants.");
+    // Constants folded while deriving count as well; the table is never written past.
+    TFunctionAndPartDerivs_64 f;
+    const double sentinel = f.data[253];
+    // Sixty powers u^6, u^16, ... take 60 slots; their derivatives fold the
+    // new exponents n-1, n-2, n-3 into 180 more.
+    std::string text = "u";
+    for (int k = 0; k < 60; ++k) text += "+u^" + std::to_string(10 * k + 6);
+    f.ParseNewText(text, "uv", "", true, false);
+    EXPECT_EQ(f.endFD, 100);
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }),
+              "The formula and its derivatives need more than 213 constants.");
+    EXPECT_EQ(f.endFD, 253);
+    EXPECT_EQ(sentinel, 0);
+    // The object is usable again.
+    f.ParseNewText("u*v", "uv", "", true, true);
+    EXPECT_EQ(Eval(f, 1, 2, 0, 1, 1), 1);
+}
+
+TEST(SymbolicBlocks, AFailedParseLeavesNoCallableBlock) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u*v", "uv", "", true, true);
+    EXPECT_THROW(f.ParseNewText("u*(", "uv", "", true, true), VelmoraError);
+    for (const auto& m : kMultiIndexes) EXPECT_FALSE(f.FF(m[0], m[1], m[2]).Assigned());
+    EXPECT_TRUE(std::isnan(Eval(f, 1, 0, 0, 1, 1)));
+    // Constants appended by an earlier parse are overwritten from 41 on.
+    f.ParseNewText("u*7", "uv", "", true, true);
+    EXPECT_EQ(f.data[41], 7);
+    f.ParseNewText("u*9", "uv", "", true, true);
+    EXPECT_EQ(f.data[41], 9);
+    EXPECT_EQ(Eval(f, 1, 0, 0, 1, 1), 9);
+}
+
+// Bytes of a compiled one-variable program "u" + symbol after the prologue.
+std::vector<uint8_t> CodeOf(TFunctionAndPartDerivs_64& f, const std::string& program) {
+    ExecutableBlock block;
+    RealFunction ref;
+    int32_t length = 0;
+    f.Compile(block, ref, length, program);
+    const auto* code = static_cast<const uint8_t*>(ref.code);
+    EXPECT_LE(f.gen.Length(), length);
+    return std::vector<uint8_t>(code, code + f.gen.Length());
+}
+
+TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u*v", "uv", "", false, false);
+    const std::vector<uint8_t> bare = CodeOf(f, Enc("u"));
+    ASSERT_EQ(bare.size(), 21u + 2 + 17);
+    // Prologue: push rbp; sub rsp, 416; mov rbp, rsp; mov rax, &data[0].
+    const uint8_t prologue[] = {0x55, 0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00, 0x48, 0x89, 0xE5, 0x48, 0xB8};
+    EXPECT_EQ(0, std::memcmp(bare.data(), prologue, sizeof prologue));
+    uint64_t address = 0;
+    std::memcpy(&address, bare.data() + 13, 8);
+    EXPECT_EQ(address, reinterpret_cast<uint64_t>(f.data.data()));
+    EXPECT_EQ(bare[21], 0xDD);  // fld qword [rdx]
+    EXPECT_EQ(bare[22], 0x02);
+
+    const struct {
+        const char* program;
+        std::vector<uint8_t> bytes;  // after the operand loads
+    } table[] = {
+        {"uT", {0xD9, 0xEE, 0xDB, 0xF1, 0xDD, 0xD9, 0x75, 0x02, 0xEB, 0x08, 0xDD, 0xD8, 0xD9, 0xE8, 0x72, 0x02, 0xD9, 0xE0}},
+        {"uU", {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xD9, 0xE8, 0xDE, 0xF1}},
+        {"uV", {0xD9, 0xE0}},
+        {"uW", {0xD9, 0xC0, 0xD8, 0xC8, 0xDE, 0xC9}},
+        {"uX", {0xD8, 0xC8, 0xD8, 0xC8}},
+        {"uC", {0xD9, 0xEA, 0xDE, 0xC9, 0xD9, 0xC0, 0xD9, 0xFC, 0xD9, 0xC9, 0xD8, 0xE1, 0xD9, 0xF0, 0xD9, 0xE8, 0xDE,
+                0xC1, 0xD9, 0xFD, 0xDD, 0xD9}},
+        {"uQ", {0xD9, 0xC0, 0xD9, 0xE1, 0xD9, 0xE8, 0xDF, 0xF1, 0x77, 0x06, 0xDD, 0xD9, 0xD8, 0xE0,
+                0xEB, 0x1A, 0xD9, 0xC9, 0xDD, 0xD9, 0xD9, 0xC0, 0xD9, 0xE8, 0xDC, 0xC1, 0xDE, 0xE2,
+                0xDE, 0xF1, 0xD9, 0xED, 0xD9, 0xC9, 0xD9, 0xF1, 0xD9, 0xE8, 0xD8, 0xC0, 0xDE, 0xF9}},
+    };
+    for (const auto& row : table) {
+        const std::vector<uint8_t> code = CodeOf(f, Enc(row.program));
+        ASSERT_EQ(code.size(), 21 + 2 + row.bytes.size() + 17) << row.program;
+        EXPECT_TRUE(std::equal(row.bytes.begin(), row.bytes.end(), code.begin() + 23)) << row.program;
+    }
+    // Sizes of the longer sequences: H, I 36; J 34; "^" 30 and "~" 46 after two loads.
+    EXPECT_EQ(CodeOf(f, Enc("uH")).size(), 21u + 2 + 36 + 17);
+    EXPECT_EQ(CodeOf(f, Enc("uI")).size(), 21u + 2 + 36 + 17);
+    EXPECT_EQ(CodeOf(f, Enc("uJ")).size(), 21u + 2 + 34 + 17);
+    const std::vector<uint8_t> power = CodeOf(f, Enc("vu^"));
+    ASSERT_EQ(power.size(), 21u + 5 + 30 + 17);
+    EXPECT_EQ(power[26], 0xD9);
+    EXPECT_EQ(power[27], 0xEE);
+    EXPECT_EQ(power[26 + 28], 0xDD);
+    const std::vector<uint8_t> integerPower = CodeOf(f, Enc("vu~"));
+    ASSERT_EQ(integerPower.size(), 21u + 5 + 46 + 17);
+    EXPECT_EQ(integerPower[26 + 40], 0xEB);  // the loop jumps back 14 bytes
+    EXPECT_EQ(integerPower[26 + 41], 0xF2);
+    // Table slots are read with a 32-bit displacement, slot 0 without one.
+    const std::vector<uint8_t> slots = CodeOf(f, Enc("{0}{41}+"));
+    const uint8_t loads[] = {0xDD, 0x00, 0xDD, 0x80, 0x48, 0x01, 0x00, 0x00, 0xDE, 0xC1};
+    EXPECT_EQ(0, std::memcmp(slots.data() + 21, loads, sizeof loads));
+    EXPECT_EQ(MessageOf([&] { CodeOf(f, Enc("uS")); }), "I did fail in analysing the function.");
+    EXPECT_EQ(MessageOf([&] { CodeOf(f, ";"); }), "I did fail in analysing the function.");
+}
+
+TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
+    // Seven values pending before each function: its need makes the code
+    // spill, the estimate must cover those bytes, and the value stays right.
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u", "uv", "", false, false);
+    auto run = [&](const std::string& program, double u) {
+        ExecutableBlock block;
+        RealFunction ref;
+        int32_t length = 0;
+        f.Compile(block, ref, length, program);
+        EXPECT_LE(f.gen.Length(), length) << Show(program);
+        return ref(&u, 1);
+    };
+    const std::string pending = Enc("{24}{25}{26}{28}{29}{30}");  // 2 + 3 + 4 - 1 - 2 - 3 = 3
+    for (char code : std::string("ABCDEFGHIJKLMNOPQRTUVWX#")) {
+        const std::string function(1, code);
+        const double alone = run(Enc("u") + function, 0.375);
+        const double deep = run(pending + Enc("u") + function + "++++++", 0.375);
+        EXPECT_NEAR(deep, 3 + alone, 1e-14) << code;
+    }
+    // The powers, also with seven values pending.
+    EXPECT_NEAR(run(pending + Enc("{25}u^++++++"), 1.5), 3 + std::pow(1.5, 3), 1e-14);
+    EXPECT_NEAR(run(pending + Enc("{28}u~++++++"), 4), 3.25, 1e-15);
+}
+
+}  // namespace
+}  // namespace velmora::test
