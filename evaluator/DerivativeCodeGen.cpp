@@ -5,6 +5,7 @@
 #include "formula/X87Emitter.h"
 #include "platform/VelmoraError.h"
 
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -61,6 +62,31 @@ int DerivativeCodeGen::CheckProgram(const ByteArray& list, int argNum, std::size
     }
     if (depth != 1) throw VelmoraError(kFailedAnalysisMessage);
     return maxDepth;
+}
+
+// ---- value numbers ---------------------------------------------------------------
+
+namespace {
+constexpr int kIdKnown = 256, kIdVariable = 257, kIdParameter = 258;
+
+void SineAndCosine(double* t) {
+    const double u = t[0];
+    t[0] = std::sin(u);
+    t[1] = std::cos(u);
+}
+}  // namespace
+
+int DerivativeCodeGen::Intern(int op, int64_t a, int64_t b) {
+    const auto key = std::make_tuple(op, a, b);
+    const auto it = ids_.find(key);
+    if (it != ids_.end()) return it->second;
+    const int id = static_cast<int>(ids_.size());
+    ids_.emplace(key, id);
+    return id;
+}
+
+int DerivativeCodeGen::KnownId(double value) {
+    return Intern(kIdKnown, static_cast<int64_t>(std::bit_cast<uint64_t>(value)), 0);
 }
 
 // ---- operands and registers ---------------------------------------------------
@@ -139,7 +165,14 @@ int DerivativeCodeGen::Product(const SseOperand& x, const SseOperand& y) {
 const void* DerivativeCodeGen::Generate(ExecutableBlock& block, int32_t& length) {
     const ByteArray& list = *program_.actorList;
     const int maxDepth = CheckProgram(list, program_.argNum, program_.data->size());
-    const int32_t frame = std::max<int32_t>(16, (8 * channels_ * maxDepth + 15) / 16 * 16);
+    // Frame: one slot per stack depth, then one (sin, cos) pair per sine or cosine.
+    int trig = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == kTokenPrefix) i += 3;
+        else if (list[i] == 'A' || list[i] == 'B') ++trig;
+    }
+    nextSineCosine_ = (8 * channels_ * maxDepth + 15) / 16 * 16;
+    const int32_t frame = std::max<int32_t>(16, nextSineCosine_ + 16 * trig);
     zeroPool_ = e_.PoolScalar(0.0);
     onePool_ = e_.PoolScalar(1.0);
 
@@ -152,6 +185,7 @@ const void* DerivativeCodeGen::Generate(ExecutableBlock& block, int32_t& length)
         } else if (b == '1' || b == 'p') {
             Entry x;
             x.known = b == '1' ? 1.0 : std::numbers::pi;
+            x.id = KnownId(x.known);
             stack_.push_back(x);
         } else if (IsOperator(b)) {
             Binary(b);
@@ -161,6 +195,8 @@ const void* DerivativeCodeGen::Generate(ExecutableBlock& block, int32_t& length)
             Square();
         } else if (b == 'N') {
             Abs();
+        } else if (b == 'A' || b == 'B') {
+            SineCosine(b);
         } else {
             CallKernel(b);
         }
@@ -179,13 +215,16 @@ void DerivativeCodeGen::PushOperand(const uint8_t* token) {
             x.kind = Entry::Kind::Var;
             x.zero = false;
             x.index = index;
+            x.id = Intern(kIdVariable, index, 0);
             break;
         case kTokenParameter:
             x.kind = Entry::Kind::Param;
             x.index = index;
+            x.id = Intern(kIdParameter, index, 0);
             break;
         default:  // literal: its value never changes after the copy of the table
             x.known = (*program_.data)[static_cast<std::size_t>(index)];
+            x.id = KnownId(x.known);
             break;
     }
     stack_.push_back(x);
@@ -204,9 +243,11 @@ void DerivativeCodeGen::Binary(uint8_t op) {
             case '*': r.known = a.known * b.known; break;
             default: r.known = Quotient(a.known, b.known); break;
         }
+        r.id = KnownId(r.known);
         stack_.push_back(r);
         return;
     }
+    r.id = Intern(op, a.id, b.id);
     r.kind = Entry::Kind::Reg;
     r.zero = a.zero && b.zero;
     switch (op) {
@@ -268,6 +309,7 @@ void DerivativeCodeGen::Divide(const Entry& a, const Entry& b, Entry& r) {
         r.kind = Entry::Kind::Known;
         r.known = 0;
         r.zero = true;
+        r.id = KnownId(0);
         return;
     }
     // Every register is taken before the branch, so that no spill code lands
@@ -329,11 +371,13 @@ void DerivativeCodeGen::Negate() {
     Entry& x = stack_.back();
     if (x.kind == Entry::Kind::Known) {
         x.known = -x.known;
+        x.id = KnownId(x.known);
         return;
     }
     Entry r;
     r.kind = Entry::Kind::Reg;
     r.zero = x.zero;
+    r.id = Intern('#', x.id, -1);
     for (int c = 0; c < channels_; ++c) {
         if (!HasChannel(r, c)) continue;
         r.reg[c] = Load(Opd(x, c));
@@ -348,11 +392,13 @@ void DerivativeCodeGen::Square() {
     Entry& x = stack_.back();
     if (x.kind == Entry::Kind::Known) {
         x.known = x.known * x.known;
+        x.id = KnownId(x.known);
         return;
     }
     Entry r;
     r.kind = Entry::Kind::Reg;
     r.zero = x.zero;
+    r.id = Intern('D', x.id, -1);
     r.reg[0] = Product(Opd(x, 0), Opd(x, 0));
     if (!r.zero) {
         r.reg[1] = Product(Opd(x, 0), Opd(x, 1));
@@ -375,11 +421,13 @@ void DerivativeCodeGen::Abs() {
     Entry& x = stack_.back();
     if (x.kind == Entry::Kind::Known) {
         if (x.known < 0) x.known = -x.known;
+        x.id = KnownId(x.known);
         return;
     }
     Entry r;
     r.kind = Entry::Kind::Reg;
     r.zero = x.zero;
+    r.id = Intern('N', x.id, -1);
     for (int c = 0; c < channels_; ++c) r.reg[c] = HasChannel(r, c) ? Load(Opd(x, c)) : -1;
     const int m = Alloc();
     e_.movsd_load(m, SseOperand::Xmm(r.reg[0]));
@@ -402,6 +450,7 @@ void DerivativeCodeGen::CallKernel(uint8_t code) {
         double t[3] = {x.known, 0, 0};
         kernel(t);
         x.known = t[0];
+        x.id = KnownId(x.known);
         stack_.push_back(x);
         return;
     }
@@ -433,6 +482,61 @@ void DerivativeCodeGen::CallKernel(uint8_t code) {
     r.kind = Entry::Kind::Mem;
     r.zero = x.zero;
     r.home = home;
+    r.id = Intern(code, x.id, -1);
+    stack_.push_back(r);
+}
+
+// cos: (c, -s u', -c u'^2 - s u''); sin: (s, c u', -s u'^2 + c u''), with s and
+// c from the slot of the argument's value number, computed on first use.
+void DerivativeCodeGen::SineCosine(uint8_t code) {
+    if (stack_.back().kind == Entry::Kind::Known) {
+        CallKernel(code);
+        return;
+    }
+    auto cached = sineCosine_.find(stack_.back().id);
+    if (cached == sineCosine_.end()) {
+        // Every register is caller-saved: the stack, argument included, goes
+        // to its slots; the argument's value is copied to a new pair slot.
+        SpillAll();
+        const int32_t slot = nextSineCosine_;
+        nextSineCosine_ += 16;
+        const int t = Load(Opd(stack_.back(), 0));
+        e_.movsd_store(Gpr::Rbp, slot, t);
+        Free(t);
+        e_.CallWithFramePointer(reinterpret_cast<const void*>(&SineAndCosine), slot);
+        cached = sineCosine_.emplace(stack_.back().id, slot).first;
+    }
+    const Entry x = stack_.back();
+    stack_.pop_back();
+    const SseOperand S = SseOperand::At(Gpr::Rbp, cached->second);
+    const SseOperand C = SseOperand::At(Gpr::Rbp, cached->second + 8);
+    const SseOperand sign = SseOperand::Constant(e_.PoolSignMask());
+    const bool isCos = code == 'A';
+    Entry r;
+    r.kind = Entry::Kind::Reg;
+    r.zero = x.zero;
+    r.id = Intern(code, x.id, -1);
+    r.reg[0] = Load(isCos ? C : S);
+    if (!r.zero) {
+        r.reg[1] = Product(isCos ? S : C, Opd(x, 1));
+        if (isCos) e_.xorpd(r.reg[1], sign);
+        if (channels_ == 3) {
+            // cos: -(c u'^2 + s u''); sin: c u'' - s u'^2
+            r.reg[2] = Product(Opd(x, 1), Opd(x, 1));
+            e_.mulsd(r.reg[2], isCos ? C : S);
+            const int t = Product(isCos ? S : C, Opd(x, 2));
+            if (isCos) {
+                e_.addsd(r.reg[2], SseOperand::Xmm(t));
+                e_.xorpd(r.reg[2], sign);
+            } else {
+                e_.subsd(t, SseOperand::Xmm(r.reg[2]));
+                Free(r.reg[2]);
+                r.reg[2] = t;
+            }
+            if (isCos) Free(t);
+        }
+    }
+    Release(x);
     stack_.push_back(r);
 }
 

@@ -11,6 +11,9 @@
 // transcendental functions call the kernels of DerivativeKernels.h, which work
 // in place on the frame slot of their argument. Every XMM register is
 // caller-saved, so register values are stored to their slots before a call.
+// Sine and cosine are the exception: one call computes both for an argument
+// and keeps them in a frame slot, and the chain rule is emitted inline, so
+// that cos(u) and sin(u) in one formula cost a single library call.
 //
 // The generated function has the calling convention of CompiledFunction.h.
 // It returns f and stores f' in data[endFD+1] and f'' in data[endVD+1].
@@ -21,6 +24,8 @@
 #include "platform/ExecutableMemory.h"
 
 #include <cstdint>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -57,7 +62,13 @@ private:
         int index = 0;        // Param: data slot; Var: variable number (1-based)
         int reg[3] = {-1, -1, -1};
         int32_t home = 0;     // Mem: frame displacement of the slot
+        int id = -1;          // value number: equal ids hold bitwise equal values
     };
+
+    // Value numbering: the same operation on the same operands gets the same
+    // number, so that sine and cosine of one argument share a library call.
+    int Intern(int op, int64_t a, int64_t b);
+    int KnownId(double value);
 
     bool HasChannel(const Entry& x, int c) const { return c == 0 || !x.zero; }
     SseOperand Opd(const Entry& x, int c);
@@ -82,6 +93,7 @@ private:
     void Square();
     void Abs();
     void CallKernel(uint8_t code);
+    void SineCosine(uint8_t code);
     void StoreResult();
 
     DerivativeProgram program_;
@@ -90,6 +102,9 @@ private:
     std::vector<Entry> stack_;
     bool used_[16] = {};
     int zeroPool_ = 0, onePool_ = 0;
+    std::map<std::tuple<int, int64_t, int64_t>, int> ids_;
+    std::map<int, int32_t> sineCosine_;  // argument id -> frame slot holding (sin, cos)
+    int32_t nextSineCosine_ = 0;
 };
 
 }  // namespace velmora

@@ -1,0 +1,131 @@
+// Random formulas, given as text to the parser, run four ways: the parser's
+// Fv, the evaluator's ff, vv and aa, and the reference interpreter. Values and
+// derivatives must agree within the rounding-error model of ErrorBound.h.
+#include "ErrorBound.h"
+#include "RandomFormula.h"
+
+#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/ReferenceEvaluator.h"
+#include "formula/FunctionParserBytes_64_XE2.h"
+#include "platform/VelmoraError.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <random>
+
+namespace velmora {
+namespace {
+
+using test::EvaluateWithBounds;
+using test::WithinBound;
+
+struct Tally {
+    int formulas = 0, compared = 0, skipped = 0;
+};
+
+// Compares every engine at `points` random points of one parsed formula.
+void CheckFormula(const std::string& text, TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
+                  ReferenceEvaluator& reference, std::mt19937_64& rng, int points, Tally& tally) {
+    SCOPED_TRACE("formula: " + text);
+    evaluator.Build(parser);
+    reference.Load(parser);
+    std::uniform_real_distribution<double> x(-2, 2), d(-1.5, 1.5), e(-1, 1);
+    for (int k = 0; k < points; ++k) {
+        const double args[6] = {x(rng), x(rng), d(rng), d(rng), e(rng), e(rng)};
+        SCOPED_TRACE(testing::Message() << "at u=" << args[0] << " v=" << args[1] << " d=(" << args[2] << ","
+                                        << args[3] << ") e=(" << args[4] << "," << args[5] << ")");
+        // ff is the parser's code on a copy of its table: identical bits.
+        const double fv = parser.Evaluate(args);
+        const double ff = evaluator.Value(args);
+        EXPECT_EQ(std::bit_cast<uint64_t>(fv), std::bit_cast<uint64_t>(ff)) << fv << " vs " << ff;
+
+        const Vector3 aa = evaluator.SecondD(args);
+        const double firstArgs[4] = {args[0], args[1], args[2], args[3]};
+        const Vector2 vv = evaluator.FirstD(firstArgs);
+        // The value and first derivative channels do the same operations in vv and aa.
+        EXPECT_EQ(std::bit_cast<uint64_t>(vv[0]), std::bit_cast<uint64_t>(aa[0]));
+        EXPECT_EQ(std::bit_cast<uint64_t>(vv[1]), std::bit_cast<uint64_t>(aa[1]));
+
+        const auto valueBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, true);
+        const auto derivBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, false);
+        if (valueBound.ambiguous || derivBound.ambiguous) {
+            ++tally.skipped;
+            continue;
+        }
+        ++tally.compared;
+        const double refValue = reference.Value(args);
+        const Vector3 ref = reference.Derivatives(args);
+        EXPECT_TRUE(WithinBound(ff, refValue, valueBound.jet.m0))
+            << "ff " << ff << " reference " << refValue << " magnitude " << valueBound.jet.m0;
+        EXPECT_TRUE(WithinBound(aa[0], ref[0], derivBound.jet.m0))
+            << "aa value " << aa[0] << " reference " << ref[0] << " magnitude " << derivBound.jet.m0;
+        EXPECT_TRUE(WithinBound(aa[1], ref[1], derivBound.jet.m1))
+            << "aa f' " << aa[1] << " reference " << ref[1] << " magnitude " << derivBound.jet.m1;
+        EXPECT_TRUE(WithinBound(aa[2], ref[2], derivBound.jet.m2))
+            << "aa f'' " << aa[2] << " reference " << ref[2] << " magnitude " << derivBound.jet.m2;
+        // The reference's own first-derivative mode is the same computation.
+        const Vector2 refFirst = reference.FirstDerivative(firstArgs);
+        EXPECT_EQ(refFirst[0], ref[0]);
+        EXPECT_EQ(refFirst[1], ref[1]);
+    }
+    ++tally.formulas;
+}
+
+TEST(DifferentialTest, RandomFormulasAgreeAcrossEngines) {
+    test::RandomFormula gen(20240611);
+    std::mt19937_64 rng(7);
+    TFunctionParserBytes_64 parser;
+    TEvaluatorBytes_64 evaluator;
+    ReferenceEvaluator reference;
+    Tally tally;
+    int refused = 0;
+    for (int i = 0; i < 600 && !HasFailure(); ++i) {
+        const std::string text = gen.Next(1 + i % 6);
+        try {
+            parser.ParseNewText(text, "uv", "", false, true);
+        } catch (const VelmoraError& e) {
+            // Only the spill frame limit may refuse a generated text.
+            ADD_FAILURE() << "parser refused " << text << ": " << e.what();
+            ++refused;
+            continue;
+        }
+        CheckFormula(text, parser, evaluator, reference, rng, 12, tally);
+    }
+    EXPECT_EQ(refused, 0);
+    // Most points must be comparable, or the test would prove little.
+    EXPECT_GT(tally.compared, 4 * tally.skipped) << tally.compared << " compared, " << tally.skipped << " skipped";
+    RecordProperty("compared", tally.compared);
+    RecordProperty("skipped", tally.skipped);
+}
+
+// Deep formulas: every operator with long chains, so that left operands are
+// spilled and reloaded, and functions need free registers while seven or more
+// values are pending.
+TEST(DifferentialTest, DeepFormulasThatSpill) {
+    const char* texts[] = {
+        "1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))",
+        "u-(v-(u*(v-(u/(2-(v*(3-(u-(v+(u*v))))))))))",
+        "1+(2+(3+(4+(5+(6+exp(u))))))",
+        "u*(v+(u*(v+(u*(v+(u*(v+(u*(v+sin(u*cos(v+tan(u/3))))))))))))",
+        "(u+(v/(u+(v/(u+(v/(u+(v/(u+(v/(3+u)))))))))))",
+        "1/(2/(3/(4/(5/(6/(7/(8/(9/(u*u+1)))))))))",
+        "sqrt(2+(u*(v-(u*(v-(u*(v-(u*(v-(arctan(u)*arcsinh(v)))))))))))",
+        "cosh(u/(1+(v*v/(2+(u*u/(3+(v*v/(4+(u*u/(5+(v*v)))))))))))",
+    };
+    std::mt19937_64 rng(11);
+    TFunctionParserBytes_64 parser;
+    TEvaluatorBytes_64 evaluator;
+    ReferenceEvaluator reference;
+    Tally tally;
+    for (const char* text : texts) {
+        parser.ParseNewText(text, "uv", "", false, true);
+        EXPECT_GE(parser.vaNum, 7) << text;
+        CheckFormula(text, parser, evaluator, reference, rng, 40, tally);
+    }
+    EXPECT_GT(tally.compared, 4 * tally.skipped);
+}
+
+}  // namespace
+}  // namespace velmora
