@@ -1,0 +1,146 @@
+// Timings of the tracers and the background workers on the default surface:
+//   BM_BackgroundGauss/N     Gauss-curvature background, 548 x 548, N workers
+//   BM_Locus/K               the locus of kind K (0..6), points stored
+//   BM_CurvatureLines/I      curvature lines from start point I, steps taken
+#include "background/BackgroundThreads.h"
+#include "curves/DiffEqSolver.h"
+#include "curves/FImplicitCurveLine.h"
+#include "curves/TracerHost.h"
+#include "formula/FunctionParserBytes_64_XE2.h"
+#include "geometry/DomainMap.h"
+#include "geometry/EngineSet.h"
+#include "geometry/FParametrizationR2R4.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+const std::array<std::string, 4> kDefaultSurface = {
+    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
+    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
+
+TDomainMap DefaultMap() {
+    TDomainMap map;
+    map.Setup({0, 0}, {6.283185307179586, 2.2});
+    return map;
+}
+
+std::vector<std::unique_ptr<TEngineSet>> BuildSets(int n) {
+    TFunctionParserBytes_64 parser;
+    std::vector<std::unique_ptr<TEngineSet>> sets;
+    for (int i = 0; i < n; ++i) {
+        sets.push_back(std::make_unique<TEngineSet>());
+        sets.back()->Build(kDefaultSurface, parser);
+    }
+    return sets;
+}
+
+void BM_BackgroundGauss(benchmark::State& state) {
+    const int threads = static_cast<int>(state.range(0));
+    auto sets = BuildSets(threads);
+    std::vector<TEngineSet*> raw;
+    for (auto& s : sets) raw.push_back(s.get());
+    const TDomainMap map = DefaultMap();
+    std::vector<uint32_t> pixels(548 * 548);
+    const TPixelView view{reinterpret_cast<uint8_t*>(pixels.data()), 548 * 4, 548, 548};
+    for (auto _ : state) {
+        TBackgroundWorkers workers;
+        workers.Start(view, map.min2D, map.max2D, 3, raw);
+        workers.Wait();
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    state.counters["pixels/s"] = benchmark::Counter(548.0 * 548.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BackgroundGauss)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+void BM_Locus(benchmark::State& state) {
+    const int kind = static_cast<int>(state.range(0));
+    auto sets = BuildSets(1);
+    TParametrizationR2R4 surface(*sets[0]);
+    const TDomainMap map = DefaultMap();
+    R2ToR1Function f;
+    switch (kind) {
+        case 0: f = [&](const Vector2& p) { return surface.DepthOfOrigin(p); }; break;
+        case 1: f = [&](const Vector2& p) { return surface.JBdotC(p); }; break;
+        case 2: f = [&](const Vector2& p) { return surface.AngleHEllipse(p); }; break;
+        case 3: f = [&](const Vector2& p) { return surface.GaussCurvature(p); }; break;
+        case 4: f = [&](const Vector2& p) { return surface.DiscriminantExtremalNormDevDirs(p); }; break;
+        case 5: f = [&](const Vector2& p) { return surface.DiscriminantExtremalLatDevDirs(p); }; break;
+        default: f = [&](const Vector2& p) { return surface.DiscriminantStrongPrincipalLines(p); }; break;
+    }
+    long long evaluations = 0;
+    R2ToR1Function counted = [&](const Vector2& p) {
+        ++evaluations;
+        return f(p);
+    };
+    auto tracer = std::make_unique<TImplicitCurveLine>();
+    long long points = 0, polylines = 0;
+    for (auto _ : state) {
+        points = polylines = evaluations = 0;
+        tracer->ComputeImplicitCurve(
+            counted,
+            [&](const Vector2&, int key) {
+                ++points;
+                polylines += key == 1;
+            },
+            map.min2D, map.max2D, 40, 464, map.radius2D);
+    }
+    state.counters["points"] = static_cast<double>(points);
+    state.counters["polylines"] = static_cast<double>(polylines);
+    state.counters["F_evals"] = static_cast<double>(evaluations);
+}
+BENCHMARK(BM_Locus)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Counts what the line tracer hands over; the step counter is seen through the
+// message pump, which runs every 30 steps.
+class CountingHost : public TTracerHost {
+public:
+    explicit CountingHost(const TDomainMap& map) : map_(map) {}
+    const TDomainMap& Map() const override { return map_; }
+    void AddAndDrawLineSegment(const Vector2&, const Vector2&, uint8_t key) override {
+        curves += key == 1;
+        pieces += key == 0;
+    }
+    void AddAndDrawLineSegmentExtremals(const Vector2&, const Vector2&, uint8_t key, int) override {
+        curves += key == 1;
+        pieces += key == 0;
+    }
+    void ProcessMessages() override { ++pumps; }
+    bool StopRequested() const override { return false; }
+    void ClearStop() override {}
+    void SetStatusText(const std::string&) override {}
+    void SetPenWidth(int) override {}
+    void SavePen() override {}
+    void RestorePen() override {}
+    long long curves = 0, pieces = 0, pumps = 0;
+
+private:
+    const TDomainMap& map_;
+};
+
+void BM_CurvatureLines(benchmark::State& state) {
+    static const Vector2 kStarts[3] = {{1.2, 0.8}, {3.5, 1.6}, {5.0, 0.3}};
+    const Vector2 start = kStarts[state.range(0)];
+    auto sets = BuildSets(1);
+    TParametrizationR2R4 surface(*sets[0]);
+    const TDomainMap map = DefaultMap();
+    CountingHost host(map);
+    for (auto _ : state) {
+        host.curves = host.pieces = host.pumps = 0;
+        DrawLineField(host, surface, 8, 1, false, start, 3);
+    }
+    state.counters["curves"] = static_cast<double>(host.curves);
+    state.counters["pieces"] = static_cast<double>(host.pieces);
+    state.counters["steps~"] = static_cast<double>(30 * host.pumps);
+}
+BENCHMARK(BM_CurvatureLines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+}  // namespace
+}  // namespace velmora
+
+BENCHMARK_MAIN();
