@@ -21,7 +21,13 @@ Vector2 Combine(const Vector2& p, double s, const Vector2& a) { return {p[0] + s
 class PenGuard {
 public:
     explicit PenGuard(TTracerHost& host) : host_(host) { host_.SavePen(); }
-    ~PenGuard() { host_.RestorePen(); }
+    ~PenGuard() {
+        try {
+            host_.RestorePen();
+        } catch (...) {
+            // Nothing may leave a destructor; the pen stays as it is.
+        }
+    }
     PenGuard(const PenGuard&) = delete;
     PenGuard& operator=(const PenGuard&) = delete;
 
