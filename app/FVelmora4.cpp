@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -34,6 +35,9 @@ QFont WindowFont(int pixelSize, bool bold = false) {
     QFont f;
     f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                    QStringLiteral("DejaVu Sans")});
+    // Without Tahoma, font substitution would otherwise pick the system's
+    // default face instead of the next family in the list.
+    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) f.setFamilies(f.families().mid(1));
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;

@@ -11,7 +11,9 @@ TValueList::TValueList(int rows, QWidget* parent) : QTableWidget(rows, 2, parent
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(8);
     verticalHeader()->setDefaultSectionSize(16);
+    horizontalHeader()->setMinimumSectionSize(8);
     horizontalHeader()->setFixedHeight(17);
     setColumnWidth(0, 111);
     setColumnWidth(1, 112);

@@ -16,9 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <memory>
 #include <utility>
 #include <vector>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 inline QApplication& TestApp() {
     static int argc = 1;

@@ -1,0 +1,228 @@
+#include "WindowFixture.h"
+
+#include "formula/FunctionParserBytes_64_XE2.h"
+#include "geometry/EngineSet.h"
+#include "geometry/FParametrizationR2R4.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+
+using namespace velmora;
+
+namespace {
+
+// 10 decimals after rounding to 14 significant digits, written independently
+// of the window's formatter: printf rounds at the 10th decimal or at the 14th
+// significant digit, whichever comes first, and the rest is padded with zeros.
+QString Fixed10(double x) {
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.13e", x);
+    const int exponent = std::atoi(std::strchr(buf, 'e') + 1);
+    const int decimals = std::min(10, 13 - exponent);
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, x);
+    std::string s = buf;
+    if (decimals < 10) s += std::string(10 - decimals, '0');
+    if (s == "-0.0000000000") s = "0.0000000000";
+    return QString::fromStdString(s);
+}
+
+bool SameImage(const QImage& a, const QImage& b) { return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32); }
+
+QImage WhitePanel() {
+    QImage img(548, 548, QImage::Format_RGB32);
+    img.fill(0xFFFFFFFFu);
+    return img;
+}
+
+class MainPanelTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_TRUE(W().ReadData());
+    }
+};
+
+}  // namespace
+
+TEST_F(MainPanelTest, AMouseMoveShowsTheInvariantsOfThePixelsDomainPoint) {
+    // An engine set of our own, built from the same texts.
+    TFunctionParserBytes_64 parser;
+    TEngineSet set;
+    set.Build({kDefaultTexts[0], kDefaultTexts[1], kDefaultTexts[2], kDefaultTexts[3]}, parser);
+    TParametrizationR2R4 surface(set);
+
+    for (auto [x, y] : {std::pair{300, 200}, std::pair{137, 411}, std::pair{547, 1}}) {
+        MoveOverMainPanel(x, y);
+        // U = [0, 2 pi] x [0, 2.2] on 548 pixels; the top-left pixel is (uMin, vMax).
+        const double u = x * (2 * std::numbers::pi) / 548, v = (548 - y) * 2.2 / 548;
+        TInvariants inv;
+        ASSERT_TRUE(surface.ComputeInvariants({u, v}, inv));
+        const auto rows = DataRows();
+        const Vector2 p = W().FromWindowToR2(x, y);
+        EXPECT_NEAR(p[0], u, 1e-13);
+        EXPECT_NEAR(p[1], v, 1e-13);
+        EXPECT_EQ(rows[0], "u =" + Fixed10(u));
+        EXPECT_EQ(rows[1], "v =" + Fixed10(v));
+        EXPECT_EQ(rows[2], "Maj Axis =" + Fixed10(inv.halfMajorAxis));
+        EXPECT_EQ(rows[3], "Min Axis =" + Fixed10(inv.halfMinorAxis));
+        EXPECT_EQ(rows[4], "Norm of H  =" + Fixed10(inv.longH));
+        EXPECT_EQ(rows[5], "H depth =" + Fixed10(inv.depth));
+        if (inv.alpha == UndefinedValue)
+            EXPECT_EQ(rows[6], "Sin <(H,E) =");
+        else
+            EXPECT_EQ(rows[6], "Sin <(H,E) =" + Fixed10(inv.alpha));
+        EXPECT_EQ(rows[7], "Gauss Curv =" + Fixed10(inv.KGauss));
+        EXPECT_EQ(rows[8], "Discr Extr Norm Dev=" + Fixed10(inv.discrNormDev));
+        EXPECT_EQ(rows[9], "Discr Extr Lat Dev=" + Fixed10(inv.discrLatDev));
+        EXPECT_EQ(rows[10], "Discr Str Ppal Dirs=" + Fixed10(inv.discrStrPpal));
+        // The list shows the label before "=" and the number after it.
+        EXPECT_EQ(W().FunctionValues1->Label(4), "Norm of H  ");
+        EXPECT_EQ(W().FunctionValues1->Value(0), Fixed10(u));
+    }
+}
+
+TEST_F(MainPanelTest, ThePixelOfTheLastPressChangesNothing) {
+    MoveOverMainPanel(210, 200);
+    const auto before = DataRows();
+    MoveOverMainPanel(200, 200);  // firstPt starts at (200, 200)
+    EXPECT_EQ(DataRows(), before);
+    MoveOverMainPanel(201, 200);
+    EXPECT_NE(DataRows(), before);
+}
+
+TEST_F(MainPanelTest, DrawingTheCrossTwiceRestoresThePanel) {
+    W().OnLineItem(1);  // curvature lines: four segments
+    EXPECT_EQ(W().curvesParts, 8);
+    EXPECT_TRUE(W().lineItems[1]->isChecked());
+    EXPECT_FALSE(W().lineItems[0]->isChecked());
+    const QImage white = WhitePanel();
+    MoveOverMainPanel(300, 250);
+    ASSERT_TRUE(W().crossDrawn);
+    const QImage withCross = W().MainBox->Picture().copy();
+    EXPECT_FALSE(SameImage(withCross, white));
+    // The cross is drawn in the picker's colour around the pointer.
+    const TColor color = picker->curveColor;
+    int coloured = 0;
+    for (int y = 200; y < 300; ++y)
+        for (int x = 250; x < 350; ++x) coloured += PixelToColor(withCross.pixel(x, y)) == color;
+    EXPECT_GT(coloured, 20);
+
+    W().DrawCross();
+    EXPECT_FALSE(W().crossDrawn);
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), white));
+    W().DrawCross();
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), withCross));
+
+    // A move removes the old cross before drawing the new one; leaving the
+    // panel for the window removes it.
+    MoveOverMainPanel(301, 251);
+    MoveOverMainPanel(120, 400);
+    MoveOver(W().centralWidget(), 560, 530);
+    EXPECT_FALSE(W().crossDrawn);
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), white));
+}
+
+TEST_F(MainPanelTest, ACrossIsRemovedInTheColourItWasDrawnWith) {
+    W().OnLineItem(3);
+    MoveOverMainPanel(280, 260);
+    ASSERT_TRUE(W().crossDrawn);
+    picker->MouseMoveInMeter(Qt::LeftButton, 30, 5);  // another colour while the cross is shown
+    W().OnLineItem(1);                                 // and another number of segments
+    W().OnMouseMoveInForm();
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), WhitePanel()));
+}
+
+TEST_F(MainPanelTest, CoordinateLinesNeverDrawACross) {
+    MoveOverMainPanel(300, 250);
+    EXPECT_FALSE(W().crossDrawn);
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), WhitePanel()));
+}
+
+TEST_F(MainPanelTest, CtrlFreezesAndReleasesThePanels) {
+    MoveOverMainPanel(300, 200);
+    const auto tracked = DataRows();
+    PressKey(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(W().lockPtData);
+    MoveOverMainPanel(320, 220);
+    EXPECT_EQ(DataRows(), tracked);
+    PressKey(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_FALSE(W().lockPtData);
+    MoveOverMainPanel(320, 220);
+    EXPECT_NE(DataRows(), tracked);
+    // Ctrl with another key toggles as well; a press on the panel releases.
+    PressKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(W().lockPtData);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), W().MainBox->mapToGlobal(QPointF(100, 100)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(W().MainBox, &press);
+    EXPECT_FALSE(W().lockPtData);
+    EXPECT_EQ(W().firstPt, QPoint(100, 100));
+}
+
+TEST_F(MainPanelTest, UpAndDownScaleTheFocalConic) {
+    for (int i = 0; i < 3; ++i) PressKey(Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(W().ellFactor, 3.375);
+    PressKey(Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(W().ellFactor, 3.375 * 0.7);
+    EXPECT_FALSE(W().OnKeyDownInForm(Qt::Key_Left, Qt::NoModifier, false));
+    W().ReadData();
+    EXPECT_DOUBLE_EQ(W().ellFactor, 1.0);
+}
+
+TEST_F(MainPanelTest, CtrlZErasesTheLastStoredCurveAndRepaints) {
+    W().OnLineItem(1);
+    MoveOverMainPanel(300, 250);
+    const QImage withCross = W().MainBox->Picture().copy();
+    // No curve stored: nothing happens, not even a repaint.
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(SameImage(W().MainBox->Picture(), withCross));
+
+    // Two stored curves; Ctrl+Z removes the second and repaints from the
+    // stores (the cross, which is not stored, goes too).
+    for (TColor c : {TColor(0x0000FF), TColor(0xFF0000)}) {
+        Curve curve;
+        curve.c = c;
+        curve.pts = {{1.0, c == 0xFF ? 0.5 : 1.5}, {5.0, c == 0xFF ? 0.5 : 1.5}};
+        curve.last = 1;
+        W().lines.cc.push_back(curve);
+    }
+    W().lines.last = 1;
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(W().lines.last, 0);
+    EXPECT_FALSE(W().crossDrawn);
+    const QImage& img = W().MainBox->Picture();
+    const Vector2Int red = W().FromR2toWindow({3.0, 0.5});
+    const Vector2Int blue = W().FromR2toWindow({3.0, 1.5});
+    EXPECT_EQ(PixelToColor(img.pixel(red.x, red.y)), 0x0000FFu);
+    EXPECT_EQ(PixelToColor(img.pixel(blue.x, blue.y)), clWhite);
+}
+
+TEST_F(MainPanelTest, RepaintDrawsTheBackgroundThenLociThenCurves) {
+    W().bm.fill(ColorToPixel(0x223344));
+    // A locus of two pieces: a knot with key 1 starts a new piece.
+    wireKnots& knots = W().loci[2];
+    knots[0] = {1, {1.0, 1.0}};
+    knots[1] = {0, {2.0, 1.0}};
+    knots[2] = {1, {4.0, 1.0}};
+    knots[3] = {0, {5.0, 1.0}};
+    W().lociData[2].last = 3;
+    W().coordLines.pts = {{3.0, 0.3}};
+    W().coordLines.last = 0;
+    W().OnPaint();
+    const QImage& img = W().MainBox->Picture();
+    const auto at = [&](double u, double v) {
+        const Vector2Int p = W().FromR2toWindow({u, v});
+        return PixelToColor(img.pixel(p.x, p.y));
+    };
+    EXPECT_EQ(at(1.5, 1.0), 0xC0C0C0u);
+    EXPECT_EQ(at(3.5, 1.0), 0x223344u);  // no line joins the two pieces
+    EXPECT_EQ(at(4.5, 1.0), 0xC0C0C0u);
+    EXPECT_EQ(at(3.0, 2.0), 0xCCCCCCu);  // the vertical coordinate line
+    EXPECT_EQ(at(0.2, 0.3), 0xCCCCCCu);  // the horizontal one
+    EXPECT_EQ(at(0.2, 2.0), 0x223344u);
+}
