@@ -128,20 +128,23 @@ uint8_t TParametrizationR2R4::Directions(const Vector2& par, int curveClass, Vec
             n = 4;
         }
         if (phi == UndefinedValue) {
-            theta = thetaF;
+            // thetaF is one of the candidates; take it in the form beta + k sigma.
+            theta = beta + std::round((thetaF - beta) / sigma) * sigma;
         } else {
             const double p = NormalizedAngle(phi);
             // The nearest candidate; wrapping past 2 pi either way keeps a traced
             // curve in its foliation and its sense of travel.
+            // The candidate is kept as its index, so that feeding the result back
+            // reproduces it bit for bit.
             int k = static_cast<int>(std::trunc((p - beta) / sigma));
             if (k > n - 1) k = n - 1;
             if (k < 0) k = 0;
-            theta = beta + k * sigma;
-            const double delta = p - theta;
+            const double delta = p - (beta + k * sigma);
             if (delta > sigma / 2)
-                theta = k < n - 1 ? theta + sigma : beta;
+                k = k < n - 1 ? k + 1 : 0;
             else if (delta < -sigma / 2)
-                theta = beta + (n - 1) * sigma;
+                k = n - 1;
+            theta = beta + k * sigma;
         }
     }
 

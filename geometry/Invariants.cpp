@@ -56,8 +56,11 @@ bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& ou
     const double d = Hypot(bb - cc, 2 * bc);
     out.halfMajorAxis = std::sqrt(std::fabs((bb + cc + d) / 2));
     out.halfMinorAxis = std::sqrt(std::fabs((bb + cc - d) / 2));
-    if (hh * 1e-5 > bb + cc) {
-        out.depth = -nh;  // the ellipse is tiny compared with H
+    if (hh * 1e-5 > bb + cc || d + bb + cc == 0) {
+        // The ellipse is tiny compared with H, or it is the single point H (B = C
+        // = 0, where the confocal formula below would be 0/0): the origin lies
+        // at distance |H| outside it.
+        out.depth = -nh;
     } else {
         // A = half major axis of the ellipse confocal with the curvature ellipse
         // through the origin; depth > 0 when the origin lies inside.

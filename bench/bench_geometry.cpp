@@ -1,0 +1,91 @@
+// Cost of the local geometry at one point of the default surface: the data
+// panel values (every mouse move) and the direction cross of the strong
+// principal lines (mouse moves with that class selected).
+#include "curves/HigherDegreeLines.h"
+#include "geometry/FParametrizationR2R4.h"
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <string>
+
+using namespace velmora;
+
+namespace {
+
+struct DefaultSurface {
+    TFunctionParserBytes_64 parser;
+    TEngineSet engines;
+    TParametrizationR2R4 surface{engines};
+    DefaultSurface() {
+        const std::array<std::string, 4> texts{
+            "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
+            "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
+        engines.Build(texts, parser);
+    }
+};
+
+DefaultSurface& Surface() {
+    static auto instance = std::make_unique<DefaultSurface>();
+    return *instance;
+}
+
+const Vector2 kPoint{1.3, 0.9};
+
+void BM_ComputeHBCandProducts(benchmark::State& state) {
+    TParametrizationR2R4& s = Surface().surface;
+    for (auto _ : state) benchmark::DoNotOptimize(s.ComputeHBCandProducts(kPoint));
+}
+BENCHMARK(BM_ComputeHBCandProducts);
+
+void BM_ComputeInvariants(benchmark::State& state) {
+    TParametrizationR2R4& s = Surface().surface;
+    TInvariants out;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(s.ComputeInvariants(kPoint, out));
+        benchmark::DoNotOptimize(out);
+    }
+}
+BENCHMARK(BM_ComputeInvariants);
+
+void BM_ComputeCross(benchmark::State& state) {
+    TParametrizationR2R4& s = Surface().surface;
+    const int cClass = static_cast<int>(state.range(0));
+    TInvariants out;
+    TDirectionCross cross;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(s.ComputeCross(kPoint, cClass, 6.65, out, cross));
+        benchmark::DoNotOptimize(cross);
+    }
+}
+BENCHMARK(BM_ComputeCross)->Arg(1)->Arg(5)->Arg(7);
+
+void BM_Directions(benchmark::State& state) {
+    TParametrizationR2R4& s = Surface().surface;
+    Vector2 tangent{};
+    for (auto _ : state) {
+        double phi = 0.3;
+        benchmark::DoNotOptimize(s.Directions(kPoint, 1, tangent, phi));
+    }
+}
+BENCHMARK(BM_Directions);
+
+void BM_NewtonDirection7(benchmark::State& state) {
+    TParametrizationR2R4& s = Surface().surface;
+    THigherDegreeLines solver(s);
+    DirectionList list;
+    solver.HigherDegreeDirections(7, list, kPoint);
+    const double start = list.count > 0 ? std::atan2(list.entries[1].y, list.entries[1].x) : 0.0;
+    Vector2 direction{};
+    for (auto _ : state) {
+        double theta = start + 1e-3;
+        benchmark::DoNotOptimize(solver.NewtonDirection(7, theta, direction, kPoint));
+    }
+}
+BENCHMARK(BM_NewtonDirection7);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,171 @@
+// velmora4-cli invariants: the local geometry of the surface at given points -
+// the data-panel values, the frame, H, B, C and their products, the scalar
+// functions and the directions of the seven line classes.
+#include "cli/CliCommon.h"
+#include "cli/Registry.h"
+#include "curves/HigherDegreeLines.h"
+#include "geometry/FParametrizationR2R4.h"
+#include "platform/VelmoraError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace velmora::cli {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+struct InvariantsOptions {
+    SurfaceOptions surface;
+    std::vector<std::string> at;
+};
+
+// An angle reduced to [0, pi): a line direction.
+double LineAngle(double theta) {
+    double a = std::fmod(theta, kPi);
+    if (a < 0) a += kPi;
+    if (a >= kPi) a = 0;
+    return a;
+}
+
+void AddDistinct(std::vector<double>& angles, double theta) {
+    const double a = LineAngle(theta);
+    for (double b : angles)
+        if (std::fabs(a - b) < 1e-12 || std::fabs(a - b) > kPi - 1e-12) return;
+    angles.push_back(a);
+}
+
+// The distinct directions of classes 1 to 4, found with Directions itself: the
+// first direction, then the candidates one step away in [0, pi).
+std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, int curveClass) {
+    std::vector<double> angles;
+    Vector2 tangent{};
+    double phi = UndefinedValue;
+    if (s.Directions(p, curveClass, tangent, phi) == 0) return angles;
+    const double first = phi;
+    AddDistinct(angles, first);
+    if (curveClass == 2) {
+        phi = -UndefinedValue;
+        if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
+    } else {
+        const double step = curveClass == 1 ? kPi / 4 : kPi / 2;
+        const int count = curveClass == 1 ? 4 : 2;
+        for (int k = 1; k < count; ++k) {
+            phi = first + k * step;
+            if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
+        }
+    }
+    std::sort(angles.begin(), angles.end());
+    return angles;
+}
+
+// Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
+std::vector<double> HigherDegreeAngles(TParametrizationR2R4& s, const Vector2& p, int curveClass) {
+    std::vector<double> angles;
+    THigherDegreeLines solver(s);
+    DirectionList list;
+    if (!solver.HigherDegreeDirections(curveClass, list, p)) return angles;
+    for (int k = 1; k <= list.count; ++k)
+        angles.push_back(LineAngle(std::atan2(list.entries[k].y, list.entries[k].x)));
+    return angles;
+}
+
+void PrintPoint(TParametrizationR2R4& s, const Vector2& p) {
+    JsonLine line;
+    line.Number("u", p[0]).Number("v", p[1]);
+    static const char* const kInvariantKeys[] = {"halfMajorAxis", "halfMinorAxis", "longH", "depth",
+                                                 "alpha", "KGauss", "discrNormDev", "discrLatDev",
+                                                 "discrStrPpal"};
+    static const char* const kVectorKeys[] = {"t", "Jt", "vH", "vB", "vC"};
+    static const char* const kProductKeys[] = {"guu", "guv", "gvv", "hh", "bb", "cc",
+                                               "bc", "hb", "hc", "jhb", "jhc", "jbc"};
+    static const char* const kScalarKeys[] = {"DepthOfOrigin", "AngleHEllipse", "EllipseArea",
+                                              "GaussCurvature", "JHdotB", "JBdotC"};
+
+    if (!s.ComputeHBCandProducts(p)) {
+        line.Boolean("ok", false);
+        for (const char* key : kInvariantKeys) line.Null(key);
+        line.Null("crossDepth");
+        for (const char* key : kVectorKeys) line.Null(key);
+        for (const char* key : kProductKeys) line.Null(key);
+        for (const char* key : kScalarKeys) line.Null(key);
+        line.Null("directions");
+        line.Print();
+        return;
+    }
+
+    TInvariants inv;
+    const bool ok = s.ComputeInvariants(p, inv);
+    line.Boolean("ok", ok);
+    const double invariants[] = {inv.halfMajorAxis, inv.halfMinorAxis, inv.longH,       inv.depth,     inv.alpha,
+                                 inv.KGauss,        inv.discrNormDev,  inv.discrLatDev, inv.discrStrPpal};
+    for (int i = 0; i < 9; ++i) {
+        if (ok)
+            line.Value(kInvariantKeys[i], invariants[i]);
+        else
+            line.Null(kInvariantKeys[i]);
+    }
+
+    // The frame and products of p (ComputeInvariants may have failed after them).
+    s.ComputeHBCandProducts(p);
+    const Vector4 vectors[] = {s.t, s.Jt, s.vH, s.vB, s.vC};
+    const double products[] = {s.guu, s.guv, s.gvv, s.hh, s.bb, s.cc, s.bc, s.hb, s.hc, s.jhb, s.jhc, s.jbc};
+
+    TInvariants crossValues;
+    TDirectionCross cross;
+    if (s.ComputeCross(p, 0, 1.0, crossValues, cross))
+        line.Value("crossDepth", crossValues.depth);
+    else
+        line.Null("crossDepth");
+    for (int i = 0; i < 5; ++i) line.Numbers(kVectorKeys[i], vectors[i].data(), 4);
+    for (int i = 0; i < 12; ++i) line.Value(kProductKeys[i], products[i]);
+
+    const double scalars[] = {s.DepthOfOrigin(p),  s.AngleHEllipse(p), s.EllipseArea(p),
+                              s.GaussCurvature(p), s.JHdotB(p),        s.JBdotC(p)};
+    for (int i = 0; i < 6; ++i) line.Value(kScalarKeys[i], scalars[i]);
+
+    JsonLine directions;
+    for (int c = 1; c <= 7; ++c) {
+        const std::vector<double> angles = c <= 4 ? LowDegreeAngles(s, p, c) : HigherDegreeAngles(s, p, c);
+        directions.Numbers(std::to_string(c), angles.data(), angles.size());
+    }
+    line.Raw("directions", directions.Str());
+    line.Print();
+}
+
+void Run(const InvariantsOptions& options) {
+    SurfaceInput input;
+    try {
+        input = options.surface.Resolve();
+    } catch (const std::exception& e) {
+        FailWithEngineMessage(e.what());
+    }
+    std::vector<Vector2> points;
+    for (const std::string& text : options.at) points.push_back(ParsePair(text));
+
+    auto engines = std::make_unique<TEngineSet>();
+    auto parser = std::make_unique<TFunctionParserBytes_64>();
+    try {
+        engines->Build(input.coords, *parser);
+    } catch (const VelmoraError& e) {
+        FailWithEngineMessage(e.what());
+    }
+    auto surface = std::make_unique<TParametrizationR2R4>(*engines);
+    for (const Vector2& p : points) PrintPoint(*surface, p);
+}
+
+const SubcommandRegistrar registrar([](CLI::App& app) {
+    auto options = std::make_shared<InvariantsOptions>();
+    CLI::App* sub = app.add_subcommand(
+        "invariants", "local geometry at points: ellipse invariants, frame, H, B, C, products and directions");
+    AddSurfaceOptions(sub, options->surface, false);
+    AddPairOption(sub, "--at", options->at, "a point U,V of the domain (repeatable)")->required();
+    sub->callback([options] { Run(*options); });
+});
+
+}  // namespace
+}  // namespace velmora::cli
