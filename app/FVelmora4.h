@@ -241,6 +241,7 @@ private:
 
     TLinePalette* linePalette = nullptr;
     std::string savedNumericLocale = "C";
+    bool watchCursor = false;  // the hourglass of the watch mode is set
     QLabel* infoText = nullptr;
     QWidget* client = nullptr;
 };

@@ -113,14 +113,20 @@ void TVelmora4::BeginWatch() {
     busy = true;
     stop = false;
     SetEnterButton(QString::fromLatin1(res::Stop), clRed);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!watchCursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        watchCursor = true;
+    }
 }
 
 void TVelmora4::EndWatch() {
     busy = false;
     stop = true;
     SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
-    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (watchCursor) {
+        QApplication::restoreOverrideCursor();
+        watchCursor = false;
+    }
 }
 
 }  // namespace velmora
