@@ -15,13 +15,13 @@ namespace velmora {
 
 namespace {
 
-struct ItemSpec {
+struct MenuItemDef {
     const char* name;
     const char* caption;
     int tag;
 };
 
-constexpr ItemSpec kLociSpecs[kLociCount] = {
+constexpr MenuItemDef kLociItems[kLociCount] = {
     {"ParabolicLocus1", "Parabolic Locus", 0},
     {"SemiumbilicalLocus1", "Semiumbilical Locus", 1},
     {"HEllipseLocus1", "H ||  Ellipse  Locus", 2},
@@ -31,7 +31,7 @@ constexpr ItemSpec kLociSpecs[kLociCount] = {
     {"ZeroDiscrStrongPpalLines1", "Zero Discr Strong Ppal Lines", 6},
 };
 
-constexpr ItemSpec kBackgroundSpecs[7] = {
+constexpr MenuItemDef kBackgroundItems[7] = {
     {"ColorbyOrigininEllipse1", "Color by Origin in Ellipse", 0},
     {"ColorbyBxC1", "Color by BxC", 1},
     {"ColorbyangleHMajorAxis1", "Color by angle H - Major Axis", 2},
@@ -41,7 +41,7 @@ constexpr ItemSpec kBackgroundSpecs[7] = {
     {"ColorbyDiscrStrongPpalDirs1", "Color by Discr Strong Ppal Dirs", 6},
 };
 
-constexpr ItemSpec kLineSpecs[8] = {
+constexpr MenuItemDef kLineItems[8] = {
     {"CoordinateLines1", "Coordinate Lines", 0},
     {"CurvatureLines1", "Curvature Lines", 1},
     {"AsymptoticLines1", "Asymptotic Lines", 2},
@@ -117,21 +117,21 @@ void TVelmora4::CreateMenus() {
 
     Loci1 = AddMenu(bar, "Loci1", "&Loci");
     for (int i = 0; i < kLociCount; ++i)
-        lociItems[i] = AddItem(Loci1, kLociSpecs[i].name, kLociSpecs[i].caption, kLociSpecs[i].tag, false, none);
+        lociItems[i] = AddItem(Loci1, kLociItems[i].name, kLociItems[i].caption, kLociItems[i].tag, false, none);
     Loci1->addSeparator();
     EraseLoci1 = AddItem(Loci1, "EraseLoci1", "Erase these Loci", 14, false, none);
 
     Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
     for (int i = 0; i < 7; ++i)
-        backgroundItems[i] = AddItem(Backgrounds1, kBackgroundSpecs[i].name, kBackgroundSpecs[i].caption,
-                                     kBackgroundSpecs[i].tag, true, none);
+        backgroundItems[i] = AddItem(Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption,
+                                     kBackgroundItems[i].tag, true, none);
     Backgrounds1->addSeparator();
     EraseBackground1 = AddItem(Backgrounds1, "EraseBackground1", "Erase Background", 17, false, none);
 
     Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
     for (int i = 0; i < 8; ++i) {
-        const int tag = kLineSpecs[i].tag;
-        lineItems[i] = AddItem(Foliations1, kLineSpecs[i].name, kLineSpecs[i].caption, tag, true,
+        const int tag = kLineItems[i].tag;
+        lineItems[i] = AddItem(Foliations1, kLineItems[i].name, kLineItems[i].caption, tag, true,
                                [this, tag] { OnLineItem(tag); });
     }
     lineItems[0]->setChecked(true);
