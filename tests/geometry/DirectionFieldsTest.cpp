@@ -169,7 +169,9 @@ TEST(Directions, FoliationsAlternateBetweenNeighbouringDirections) {
             for (int k = 0; k < (c == 1 ? 8 : 4); ++k) {
                 double theta = Reduce(phi + k * step, 2 * kPi);
                 const uint8_t fol = s.Directions(p, c, tangent, theta);
-                if (k > 0) EXPECT_NE(fol, previous) << "class " << c;
+                if (k > 0) {
+                    EXPECT_NE(fol, previous) << "class " << c;
+                }
                 previous = fol;
             }
         }
@@ -214,7 +216,9 @@ TEST(HigherDegreeDirections, ExtremalDeviationDirections) {
                 // A critical point of the deviation, with the value listed.
                 EXPECT_NEAR(e.value, d0, 1e-8 * (1 + std::fabs(d0)));
                 EXPECT_NEAR((dPlus - dMinus) / (2 * h), 0, 1e-6 * (1 + std::fabs(d0)));
-                if (k > 1) EXPECT_LE(list.entries[k - 1].value, e.value);
+                if (k > 1) {
+                    EXPECT_LE(list.entries[k - 1].value, e.value);
+                }
                 // Sorted: the first half are minima, the second half maxima.
                 const bool minimum = dPlus + dMinus - 2 * d0 > 0;
                 EXPECT_EQ(minimum, k <= list.count / 2) << "entry " << k;
