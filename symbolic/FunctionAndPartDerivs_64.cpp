@@ -78,6 +78,7 @@ void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::st
     uReduced.clear();
     actorList.clear();
     tirar = 0;
+    constantValues.clear();  // slots from 41 on take new values in this parse
 
     // 2.-4. Variables and parameters.
     allowedVars = DeclaredLetters(vars, "");
@@ -200,6 +201,13 @@ double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
     // the empty argument array so that a stray variable load stays inside it.
     static const std::array<double, 16> noArguments{};
     return run(noArguments.data(), 0);
+}
+
+double TFunctionAndPartDerivs_64::ConstantValue(const std::string& program) {
+    if (const auto known = constantValues.find(program); known != constantValues.end()) return known->second;
+    const double x = EvaluateActorList(program);
+    constantValues.emplace(program, x);
+    return x;
 }
 
 void TFunctionAndPartDerivs_64::UpdateParameters(const std::vector<double>& values) {

@@ -18,6 +18,7 @@
 #include <bitset>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace velmora {
@@ -114,6 +115,11 @@ public:
 
 private:
     static double NotCompiledValue();
+    // EvaluateActorList with the values of this parse remembered: the same
+    // constant program always gives the same value while the table slots it
+    // reads keep theirs, which holds from one parse start to the next.
+    double ConstantValue(const std::string& program);
+    std::unordered_map<std::string, double> constantValues;
     void ReadNumber(std::size_t& i, char& prev);
     std::string ReadName(std::size_t& i);
     std::string ResolveFunctionName(const std::string& letters);

@@ -125,7 +125,7 @@ std::string TFunctionAndPartDerivs_64::AtomString(const std::string& s) {
 
 void TFunctionAndPartDerivs_64::FoldConstant(std::string& r) {
     if (!reduceConsts || r.empty() || IsSingleToken(r) || ContainsVariableOrParameter(r)) return;
-    const double x = EvaluateActorList(r);
+    const double x = ConstantValue(r);
     if (x == 1.0 || x == 0.0) {
         r.assign(1, x == 1.0 ? '1' : '0');
     } else {

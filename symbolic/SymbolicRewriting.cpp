@@ -112,7 +112,7 @@ bool TFunctionAndPartDerivs_64::IntegerExponent(const std::string& exponent, dou
     double x = 0.0;
     {
         FoldingOff noFolding(reduceConsts);
-        x = EvaluateActorList(PostfixSum(ExpandMinusAndDivide(exponent)));
+        x = ConstantValue(PostfixSum(ExpandMinusAndDivide(exponent)));
     }
     n = x;
     return x == std::trunc(x);
