@@ -60,7 +60,7 @@ bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& ou
         // The ellipse is tiny compared with H, or it is the single point H (B = C
         // = 0, where the confocal formula below would be 0/0): the origin lies
         // at distance |H| outside it.
-        out.depth = -nh;
+        out.depth = 0.0 - nh;  // (+0 rather than -0 for a flat point)
     } else {
         // A = half major axis of the ellipse confocal with the curvature ellipse
         // through the origin; depth > 0 when the origin lies inside.
