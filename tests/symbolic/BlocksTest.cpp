@@ -42,6 +42,13 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
     EXPECT_FALSE(f.FF(3, 0, 0).Assigned());
     EXPECT_TRUE(std::isnan(Eval(f, 0, 0, 3, 1)));
 
+    // Blocks are derived in the order 1, 3, 6, 7, 4, 8, 2, 5, 9, each from the
+    // text of the one below it: the new exponents folded into the table show it
+    // (u^10 v^20: 9 for f_u, 8 for f_uu, 7 for f_uuu, 19 for f_uuv, 18 for f_uvv, 17 for f_vvv).
+    f.ParseNewText("u^10*v^20", "uv", "", true, true);
+    EXPECT_EQ(std::vector<double>(f.data.begin() + 41, f.data.begin() + f.endFD + 1),
+              (std::vector<double>{10, 20, 9, 8, 7, 19, 18, 17}));
+
     // Three variables: 1 + 3 + 6 + 10 blocks.
     TFunctionAndPartDerivs_64 g;
     g.ParseNewText("u*v*w", "uvw", "", true, true);
@@ -50,6 +57,15 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
     EXPECT_EQ(g.EvaluateFF(3, 1, 2, args), 1);
     EXPECT_EQ(g.EvaluateFF(2, 3, 0, args), 2);
     EXPECT_EQ(g.EvaluateFF(1, 1, 0, args), 0);
+}
+
+TEST(SymbolicBlocks, TheFixedPartOfTheConstantTable) {
+    const TFunctionAndPartDerivs_64 f;
+    const double fixed[41] = {0, 1e100, -1e100, 1e-100, -1e-100, 230, std::numbers::pi / 2, 0, 0, 0, 0, 0, 0, 0,
+                              0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, -1, -2, -3, -4, -5, 0.5, 1.0 / 3, 0.25,
+                              0.2, -0.5, -1.0 / 3, -0.25, -0.2};
+    for (int k = 0; k <= 40; ++k) EXPECT_EQ(f.data[k], fixed[k]) << k;
+    EXPECT_EQ(f.endFD, 40);
 }
 
 TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
