@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace velmora {
@@ -64,11 +65,64 @@ void TCanvas::SetupPen(QPainter& p) const {
 
 void TCanvas::MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
 
+namespace {
+
+// floor(num / den) for den > 0.
+int64_t FloorDiv(int64_t num, int64_t den) {
+    const int64_t q = num / den;
+    return (num % den != 0 && num < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
+void TCanvas::PlotLine(QPoint from, QPoint to) {
+    // One pixel per step along the major axis, from `from` up to but not
+    // including `to`; the minor coordinate is rounded (halves up). Only the
+    // steps that fall inside the image are visited, so lines reaching far
+    // outside cost no more than lines across it.
+    const int64_t dx = int64_t(to.x()) - from.x(), dy = int64_t(to.y()) - from.y();
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const int64_t n = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const int64_t minorDelta = xMajor ? dy : dx;
+    const int64_t start = xMajor ? from.x() : from.y();
+    const int64_t minorStart = xMajor ? from.y() : from.x();
+    const int step = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int64_t size = xMajor ? image_->width() : image_->height();
+    int64_t lo = 0, hi = n;  // steps i in [lo, hi) with start + step i inside [0, size)
+    if (step > 0) {
+        lo = std::max<int64_t>(lo, -start);
+        hi = std::min<int64_t>(hi, size - start);
+    } else {
+        lo = std::max<int64_t>(lo, start - size + 1);
+        hi = std::min<int64_t>(hi, start + 1);
+    }
+    const uint32_t rgb = ColorToPixel(penColor) & 0xFFFFFFu;
+    const int width = image_->width(), height = image_->height();
+    for (int64_t i = lo; i < hi; ++i) {
+        const int64_t major = start + step * i;
+        const int64_t minor = minorStart + FloorDiv(2 * i * minorDelta + n, 2 * n);
+        const int64_t x = xMajor ? major : minor, y = xMajor ? minor : major;
+        if (x < 0 || x >= width || y < 0 || y >= height) continue;
+        uint32_t& p = reinterpret_cast<uint32_t*>(image_->scanLine(int(y)))[x];
+        switch (penMode) {
+            case TPenMode::pmCopy: p = 0xFF000000u | rgb; break;
+            case TPenMode::pmXor: p = 0xFF000000u | ((p ^ rgb) & 0xFFFFFFu); break;
+            case TPenMode::pmNotXor: p = 0xFF000000u | (~(p ^ rgb) & 0xFFFFFFu); break;
+        }
+    }
+}
+
 void TCanvas::LineTo(int x, int y) {
     const QPoint from = penPos_;
     const QPoint to(x, y);
     penPos_ = to;
     if (from == to) return;
+    if (!painter_ && penWidth <= 1) {
+        if (!image_ || image_->isNull()) return;
+        PlotLine(from, to);
+        if (changed_) changed_();
+        return;
+    }
     Paint([&](QPainter& p) {
         SetupPen(p);
         p.drawLine(from, to);

@@ -5,10 +5,12 @@
 // of a paint box on the screen) or through a QPainter that the caller holds
 // open (a printer page).
 //
-// Lines of width 1 leave out their last pixel, as a pen-position LineTo does,
-// so that a polyline is made of consecutive half-open pieces. The XOR pen
-// modes are raster operations, which only a QImage supports; drawing the same
-// line twice in either XOR mode restores the pixels exactly.
+// Lines of width 1 on an image are plotted pixel by pixel and leave out their
+// last pixel, as a pen-position LineTo does, so that a polyline is made of
+// consecutive half-open pieces whatever its direction. The XOR pen modes are
+// raster operations on the colour bytes (the alpha byte stays opaque), which
+// only an image supports; drawing the same line twice in either XOR mode
+// restores the pixels exactly.
 #pragma once
 
 #include <QFont>
@@ -99,6 +101,7 @@ private:
     template <class F>
     void Paint(F&& draw);
     void SetupPen(QPainter& p) const;
+    void PlotLine(QPoint from, QPoint to);
 
     QImage* image_ = nullptr;
     QPainter* painter_ = nullptr;

@@ -226,3 +226,36 @@ TEST_F(MainPanelTest, RepaintDrawsTheBackgroundThenLociThenCurves) {
     EXPECT_EQ(at(0.2, 0.3), 0xCCCCCCu);  // the horizontal one
     EXPECT_EQ(at(0.2, 2.0), 0x223344u);
 }
+
+TEST_F(WindowTest, AShiftDragDrawsAVectorAndItsOrthogonalPartner) {
+    // A plane with the Euclidean metric in (u, v) on the unit square: cX = cY.
+    const char* texts[8] = {"u", "v", "0", "0", "0", "1", "0", "1"};
+    QLineEdit* const edits[8] = {W().xEdit, W().yEdit, W().zEdit, W().wEdit,
+                                 W().uMinEdit, W().uMaxEdit, W().vMinEdit, W().vMaxEdit};
+    for (int i = 0; i < 8; ++i) edits[i]->setText(texts[i]);
+    ASSERT_TRUE(W().ReadData());
+    const auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButton b, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(x, y), W().MainBox->mapToGlobal(QPointF(x, y)), b, held, Qt::ShiftModifier);
+        QApplication::sendEvent(W().MainBox, &e);
+    };
+    send(QEvent::MouseButtonPress, 100, 300, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(W().drawOrthonLine);
+    send(QEvent::MouseMove, 150, 300, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, 200, 300, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 200, 300, Qt::LeftButton, Qt::NoButton);
+    EXPECT_FALSE(W().drawOrthonLine);
+    const QImage& img = W().MainBox->Picture();
+    int along = 0, up = 0, elsewhere = 0;
+    for (int y = 0; y < 548; ++y)
+        for (int x = 0; x < 548; ++x) {
+            const TColor c = PixelToColor(img.pixel(x, y));
+            if (c == clWhite) continue;
+            if (c != clGreen) ++elsewhere;
+            else if (y == 300 && x >= 100 && x < 200) ++along;
+            else if (x == 100 && y > 200 && y < 300) ++up;
+            else ++elsewhere;
+        }
+    EXPECT_EQ(along, 100);  // the first vector, drawn for good
+    EXPECT_EQ(up, 99);      // the second one, of the same length along +v
+    EXPECT_EQ(elsewhere, 0);  // the rubber band left nothing behind
+}

@@ -47,6 +47,47 @@ TEST_F(CanvasTest, LineToLeavesOutTheEndPixel) {
     EXPECT_EQ(c.PenPos(), QPoint(7, 3));
     c.LineTo(7, 3);  // zero length: nothing
     EXPECT_EQ(CountNonWhite(img), 5);
+    // Leftwards and upwards the start pixel is drawn and the end pixel left out.
+    c.MoveTo(7, 8);
+    c.LineTo(2, 8);
+    EXPECT_EQ(img.pixel(7, 8), 0xFF000000u);
+    EXPECT_EQ(img.pixel(3, 8), 0xFF000000u);
+    EXPECT_EQ(img.pixel(2, 8), 0xFFFFFFFFu);
+    c.MoveTo(15, 18);
+    c.LineTo(15, 10);
+    EXPECT_EQ(img.pixel(15, 18), 0xFF000000u);
+    EXPECT_EQ(img.pixel(15, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(CountNonWhite(img), 5 + 5 + 8);
+}
+
+TEST_F(CanvasTest, APolylineInXorModeHasNoGapsAtItsJoints) {
+    QImage img = WhiteImage(30, 30);
+    TCanvas c(&img);
+    c.penMode = TPenMode::pmXor;
+    c.penColor = clWhite;  // XOR with white turns white pixels black
+    c.MoveTo(2, 2);
+    c.LineTo(20, 2);
+    c.LineTo(20, 20);
+    c.LineTo(2, 20);
+    c.LineTo(2, 2);
+    EXPECT_EQ(CountNonWhite(img), 4 * 18);
+    EXPECT_EQ(img.pixel(20, 2), 0xFF000000u);
+    EXPECT_EQ(img.pixel(2, 20), 0xFF000000u);
+}
+
+TEST_F(CanvasTest, LinesFarOutsideAreClippedToTheImage) {
+    QImage img = WhiteImage(50, 40);
+    TCanvas c(&img);
+    c.MoveTo(-100000, 20);
+    c.LineTo(100000, 20);
+    EXPECT_EQ(CountNonWhite(img), 50);
+    // A steep line crossing the image: one pixel per row.
+    c.MoveTo(10, -50000);
+    c.LineTo(12, 50000);
+    EXPECT_EQ(img.pixel(11, 0), 0xFF000000u);
+    int inColumn = 0;
+    for (int y = 0; y < 40; ++y) inColumn += img.pixel(11, y) == 0xFF000000u && y != 20;
+    EXPECT_EQ(inColumn, 39);
 }
 
 TEST_F(CanvasTest, XorModesDrawnTwiceRestoreThePicture) {
