@@ -52,7 +52,7 @@ inline constexpr const char* kMsgExponent = "An integer exponent must lie betwee
 // nest parentheses at most this deep; the derivation and the conversion to
 // postfix recurse along the nesting.
 inline constexpr std::size_t kMaxTextLength = 1u << 18;  // 256 KiB
-inline constexpr int kMaxNesting = 1500;
+inline constexpr int kMaxNesting = 300;
 
 // The token {k}.
 inline std::string Operand(int k) {
