@@ -15,7 +15,9 @@ namespace velmora {
 namespace {
 
 // The surface object of one worker and the values of the background types.
-class TWorkerGeometry {
+// Every pixel rewrites its fields: aligned to whole cache lines so that two
+// workers' objects never share one.
+class alignas(64) TWorkerGeometry {
 public:
     explicit TWorkerGeometry(TEngineSet& engines) : surface_(engines) {}
 
@@ -88,7 +90,7 @@ private:
 
 TColourFunction BackgroundFunction(TEngineSet& engines, int backgroundType) {
     if (backgroundType < 0 || backgroundType > 6) return {};
-    auto geometry = std::make_shared<TWorkerGeometry>(engines);
+    std::shared_ptr<TWorkerGeometry> geometry = std::make_unique<TWorkerGeometry>(engines);
     return [geometry, backgroundType](const Vector2& p) { return geometry->Value(backgroundType, p); };
 }
 
