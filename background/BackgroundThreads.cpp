@@ -47,6 +47,8 @@ TBackgroundThread::TBackgroundThread(double cu0, double cv0, double qh0, double 
 TBackgroundThread::~TBackgroundThread() {
     Terminate();
     WaitFor();
+    // Destroyed from its own end callback: the thread only returns from here on.
+    if (thread_.joinable()) thread_.detach();
 }
 
 void TBackgroundThread::Start(EndCallback onTerminate) {
