@@ -5,6 +5,7 @@
 #include "background/BackgroundThreads.h"
 #include "curves/DiffEqSolver.h"
 #include "curves/FImplicitCurveLine.h"
+#include "curves/LocusFunctions.h"
 #include "curves/TracerHost.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
 #include "geometry/DomainMap.h"
@@ -63,16 +64,7 @@ void BM_Locus(benchmark::State& state) {
     auto sets = BuildSets(1);
     TParametrizationR2R4 surface(*sets[0]);
     const TDomainMap map = DefaultMap();
-    R2ToR1Function f;
-    switch (kind) {
-        case 0: f = [&](const Vector2& p) { return surface.DepthOfOrigin(p); }; break;
-        case 1: f = [&](const Vector2& p) { return surface.JBdotC(p); }; break;
-        case 2: f = [&](const Vector2& p) { return surface.AngleHEllipse(p); }; break;
-        case 3: f = [&](const Vector2& p) { return surface.GaussCurvature(p); }; break;
-        case 4: f = [&](const Vector2& p) { return surface.DiscriminantExtremalNormDevDirs(p); }; break;
-        case 5: f = [&](const Vector2& p) { return surface.DiscriminantExtremalLatDevDirs(p); }; break;
-        default: f = [&](const Vector2& p) { return surface.DiscriminantStrongPrincipalLines(p); }; break;
-    }
+    R2ToR1Function f = LocusFunction(surface, kind);
     long long evaluations = 0;
     R2ToR1Function counted = [&](const Vector2& p) {
         ++evaluations;

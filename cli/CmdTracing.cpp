@@ -7,6 +7,7 @@
 #include "cli/Registry.h"
 #include "curves/DiffEqSolver.h"
 #include "curves/FImplicitCurveLine.h"
+#include "curves/LocusFunctions.h"
 #include "curves/TracerHost.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
 #include "geometry/DomainMap.h"
@@ -100,16 +101,7 @@ struct LocusOptions {
 void RunLocus(const LocusOptions& o) {
     LoadedSurface s = LoadSurface(o.surface, 1);
     TParametrizationR2R4 surface(*s.sets[0]);
-    R2ToR1Function f;
-    switch (o.kind) {
-        case 0: f = [&](const Vector2& p) { return surface.DepthOfOrigin(p); }; break;
-        case 1: f = [&](const Vector2& p) { return surface.JBdotC(p); }; break;
-        case 2: f = [&](const Vector2& p) { return surface.AngleHEllipse(p); }; break;
-        case 3: f = [&](const Vector2& p) { return surface.GaussCurvature(p); }; break;
-        case 4: f = [&](const Vector2& p) { return surface.DiscriminantExtremalNormDevDirs(p); }; break;
-        case 5: f = [&](const Vector2& p) { return surface.DiscriminantExtremalLatDevDirs(p); }; break;
-        default: f = [&](const Vector2& p) { return surface.DiscriminantStrongPrincipalLines(p); }; break;
-    }
+    R2ToR1Function f = LocusFunction(surface, o.kind);
     std::vector<std::vector<Vector2>> polylines;
     auto tracer = std::make_unique<TImplicitCurveLine>();
     tracer->ComputeImplicitCurve(

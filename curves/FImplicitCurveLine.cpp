@@ -1,5 +1,7 @@
 #include "curves/FImplicitCurveLine.h"
 
+#include "geometry/VectorsAndUtil.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -22,16 +24,6 @@ Vector2 Add(const Vector2& a, const Vector2& b) { return {a[0] + b[0], a[1] + b[
 Vector2 Sub(const Vector2& a, const Vector2& b) { return {a[0] - b[0], a[1] - b[1]}; }
 Vector2 Scale(double s, const Vector2& a) { return {s * a[0], s * a[1]}; }
 double Dot(const Vector2& a, const Vector2& b) { return a[0] * b[0] + a[1] * b[1]; }
-
-// sqrt(a^2 + b^2) with the larger magnitude factored out (no overflow).
-double Hypot(double a, double b) {
-    a = std::fabs(a);
-    b = std::fabs(b);
-    if (a < b) std::swap(a, b);
-    if (a == 0) return 0;
-    const double q = b / a;
-    return a * std::sqrt(1 + q * q);
-}
 
 // A Newton iteration whose steps keep shrinking by at least 10 % has long
 // reached any attainable tolerance after this many steps.

@@ -1,5 +1,6 @@
 #include "symbolic/EncodedText.h"
 
+#include "formula/FunctionParserBytes_64_XE2.h"
 #include "platform/VelmoraError.h"
 
 #include <algorithm>
@@ -9,23 +10,10 @@ namespace velmora::symbolic {
 
 namespace {
 
-struct WrittenName {
-    const char* t;  // the spelling, upper case
-    uint8_t by;     // its letter code
-};
-
-// Searched in this order; the first exact match wins.
-constexpr std::array<WrittenName, 50> functionNames{{
-    {"COS", 'A'},     {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},
-    {"SQRT", 'E'},    {"LN", 'F'},      {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},
-    {"SH", 'H'},      {"SINH", 'H'},    {"CH", 'I'},      {"COSH", 'I'},    {"TH", 'J'},
-    {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},    {"ARCSIN", 'K'},  {"ASIN", 'K'},
-    {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},   {"ARCTAN", 'M'},
-    {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
-    {"ARGCH", 'P'},   {"ACOSH", 'P'},   {"ARGCOSH", 'P'}, {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'},
-    {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},   {"ATANH", 'Q'},   {"ARCSINH", 'R'}, {"ASINH", 'R'},
-    {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"INT", 'S'},     {"INTEGRAL", 'S'}, {"SGN", 'T'},
-    {"SIGN", 'T'},    {"INV", 'U'},     {"CHS", 'V'},     {"CUBE", 'W'},    {"QUAD", 'X'},
+// The letters A to S are spelled as in the formula language of the coordinate
+// formulas (its table is searched first); this engine adds T to X.
+constexpr std::array<WrittenFunction, 6> extraFunctionNames{{
+    {"SGN", 'T'}, {"SIGN", 'T'}, {"INV", 'U'}, {"CHS", 'V'}, {"CUBE", 'W'}, {"QUAD", 'X'},
 }};
 
 struct OperatorPairEntry {
@@ -55,7 +43,9 @@ bool IsSecondByte(const std::string& s, std::size_t i) { return i >= 1 && IsPref
 }  // namespace
 
 uint8_t FunctionCode(std::string_view name) {
-    for (const auto& entry : functionNames)
+    const uint8_t shared = TFunctionParserBytes_64::FunctionCode(std::string(name));
+    if (shared != '?') return shared;
+    for (const auto& entry : extraFunctionNames)
         if (name == entry.t) return entry.by;
     return '?';
 }
