@@ -106,7 +106,7 @@ TEST_F(EllipsePanelTest, ASegmentEllipseHasTheTwoPolarsAsFocalConic) {
     EXPECT_EQ(CountInColumn(x1, 0, 240, clWhite), 0);
     EXPECT_GE(CountInColumn(x1, 0, 240, kRed), 236);
     EXPECT_EQ(At(x1 + 2, 200), clWhite);
-    EXPECT_EQ(CountInColumn(RoundHalfEven(11.2 + sc / 0.5), 0, 240, kRed), 0);
+    EXPECT_GE(RoundHalfEven(11.2 + sc / 0.5), 224);  // the far polar lies beyond the panel's right edge
 
     // Up: the conic goes 1.5 times farther from the origin.
     PressKey(Qt::Key_Up);

@@ -7,6 +7,7 @@
 #include "app/ValueList.h"
 #include "picker/FLinePalette.h"
 #include "platform/Platform.h"
+#include "tests/picker/TestApp.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -23,17 +24,6 @@
 
 // Readable QString values in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "velmora-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
 
 // The default surface of the window, as its edits show it at start.
 inline const char* const kDefaultTexts[8] = {

@@ -11,20 +11,6 @@
 namespace velmora::test {
 namespace {
 
-// The encoded formula of `text` with the variables "uv", written readably.
-std::string Reduced(const std::string& text, const std::string& vars = "uv") {
-    TFunctionAndPartDerivs_64 f;
-    f.ParseNewText(text, vars, "", false, false);
-    return Show(f.uReduced);
-}
-
-double ValueAt(const std::string& text, double u, double v) {
-    TFunctionAndPartDerivs_64 f;
-    f.ParseNewText(text, "uv", "", true, false);
-    const double args[2] = {u, v};
-    return f.EvaluateFF(0, 0, 0, args);
-}
-
 std::string ParseMessage(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
     return MessageOf([&] {
         TFunctionAndPartDerivs_64 f;

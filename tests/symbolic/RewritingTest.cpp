@@ -10,19 +10,6 @@
 namespace velmora::test {
 namespace {
 
-std::string Reduced(const std::string& text, const std::string& vars = "uv") {
-    TFunctionAndPartDerivs_64 f;
-    f.ParseNewText(text, vars, "", false, false);
-    return Show(f.uReduced);
-}
-
-double ValueAt(const std::string& text, double u, double v) {
-    TFunctionAndPartDerivs_64 f;
-    f.ParseNewText(text, "uv", "", true, false);
-    const double args[2] = {u, v};
-    return f.EvaluateFF(0, 0, 0, args);
-}
-
 TEST(SymbolicRewriting, IntegerExponentsBecomeSquaresCubesAndIntegerPowers) {
     EXPECT_EQ(Reduced("u^2"), "D(u)");
     EXPECT_EQ(Reduced("u^3"), "W(u)");

@@ -39,6 +39,21 @@ inline std::string Show(const std::string& s, bool letters = true) {
     return out;
 }
 
+// The encoded formula of `text` (variables "uv" by default), written readably.
+inline std::string Reduced(const std::string& text, const std::string& vars = "uv") {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText(text, vars, "", false, false);
+    return Show(f.uReduced);
+}
+
+// Value of the compiled formula (block 0) at (u, v).
+inline double ValueAt(const std::string& text, double u, double v) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText(text, "uv", "", true, false);
+    const double args[2] = {u, v};
+    return f.EvaluateFF(0, 0, 0, args);
+}
+
 // Encoded form of a readable text: {k} is the token 0xFF k, u/v/w the
 // variables 1/2/3.
 inline std::string Enc(const std::string& readable) {
