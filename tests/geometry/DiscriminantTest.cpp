@@ -1,5 +1,6 @@
 // The expanded discriminants against the product of squared root differences,
 // with the roots found independently by a Durand-Kerner iteration.
+#include "PolynomialTestSupport.h"
 #include "curves/HigherDegreeLines.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 using namespace velmora;
+using velmora::testing::FromRoots;
 using Complex = std::complex<double>;
 
 namespace {
@@ -47,16 +49,6 @@ Complex ProductDiscriminant(const std::vector<double>& coeffs) {
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) value *= (roots[i] - roots[j]) * (roots[i] - roots[j]);
     return value;
-}
-
-// Monic-times-a polynomial with the given real roots, highest power first.
-std::vector<double> FromRoots(double a, const std::vector<double>& roots) {
-    std::vector<double> c{a};
-    for (double r : roots) {
-        c.push_back(0);
-        for (std::size_t i = c.size() - 1; i > 0; --i) c[i] -= r * c[i - 1];
-    }
-    return c;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Polynomial operations and the Sturm root isolation of the higher-degree
 // direction fields, on polynomials with known roots.
+#include "PolynomialTestSupport.h"
 #include "curves/HigherDegreeLines.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 using namespace velmora;
+using velmora::testing::FromRoots;
 
 namespace {
 
@@ -19,15 +21,6 @@ Polynomial5 Poly(const std::vector<double>& coeffs) {
     p.degree = static_cast<int>(coeffs.size()) - 1;
     for (std::size_t i = 0; i < coeffs.size(); ++i) p.c[i + 1] = coeffs[i];
     return p;
-}
-
-std::vector<double> FromRoots(double a, const std::vector<double>& roots) {
-    std::vector<double> c{a};
-    for (double r : roots) {
-        c.push_back(0);
-        for (std::size_t i = c.size() - 1; i > 0; --i) c[i] -= r * c[i - 1];
-    }
-    return c;
 }
 
 // A root finder on an unbuilt surface: the polynomial is set directly.
