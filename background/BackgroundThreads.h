@@ -8,6 +8,7 @@
 
 #include "background/Palette.h"
 #include "background/PixelView.h"
+#include "platform/Colour.h"
 #include "platform/VelmoraTypes.h"
 
 #include <atomic>
@@ -28,11 +29,7 @@ using TColourFunction = std::function<double(const Vector2&)>;
 // Palette index of a value: 0..255 pink (dark to light) for d > 0, 256..511
 // blue (light to dark) for d <= 0; the lightest entries surround zero.
 int BackgroundIndex(double d);
-// A palette colour (red in the low byte) as a bitmap pixel (blue in the low
-// byte, alpha 0xFF).
-inline uint32_t PixelOfColour(uint32_t colour) {
-    return 0xFF000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
-}
+// A palette colour becomes a bitmap pixel through PixelOfColour (platform/Colour.h).
 
 // ---- pixel <-> domain ------------------------------------------------------------
 // Column 0 is uMin, column W - 1 uMax, row 0 vMax, row H - 1 vMin:

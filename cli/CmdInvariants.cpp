@@ -6,6 +6,7 @@
 #include "curves/HigherDegreeLines.h"
 #include "geometry/FParametrizationR2R4.h"
 #include "platform/VelmoraError.h"
+#include "session/SurfaceSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -147,15 +148,11 @@ void Run(const InvariantsOptions& options) {
     std::vector<Vector2> points;
     for (const std::string& text : options.at) points.push_back(ParsePair(text));
 
-    auto engines = std::make_unique<TEngineSet>();
-    auto parser = std::make_unique<TFunctionParserBytes_64>();
-    try {
-        engines->Build(input.coords, *parser);
-    } catch (const VelmoraError& e) {
-        FailWithEngineMessage(e.what());
-    }
-    auto surface = std::make_unique<TParametrizationR2R4>(*engines);
-    for (const Vector2& p : points) PrintPoint(*surface, p);
+    // The formulas only: the points need no domain.
+    TSurfaceSession session(0);
+    session.SetInputTexts(input.Texts());
+    if (const TReadResult read = session.ReadFormulas(); !read) FailWithEngineMessage(read.message);
+    for (const Vector2& p : points) PrintPoint(session.Surface(), p);
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
