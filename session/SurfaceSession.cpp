@@ -1,5 +1,6 @@
 #include "session/SurfaceSession.h"
 
+#include "curves/DiffEqSolver.h"
 #include "curves/FImplicitCurveLine.h"
 #include "curves/LocusFunctions.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
@@ -130,6 +131,13 @@ bool TSurfaceSession::TraceLocus(int kind) {
     implicitCurve_->ComputeImplicitCurve(
         LocusFunction(*surface_, kind), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); },
         map_.min2D, map_.max2D, 40, 464, map_.radius2D);
+    return true;
+}
+
+bool TSurfaceSession::TraceLines(TTracerHost& host, int curvesParts, int linesOption, const Vector2& start,
+                                 uint8_t showFoliations, bool thick) {
+    if (!alreadyParsed_ || linesOption < 1 || linesOption > 7) return false;
+    DrawLineField(host, *surface_, curvesParts, linesOption, thick, start, showFoliations);
     return true;
 }
 

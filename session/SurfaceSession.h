@@ -25,6 +25,7 @@ namespace velmora {
 
 class TFunctionParserBytes_64;
 class TImplicitCurveLine;
+class TTracerHost;
 
 // What a read found. The texts of the fields it reached (fieldsTrimmed of them,
 // in field order) are trimmed in the session, so that the caller can show
@@ -103,6 +104,13 @@ public:
     // successful read or for another kind. An error raised by the geometry while
     // seeding the trace is passed on; the knots stored until then stay.
     bool TraceLocus(int kind);
+    // Traces up to curvesParts half-branches of the line kind linesOption
+    // (1..7) through start, those of the foliations set in showFoliations,
+    // handing every piece to host (a TSessionTracerHost stores them in the
+    // curves); the host's stop request ends the trace. False (nothing traced)
+    // before a successful read or for another kind.
+    bool TraceLines(TTracerHost& host, int curvesParts, int linesOption, const Vector2& start,
+                    uint8_t showFoliations, bool thick = false);
 
 private:
     void ReadFormula(int i);
