@@ -48,7 +48,7 @@ void TVelmora4::DoNoEvent(int X, int Y) {
         } else {
             if (crossDrawn) DrawCross();
             TDirectionCross found;
-            if (surface->ComputeCross(p, linesOption, map.span2D, inv, found)) {
+            if (surface->ComputeCross(p, LineClassOfTag(linesOption), map.span2D, inv, found)) {
                 const int n = std::clamp(found.count, 0, static_cast<int>(cross.size()));
                 for (int j = 0; j < n; ++j) {
                     const Vector2Int a = FromR2toWindow(found.segments[j].first);

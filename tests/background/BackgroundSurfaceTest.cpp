@@ -36,7 +36,7 @@ std::vector<uint32_t> Render(int type, int threads, int w, int h, const std::arr
     for (auto& s : sets) raw.push_back(s.get());
     std::vector<uint32_t> pixels(static_cast<std::size_t>(w) * h, 0);
     TBackgroundWorkers workers;
-    workers.Start({reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h}, lo, hi, type, raw);
+    workers.Start({reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h}, lo, hi, static_cast<TBackgroundType>(type), raw);
     workers.Wait();
     return pixels;
 }
@@ -97,8 +97,8 @@ TEST(BackgroundSurface, DegenerateRowsStayWhiteAndUnknownTypesPaintNothing) {
     for (int x = 0; x < w; ++x) EXPECT_NE(pixels[0 * w + x], 0xFFFFFFFFu);
 
     auto sets = BuildSets(1);
-    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], 7)));
-    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], -1)));
+    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], static_cast<TBackgroundType>(7))));
+    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], static_cast<TBackgroundType>(-1))));
     const auto blank = Render(9, 1, 4, 4);
     for (uint32_t p : blank) EXPECT_EQ(p, 0xFFFFFFFFu);
 }
