@@ -146,7 +146,10 @@ private:
                     hUsed = h;
                     L = std::fabs(h) * (std::fabs(k1_[0]) + std::fabs(k1_[1]));
                 }
-            } while ((!ok || m <= 0) && L >= minStep_);
+            } while ((!ok || m <= 0) && L >= minStep_ && std::isfinite(h));
+            // Halving shrinks any finite step below the minimum; an infinite
+            // one cannot shrink, and the branch ends.
+            if (!std::isfinite(h)) return true;
             if (L >= minStep_) {
                 const double pieces = L / map_.maxSegLen + 1;
                 const int n = std::isfinite(pieces) ? static_cast<int>(std::min(pieces, 1e6)) : 1;
@@ -178,6 +181,7 @@ private:
 
 void DrawLineField(TTracerHost& host, TParametrizationR2R4& surface, int nCurves, TLineClass curveClass, bool thick,
                    const Vector2& start, uint8_t foliations) {
+    if (!host.Map().Traceable()) return;
     PenGuard pen(host);
     try {
         host.SetPenWidth(thick ? 2 : 1);

@@ -133,7 +133,8 @@ private:
                     hUsed = h;
                     const Vector2& k3 = k3_;
                     L = std::fabs(h) * Hypot(k3[0], k3[1]);
-                    if (!(L >= 0.02 * radius)) return true;  // the branch cannot advance
+                    // The branch cannot advance (an infinite step cannot shrink).
+                    if (!(L >= 0.02 * radius) || !std::isfinite(h)) return true;
                 }
             } while (!ok || m <= 0);
 
@@ -168,7 +169,7 @@ private:
 
 void DrawHigherDegreeLines(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass, const Vector2& start,
                            uint8_t foliations) {
-    if (!IsHigherDegree(curveClass)) return;
+    if (!IsHigherDegree(curveClass) || !host.Map().Traceable()) return;
     HigherDegreeTracer tracer(host, lines, curveClass);
     tracer.Run(start, foliations);
 }

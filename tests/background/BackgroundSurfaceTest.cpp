@@ -88,6 +88,16 @@ TEST(BackgroundSurface, PixelsMatchTheMainThreadsInvariants) {
     }
 }
 
+TEST(BackgroundSurface, HugeValuesTakeTheDarkestColours) {
+    // The graph of z = 1e153 u v has Gauss curvature -1e306 at the origin
+    // (the bottom-left pixel): 255 |2K| overflows the double range there.
+    const std::array<std::string, 4> saddle = {"u", "v", "10^153 u v", "0"};
+    const int w = 8, h = 8;
+    const auto pixels = Render(3, 2, w, h, saddle, {0, 0}, {1, 1});
+    EXPECT_EQ(pixels[(h - 1) * w + 0], PixelOfColour(BackgroundPalette()[511]));
+    for (uint32_t p : pixels) EXPECT_NE(p, 0u);  // every pixel painted or left white
+}
+
 TEST(BackgroundSurface, DegenerateRowsStayWhiteAndUnknownTypesPaintNothing) {
     // f_v vanishes on v = 0: the metric is degenerate on that row.
     const std::array<std::string, 4> cone = {"v cos(u)", "v sen(u)", "v", "0"};

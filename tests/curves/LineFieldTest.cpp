@@ -5,12 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <limits>
 #include <stdexcept>
 
 namespace velmora {
 namespace {
 
+using tracertest::DefaultSurface;
 using tracertest::Paraboloid;
 using tracertest::RecordingHost;
 using tracertest::TestSurface;
@@ -266,6 +273,31 @@ TEST(HigherDegreeLines, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
     EXPECT_EQ(host.curves.size(), 2u * list.count);
     EXPECT_EQ(hidden.curves.size(), 2u * list.count);
     for (const auto& c : hidden.curves) EXPECT_EQ(c.points.size(), 1u);
+}
+
+// Runs body on a thread of its own and ends the whole test program with a
+// failure if it has not returned after `seconds` (a hang cannot be joined).
+void FailsIfItHangs(double seconds, const std::function<void()>& body) {
+    auto done = std::async(std::launch::async, body);
+    if (done.wait_for(std::chrono::duration<double>(seconds)) != std::future_status::ready) {
+        ADD_FAILURE() << "the call did not return within " << seconds << " s";
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    done.get();
+}
+
+TEST(LineField, AnInfiniteDomainTracesNothingAndReturns) {
+    // An infinite bound gives infinite step scales: halving cannot shrink
+    // them, and no stop request is looked at inside the halving.
+    TestSurface s = DefaultSurface();
+    s.map.Setup({0, 0}, {std::numeric_limits<double>::infinity(), 2.2});
+    for (TLineClass c : {TLineClass::Curvature, TLineClass::Principal, TLineClass::ExtremalNormalDeviation,
+                         TLineClass::StrongPrincipal}) {
+        RecordingHost host(s.map);
+        FailsIfItHangs(20, [&] { DrawLineField(host, *s.surface, HalfBranches(c), c, false, {1.2, 0.8}, 3); });
+        EXPECT_TRUE(host.curves.empty());
+    }
 }
 
 }  // namespace
