@@ -39,7 +39,7 @@ void TVelmora4::DoNoEvent(int X, int Y) {
         } else {
             if (mainPanel.crossDrawn()) DrawCross();
             TDirectionCross found;
-            if (surface.ComputeCross(p, linesOption_, session.Map().span2D, inv, found)) {
+            if (surface.ComputeCross(p, LineClassOfTag(linesOption_), session.Map().span2D, inv, found)) {
                 mainPanel.SetCross(found, session.Map());
                 if (found.curvesParts >= 0) curvesParts_ = found.curvesParts;
                 DrawCross();

@@ -163,7 +163,7 @@ void TVelmora4::ManageMenus() {
 void TVelmora4::OnLineItem(int tag) {
     if (busy()) return;
     linesOption_ = tag;
-    curvesParts_ = CurvesPartsOfLineKind(tag);
+    curvesParts_ = HalfBranches(LineClassOfTag(tag));
     ManageMenus();
 }
 

@@ -33,7 +33,7 @@ void TMainPanel::Repaint(const TSurfaceSession& session) {
 
 void TMainPanel::RedrawLoci(const TSurfaceSession& session) {
     if (!session.alreadyParsed()) return;
-    for (int i = 0; i < kLociCount; ++i) DrawLocus(session, Canvas(), rctMain_, false, i);
+    for (const TScalarInvariant& locus : ScalarInvariants()) DrawLocus(session, Canvas(), rctMain_, false, locus.kind);
 }
 
 void TMainPanel::RedrawLines(const TSurfaceSession& session) {

@@ -9,6 +9,7 @@
 #include "background/Palette.h"
 #include "background/PixelView.h"
 #include "platform/Colour.h"
+#include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraTypes.h"
 
 #include <atomic>
@@ -47,10 +48,11 @@ struct TRowBand {
 std::vector<TRowBand> RowBands(int height, int n);
 
 // ---- the colour functions of the seven background types -------------------------
-// The function of background type 0..6, evaluated with the given engine set
-// through a surface object of its own; an empty function for any other type.
-// The function is for one thread only (it writes into the engines' data).
-TColourFunction BackgroundFunction(TEngineSet& engines, int backgroundType);
+// The function of a background type, evaluated with the given engine set
+// through a surface object of its own; an empty function for a value outside
+// the seven types. The function is for one thread only (it writes into the
+// engines' data).
+TColourFunction BackgroundFunction(TEngineSet& engines, TBackgroundType backgroundType);
 
 // ---- one worker ---------------------------------------------------------------------
 class TBackgroundThread {
@@ -63,7 +65,7 @@ public:
     // background type `backgroundType` with the engine set `engines`. The
     // thread is created suspended: Start runs it.
     TBackgroundThread(double cu0, double cv0, double qh0, double qv0, const TPixelView& bm0, int firstRow0,
-                      int lastRow0, TEngineSet& engines, int backgroundType);
+                      int lastRow0, TEngineSet& engines, TBackgroundType backgroundType);
     // The same with any colour function (empty: the worker paints nothing).
     TBackgroundThread(double cu0, double cv0, double qh0, double qv0, const TPixelView& bm0, int firstRow0,
                       int lastRow0, TColourFunction function);
@@ -112,12 +114,12 @@ public:
     TBackgroundWorkers& operator=(const TBackgroundWorkers&) = delete;
     ~TBackgroundWorkers();  // terminate and wait
 
-    // Colours `view` for the domain [min2D, max2D] by background type `type`,
+    // Colours `view` for the domain [min2D, max2D] by the background type,
     // worker i using engines[i] and band i; onEnd(i) runs on worker i's thread
     // when it ends. Workers still running from an earlier start are asked to
     // terminate and waited for first. On an error while starting, the workers
     // started so far are stopped and the error is passed on.
-    void Start(const TPixelView& view, const Vector2& min2D, const Vector2& max2D, int type,
+    void Start(const TPixelView& view, const Vector2& min2D, const Vector2& max2D, TBackgroundType type,
                const std::vector<TEngineSet*>& engines, std::function<void(int tag)> onEnd = {});
     // The same with one colour function per worker.
     void StartWithFunctions(const TPixelView& view, const Vector2& min2D, const Vector2& max2D,

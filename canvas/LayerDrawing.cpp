@@ -14,8 +14,9 @@ TRectMap::TRectMap(const TDomainMap& m, const TRect& r)
       ou((r.Right + r.Left) / 2.0 - ku * m.center2D[0]),
       ov((r.Bottom + r.Top) / 2.0 + kv * m.center2D[1]) {}
 
-void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, bool toPrint, int locusType) {
-    if (locusType < 0 || locusType >= kLociCount) return;
+void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, bool toPrint, TLocusKind kind) {
+    if (!IsInvariantKind(kind)) return;
+    const int locusType = static_cast<int>(kind);
     const TDrawingStores& stores = session.Stores();
     const wireKnots& knots = stores.loci()[locusType];
     const TRectMap m(session.Map(), r);

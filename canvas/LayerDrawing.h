@@ -7,6 +7,7 @@
 
 #include "canvas/Canvas.h"
 #include "geometry/DomainMap.h"
+#include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraTypes.h"
 
 class QImage;
@@ -31,7 +32,7 @@ struct TRectMap {
 
 // One stored locus (kind 0..6) in silver; a store of fewer than three knots
 // draws nothing. toPrint keeps the caller's pen width (else width 1).
-void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, bool toPrint, int locusType);
+void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, bool toPrint, TLocusKind kind);
 
 // The coordinate lines through every stored coordinate point, across r, and
 // every stored curve in its own colour (a curve of one point draws nothing).

@@ -48,6 +48,24 @@ std::string PointsJson(const std::vector<Vector2>& points) {
     return json + "]";
 }
 
+// "0 parabolic (depth of the origin ...), 1 ...": the kinds of the invariant table.
+std::string InvariantChoices() {
+    std::string text;
+    for (const TScalarInvariant& entry : ScalarInvariants()) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(static_cast<int>(entry.kind)) + " or " + entry.name + " (" + entry.description + ")";
+    }
+    return text;
+}
+
+CLI::Validator InvariantKindValidator() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return InvariantKindFromName(s) ? std::string() : "'" + s + "' is not an invariant: " + InvariantChoices();
+        },
+        "KIND");
+}
+
 template <typename Body>
 void RunGuarded(Body body) {
     try {
@@ -65,13 +83,13 @@ void RunGuarded(Body body) {
 
 struct LocusOptions {
     SurfaceOptions surface;
-    int kind = 3;
+    std::string kind;
 };
 
 void RunLocus(const LocusOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const TDomainMap& map = s->Map();
-    R2ToR1Function f = LocusFunction(s->Surface(), o.kind);
+    R2ToR1Function f = LocusFunction(s->Surface(), *InvariantKindFromName(o.kind));
     std::vector<std::vector<Vector2>> polylines;
     auto tracer = std::make_unique<TImplicitCurveLine>();
     tracer->ComputeImplicitCurve(
@@ -146,8 +164,9 @@ void RunLines(const LinesOptions& o) {
     RecordingHost host(s->Map(), o.maxPoints);
     // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
     // (the higher-degree tracer counts its own directions).
-    const int nCurves = o.curveClass == 1 ? 8 : 4;
-    DrawLineField(host, surface, nCurves, o.curveClass, false, start, static_cast<uint8_t>(o.foliations));
+    const TLineClass curveClass = static_cast<TLineClass>(o.curveClass);
+    DrawLineField(host, surface, HalfBranches(curveClass), curveClass, false, start,
+                  static_cast<uint8_t>(o.foliations));
     for (const auto& c : host.curves) {
         JsonLine line;
         if (c.colour < 0)
@@ -163,7 +182,7 @@ void RunLines(const LinesOptions& o) {
 
 struct BackgroundOptions {
     SurfaceOptions surface;
-    int type = 3;
+    std::string type;
     std::vector<std::string> size;
     std::string png;
     int threads = 0;
@@ -189,7 +208,7 @@ void RunBackground(const BackgroundOptions& o) {
     const auto begin = std::chrono::steady_clock::now();
     {
         TBackgroundWorkers workers;
-        workers.Start(view, s->Map().min2D, s->Map().max2D, o.type, sets);
+        workers.Start(view, s->Map().min2D, s->Map().max2D, *InvariantKindFromName(o.type), sets);
         workers.Wait();
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
@@ -203,12 +222,9 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
         CLI::App* cmd = app.add_subcommand(
             "locus", "Trace the zero set of an invariant over the domain; one JSON object per polyline");
         AddSurfaceOptions(cmd, options->surface, true);
-        cmd->add_option("--kind", options->kind,
-                        "0 parabolic, 1 semiumbilical, 2 H parallel to the major axis, 3 zero Gauss curvature, "
-                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
-                        "6 discr. strong principal lines")
+        cmd->add_option("--kind", options->kind, "the invariant whose zero set is traced: " + InvariantChoices())
             ->required()
-            ->check(CLI::Range(0, 6));
+            ->check(InvariantKindValidator());
         cmd->callback([options] { RunGuarded([&] { RunLocus(*options); }); });
     }
     {
@@ -234,11 +250,10 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
             "background", "Colour the domain by an invariant into a PNG file; prints the time taken");
         AddSurfaceOptions(cmd, options->surface, true);
         cmd->add_option("--type", options->type,
-                        "0 origin in ellipse, 1 BxC, 2 angle H - major axis, 3 Gauss curvature, "
-                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
-                        "6 discr. strong principal directions")
+                        "the invariant that colours the domain (the angle by its absolute value): " +
+                            InvariantChoices())
             ->required()
-            ->check(CLI::Range(0, 6));
+            ->check(InvariantKindValidator());
         AddPairOption(cmd, "--size", options->size, "bitmap width and height W,H (default 548,548)");
         cmd->add_option("--png", options->png, "the PNG file to write")->required();
         cmd->add_option("--threads", options->threads, "worker threads (default: the logical processors)")

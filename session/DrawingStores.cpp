@@ -19,17 +19,19 @@ void TDrawingStores::InitializeLoci() {
     }
 }
 
-bool TDrawingStores::BeginLocus(int kind) {
-    if (kind < 0 || kind >= kLociCount) return false;
+bool TDrawingStores::BeginLocus(TLocusKind kind) {
+    if (!IsInvariantKind(kind)) return false;
     lociOption_ = kind;
-    loci_[kind].assign(kLocusRoom, wireKnot{});
-    lociData_[kind].last = -1;
+    const int k = static_cast<int>(kind);
+    loci_[k].assign(kLocusRoom, wireKnot{});
+    lociData_[k].last = -1;
     return true;
 }
 
 void TDrawingStores::AddLocusSegment(const Vector2& currentX, int key) {
-    wireKnots& knots = loci_[lociOption_];
-    const int k = ++lociData_[lociOption_].last;
+    const int kind = static_cast<int>(lociOption_);
+    wireKnots& knots = loci_[kind];
+    const int k = ++lociData_[kind].last;
     if (k >= static_cast<int>(knots.size())) knots.resize(k + kLocusGrowth);
     knots[k] = {static_cast<uint8_t>(key), currentX};
 }

@@ -6,6 +6,7 @@
 // increments and record their fill level in `last` (-1 = empty).
 #pragma once
 
+#include "geometry/ScalarInvariants.h"
 #include "platform/Colour.h"
 #include "platform/VelmoraTypes.h"
 
@@ -43,7 +44,7 @@ struct PtArray {
     std::vector<Vector2> pts;
 };
 
-inline constexpr int kLociCount = 7;
+inline constexpr int kLociCount = kInvariantKinds;
 
 // Colours of curves started by the higher-degree tracers, by the class of
 // their starting direction: 1 minimal deviation (fuchsia), 2 a relative
@@ -65,12 +66,12 @@ public:
     // ---- loci -----------------------------------------------------------------
     // Every store gets room for 100 knots and is emptied.
     void InitializeLoci();
-    // Starts (or restarts) the store of a locus kind 0..6 for a trace; the knots
-    // that follow go there. Any other kind is refused (false).
-    bool BeginLocus(int kind);
+    // Starts (or restarts) the store of a locus kind for a trace; the knots
+    // that follow go there. A value that is no kind is refused (false).
+    bool BeginLocus(TLocusKind kind);
     // Stores one knot of the locus being traced (key 1: start of a piece).
     void AddLocusSegment(const Vector2& currentX, int key);
-    int lociOption() const { return lociOption_; }
+    TLocusKind lociOption() const { return lociOption_; }
     const std::array<wireKnots, kLociCount>& loci() const { return loci_; }
     const std::array<wireData, kLociCount>& lociData() const { return lociData_; }
 
@@ -96,7 +97,7 @@ public:
 private:
     std::array<wireKnots, kLociCount> loci_;
     std::array<wireData, kLociCount> lociData_;
-    int lociOption_ = 3;
+    TLocusKind lociOption_ = TLocusKind::GaussCurvature;
     CurvesArray lines_;
     PtArray coordLines_;
 };

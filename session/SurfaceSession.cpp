@@ -13,17 +13,6 @@
 
 namespace velmora {
 
-int CurvesPartsOfLineKind(int linesOption) {
-    switch (linesOption) {
-        case 0: return 0;
-        case 1:
-        case 5:
-        case 6: return 8;
-        case 7: return 10;
-        default: return 4;
-    }
-}
-
 TSurfaceSession::TSurfaceSession(int workerSets)
     : texts_(DefaultSurfaceTexts()),
       formulaParser_(std::make_unique<TFunctionParserBytes_64>()),
@@ -124,8 +113,8 @@ TReadResult TSurfaceSession::ReadData() {
     return result;
 }
 
-bool TSurfaceSession::TraceLocus(int kind) {
-    if (!alreadyParsed_ || kind < 0 || kind >= kLociCount) return false;
+bool TSurfaceSession::TraceLocus(TLocusKind kind) {
+    if (!alreadyParsed_ || !IsInvariantKind(kind)) return false;
     if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveLine>();
     stores_.BeginLocus(kind);
     implicitCurve_->ComputeImplicitCurve(
@@ -134,10 +123,10 @@ bool TSurfaceSession::TraceLocus(int kind) {
     return true;
 }
 
-bool TSurfaceSession::TraceLines(TTracerHost& host, int curvesParts, int linesOption, const Vector2& start,
+bool TSurfaceSession::TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
                                  uint8_t showFoliations, bool thick) {
-    if (!alreadyParsed_ || linesOption < 1 || linesOption > 7) return false;
-    DrawLineField(host, *surface_, curvesParts, linesOption, thick, start, showFoliations);
+    if (!alreadyParsed_ || !(IsLowDegree(lineClass) || IsHigherDegree(lineClass))) return false;
+    DrawLineField(host, *surface_, curvesParts, lineClass, thick, start, showFoliations);
     return true;
 }
 

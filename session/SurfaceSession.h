@@ -13,6 +13,8 @@
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
 #include "geometry/FParametrizationR2R4.h"
+#include "geometry/LineClass.h"
+#include "geometry/ScalarInvariants.h"
 #include "session/DrawingStores.h"
 #include "session/SurfaceInput.h"
 
@@ -38,12 +40,6 @@ struct TReadResult {
     int failedField = -1;
     explicit operator bool() const { return ok; }
 };
-
-// The number of half-branches a click traces for a line kind (Foliations Tag):
-// 0 coordinate lines, 8 curvature lines, 4 asymptotic, mean curvature and
-// principal lines, 8 extremal normal and lateral deviation lines (until the
-// cross at the pointer counts the directions), 10 strong principal lines.
-int CurvesPartsOfLineKind(int linesOption);
 
 class TSurfaceSession {
 public:
@@ -99,17 +95,17 @@ public:
     TDrawingStores& Stores() { return stores_; }
     const TDrawingStores& Stores() const { return stores_; }
 
-    // Traces the locus of kind 0..6 over the whole domain into its store,
+    // Traces the locus of a kind over the whole domain into its store,
     // replacing the earlier trace of that kind. False (nothing traced) before a
-    // successful read or for another kind. An error raised by the geometry while
+    // successful read or for a value that is no kind. An error raised by the geometry while
     // seeding the trace is passed on; the knots stored until then stay.
-    bool TraceLocus(int kind);
-    // Traces up to curvesParts half-branches of the line kind linesOption
-    // (1..7) through start, those of the foliations set in showFoliations,
+    bool TraceLocus(TLocusKind kind);
+    // Traces up to curvesParts half-branches of a line class (not the
+    // coordinate lines) through start, those of the foliations set in showFoliations,
     // handing every piece to host (a TSessionTracerHost stores them in the
     // curves); the host's stop request ends the trace. False (nothing traced)
     // before a successful read or for another kind.
-    bool TraceLines(TTracerHost& host, int curvesParts, int linesOption, const Vector2& start,
+    bool TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
                     uint8_t showFoliations, bool thick = false);
 
 private:

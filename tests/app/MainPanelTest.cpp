@@ -204,7 +204,7 @@ TEST_F(MainPanelTest, RepaintDrawsTheBackgroundThenLociThenCurves) {
     W().MainPanel().bm().fill(PixelOfColour(0x223344));
     // A locus of two pieces: a knot with key 1 starts a new piece.
     TDrawingStores& stores = W().Session().Stores();
-    stores.BeginLocus(2);
+    stores.BeginLocus(TLocusKind::AngleHMajorAxis);
     stores.AddLocusSegment({1.0, 1.0}, 1);
     stores.AddLocusSegment({2.0, 1.0}, 0);
     stores.AddLocusSegment({4.0, 1.0}, 1);

@@ -43,12 +43,12 @@ TEST_F(LayerDrawingTest, TheRectangleMapKeepsVUpwards) {
 
 TEST_F(LayerDrawingTest, ALocusIsDrawnPieceByPieceInSilver) {
     TDrawingStores& st = session.Stores();
-    st.BeginLocus(5);
+    st.BeginLocus(TLocusKind::DiscrLateralDeviation);
     st.AddLocusSegment({0.1, 0.2}, 1);
     st.AddLocusSegment({0.3, 0.2}, 0);
     st.AddLocusSegment({0.6, 0.2}, 1);
     st.AddLocusSegment({0.8, 0.2}, 0);
-    DrawLocus(session, canvas, r, false, 5);
+    DrawLocus(session, canvas, r, false, TLocusKind::DiscrLateralDeviation);
     EXPECT_EQ(At(70, 100), kLocusColour);
     EXPECT_EQ(At(109, 100), kLocusColour);
     EXPECT_EQ(At(140, 100), clWhite);  // no line between the pieces
@@ -57,12 +57,12 @@ TEST_F(LayerDrawingTest, ALocusIsDrawnPieceByPieceInSilver) {
     EXPECT_EQ(At(210, 100), clWhite);  // the last pixel of a line is left out
     // A store of fewer than three knots draws nothing; nor does another kind.
     image.fill(0xFFFFFFFFu);
-    st.BeginLocus(1);
+    st.BeginLocus(TLocusKind::OrientedAreaBC);
     st.AddLocusSegment({0.1, 0.5}, 1);
     st.AddLocusSegment({0.9, 0.5}, 0);
-    DrawLocus(session, canvas, r, false, 1);
-    DrawLocus(session, canvas, r, false, 0);
-    DrawLocus(session, canvas, r, false, 7);
+    DrawLocus(session, canvas, r, false, TLocusKind::OrientedAreaBC);
+    DrawLocus(session, canvas, r, false, TLocusKind::OriginDepth);
+    DrawLocus(session, canvas, r, false, static_cast<TLocusKind>(7));
     EXPECT_EQ(At(150, 70), clWhite);
 }
 

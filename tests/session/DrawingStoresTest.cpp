@@ -16,8 +16,8 @@ TEST(LocusStores, GrowByFiftyPastTheirHundredKnots) {
         EXPECT_EQ(s.loci()[k].size(), 100u);
         EXPECT_EQ(s.lociData()[k].last, -1);
     }
-    EXPECT_EQ(s.lociOption(), 3);
-    ASSERT_TRUE(s.BeginLocus(4));
+    EXPECT_EQ(s.lociOption(), TLocusKind::GaussCurvature);
+    ASSERT_TRUE(s.BeginLocus(TLocusKind::DiscrNormalDeviation));
     for (int k = 0; k <= 100; ++k) s.AddLocusSegment({double(k), -double(k)}, k % 10 == 0 ? 1 : 0);
     EXPECT_EQ(s.lociData()[4].last, 100);
     EXPECT_EQ(s.loci()[4].size(), 150u);
@@ -34,18 +34,18 @@ TEST(LocusStores, GrowByFiftyPastTheirHundredKnots) {
 
 TEST(LocusStores, ATraceOfTheSameKindReplacesTheEarlierOne) {
     TDrawingStores s;
-    s.BeginLocus(0);
+    s.BeginLocus(TLocusKind::OriginDepth);
     for (int k = 0; k < 200; ++k) s.AddLocusSegment({1, 2}, 0);
-    s.BeginLocus(1);
+    s.BeginLocus(TLocusKind::OrientedAreaBC);
     s.AddLocusSegment({3, 4}, 1);
-    s.BeginLocus(0);
+    s.BeginLocus(TLocusKind::OriginDepth);
     EXPECT_EQ(s.lociData()[0].last, -1);
     EXPECT_EQ(s.loci()[0].size(), 100u);
     EXPECT_EQ(s.lociData()[1].last, 0);  // another kind stays
     // Kinds outside 0..6 are refused and the knots keep their store.
-    EXPECT_FALSE(s.BeginLocus(7));
-    EXPECT_FALSE(s.BeginLocus(-1));
-    EXPECT_EQ(s.lociOption(), 0);
+    EXPECT_FALSE(s.BeginLocus(static_cast<TLocusKind>(7)));
+    EXPECT_FALSE(s.BeginLocus(static_cast<TLocusKind>(-1)));
+    EXPECT_EQ(s.lociOption(), TLocusKind::OriginDepth);
     s.InitializeLoci();
     EXPECT_EQ(s.lociData()[1].last, -1);
 }
@@ -136,15 +136,15 @@ TEST(CoordinateStores, GrowByFourAndEmptyWithTheLines) {
 // The zero Gauss curvature locus of the default surface, traced by the session.
 TEST(SessionLocus, ATraceFillsItsStoreWithPointsOfTheZeroSet) {
     TSurfaceSession s(0);
-    EXPECT_FALSE(s.TraceLocus(3));  // nothing before a read
+    EXPECT_FALSE(s.TraceLocus(TLocusKind::GaussCurvature));  // nothing before a read
     ASSERT_TRUE(s.ReadData().ok);
-    EXPECT_FALSE(s.TraceLocus(7));
-    ASSERT_TRUE(s.TraceLocus(3));
+    EXPECT_FALSE(s.TraceLocus(static_cast<TLocusKind>(7)));
+    ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
     const TDrawingStores& st = s.Stores();
     const int last = st.lociData()[3].last;
     ASSERT_GT(last, 10);
     EXPECT_EQ(st.loci()[3][0].key, 1);
-    EXPECT_EQ(st.lociOption(), 3);
+    EXPECT_EQ(st.lociOption(), TLocusKind::GaussCurvature);
     int onZeroSet = 0, pieces = 0;
     for (int k = 0; k <= last; ++k) {
         pieces += st.loci()[3][k].key == 1;
@@ -156,7 +156,7 @@ TEST(SessionLocus, ATraceFillsItsStoreWithPointsOfTheZeroSet) {
     EXPECT_GE(onZeroSet, last + 1 - 2 * pieces);
     // Traced again: the same knots, stored once.
     const wireKnots first(st.loci()[3].begin(), st.loci()[3].begin() + last + 1);
-    ASSERT_TRUE(s.TraceLocus(3));
+    ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
     ASSERT_EQ(st.lociData()[3].last, last);
     for (int k = 0; k <= last; ++k) EXPECT_EQ(st.loci()[3][k].pos, first[k].pos);
     for (int kind = 0; kind < kLociCount; ++kind) {

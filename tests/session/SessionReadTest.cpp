@@ -163,7 +163,7 @@ TEST(SessionRead, ASuccessfulReadStartsWithEmptyStores) {
     ASSERT_TRUE(s.ReadData().ok);
     s.Stores().AddLineSegment({1, 1}, 1, 0x123456);
     s.Stores().AddCoordinatePoint({1, 1});
-    s.Stores().BeginLocus(0);
+    s.Stores().BeginLocus(TLocusKind::OriginDepth);
     s.Stores().AddLocusSegment({1, 1}, 1);
     // A failed read keeps them (nothing is drawn while unread)...
     s.SetInputText(xField, "");

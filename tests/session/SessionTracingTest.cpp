@@ -50,12 +50,12 @@ TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColou
     TSurfaceSession s(0);
     RecordingTarget host(s);
     const Vector2 start{0.5, 0.3};
-    EXPECT_FALSE(s.TraceLines(host, 8, 1, start, 3));  // nothing before a read
+    EXPECT_FALSE(s.TraceLines(host, 8, TLineClass::Curvature, start, 3));  // nothing before a read
     s.SetInputTexts({"u", "v", "u^2 + v^2", "0", "-1", "1", "-1", "1"});
     ASSERT_TRUE(s.ReadData().ok);
-    EXPECT_FALSE(s.TraceLines(host, 0, 0, start, 3));  // coordinate lines are not traced
+    EXPECT_FALSE(s.TraceLines(host, 0, TLineClass::CoordinateLines, start, 3));  // coordinate lines are not traced
 
-    ASSERT_TRUE(s.TraceLines(host, 8, 1, start, 3));
+    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 3));
     const TDrawingStores& st = s.Stores();
     ASSERT_GE(st.lines().last, 1);
     for (int i = 0; i <= st.lines().last; ++i) {
@@ -73,7 +73,7 @@ TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColou
     // One foliation only: fewer curves, and Ctrl+Z-style erasing goes curve by curve.
     const int both = st.lines().last + 1;
     s.Stores().InitializeLines();
-    ASSERT_TRUE(s.TraceLines(host, 8, 1, start, 1));
+    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 1));
     EXPECT_GT(st.lines().last + 1, 0);
     EXPECT_LT(st.lines().last + 1, both);
 }
@@ -82,7 +82,7 @@ TEST(SessionTracing, ExtremalDeviationCurvesTakeTheColoursOfTheirClasses) {
     TSurfaceSession s(0);
     ASSERT_TRUE(s.ReadData().ok);
     RecordingTarget host(s);
-    ASSERT_TRUE(s.TraceLines(host, 8, 5, {1.0, 1.0}, 3));
+    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::ExtremalNormalDeviation, {1.0, 1.0}, 3));
     const TDrawingStores& st = s.Stores();
     ASSERT_GE(st.lines().last, 0);
     const std::set<TColor> classColours{0xDD00DD, 0xFF8800, 0x00DD00, 0x0000FF};
