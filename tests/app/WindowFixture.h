@@ -22,9 +22,6 @@
 #include <utility>
 #include <vector>
 
-// Readable QString values in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 // The default surface of the window, as its edits show it at start.
 inline const char* const kDefaultTexts[8] = {
     "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)",   "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
