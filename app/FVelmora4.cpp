@@ -1,10 +1,12 @@
 // Start-up, layout and shut-down of the main window.
 #include "app/FVelmora4.h"
 
+#include "app/FManVelmora4.h"
 #include "app/ResourceStrings.h"
 #include "app/ValueList.h"
 #include "picker/FLinePalette.h"
 #include "platform/Platform.h"
+#include "printing/LinesToPrintDlg.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -13,6 +15,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -65,7 +68,8 @@ TVelmora4::TVelmora4()
       session(LogicalProcessorCount()),
       client(CreateClient()),
       mainPanel(client),
-      ellipsePanel(client) {
+      ellipsePanel(client),
+      dialogs_(std::make_unique<TSystemDialogs>()) {
     setObjectName(QStringLiteral("Velmora4"));
     setWindowTitle(QString::fromLatin1(res::MainCaption));
     CreateControls();
@@ -77,6 +81,7 @@ TVelmora4::TVelmora4()
 }
 
 TVelmora4::~TVelmora4() {
+    CancelPrint();
     qApp->removeEventFilter(this);
     std::setlocale(LC_NUMERIC, savedNumericLocale.c_str());
 }
