@@ -84,7 +84,7 @@ TColor ParseColour(const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (text.size() != 6 || used != 6) throw CLI::ValidationError("--colour: expected RRGGBB in hexadecimal, got '" + text + "'");
+    if (text.size() != 6 || used != 6) throw VelmoraError("--colour: expected RRGGBB in hexadecimal, got '" + text + "'");
     return static_cast<TColor>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
 }
 
@@ -107,7 +107,7 @@ QGuiApplication& FontApplication() {
 
 void RunPrint(const PrintOptions& o) {
     if (o.lineClasses.size() != o.from.size())
-        throw CLI::ValidationError("every --lines CLASS needs its --from U,V, in the same order");
+        throw VelmoraError("every --lines CLASS needs its --from U,V, in the same order");
     const TColor colour = ParseColour(o.colour);
     // A PDF is never written over a folder or a device.
     struct stat st {};

@@ -99,7 +99,8 @@ int WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 std::string DisplayName(const std::string& path) {
-    const fs::path p(path);
+    fs::path p(path);
+    if (p.filename().empty()) p = p.parent_path();  // "folder/" names the folder
     const std::string name = p.filename().string();
     return name.empty() ? path : name;
 }
