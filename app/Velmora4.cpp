@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     velmora::SetBeepHandler([](int, int) { QApplication::beep(); });
     // What QApplication left of the arguments: at most one document.
-    const QStringList arguments = QApplication::arguments().mid(1);
+    QStringList arguments = QApplication::arguments().mid(1);
+    arguments.removeAll(QString());  // a launcher's empty file argument
     for (const QString& argument : arguments) {
         if (argument.startsWith(QLatin1Char('-'))) {
             std::fprintf(stderr, "velmora4: unknown option %s (see velmora4 --help)\n", qPrintable(argument));
