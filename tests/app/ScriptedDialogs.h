@@ -6,10 +6,9 @@
 #include "WindowFixture.h"
 #include "app/Dialogs.h"
 #include "printing/LinesToPrintDlg.h"
+#include "tests/TestFolder.h"
 
 #include <QPrinter>
-
-#include <unistd.h>
 
 #include <deque>
 #include <filesystem>
@@ -71,17 +70,10 @@ protected:
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         window->SetDialogs(std::move(scripted));
-        dir = std::filesystem::temp_directory_path() /
-              ("velmora-window-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        std::filesystem::remove_all(dir);
     }
     QString PathOf(const char* name) const { return QString::fromStdString((dir / name).string()); }
 
     ScriptedDialogs* dialogs = nullptr;
-    std::filesystem::path dir;
+    TestFolder folder{"velmora-window"};
+    const std::filesystem::path& dir = folder.path();
 };

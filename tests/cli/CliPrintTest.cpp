@@ -2,13 +2,13 @@
 // (pages, frame, title, lines, the background where the background command
 // puts it), the free text, and failures that exit 2 with one line.
 #include "CliRunner.h"
+#include "tests/TestFolder.h"
 #include "tests/printing/PdfPages.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -21,18 +21,11 @@ namespace fs = std::filesystem;
 
 class CliPrintTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("velmora-cli-print-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     CliRun Cli(const std::string& args) const { return RunCli(args, dir); }
     std::string In(const char* name) const { return "'" + (dir / name).string() + "'"; }
 
-    fs::path dir;
+    TestFolder folder{"velmora-cli-print"};
+    const fs::path& dir = folder.path();
 };
 
 TEST_F(CliPrintTest, ThePageHoldsTheFrameTitleLinesAndTheBackgroundOfTheSurface) {

@@ -5,6 +5,7 @@
 #include "printing/LinesToPrintDlg.h"
 #include "printing/Printing.h"
 #include "session/SurfaceSession.h"
+#include "tests/TestFolder.h"
 #include "tests/canvas/TestApp.h"
 #include "tests/printing/PdfPages.h"
 
@@ -16,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -30,13 +30,8 @@ class PrintedPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TestApp();
-        dir = fs::temp_directory_path() /
-              ("velmora-page-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
         ASSERT_TRUE(session.ReadData().ok);
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     std::unique_ptr<QPdfWriter> Writer(const char* name, QPageSize size = QPageSize(QPageSize::A4), int dpi = 600) {
         auto w = std::make_unique<QPdfWriter>(QString::fromStdString((dir / name).string()));
@@ -46,7 +41,8 @@ protected:
     }
 
     TSurfaceSession session{0};
-    fs::path dir;
+    TestFolder folder{"velmora-page"};
+    const fs::path& dir = folder.path();
 };
 
 TEST_F(PrintedPageTest, TheDefaultSurfaceIsLaidOutUnderItsTitle) {

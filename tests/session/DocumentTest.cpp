@@ -3,6 +3,7 @@
 // and saving that never leaves a half-written document.
 #include "session/Document.h"
 #include "session/SurfaceSession.h"
+#include "tests/TestFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,18 +24,6 @@ namespace fs = std::filesystem;
 
 class DocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("velmora-doc-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-
     std::string Write(const std::string& name, const std::string& bytes) {
         const fs::path p = dir / name;
         std::ofstream(p, std::ios::binary) << bytes;
@@ -54,7 +43,8 @@ protected:
         return n;
     }
 
-    fs::path dir;
+    TestFolder folder{"velmora-doc"};
+    const fs::path& dir = folder.path();
 };
 
 const char* const kDefaultDocument =
