@@ -114,7 +114,8 @@ void RunPrint(const PrintOptions& o) {
     if (::stat(o.pdf.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         throw VelmoraError("Cannot write " + o.pdf + ": it is not a regular file");
 
-    const int threads = o.threads > 0 ? o.threads : LogicalProcessorCount();
+    // Engine sets for the background workers only when there is a background.
+    const int threads = o.background.empty() ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     const auto session = LoadSurface(o.surface, threads);
     for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
     PrintTracerHost host(*session, colour, o.maxPoints);
