@@ -17,6 +17,7 @@
 #include "evaluator/FEvaluatorBytes_64_XE2.h"
 #include "evaluator/ReferenceEvaluator.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
+#include "BenchSurface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,35 +31,7 @@ namespace {
 using velmora::ReferenceEvaluator;
 using velmora::TEvaluatorBytes_64;
 using velmora::TFunctionParserBytes_64;
-
-// ---- dual numbers: value with first and second derivative along a curve ----
-struct Dual {
-    double v, d1, d2;
-};
-inline Dual operator+(Dual a, Dual b) { return {a.v + b.v, a.d1 + b.d1, a.d2 + b.d2}; }
-inline Dual operator-(Dual a, Dual b) { return {a.v - b.v, a.d1 - b.d1, a.d2 - b.d2}; }
-inline Dual operator*(Dual a, Dual b) {
-    return {a.v * b.v, a.d1 * b.v + a.v * b.d1, a.d2 * b.v + 2 * a.d1 * b.d1 + a.v * b.d2};
-}
-inline Dual operator*(double k, Dual b) { return {k * b.v, k * b.d1, k * b.d2}; }
-inline Dual operator-(double k, Dual b) { return {k - b.v, -b.d1, -b.d2}; }
-inline Dual cos(Dual a) {
-    const double s = std::sin(a.v), c = std::cos(a.v);
-    return {c, -s * a.d1, -c * a.d1 * a.d1 - s * a.d2};
-}
-inline Dual sin(Dual a) {
-    const double s = std::sin(a.v), c = std::cos(a.v);
-    return {s, c * a.d1, -s * a.d1 * a.d1 + c * a.d2};
-}
-
-// ---- the formulas of the default surface, written once for both kinds -------
-using std::cos;
-using std::sin;
-template <class T> T X(T u, T v) { return (1 - 0.1 * cos(v)) * cos(u) + 0.1 * sin(u) * sin(v); }
-template <class T> T Y(T u, T v) { return (1 - 0.1 * cos(v)) * sin(u) - 0.1 * cos(u) * sin(v); }
-template <class T> T Z(T u, T v) { return (1 - 0.4 * cos(v)) * cos(2 * u) + 0.8 * sin(2 * u) * sin(v); }
-template <class T> T W(T u, T v) { return (1 - 0.4 * cos(v)) * sin(2 * u) - 0.8 * cos(2 * u) * sin(v); }
-template <class T> T UV(T u, T v) { return u * v; }
+using namespace velmora::bench;
 
 // Points of the default domain [0, 2 pi] x [0, 2.2], visited in turn so that
 // nothing is computed once for all iterations.
@@ -138,10 +111,10 @@ void Register(const Case& c) {
 int main(int argc, char** argv) {
     // The coordinate formulas of the default surface of the main window.
     const Case cases[] = {
-        {"x", "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", &X<double>, &X<Dual>},
-        {"y", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)", &Y<double>, &Y<Dual>},
-        {"z", "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", &Z<double>, &Z<Dual>},
-        {"w", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)", &W<double>, &W<Dual>},
+        {"x", kDefaultSurface[0], &X<double>, &X<Dual>},
+        {"y", kDefaultSurface[1], &Y<double>, &Y<Dual>},
+        {"z", kDefaultSurface[2], &Z<double>, &Z<Dual>},
+        {"w", kDefaultSurface[3], &W<double>, &W<Dual>},
         {"uv", "u*v", &UV<double>, &UV<Dual>},
     };
     for (const Case& c : cases) Register(c);
