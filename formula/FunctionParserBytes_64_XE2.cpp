@@ -30,16 +30,19 @@ TFunctionParserBytes_64::TFunctionParserBytes_64() : data(32, 0.0) {
 }
 
 const std::vector<WrittenFunction>& TFunctionParserBytes_64::functionNames() {
+    using enum Fn;
     static const std::vector<WrittenFunction> names = {
-        {"COS", 'A'},     {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},
-        {"SQRT", 'E'},    {"LN", 'F'},      {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},
-        {"SH", 'H'},      {"SINH", 'H'},    {"CH", 'I'},      {"COSH", 'I'},    {"TH", 'J'},
-        {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},    {"ARCSIN", 'K'},  {"ASIN", 'K'},
-        {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},   {"ARCTAN", 'M'},
-        {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
-        {"ARGCH", 'P'},   {"ACOSH", 'P'},   {"ARGCOSH", 'P'}, {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'},
-        {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},   {"ATANH", 'Q'},   {"ARCSINH", 'R'}, {"ASINH", 'R'},
-        {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"INT", 'S'},     {"INTEGRAL", 'S'},
+        {"COS", Code(Cos)}, {"SIN", Code(Sin)}, {"SEN", Code(Sin)}, {"EXP", Code(Exp)},
+        {"SQR", Code(Square)}, {"SQRT", Code(Sqrt)}, {"LN", Code(Ln)}, {"LOG", Code(Ln)},
+        {"TG", Code(Tan)}, {"TAN", Code(Tan)}, {"SH", Code(Sinh)}, {"SINH", Code(Sinh)},
+        {"CH", Code(Cosh)}, {"COSH", Code(Cosh)}, {"TH", Code(Tanh)}, {"TANH", Code(Tanh)},
+        {"ARCSEN", Code(ArcSin)}, {"ASEN", Code(ArcSin)}, {"ARCSIN", Code(ArcSin)}, {"ASIN", Code(ArcSin)},
+        {"ARCCOS", Code(ArcCos)}, {"ACOS", Code(ArcCos)}, {"ARCOS", Code(ArcCos)}, {"ARCTG", Code(ArcTan)},
+        {"ARCTAN", Code(ArcTan)}, {"ATAN", Code(ArcTan)}, {"ABS", Code(Abs)}, {"COTG", Code(Cot)},
+        {"COTAN", Code(Cot)}, {"COT", Code(Cot)}, {"ARGCH", Code(ArcCosh)}, {"ACOSH", Code(ArcCosh)},
+        {"ARGCOSH", Code(ArcCosh)}, {"ARCCOSH", Code(ArcCosh)}, {"ARCTANH", Code(ArcTanh)}, {"ARGTANH", Code(ArcTanh)},
+        {"ARGTH", Code(ArcTanh)}, {"ATANH", Code(ArcTanh)}, {"ARCSINH", Code(ArcSinh)}, {"ASINH", Code(ArcSinh)},
+        {"ARGSH", Code(ArcSinh)}, {"ARGSINH", Code(ArcSinh)}, {"INT", Code(Integral)}, {"INTEGRAL", Code(Integral)},
     };
     return names;
 }

@@ -61,6 +61,12 @@ inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
 inline constexpr int kMaxNesting = 1000;
 inline constexpr int kMaxDataSlots = 65536;
 
+// The value-only function of a postfix program of this language, from
+// prologue to epilogue, reading the table `data` (the parser's Fv and the
+// derivative evaluator's ff). Throws kFailedAnalysisMessage for a token it
+// cannot compile.
+void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data);
+
 class TFunctionParserBytes_64 {
 public:
     TFunctionParserBytes_64();  // Create
