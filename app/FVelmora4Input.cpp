@@ -3,6 +3,7 @@
 #include "app/FVelmora4.h"
 
 #include "app/ResourceStrings.h"
+#include "geometry/EngineSet.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
@@ -43,16 +44,17 @@ bool TVelmora4::ReadData() {
         QLineEdit* const formulaEdits[4] = {xEdit, yEdit, zEdit, wEdit};
         const std::vector<double> minCorner{map.min2D[0], map.min2D[1]};
         const std::vector<double> maxCorner{map.max2D[0], map.max2D[1]};
+        std::vector<TEngineSet*> sets{coordSet.get()};
+        for (auto& set : threadSets) sets.push_back(set.get());
+        TEngineSetsBuild build(sets);
         for (int i = 0; i < 4; ++i) {
             const std::string text = EngineText(TrimEdit(formulaEdits[i]));
             if (text.empty()) throw VelmoraError(res::BlankField);
             formulaParser->ParseNewText(text, "uv", "", false, true, minCorner, maxCorner);
-            coordSet->sds[i].Build(*formulaParser);
-            for (auto& set : threadSets) set->sds[i].Build(*formulaParser);
-            coordSet->spds[i].ParseNewText(text, "uv", "", true, true);
-            for (auto& set : threadSets) set->spds[i].ParseNewText(text, "uv", "", true, true);
+            build.Coordinate(i, *formulaParser, text);
             InputStrs[4 + i] = text;
         }
+        build.Commit();
 
         QLineEdit* const boundEdits[4] = {uMinEdit, uMaxEdit, vMinEdit, vMaxEdit};
         Vector2 minC = map.min2D, maxC = map.max2D;

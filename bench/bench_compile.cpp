@@ -32,13 +32,16 @@ void BM_EnterDefaultSurface(benchmark::State& state) {
     auto parser = std::make_unique<TFunctionParserBytes_64>();
     std::vector<std::unique_ptr<TEngineSet>> sets;
     for (int k = 0; k <= kWorkerSets; ++k) sets.push_back(std::make_unique<TEngineSet>());
+    std::vector<TEngineSet*> all;
+    for (auto& set : sets) all.push_back(set.get());
     double bounds = 0;
     for (auto _ : state) {
+        TEngineSetsBuild build(all);
         for (int i = 0; i < 4; ++i) {
             parser->ParseNewText(kDefaultSurface[i], "uv", "", false, true);
-            for (auto& set : sets) set->sds[i].Build(*parser);
-            for (auto& set : sets) set->spds[i].ParseNewText(kDefaultSurface[i], "uv", "", true, true);
+            build.Coordinate(i, *parser, kDefaultSurface[i]);
         }
+        build.Commit();
         for (const std::string& bound : kDefaultBounds) bounds += EvaluateConstantFormula(bound);
         benchmark::DoNotOptimize(bounds);
     }

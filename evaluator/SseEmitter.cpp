@@ -139,10 +139,10 @@ int32_t SseEmitter::BlockLength() const {
     return RoundUp(static_cast<int32_t>(pool_.size()), kPoolAlign) + Length();
 }
 
-const void* SseEmitter::Finish(ExecutableBlock& block) const {
+std::size_t SseEmitter::StageInto(StagedCode& out) const {
     const int32_t poolBytes = RoundUp(static_cast<int32_t>(pool_.size()), kPoolAlign);
-    block.Allocate(static_cast<std::size_t>(BlockLength()));
-    uint8_t* base = block.Data();
+    const std::size_t piece = out.Reserve(static_cast<std::size_t>(BlockLength()));
+    uint8_t* base = out.At(piece);
     std::memset(base, 0, static_cast<std::size_t>(poolBytes));
     std::memcpy(base, pool_.data(), pool_.size());
     uint8_t* code = base + poolBytes;
@@ -151,8 +151,16 @@ const void* SseEmitter::Finish(ExecutableBlock& block) const {
         const auto rel = Int32Bytes(f.poolOffset - (poolBytes + f.nextInsn));
         std::memcpy(code + f.dispAt, rel.data(), 4);
     }
+    return piece + static_cast<std::size_t>(poolBytes);
+}
+
+const void* SseEmitter::Finish(ExecutableBlock& block) const {
+    StagedCode staged;
+    const std::size_t entry = StageInto(staged);
+    block.Allocate(staged.Size());
+    std::memcpy(block.Data(), staged.Bytes(), staged.Size());
     block.MakeExecutable();
-    return code;
+    return block.Data() + entry;
 }
 
 }  // namespace velmora
