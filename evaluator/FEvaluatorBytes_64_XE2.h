@@ -30,7 +30,7 @@ struct TSecondOrderJet {
 
 class TEvaluatorBytes_64 final : public CodeAreaMember {
 public:
-    TEvaluatorBytes_64() = default;  // Create
+    TEvaluatorBytes_64() = default;  // without code: FirstD and SecondD answer zeros
 
     // Copies the parser's program and constants and generates ff, vv, aa and hh.
     // On failure (VelmoraError with the engine's message) the evaluator keeps

@@ -66,13 +66,12 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     // until this parse generates new code.
     Fv = RealFunction{};
 
-    // 1.
     rawText = text;
     allowedVars.clear();
     lastIntegral1 = -1;
     lastIntegral2 = -1;
 
-    // 2. Variables.
+    // Variables: the letters p to z, their positions are their numbers.
     if (!vars.empty()) {
         allowedVars = AsciiUpper(vars);
         argNum = static_cast<int32_t>(allowedVars.size());
@@ -82,7 +81,7 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
         argNum = 0;
     }
 
-    // 3. Parameters: data slots 6 .. endParam.
+    // Parameters: data slots 6 .. endParam, zero until set.
     allowedPars = pars;
     parNum = static_cast<int32_t>(allowedPars.size());
     if (!allowedPars.empty()) {
@@ -99,18 +98,18 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     std::fill(data.begin() + 6, data.begin() + endParam + 1, 0.0);
     endFD = endParam;
 
-    // 4., 5.
     NormalizeText();
     if (uFormula.empty()) throw VelmoraError(kReducesToNothingMessage);
 
-    // 6. to 9.
+    // Text to tokens, checked, integer powers expanded, then to postfix.
     ReducedForm reduced = ReduceFormula(allowIntegrals);
     uFormula.clear();
     CheckSyntax(reduced);
     ExpandIntegerPowers(reduced);
     actorList = ToPostfix(reduced);
 
-    // 10., 11. Working slots of the derivative code follow the literals.
+    // The working slots of the derivative code follow the literals, one
+    // first and one second derivative per level of the evaluation stack.
     vaNum = StackDepth(actorList);
     if (static_cast<int64_t>(endFD) + 2 * static_cast<int64_t>(vaNum) + 1 > kMaxDataSlots)
         throw VelmoraError(kFormulaTooLongMessage);
@@ -118,9 +117,7 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     std::fill(data.begin() + endFD + 1, data.end(), 0.0);
     endVD = static_cast<uint16_t>(endFD + vaNum);
 
-    // 12.
     if (codify) GenerateCode();
-    // 13. The reduced form is released with `reduced`.
 }
 
 }  // namespace velmora

@@ -69,10 +69,11 @@ void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, co
 
 class TFunctionParserBytes_64 {
 public:
-    TFunctionParserBytes_64();  // Create
+    // An empty parser whose table holds the clamp constants.
+    TFunctionParserBytes_64();
     TFunctionParserBytes_64(const TFunctionParserBytes_64&) = delete;
     TFunctionParserBytes_64& operator=(const TFunctionParserBytes_64&) = delete;
-    ~TFunctionParserBytes_64() = default;  // Destroy: the block and arrays are owned
+    ~TFunctionParserBytes_64() = default;  // the code block and the arrays are owned
 
     // Parses `text`; throws VelmoraError with the exact message on any fault.
     void ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
@@ -99,7 +100,7 @@ public:
     int32_t lastIntegral1 = -1, lastIntegral2 = -1;
     uint16_t endFD = 5, endVD = 5;
     int32_t vaNum = 0;
-    std::vector<double> data;  // the constant table (32 slots after Create)
+    std::vector<double> data;  // the constant table (32 slots before the first parse)
     RealFunction Fv;
 
     // Code generation state.

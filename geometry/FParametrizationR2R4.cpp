@@ -77,20 +77,20 @@ void TParametrizationR2R4::ComputeFff(const Vector2& p) {
 }
 
 bool TParametrizationR2R4::ComputeHBCandProducts(const Vector2& p) {
-    // 1. Derivatives. The compiled code never traps; a non-finite derivative is
-    //    what a faulting evaluation leaves, and ends the computation.
+    // Derivatives. The compiled code never traps; a non-finite derivative is
+    // what a faulting evaluation leaves, and ends the computation.
     Vector4 value;
     PosFirstAndSecondDerivativesFR2R4(p[0], p[1], value, xu, xv, xuu, xuv, xvv);
     if (!(AllFinite(xu) && AllFinite(xv) && AllFinite(xuu) && AllFinite(xuv) && AllFinite(xvv))) return false;
 
-    // 2. First fundamental form; the metric must be non-degenerate.
+    // First fundamental form; the metric must be non-degenerate.
     guu = Dot4(xu, xu);
     guv = Dot4(xu, xv);
     gvv = Dot4(xv, xv);
     const double delta = guu * gvv - guv * guv;
     if (!(delta > 1e-12)) return false;
 
-    // 3. Frame: t = f_u/|f_u|, Jt along guu f_v - guv f_u (|.| = sqrt(guu delta)).
+    // Frame: t = f_u/|f_u|, Jt along guu f_v - guv f_u (|.| = sqrt(guu delta)).
     const double s = 1.0 / std::sqrt(guu);
     const double r = s / std::sqrt(delta);
     for (int i = 0; i < 4; ++i) {
@@ -98,12 +98,12 @@ bool TParametrizationR2R4::ComputeHBCandProducts(const Vector2& p) {
         Jt[i] = r * (guu * xv[i] - guv * xu[i]);
     }
 
-    // 4. Products of the raw derivatives.
+    // Products of the raw derivatives.
     const double a = Dot4(xu, xuu), b = Dot4(xu, xuv), k = Dot4(xu, xvv);
     const double d = Dot4(xv, xuu), e = Dot4(xv, xuv);
 
-    // 5. Raw vectors: N = guu f_v - guv f_u is the unnormalised Je direction;
-    //    G12 = N_u and G22 = guu N_v - guv N_u its derivative along itself.
+    // Raw vectors: N = guu f_v - guv f_u is the unnormalised Je direction;
+    // G12 = N_u and G22 = guu N_v - guv N_u its derivative along itself.
     for (int i = 0; i < 4; ++i) {
         G21[i] = guu * xuv[i] - guv * xuu[i];
         G11[i] = xuu[i];
@@ -112,7 +112,7 @@ bool TParametrizationR2R4::ComputeHBCandProducts(const Vector2& p) {
     for (int i = 0; i < 4; ++i)
         G22[i] = guu * (guu * xvv[i] - guv * xuv[i] + 2 * b * xv[i] - (e + k) * xu[i]) - guv * G12[i];
 
-    // 6. Normal parts, scaled to the unit frame.
+    // Normal parts, scaled to the unit frame.
     const double jtG11 = Dot4(Jt, G11);
     const double tG12 = Dot4(t, G12), jtG12 = Dot4(Jt, G12);
     const double tG21 = Dot4(t, G21), jtG21 = Dot4(Jt, G21);
@@ -123,19 +123,19 @@ bool TParametrizationR2R4::ComputeHBCandProducts(const Vector2& p) {
     G12 = NormalPart(G12, tG12, t, jtG12, Jt, s * r);
     G22 = NormalPart(G22, tG22, t, jtG22, Jt, r * r);
 
-    // 7. The curvature ellipse H + B cos + C sin.
+    // The curvature ellipse H + B cos + C sin.
     for (int i = 0; i < 4; ++i) {
         vH[i] = (G11[i] + G22[i]) / 2;
         vB[i] = (G11[i] - G22[i]) / 2;
         vC[i] = (G12[i] + G21[i]) / 2;
     }
 
-    // 8. Oriented areas in the normal plane (row order fixes the signs).
+    // Oriented areas in the normal plane (row order fixes the signs).
     jhb = Determinant4(vB, t, Jt, vH);
     jhc = Determinant4(vC, t, Jt, vH);
     jbc = Determinant4(vC, t, Jt, vB);
 
-    // 9. Inner products and norms.
+    // Inner products and norms.
     hh = Dot4(vH, vH);
     nh = std::sqrt(hh);
     bb = Dot4(vB, vB);

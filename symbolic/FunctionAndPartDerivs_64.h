@@ -29,8 +29,8 @@ namespace velmora {
 
 class TFunctionAndPartDerivs_64 final : public CodeAreaMember {
 public:
-    TFunctionAndPartDerivs_64();  // Create
-    ~TFunctionAndPartDerivs_64() = default;  // Destroy: the code and arrays are owned
+    TFunctionAndPartDerivs_64();  // the constant table filled, no block
+    ~TFunctionAndPartDerivs_64() = default;  // the code and the arrays are owned
 
     // Throws VelmoraError with the exact message on any fault; the object then
     // has no callable block.
@@ -78,7 +78,7 @@ public:
     std::string actorList;  // last postfix program built
     int32_t argNum = 0, parNum = 0;
     uint8_t endFD = 40;  // last used slot of data
-    uint8_t endVD = 0;   // kept for the record; not used by this engine
+    uint8_t endVD = 0;   // declared beside endFD; this engine does not use it
     std::array<double, 254> data{};
     std::bitset<256> usedVarsAndParams;  // declared letters that occur in the formula
     RealFunction f;                      // block 0, the function itself
