@@ -59,20 +59,11 @@ void BM_BackgroundGauss(benchmark::State& state) {
     state.counters["pixels/s"] =
         benchmark::Counter(static_cast<double>(size) * size, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_BackgroundGauss)
-    ->ArgNames({"size", "workers"})
-    ->Args({548, 1})
-    ->Args({548, 2})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->MinTime(2.0);
-BENCHMARK(BM_BackgroundGauss)
-    ->ArgNames({"size", "workers"})
-    ->Args({5000, 1})
-    ->Args({5000, 2})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1);
+void BackgroundSettings(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"size", "workers"})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({548, 1})->Args({548, 2})->MinTime(2.0);
+BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({5000, 1})->Args({5000, 2})->Iterations(1);
 
 void BM_Locus(benchmark::State& state) {
     const int kind = static_cast<int>(state.range(0));

@@ -49,7 +49,8 @@ void Fptan(long double x, long double& tangent, long double& one) { asm("fptan" 
 // fsin, fcos, fsincos and fptan leave an operand beyond 2^63 unchanged (and push nothing).
 bool TrigonometricRange(long double x) { return !(std::isfinite(x) && std::fabs(x) >= 0x1p63L); }
 
-const long double kIndefinite = std::numeric_limits<long double>::quiet_NaN();
+// The value a masked invalid operation leaves: the negative quiet NaN.
+const long double kIndefinite = -std::numeric_limits<long double>::quiet_NaN();
 
 class Machine {
 public:
@@ -160,26 +161,22 @@ private:
             case 0xEA: case 0xEB: case 0xED: Push(X87Constant(m)); break;
             case 0xF0: Set(0, F2xm1(St(0))); break;
             case 0xF1: Set(1, Fyl2x(St(1), St(0))); Pop(); break;
-            case 0xF2:
+            case 0xF2: case 0xFB:  // fptan, fsincos: the result below a pushed 1 or cosine
                 if (TrigonometricRange(St(0))) {
-                    long double t, one;
-                    Fptan(St(0), t, one);
-                    Set(0, t);
-                    Push(one);
+                    long double below, top;
+                    if (m == 0xF2) {
+                        Fptan(St(0), below, top);
+                    } else {
+                        Fsincos(St(0), below, top);
+                    }
+                    Set(0, below);
+                    Push(top);
                 }
                 break;
             case 0xF3: Set(1, Fpatan(St(1), St(0))); Pop(); break;
             case 0xF6: top_ = (top_ - 1) & 7; break;  // fdecstp
             case 0xF8: Set(0, Fprem(St(0), St(1))); break;
             case 0xFA: Set(0, Fsqrt(St(0))); break;
-            case 0xFB:
-                if (TrigonometricRange(St(0))) {
-                    long double s, c;
-                    Fsincos(St(0), s, c);
-                    Set(0, s);
-                    Push(c);
-                }
-                break;
             case 0xFC: Set(0, Frndint(St(0))); break;
             case 0xFD: Set(0, Fscale(St(0), St(1))); break;
             case 0xFE: if (TrigonometricRange(St(0))) Set(0, Fsin(St(0))); break;

@@ -15,9 +15,10 @@
 
 namespace velmora::test {
 
-// Protection flags ("rw-p", "r-xp", ...) of the mapping holding `address`, or "" when unmapped.
-inline std::string ProtectionOf(const void* address) {
-    const auto a = reinterpret_cast<uintptr_t>(address);
+// Calls visit(from, to, perms) for each mapping of the process ("rw-p", "r-xp", ...)
+// until it answers true.
+template <typename Visit>
+void VisitMappings(Visit visit) {
     std::ifstream maps("/proc/self/maps");
     std::string line;
     while (std::getline(maps, line)) {
@@ -27,22 +28,30 @@ inline std::string ProtectionOf(const void* address) {
         const auto dash = range.find('-');
         const uintptr_t from = std::stoull(range.substr(0, dash), nullptr, 16);
         const uintptr_t to = std::stoull(range.substr(dash + 1), nullptr, 16);
-        if (a >= from && a < to) return perms;
+        if (visit(from, to, perms)) return;
     }
-    return "";
+}
+
+// Protection flags of the mapping holding `address`, or "" when unmapped.
+inline std::string ProtectionOf(const void* address) {
+    const auto a = reinterpret_cast<uintptr_t>(address);
+    std::string found;
+    VisitMappings([&](uintptr_t from, uintptr_t to, const std::string& perms) {
+        if (a < from || a >= to) return false;
+        found = perms;
+        return true;
+    });
+    return found;
 }
 
 // True when some mapping of the process is writable and executable at once.
 inline bool AnyWritableExecutableMapping() {
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        std::istringstream in(line);
-        std::string range, perms;
-        in >> range >> perms;
-        if (perms.size() >= 3 && perms[1] == 'w' && perms[2] == 'x') return true;
-    }
-    return false;
+    bool found = false;
+    VisitMappings([&](uintptr_t, uintptr_t, const std::string& perms) {
+        found = perms.size() >= 3 && perms[1] == 'w' && perms[2] == 'x';
+        return found;
+    });
+    return found;
 }
 
 // While alive, counts every call of executable memory (from any thread) and
