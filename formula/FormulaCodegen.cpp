@@ -35,14 +35,7 @@ int32_t TFunctionParserBytes_64::EstimateCodeSize() const {
         } else if (t == '1' || t == 'p') {
             estimate.Operand(2);
         } else if (IsBinaryOperator(t)) {
-            estimate.ReloadIfNeeded();
-            if (t == '/') {
-                estimate.EnsureFree(1);
-                estimate.Add(16);
-            } else {
-                estimate.Add(2);
-            }
-            estimate.BinaryOperatorDone();
+            estimate.Operator(t);
         } else {
             const int need = X87CodeGen::FunctionNeed(t);
             if (need < 0) throw VelmoraError(kFailedAnalysisMessage);

@@ -537,6 +537,29 @@ int X87CodeGen::FunctionSize(uint8_t code) {
     return sizes[code];
 }
 
+int X87CodeGen::OperatorSize(uint8_t op) {
+    static const int divide = [] {
+        X87CodeGen gen;
+        gen.BeginDryRun(1);
+        gen.SeqDivide();
+        return gen.Length();
+    }();
+    static const int arithmetic = [] {
+        X87CodeGen gen;
+        gen.BeginDryRun(1);
+        gen.faddp(1);
+        return gen.Length();
+    }();
+    return op == '/' ? divide : arithmetic;
+}
+
+void X87SizeEstimate::Operator(uint8_t op) {
+    ReloadIfNeeded();
+    if (op == '/') EnsureFree(1);
+    Add(X87CodeGen::OperatorSize(op));
+    BinaryOperatorDone();
+}
+
 void X87SizeEstimate::Spill() {
     if (lastPreserved + 1 > kLastSpillSlot) throw VelmoraError(kTooManyPendingMessage);
     ++lastPreserved;

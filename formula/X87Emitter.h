@@ -184,6 +184,8 @@ public:
     // Need (extra free registers) and size in bytes of each value-only function.
     static int FunctionNeed(uint8_t code);   // -1 for an unknown byte
     static int FunctionSize(uint8_t code);   // -1 for an unknown byte; measured by a dry run
+    // Size of the sequence of "+", "-", "*" or "/" without reload or spill; measured by a dry run.
+    static int OperatorSize(uint8_t op);
 
 private:
     static int32_t SpillDisp(int slot) { return kFrameSize - 8 * slot; }
@@ -209,6 +211,9 @@ public:
     // 8 bytes when only one value is in registers (then one register fewer).
     void ReloadIfNeeded();
     void Operand(int bytes);   // EnsureFree(1) + bytes, one register taken
+    // "+", "-", "*", "/" as X87CodeGen::Operator writes them: the reload of a
+    // spilled left operand, a free register for the division, the sequence.
+    void Operator(uint8_t op);
     void BinaryOperatorDone() { ++emptyRegisters; }
 
 private:

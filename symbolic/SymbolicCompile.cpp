@@ -214,14 +214,12 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
             ++i;
         } else if (c == '0' || c == '1' || c == 'p') {
             est.Operand(2);
-        } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '~') {
+        } else if (c == '+' || c == '-' || c == '*' || c == '/') {
+            est.Operator(c);
+        } else if (c == '^' || c == '~') {
             est.ReloadIfNeeded();
-            switch (c) {
-                case '/': est.EnsureFree(1); est.Add(16); break;
-                case '^': est.EnsureFree(1); est.Add(PowerSize()); break;
-                case '~': est.EnsureFree(2); est.Add(IntegerPowerSize()); break;
-                default: est.Add(2); break;
-            }
+            est.EnsureFree(c == '^' ? 1 : 2);
+            est.Add(c == '^' ? PowerSize() : IntegerPowerSize());
             est.BinaryOperatorDone();
         } else if (IsSharedFunction(c)) {
             est.EnsureFree(X87CodeGen::FunctionNeed(c));
