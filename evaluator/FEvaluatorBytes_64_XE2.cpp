@@ -110,6 +110,12 @@ void TEvaluatorBytes_64::Install(const std::shared_ptr<const CodeMapping>& mappi
 
 void TEvaluatorBytes_64::Discard() noexcept { pending_ = Pending{}; }
 
+void TEvaluatorBytes_64::Forget() noexcept {
+    ff = vv = aa = hh = RealFunction{};
+    ffBlock = vvBlock = aaBlock = hhBlock = nullptr;
+    mapping_.reset();
+}
+
 Vector2 TEvaluatorBytes_64::FirstD(const double* args) {
     if (!vv.Assigned()) return {0, 0};
     const double f = vv(args, 2 * argNum);

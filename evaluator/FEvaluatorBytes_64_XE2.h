@@ -63,6 +63,12 @@ public:
     void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
     void Discard() noexcept override;
 
+protected:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping_; }
+    void Forget() noexcept override;
+
+public:
+
     // ---- state ---------------------------------------------------------------
     std::vector<double> data;
     int32_t endFD = 0, endVD = 0;

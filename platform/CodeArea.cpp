@@ -30,14 +30,34 @@ std::shared_ptr<const CodeMapping> CodeMapping::Publish(const StagedCode& code) 
     return Publish(code.Size(), [&](uint8_t* to) { std::memcpy(to, code.Bytes(), code.Size()); });
 }
 
+bool CodeMapping::Rewritable(const std::shared_ptr<const CodeMapping>& sole, std::size_t size) {
+    return sole && sole.use_count() == 1 && sole->block_.Capacity() >= size;
+}
+
+void CodeMapping::Rewrite(const std::shared_ptr<const CodeMapping>& sole, const StagedCode& code) {
+    // The sole holder may change what it holds: no one else can be running it.
+    ExecutableBlock& block = const_cast<CodeMapping&>(*sole).block_;
+    block.MakeWritable();
+    std::memcpy(block.Data(), code.Bytes(), code.Size());
+    block.MakeExecutable();
+}
+
 void CodeAreaMember::PublishOrEnlist() {
     if (area_ != nullptr && area_->IsOpen()) {
         area_->Enlist(*this);
         return;
     }
     try {
-        const auto mapping = CodeMapping::Publish(Staged());
-        Install(mapping, mapping->Base());
+        if (CodeMapping::Rewritable(CurrentMapping(), Staged().Size())) {
+            // The previous code is overwritten: nothing may refer to it meanwhile.
+            std::shared_ptr<const CodeMapping> mapping = CurrentMapping();
+            Forget();
+            CodeMapping::Rewrite(mapping, Staged());
+            Install(mapping, mapping->Base());
+        } else {
+            const auto mapping = CodeMapping::Publish(Staged());
+            Install(mapping, mapping->Base());
+        }
     } catch (...) {
         Discard();
         throw;

@@ -46,9 +46,15 @@ public:
     // memory is then released).
     static std::shared_ptr<const CodeMapping> Publish(std::size_t size, const std::function<void(uint8_t*)>& write);
     static std::shared_ptr<const CodeMapping> Publish(const StagedCode& code);
+    // Whether `sole` is held by no one else and has room for `size` bytes.
+    static bool Rewritable(const std::shared_ptr<const CodeMapping>& sole, std::size_t size);
+    // Writes `code` over a rewritable mapping, made writable and then
+    // read+execute again. Throws VelmoraError when a protection change fails:
+    // what the mapping held is then lost.
+    static void Rewrite(const std::shared_ptr<const CodeMapping>& sole, const StagedCode& code);
 
     const uint8_t* Base() const { return block_.Data(); }
-    std::size_t Size() const { return block_.Size(); }
+    std::size_t Size() const { return block_.Capacity(); }  // bytes mapped (whole pages)
 
 private:
     ExecutableBlock block_;
@@ -77,8 +83,15 @@ public:
 protected:
     ~CodeAreaMember() = default;
     // After a build has staged its code: publishes it at once in a mapping of
-    // this object's own, or, while the area is building, leaves it to the area.
+    // this object's own (written over the previous one when the object alone
+    // holds it and it is large enough), or, while the area is building, leaves
+    // it to the area.
     void PublishOrEnlist();
+    // The mapping the object's current code lives in.
+    virtual const std::shared_ptr<const CodeMapping>& CurrentMapping() const = 0;
+    // Drops every reference to the current code (it is being overwritten and
+    // may be lost).
+    virtual void Forget() noexcept = 0;
 
 private:
     TCodeArea* area_ = nullptr;

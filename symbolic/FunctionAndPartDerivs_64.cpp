@@ -129,8 +129,15 @@ void TFunctionAndPartDerivs_64::ClearBlocks() noexcept {
     std::fill(fs.begin(), fs.end(), RealFunction{});
     std::fill(ff.begin(), ff.end(), RealFunction{});
     f = RealFunction{};
-    mapping.reset();
     Discard();
+}
+
+void TFunctionAndPartDerivs_64::Forget() noexcept {
+    std::fill(FBlocks.begin(), FBlocks.end(), nullptr);
+    std::fill(fs.begin(), fs.end(), RealFunction{});
+    std::fill(ff.begin(), ff.end(), RealFunction{});
+    f = RealFunction{};
+    mapping.reset();
 }
 
 void TFunctionAndPartDerivs_64::Discard() noexcept {

@@ -58,6 +58,12 @@ public:
     void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
     void Discard() noexcept override;
 
+protected:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
+    void Forget() noexcept override;
+
+public:
+
     // ---- state -------------------------------------------------------------------
     std::string rawText;      // the text; during parsing its upper-cased, normalised form
     std::string uFormula;     // tokenised formula, variables still as letters
@@ -140,7 +146,8 @@ private:
     void EmitProgram(const std::string& program);
     // Compiles a program as block b of this parse, to be published with the others.
     void StageBlock(int b, const std::string& program);
-    // Forgets every block and every reference to one.
+    // No block may be called: every reference to one is dropped (the mapping
+    // is kept, to be written over by the next publication when it can be).
     void ClearBlocks() noexcept;
 
     StagedCode staged;                   // the blocks of this parse, before publication

@@ -44,6 +44,13 @@ public:
         ++discards;
     }
 
+protected:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping_; }
+    void Forget() noexcept override {
+        mapping_.reset();
+        entry_ = nullptr;
+    }
+
 private:
     StagedCode staged_;
     std::shared_ptr<const CodeMapping> mapping_;
@@ -165,6 +172,45 @@ TEST(CodeArea, AnAbandonedOrRefusedBuildDiscardsEveryStagedCode) {
     EXPECT_EQ(a.Call(), 5);
     EXPECT_EQ(b.Call(), 6);
     EXPECT_FALSE(test::AnyWritableExecutableMapping());
+}
+
+TEST(CodeArea, AMemberAloneWritesItsNextCodeOverItsOwnMapping) {
+    MemoryCallRecorder calls;
+    ReturnsValue alone;
+    alone.Build(10);
+    const uint8_t* first = alone.Entry();
+    calls.Reset();
+    alone.Build(11);
+    EXPECT_EQ(alone.Entry(), first);
+    EXPECT_EQ(alone.Call(), 11);
+    EXPECT_EQ(calls.Count(MemoryCall::Map), 0);
+    EXPECT_EQ(calls.Count(MemoryCall::MakeReadWrite), 1);
+    EXPECT_EQ(calls.Count(MemoryCall::MakeReadExecute), 1);
+    EXPECT_EQ(ProtectionOf(first).substr(0, 3), "r-x");
+
+    // A refused protection change loses the old code: nothing refers to it.
+    calls.Refuse(MemoryCall::MakeReadExecute);
+    EXPECT_EQ(MessageOf([&] { alone.Build(12); }), kMakeExecutableFailedMessage);
+    calls.RefuseNothing();
+    EXPECT_EQ(alone.Entry(), nullptr);
+    EXPECT_EQ(ProtectionOf(first), "");
+    alone.Build(13);
+    EXPECT_EQ(alone.Call(), 13);
+
+    // Code an area published is shared: a member rebuilt alone maps anew.
+    TCodeArea area;
+    ReturnsValue member;
+    member.AttachTo(&area);
+    area.Open();
+    member.Build(14);
+    area.Commit();
+    const uint8_t* shared = member.Entry();
+    calls.Reset();
+    member.Build(15);
+    EXPECT_NE(member.Entry(), shared);
+    EXPECT_EQ(calls.Count(MemoryCall::Map), 1);
+    EXPECT_EQ(member.Call(), 15);
+    EXPECT_EQ(ProtectionOf(shared).substr(0, 3), "r-x") << "still held by the area";
 }
 
 }  // namespace
