@@ -119,7 +119,9 @@ TEST(EngineSet, AFailedBuildLeavesNoStaleCallableCode) {
     EXPECT_EQ(set->spds[2].EvaluateFF(1, 1, 1, at), fuuuZ);
     EXPECT_EQ(set->spds[3].EvaluateFF(1, 1, 1, at), fuuuW);
     for (const void* c : CodeOf(*set)) {
-        if (c != nullptr) EXPECT_EQ(ProtectionOf(c).substr(0, 3), "r-x");
+        if (c != nullptr) {
+            EXPECT_EQ(ProtectionOf(c).substr(0, 3), "r-x");
+        }
     }
 
     // The publication itself is refused: the same, and nothing is left
