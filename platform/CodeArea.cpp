@@ -74,6 +74,8 @@ void TCodeArea::Enlist(CodeAreaMember& member) {
 }
 
 void TCodeArea::Commit() {
+    // A member whose later build failed has nothing staged: it stays as it is.
+    std::erase_if(members_, [](const CodeAreaMember* member) { return member->Staged().Empty(); });
     std::vector<std::size_t> offsets;
     std::size_t size = 0;
     for (const CodeAreaMember* member : members_) {

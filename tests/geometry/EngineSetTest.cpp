@@ -142,6 +142,24 @@ TEST(EngineSet, AFailedBuildLeavesNoStaleCallableCode) {
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(std::isnan(set->spds[i].EvaluateFF(1, 0, 0, at))) << i;
     set->Build(kPolynomialSurface, parser);
     EXPECT_EQ(Values(*set, 2, 3), (Vector4{2, 3, 6, -5}));
+
+    // Within a build, an evaluator given a refused program after its good one
+    // keeps the code it had before the build; the others take the new code.
+    {
+        TEngineSetsBuild build({set.get()});
+        const auto texts = DefaultSurfaceTexts();
+        for (int i = 0; i < 4; ++i) {
+            parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+            build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
+        }
+        const ByteArray undigested = {0xFF, 1, 0, 1, 0xFF, 1, 0, 2, '^'};
+        EXPECT_THROW(set->sds[1].BuildFrom(undigested, parser.data, 2, 0, parser.endFD, parser.endVD), VelmoraError);
+        build.Commit();
+    }
+    const Vector4 mixed = Values(*set, 0.5, 0.25), surface = DefaultSurfacePoint(0.5, 0.25);
+    EXPECT_NEAR(mixed[0], surface[0], 1e-15);
+    EXPECT_EQ(mixed[1], 0.25) << "the polynomial surface's y = v";
+    EXPECT_NEAR(mixed[2], surface[2], 1e-15);
 }
 
 TEST(EngineSet, SetsBuiltAndUsedOnTwoThreadsAtOnce) {
