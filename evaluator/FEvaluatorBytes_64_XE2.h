@@ -63,12 +63,6 @@ public:
     void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
     void Discard() noexcept override;
 
-protected:
-    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping_; }
-    void Forget() noexcept override;
-
-public:
-
     // ---- state ---------------------------------------------------------------
     std::vector<double> data;
     int32_t endFD = 0, endVD = 0;
@@ -88,6 +82,9 @@ public:
     RealFunction ff, vv, aa, hh;
 
 private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping_; }
+    void Forget() noexcept override;
+
     // What a build has prepared, until its code is published.
     struct Pending {
         StagedCode code;

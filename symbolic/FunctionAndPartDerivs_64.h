@@ -58,12 +58,6 @@ public:
     void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
     void Discard() noexcept override;
 
-protected:
-    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
-    void Forget() noexcept override;
-
-public:
-
     // ---- state -------------------------------------------------------------------
     std::string rawText;      // the text; during parsing its upper-cased, normalised form
     std::string uFormula;     // tokenised formula, variables still as letters
@@ -131,6 +125,9 @@ public:
     uint8_t AppendConstant(double x);
 
 private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
+    void Forget() noexcept override;
+
     static double NotCompiledValue();
     // EvaluateActorList with the values of this parse remembered: the same
     // constant program always gives the same value while the table slots it
