@@ -6,9 +6,11 @@
 //   <f>/ff               the evaluator's value-only code (the same bytes)
 //   <f>/FirstD           value and first derivative (vv)
 //   <f>/SecondD          value, first and second derivative (aa)
+//   <f>/Jet              value, gradient and Hessian in (u, v) (hh)
 //   <f>/NativeValue      the formula as C++ (value only)
 //   <f>/NativeDual       the formula as C++ on hand-written forward-mode dual
 //                        numbers carrying first and second derivatives
+//   <f>/NativeJet        the same on dual numbers carrying gradient and Hessian
 //   <f>/ReferenceValue   the postfix interpreter, value
 //   <f>/ReferenceSecondD the postfix interpreter, value and derivatives
 // Targets: Fv within 2x of NativeValue, SecondD within 3x of NativeDual.
@@ -53,6 +55,7 @@ struct Case {
     std::string text;
     double (*nativeValue)(double, double);
     Dual (*nativeDual)(Dual, Dual);
+    Jet2 (*nativeJet)(Jet2, Jet2);
 };
 
 template <class F>
@@ -87,6 +90,9 @@ void Register(const Case& c) {
     benchmark::RegisterBenchmark((c.name + "/SecondD").c_str(), [evaluator](benchmark::State& s) {
         Loop(s, [&](const double* a) { return evaluator->SecondD(a); });
     });
+    benchmark::RegisterBenchmark((c.name + "/Jet").c_str(), [evaluator](benchmark::State& s) {
+        Loop(s, [&](const double* a) { return evaluator->SecondOrderJet(a); });
+    });
     auto value = c.nativeValue;
     benchmark::RegisterBenchmark((c.name + "/NativeValue").c_str(), [value](benchmark::State& s) {
         Loop(s, [&](const double* a) { return value(a[0], a[1]); });
@@ -97,6 +103,10 @@ void Register(const Case& c) {
             const Dual r = dual(Dual{a[0], a[2], a[4]}, Dual{a[1], a[3], a[5]});
             return std::array<double, 3>{r.v, r.d1, r.d2};
         });
+    });
+    auto jet = c.nativeJet;
+    benchmark::RegisterBenchmark((c.name + "/NativeJet").c_str(), [jet](benchmark::State& s) {
+        Loop(s, [&](const double* a) { return jet(Jet2{a[0], 1, 0, 0, 0, 0}, Jet2{a[1], 0, 1, 0, 0, 0}); });
     });
     benchmark::RegisterBenchmark((c.name + "/ReferenceValue").c_str(), [reference](benchmark::State& s) {
         Loop(s, [&](const double* a) { return reference->Value(a); });
@@ -111,11 +121,11 @@ void Register(const Case& c) {
 int main(int argc, char** argv) {
     // The coordinate formulas of the default surface of the main window.
     const Case cases[] = {
-        {"x", kDefaultSurface[0], &X<double>, &X<Dual>},
-        {"y", kDefaultSurface[1], &Y<double>, &Y<Dual>},
-        {"z", kDefaultSurface[2], &Z<double>, &Z<Dual>},
-        {"w", kDefaultSurface[3], &W<double>, &W<Dual>},
-        {"uv", "u*v", &UV<double>, &UV<Dual>},
+        {"x", kDefaultSurface[0], &X<double>, &X<Dual>, &X<Jet2>},
+        {"y", kDefaultSurface[1], &Y<double>, &Y<Dual>, &Y<Jet2>},
+        {"z", kDefaultSurface[2], &Z<double>, &Z<Dual>, &Z<Jet2>},
+        {"w", kDefaultSurface[3], &W<double>, &W<Dual>, &W<Jet2>},
+        {"uv", "u*v", &UV<double>, &UV<Dual>, &UV<Jet2>},
     };
     for (const Case& c : cases) Register(c);
     benchmark::Initialize(&argc, argv);
