@@ -20,8 +20,6 @@
 
 namespace velmora {
 
-TVelmora4* Velmora4 = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 788;
@@ -47,71 +45,55 @@ const char* const kStartLabels[kDataRows] = {
     "u =", "v =", "Maj Axis =", "Min Axis =", "|H| =", "O depth =", "Sin <(H,E) =", "Gauss Curv =",
     "Discr Extr Norm Dev =", "Discr Extr Lat Dev =", "Discr Str Ppal Dirs ="};
 
+// Sets the number locale of the process to "C" (a "." in every number text)
+// and returns the one it replaces.
+std::string UseDotDecimalSeparator() {
+    std::string saved = "C";
+    if (const char* current = std::setlocale(LC_NUMERIC, nullptr)) saved = current;
+    std::setlocale(LC_NUMERIC, "C");
+    return saved;
+}
+
+QPoint PointOf(const QMouseEvent* e) { return e->position().toPoint(); }
+
 }  // namespace
 
-TVelmora4::TVelmora4() {
+// A failure while creating the engines leaves the constructor with the
+// exception, which ends the program.
+TVelmora4::TVelmora4()
+    : savedNumericLocale(UseDotDecimalSeparator()),
+      session(LogicalProcessorCount()),
+      client(CreateClient()),
+      mainPanel(client),
+      ellipsePanel(client) {
     setObjectName(QStringLiteral("Velmora4"));
     setWindowTitle(QString::fromLatin1(res::MainCaption));
-
-    // The decimal separator of the process is "." while the window lives.
-    if (const char* current = std::setlocale(LC_NUMERIC, nullptr)) savedNumericLocale = current;
-    if (const std::lconv* conv = std::localeconv(); conv && conv->decimal_point && conv->decimal_point[0])
-        decSeparator = conv->decimal_point[0];
-    std::setlocale(LC_NUMERIC, "C");
-
     CreateControls();
     CreateMenus();
-
-    // Start state.
-    rctMain = {0, 0, kMainPanelSize, kMainPanelSize};
-    rctEllipse = {0, 0, 224, 240};
-    FillMainPanel();
-    firstPt = lastPt = QPoint(200, 200);
-    sc = 0;
-    ellFactor = 1.0;
-    EllipseBox->Canvas().brushColor = clWhite;
-    EllipseBox->Canvas().brushSolid = true;
-    numOfCPU = LogicalProcessorCount();
-    bm = QImage(kMainPanelSize, kMainPanelSize, QImage::Format_RGB32);
-    bm.fill(ColorToPixel(clWhite));
-    InputStrs[0] = "vm4";
-    InputStrs[1] = "Quorvel Dastimaro-Ulbenki";
-    InputStrs[2] = "0";
-    InputStrs[3] = std::to_string(8);
-    lines.last = -1;
-    coordLines.last = -1;
-    InitializeLoci();
-
-    // Engines: the formula parser, the main thread's set, one set per worker.
-    // A failure here ends the program (the exception leaves the constructor).
-    formulaParser = std::make_unique<TFunctionParserBytes_64>();
-    coordSet = std::make_unique<TEngineSet>();
-    threadSets.reserve(numOfCPU);
-    for (int k = 0; k < numOfCPU; ++k) threadSets.push_back(std::make_unique<TEngineSet>());
-    surface = std::make_unique<TParametrizationR2R4>(*coordSet);
-
-    showFoliations = 3;
-    PaintEllipsePanel();
+    ConnectPanels();
+    ellipsePanel.PaintEllipsePanel(lockPtData_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     qApp->installEventFilter(this);
-    Velmora4 = this;
 }
 
 TVelmora4::~TVelmora4() {
     qApp->removeEventFilter(this);
-    if (Velmora4 == this) Velmora4 = nullptr;
-    // Release the stores; the engines release their code blocks with them.
-    for (auto& knots : loci) knots.clear();
-    InitializeLines();
-    surface.reset();
-    threadSets.clear();
-    coordSet.reset();
-    formulaParser.reset();
     std::setlocale(LC_NUMERIC, savedNumericLocale.c_str());
 }
 
-QLineEdit* TVelmora4::AddEdit(const char* name, int left, int top, int width, const char* text) {
-    auto* edit = new QLineEdit(QString::fromLatin1(text), client);
+QWidget* TVelmora4::CreateClient() {
+    auto* w = new QWidget(this);
+    w->setObjectName(QStringLiteral("client"));
+    w->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
+    w->setFont(WindowFont(12));
+    w->setMouseTracking(true);
+    w->installEventFilter(this);
+    setCentralWidget(w);
+    return w;
+}
+
+QLineEdit* TVelmora4::AddEdit(const char* name, int left, int top, int width, const std::string& text) {
+    auto* edit = new QLineEdit(QString::fromStdString(text), client);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(left, top, width, 21);
     edit->setCursorPosition(0);
@@ -125,97 +107,75 @@ void TVelmora4::AddLabel(const char* text, int left, int top) {
 }
 
 void TVelmora4::CreateControls() {
-    client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
-    client->setFont(WindowFont(12));
-    client->setMouseTracking(true);
-    client->installEventFilter(this);
-    setCentralWidget(client);
+    mainPanel.MainBox()->move(2, 2);
 
-    MainBox = new TPaintBox(kMainPanelSize, kMainPanelSize, clWhite, client);
-    MainBox->setObjectName(QStringLiteral("MainBox"));
-    MainBox->move(2, 2);
-    MainBox->setCursor(Qt::CrossCursor);
-    MainBox->onMouseMove = [this](QMouseEvent* e) {
-        const QPoint p = e->position().toPoint();
-        OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
-    };
-    MainBox->onMouseDown = [this](QMouseEvent* e) {
-        const QPoint p = e->position().toPoint();
-        OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
-    };
-    MainBox->onMouseUp = [this](QMouseEvent* e) {
-        const QPoint p = e->position().toPoint();
-        OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
-    };
+    ui.FunctionValues1 = new TValueList(kDataRows, client);
+    ui.FunctionValues1->setObjectName(QStringLiteral("FunctionValues1"));
+    ui.FunctionValues1->setGeometry(556, 2, 225, 204);
+    ui.FunctionValues1->setFont(WindowFont(11));
+    for (int i = 0; i < kDataRows; ++i) ui.FunctionValues1->SetRow(i, QString::fromLatin1(kStartLabels[i]));
 
-    FunctionValues1 = new TValueList(kDataRows, client);
-    FunctionValues1->setObjectName(QStringLiteral("FunctionValues1"));
-    FunctionValues1->setGeometry(556, 2, 225, 204);
-    FunctionValues1->setFont(WindowFont(11));
-    for (int i = 0; i < kDataRows; ++i) FunctionValues1->SetRow(i, QString::fromLatin1(kStartLabels[i]));
+    ui.Label4 = new QLabel(QStringLiteral("Curvature Ellipse"), client);
+    ui.Label4->setObjectName(QStringLiteral("Label4"));
+    ui.Label4->move(613, 216);
+    ui.Label4->adjustSize();
 
-    Label4 = new QLabel(QStringLiteral("Curvature Ellipse"), client);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->move(613, 216);
-    Label4->adjustSize();
+    ellipsePanel.EllipseBox()->move(558, 232);
 
-    EllipseBox = new TPaintBox(224, 240, clWhite, client);
-    EllipseBox->setObjectName(QStringLiteral("EllipseBox"));
-    EllipseBox->move(558, 232);
-    {
-        QFont f;
-        f.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"),
-                       QStringLiteral("Liberation Mono")});
-        f.setPixelSize(8);
-        EllipseBox->Canvas().font = f;
-    }
-    EllipseBox->onMouseMove = [this](QMouseEvent* e) {
-        const QPoint p = e->position().toPoint();
-        MoveInEllipsePanel(p.x(), p.y());
-    };
+    ui.EnterButton = new QPushButton(QString::fromLatin1(res::Enter), client);
+    ui.EnterButton->setObjectName(QStringLiteral("EnterButton"));
+    ui.EnterButton->setGeometry(620, 478, 100, 25);
+    ui.EnterButton->setFont(WindowFont(19, true));
+    watch = std::make_unique<TWatch>(ui.EnterButton);
+    connect(ui.EnterButton, &QPushButton::clicked, this, [this] { OnEnterButton(); });
 
-    EnterButton = new QPushButton(QString::fromLatin1(res::Enter), client);
-    EnterButton->setObjectName(QStringLiteral("EnterButton"));
-    EnterButton->setGeometry(620, 478, 100, 25);
-    EnterButton->setFont(WindowFont(19, true));
-    SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
-    connect(EnterButton, &QPushButton::clicked, this, [this] { OnEnterButton(); });
-
-    uMinEdit = AddEdit("uMinEdit", 595, 506, 50, "0");
+    // The edits show the default surface of the session.
+    const TInputTexts& texts = DefaultSurfaceTexts();
+    ui.uMinEdit = AddEdit("uMinEdit", 595, 506, 50, texts[uMinField]);
     AddLabel("< u <", 656, 509);
-    uMaxEdit = AddEdit("uMaxEdit", 696, 506, 50, "2 pi");
-    vMinEdit = AddEdit("vMinEdit", 595, 528, 50, "0");
+    ui.uMaxEdit = AddEdit("uMaxEdit", 696, 506, 50, texts[uMaxField]);
+    ui.vMinEdit = AddEdit("vMinEdit", 595, 528, 50, texts[vMinField]);
     AddLabel("< v <", 656, 531);
-    vMaxEdit = AddEdit("vMaxEdit", 696, 528, 50, "2.2");
+    ui.vMaxEdit = AddEdit("vMaxEdit", 696, 528, 50, texts[vMaxField]);
 
-    xEdit = AddEdit("xEdit", 50, 555, 734, "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)");
-    yEdit = AddEdit("yEdit", 50, 576, 734, "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)");
-    zEdit = AddEdit("zEdit", 50, 597, 734, "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)");
-    wEdit = AddEdit("wEdit", 50, 618, 734, "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)");
+    ui.xEdit = AddEdit("xEdit", 50, 555, 734, texts[xField]);
+    ui.yEdit = AddEdit("yEdit", 50, 576, 734, texts[yField]);
+    ui.zEdit = AddEdit("zEdit", 50, 597, 734, texts[zField]);
+    ui.wEdit = AddEdit("wEdit", 50, 618, 734, texts[wField]);
     AddLabel("x(u,v)= ", 4, 559);
     AddLabel("y(u,v)= ", 4, 580);
     AddLabel("z(u,v)= ", 4, 601);
     AddLabel("w(u,v)= ", 4, 622);
 
-    InfoBar = new QStatusBar(this);
-    InfoBar->setObjectName(QStringLiteral("InfoBar"));
-    InfoBar->setFixedHeight(kStatusBarHeight);
-    InfoBar->setSizeGripEnabled(false);
-    InfoBar->setFont(WindowFont(12));
+    ui.InfoBar = new QStatusBar(this);
+    ui.InfoBar->setObjectName(QStringLiteral("InfoBar"));
+    ui.InfoBar->setFixedHeight(kStatusBarHeight);
+    ui.InfoBar->setSizeGripEnabled(false);
+    ui.InfoBar->setFont(WindowFont(12));
     // A plain label keeps the text: menu hovering would clear a status message.
-    infoText = new QLabel(InfoBar);
-    InfoBar->addWidget(infoText, 1);
-    setStatusBar(InfoBar);
+    infoText = new QLabel(ui.InfoBar);
+    ui.InfoBar->addWidget(infoText, 1);
+    setStatusBar(ui.InfoBar);
 }
 
-void TVelmora4::SetEnterButton(const QString& caption, TColor color) {
-    EnterButton->setText(caption);
-    QPalette pal = EnterButton->palette();
-    pal.setColor(QPalette::ButtonText, ToQColor(color));
-    EnterButton->setPalette(pal);
-    EnterButton->repaint();
+void TVelmora4::ConnectPanels() {
+    TPaintBox* box = mainPanel.MainBox();
+    box->onMouseMove = [this](QMouseEvent* e) {
+        const QPoint p = PointOf(e);
+        OnMouseMove(e->buttons(), e->modifiers(), p.x(), p.y());
+    };
+    box->onMouseDown = [this](QMouseEvent* e) {
+        const QPoint p = PointOf(e);
+        OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    };
+    box->onMouseUp = [this](QMouseEvent* e) {
+        const QPoint p = PointOf(e);
+        OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    };
+    ellipsePanel.EllipseBox()->onMouseMove = [this](QMouseEvent* e) {
+        const QPoint p = PointOf(e);
+        MoveInEllipsePanel(p.x(), p.y());
+    };
 }
 
 void TVelmora4::SetInfoText(const QString& text) { infoText->setText(text); }
@@ -223,13 +183,6 @@ void TVelmora4::SetInfoText(const QString& text) { infoText->setText(text); }
 QString TVelmora4::InfoText() const { return infoText->text(); }
 
 TColor TVelmora4::CurveColor() const { return linePalette ? linePalette->curveColor : clBlack; }
-
-void TVelmora4::FillMainPanel() {
-    TCanvas& c = MainBox->Canvas();
-    c.brushColor = clWhite;
-    c.brushSolid = true;
-    c.FillRect(rctMain);
-}
 
 bool TVelmora4::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {

@@ -31,7 +31,7 @@ constexpr MenuItemDef kLociItems[kLociCount] = {
     {"ZeroDiscrStrongPpalLines1", "Zero Discr Strong Ppal Lines", 6},
 };
 
-constexpr MenuItemDef kBackgroundItems[7] = {
+constexpr MenuItemDef kBackgroundItems[kBackgroundKinds] = {
     {"ColorbyOrigininEllipse1", "Color by Origin in Ellipse", 0},
     {"ColorbyBxC1", "Color by BxC", 1},
     {"ColorbyangleHMajorAxis1", "Color by angle H - Major Axis", 2},
@@ -41,7 +41,7 @@ constexpr MenuItemDef kBackgroundItems[7] = {
     {"ColorbyDiscrStrongPpalDirs1", "Color by Discr Strong Ppal Dirs", 6},
 };
 
-constexpr MenuItemDef kLineItems[8] = {
+constexpr MenuItemDef kLineItems[kLineKinds] = {
     {"CoordinateLines1", "Coordinate Lines", 0},
     {"CurvatureLines1", "Curvature Lines", 1},
     {"AsymptoticLines1", "Asymptotic Lines", 2},
@@ -90,96 +90,89 @@ void TVelmora4::CreateMenus() {
     // with their captions and Tags and return without doing anything.
     const auto none = [] {};
 
-    File1 = AddMenu(bar, "File1", "&File");
-    Open1 = AddItem(File1, "Open1", "&Open...", 0, false, none);
-    Save1 = AddItem(File1, "Save1", "&Save", 0, false, none);
-    SaveAs1 = AddItem(File1, "SaveAs1", "Save As...", 0, false, none);
-    File1->addSeparator();
-    Print1 = AddItem(File1, "Print1", "&Print...", 0, false, none);
-    File1->addSeparator();
-    Manual1 = AddItem(File1, "Manual1", "Manual", 0, false, none);
-    File1->addSeparator();
-    Exit1 = AddItem(File1, "Exit1", "E&xit", 0, false, [this] { OnExit(); });
+    ui.File1 = AddMenu(bar, "File1", "&File");
+    ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, none);
+    ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, none);
+    ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, none);
+    ui.File1->addSeparator();
+    ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, none);
+    ui.File1->addSeparator();
+    ui.Manual1 = AddItem(ui.File1, "Manual1", "Manual", 0, false, none);
+    ui.File1->addSeparator();
+    ui.Exit1 = AddItem(ui.File1, "Exit1", "E&xit", 0, false, [this] { OnExit(); });
 
-    Edit1 = AddMenu(bar, "Edit1", "&Edit");
-    Cut1 = AddItem(Edit1, "Cut1", "Cu&t", 0, false, [] {
+    ui.Edit1 = AddMenu(bar, "Edit1", "&Edit");
+    ui.Cut1 = AddItem(ui.Edit1, "Cut1", "Cu&t", 0, false, [] {
         if (QLineEdit* e = FocusedEdit()) e->cut();
     });
-    Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
-    Copy1 = AddItem(Edit1, "Copy1", "&Copy", 0, false, [] {
+    ui.Cut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    ui.Copy1 = AddItem(ui.Edit1, "Copy1", "&Copy", 0, false, [] {
         if (QLineEdit* e = FocusedEdit()) e->copy();
     });
-    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    Paste1 = AddItem(Edit1, "Paste1", "&Paste", 0, false, [] {
+    ui.Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    ui.Paste1 = AddItem(ui.Edit1, "Paste1", "&Paste", 0, false, [] {
         if (QLineEdit* e = FocusedEdit()) e->paste();
     });
-    Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    ui.Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
-    Loci1 = AddMenu(bar, "Loci1", "&Loci");
+    ui.Loci1 = AddMenu(bar, "Loci1", "&Loci");
     for (int i = 0; i < kLociCount; ++i)
-        lociItems[i] = AddItem(Loci1, kLociItems[i].name, kLociItems[i].caption, kLociItems[i].tag, false, none);
-    Loci1->addSeparator();
-    EraseLoci1 = AddItem(Loci1, "EraseLoci1", "Erase these Loci", 14, false, none);
+        ui.lociItems[i] = AddItem(ui.Loci1, kLociItems[i].name, kLociItems[i].caption, kLociItems[i].tag, false, none);
+    ui.Loci1->addSeparator();
+    ui.EraseLoci1 = AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, none);
 
-    Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
-    for (int i = 0; i < 7; ++i)
-        backgroundItems[i] = AddItem(Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption,
+    ui.Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
+    for (int i = 0; i < kBackgroundKinds; ++i)
+        ui.backgroundItems[i] = AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption,
                                      kBackgroundItems[i].tag, true, none);
-    Backgrounds1->addSeparator();
-    EraseBackground1 = AddItem(Backgrounds1, "EraseBackground1", "Erase Background", 17, false, none);
+    ui.Backgrounds1->addSeparator();
+    ui.EraseBackground1 = AddItem(ui.Backgrounds1, "EraseBackground1", "Erase Background", 17, false, none);
 
-    Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
-    for (int i = 0; i < 8; ++i) {
+    ui.Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
+    for (int i = 0; i < kLineKinds; ++i) {
         const int tag = kLineItems[i].tag;
-        lineItems[i] = AddItem(Foliations1, kLineItems[i].name, kLineItems[i].caption, tag, true,
+        ui.lineItems[i] = AddItem(ui.Foliations1, kLineItems[i].name, kLineItems[i].caption, tag, true,
                                [this, tag] { OnLineItem(tag); });
     }
-    lineItems[0]->setChecked(true);
-    Foliations1->addSeparator();
-    Erasetheselines1 = AddItem(Foliations1, "Erasetheselines1", "Erase these lines", 15, false, none);
-    Foliations1->addSeparator();
-    ShowFoliationOne1 = AddItem(Foliations1, "ShowFoliationOne1", "Show Foliation One", 16, true,
+    ui.lineItems[0]->setChecked(true);
+    ui.Foliations1->addSeparator();
+    ui.Erasetheselines1 = AddItem(ui.Foliations1, "Erasetheselines1", "Erase these lines", 15, false, none);
+    ui.Foliations1->addSeparator();
+    ui.ShowFoliationOne1 = AddItem(ui.Foliations1, "ShowFoliationOne1", "Show Foliation One", 16, true,
                                 [this] { OnShowFoliations(16); });
-    ShowFoliationTwo1 = AddItem(Foliations1, "ShowFoliationTwo1", "Show Foliation Two", 17, true,
+    ui.ShowFoliationTwo1 = AddItem(ui.Foliations1, "ShowFoliationTwo1", "Show Foliation Two", 17, true,
                                 [this] { OnShowFoliations(17); });
-    ShowFoliationOne1->setChecked(true);
-    ShowFoliationTwo1->setChecked(true);
+    ui.ShowFoliationOne1->setChecked(true);
+    ui.ShowFoliationTwo1->setChecked(true);
 
-    View1 = AddMenu(bar, "View1", "&View");
-    ColorPalette1 = AddItem(View1, "ColorPalette1", "Color Palette", 0, false, [this] { OnViewPalette(); });
+    ui.View1 = AddMenu(bar, "View1", "&View");
+    ui.ColorPalette1 = AddItem(ui.View1, "ColorPalette1", "Color Palette", 0, false, [this] { OnViewPalette(); });
 }
 
 void TVelmora4::ManageMenus() {
-    if (busy) return;
-    Save1->setEnabled(alreadyParsed && dirty);
-    for (QAction* a : {SaveAs1, Print1}) a->setEnabled(alreadyParsed);
-    for (QMenu* m : {Loci1, Backgrounds1, Foliations1}) m->menuAction()->setEnabled(alreadyParsed);
-    for (QAction* a : backgroundItems) a->setChecked(backgroundType == a->data().toInt());
-    for (QAction* a : lineItems) a->setChecked(linesOption == a->data().toInt());
-    ShowFoliationOne1->setEnabled(linesOption != 7);
-    ShowFoliationTwo1->setEnabled(linesOption != 7);
+    if (busy()) return;
+    ui.Save1->setEnabled(session.alreadyParsed() && session.dirty());
+    for (QAction* a : {ui.SaveAs1, ui.Print1}) a->setEnabled(session.alreadyParsed());
+    for (QMenu* m : {ui.Loci1, ui.Backgrounds1, ui.Foliations1}) m->menuAction()->setEnabled(session.alreadyParsed());
+    for (QAction* a : ui.backgroundItems) a->setChecked(backgroundType_ == a->data().toInt());
+    for (QAction* a : ui.lineItems) a->setChecked(linesOption_ == a->data().toInt());
+    ui.ShowFoliationOne1->setEnabled(linesOption_ != 7);
+    ui.ShowFoliationTwo1->setEnabled(linesOption_ != 7);
 }
 
 void TVelmora4::OnLineItem(int tag) {
-    if (busy) return;
-    linesOption = tag;
-    switch (tag) {
-        case 0: curvesParts = 0; break;
-        case 1:
-        case 5:
-        case 6: curvesParts = 8; break;
-        case 7: curvesParts = 10; break;
-        default: curvesParts = 4; break;
-    }
+    if (busy()) return;
+    linesOption_ = tag;
+    curvesParts_ = HalfBranches(LineClassOfTag(tag));
     ManageMenus();
 }
 
 void TVelmora4::OnShowFoliations(int tag) {
-    QAction* item = tag == 16 ? ShowFoliationOne1 : tag == 17 ? ShowFoliationTwo1 : nullptr;
+    QAction* item = tag == 16 ? ui.ShowFoliationOne1 : tag == 17 ? ui.ShowFoliationTwo1 : nullptr;
     if (!item) return;
     item->setChecked(!item->isChecked());
-    showFoliations = static_cast<uint8_t>(2 * (ShowFoliationTwo1->isChecked() ? 1 : 0) +
-                                          (ShowFoliationOne1->isChecked() ? 1 : 0));
+    showFoliations_ = static_cast<uint8_t>(2 * (ui.ShowFoliationTwo1->isChecked() ? 1 : 0) +
+                                          (ui.ShowFoliationOne1->isChecked() ? 1 : 0));
 }
 
 void TVelmora4::OnViewPalette() {
@@ -190,7 +183,7 @@ void TVelmora4::OnViewPalette() {
 }
 
 void TVelmora4::OnExit() {
-    if (busy) return;
+    if (busy()) return;
     close();
 }
 

@@ -1,11 +1,9 @@
-// The texts the program shows to the user.
+// The texts the window shows to the user (the messages of a read are the
+// surface session's, session/SurfaceInput.h).
 #pragma once
 
 namespace velmora::res {
 
-inline constexpr const char* BlankField = "An edit field is blank";
-inline constexpr const char* UMinNotLess = "The minimum of 'u' must be less than its maximum";
-inline constexpr const char* VMinNotLess = "The minimum of 'v' must be less than its maximum";
 inline constexpr const char* ErrorReadingField = "Error reading an edit field";
 inline constexpr const char* WrongFileType = "Wrong file type";
 inline constexpr const char* VersionUnsupported = "Version unsupported";

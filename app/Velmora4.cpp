@@ -8,9 +8,43 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: velmora4 [OPTION]...\n"
+    "Velmora4 - an interactive workshop for the differential geometry of surfaces in R^4.\n"
+    "Type the four coordinate formulas x(u,v), y(u,v), z(u,v), w(u,v) and the bounds of the\n"
+    "domain, press Enter, and move the mouse over the square that shows the domain.\n"
+    "\n"
+    "  -h, --help       show this help and exit\n"
+    "  -v, --version    show the version and exit\n"
+    "\n"
+    "Qt's own options (for example -platform offscreen or -style Fusion) are accepted too.\n"
+    "The manual is in the program (File > Manual); velmora4-cli drives the same engine from a shell.\n";
+
+// --help and --version need no window: they are answered before the
+// application object (and with it a display) exists. Returns -1 to go on.
+int AnswerInformationOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("velmora4 %s\n", VELMORA_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const int status = AnswerInformationOptions(argc, argv); status >= 0) return status;
     QApplication app(argc, argv);
     // QApplication takes the number format from the environment; every number
     // text of the program uses ".".

@@ -10,10 +10,13 @@ namespace velmora {
 int BackgroundIndex(double d) {
     const double w = 2 * d;
     const double a = std::fabs(w);
-    // g = 255 |w| / (|w| + 1) runs from 0 to just below 255; an infinite value
-    // takes the limit instead of inf/inf.
-    const double g = std::isinf(a) ? 255.0 : 255 * a / (a + 1);
-    return w > 0 ? RoundHalfEven(255 - g) : RoundHalfEven(256 + g);
+    // g = 255 |w| / (|w| + 1) runs from 0 to just below 255. Where 255 |w|
+    // overflows (|d| above about 3.5e305, or infinite) g takes its limit 255
+    // instead of inf/finite or inf/inf.
+    const double scaled = 255 * a;
+    const double g = std::isinf(scaled) ? 255.0 : scaled / (a + 1);
+    const int index = w > 0 ? RoundHalfEven(255 - g) : RoundHalfEven(256 + g);
+    return std::clamp(index, 0, 511);
 }
 
 TBackgroundTransform BackgroundTransform(int width, int height, const Vector2& min2D, const Vector2& max2D) {

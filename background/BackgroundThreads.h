@@ -8,6 +8,8 @@
 
 #include "background/Palette.h"
 #include "background/PixelView.h"
+#include "platform/Colour.h"
+#include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraTypes.h"
 
 #include <atomic>
@@ -28,11 +30,7 @@ using TColourFunction = std::function<double(const Vector2&)>;
 // Palette index of a value: 0..255 pink (dark to light) for d > 0, 256..511
 // blue (light to dark) for d <= 0; the lightest entries surround zero.
 int BackgroundIndex(double d);
-// A palette colour (red in the low byte) as a bitmap pixel (blue in the low
-// byte, alpha 0xFF).
-inline uint32_t PixelOfColour(uint32_t colour) {
-    return 0xFF000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
-}
+// A palette colour becomes a bitmap pixel through PixelOfColour (platform/Colour.h).
 
 // ---- pixel <-> domain ------------------------------------------------------------
 // Column 0 is uMin, column W - 1 uMax, row 0 vMax, row H - 1 vMin:
@@ -50,10 +48,11 @@ struct TRowBand {
 std::vector<TRowBand> RowBands(int height, int n);
 
 // ---- the colour functions of the seven background types -------------------------
-// The function of background type 0..6, evaluated with the given engine set
-// through a surface object of its own; an empty function for any other type.
-// The function is for one thread only (it writes into the engines' data).
-TColourFunction BackgroundFunction(TEngineSet& engines, int backgroundType);
+// The function of a background type, evaluated with the given engine set
+// through a surface object of its own; an empty function for a value outside
+// the seven types. The function is for one thread only (it writes into the
+// engines' data).
+TColourFunction BackgroundFunction(TEngineSet& engines, TBackgroundType backgroundType);
 
 // ---- one worker ---------------------------------------------------------------------
 class TBackgroundThread {
@@ -66,7 +65,7 @@ public:
     // background type `backgroundType` with the engine set `engines`. The
     // thread is created suspended: Start runs it.
     TBackgroundThread(double cu0, double cv0, double qh0, double qv0, const TPixelView& bm0, int firstRow0,
-                      int lastRow0, TEngineSet& engines, int backgroundType);
+                      int lastRow0, TEngineSet& engines, TBackgroundType backgroundType);
     // The same with any colour function (empty: the worker paints nothing).
     TBackgroundThread(double cu0, double cv0, double qh0, double qv0, const TPixelView& bm0, int firstRow0,
                       int lastRow0, TColourFunction function);
@@ -115,12 +114,12 @@ public:
     TBackgroundWorkers& operator=(const TBackgroundWorkers&) = delete;
     ~TBackgroundWorkers();  // terminate and wait
 
-    // Colours `view` for the domain [min2D, max2D] by background type `type`,
+    // Colours `view` for the domain [min2D, max2D] by the background type,
     // worker i using engines[i] and band i; onEnd(i) runs on worker i's thread
     // when it ends. Workers still running from an earlier start are asked to
     // terminate and waited for first. On an error while starting, the workers
     // started so far are stopped and the error is passed on.
-    void Start(const TPixelView& view, const Vector2& min2D, const Vector2& max2D, int type,
+    void Start(const TPixelView& view, const Vector2& min2D, const Vector2& max2D, TBackgroundType type,
                const std::vector<TEngineSet*>& engines, std::function<void(int tag)> onEnd = {});
     // The same with one colour function per worker.
     void StartWithFunctions(const TPixelView& view, const Vector2& min2D, const Vector2& max2D,

@@ -1,7 +1,7 @@
 // Cost of the local geometry at one point of the default surface: the data
 // panel values (every mouse move) and the direction cross of the strong
 // principal lines (mouse moves with that class selected).
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 #include "geometry/FParametrizationR2R4.h"
 
 #include "BenchSurface.h"
@@ -51,7 +51,7 @@ BENCHMARK(BM_ComputeInvariants);
 
 void BM_ComputeCross(benchmark::State& state) {
     TParametrizationR2R4& s = Surface().surface;
-    const int cClass = static_cast<int>(state.range(0));
+    const TLineClass cClass = static_cast<TLineClass>(state.range(0));
     TInvariants out;
     TDirectionCross cross;
     for (auto _ : state) {
@@ -66,21 +66,21 @@ void BM_Directions(benchmark::State& state) {
     Vector2 tangent{};
     for (auto _ : state) {
         double phi = 0.3;
-        benchmark::DoNotOptimize(s.Directions(kPoint, 1, tangent, phi));
+        benchmark::DoNotOptimize(s.Directions(kPoint, TLineClass::Curvature, tangent, phi));
     }
 }
 BENCHMARK(BM_Directions);
 
 void BM_NewtonDirection7(benchmark::State& state) {
     TParametrizationR2R4& s = Surface().surface;
-    THigherDegreeLines solver(s);
+    THigherDegreeDirections solver(s);
     DirectionList list;
-    solver.HigherDegreeDirections(7, list, kPoint);
+    solver.HigherDegreeDirections(TLineClass::StrongPrincipal, list, kPoint);
     const double start = list.count > 0 ? std::atan2(list.entries[1].y, list.entries[1].x) : 0.0;
     Vector2 direction{};
     for (auto _ : state) {
         double theta = start + 1e-3;
-        benchmark::DoNotOptimize(solver.NewtonDirection(7, theta, direction, kPoint));
+        benchmark::DoNotOptimize(solver.NewtonDirection(TLineClass::StrongPrincipal, theta, direction, kPoint));
     }
 }
 BENCHMARK(BM_NewtonDirection7);

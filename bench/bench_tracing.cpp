@@ -52,7 +52,7 @@ void BM_BackgroundGauss(benchmark::State& state) {
     const TPixelView view{reinterpret_cast<uint8_t*>(pixels.data()), size * 4, size, size};
     for (auto _ : state) {
         TBackgroundWorkers workers;
-        workers.Start(view, map.min2D, map.max2D, 3, raw);
+        workers.Start(view, map.min2D, map.max2D, TBackgroundType::GaussCurvature, raw);
         workers.Wait();
         benchmark::DoNotOptimize(pixels.data());
     }
@@ -66,7 +66,7 @@ BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({548, 1})->Args({
 BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({5000, 1})->Args({5000, 2})->Iterations(1);
 
 void BM_Locus(benchmark::State& state) {
-    const int kind = static_cast<int>(state.range(0));
+    const TLocusKind kind = static_cast<TLocusKind>(state.range(0));
     auto sets = BuildSets(1);
     TParametrizationR2R4 surface(*sets[0]);
     const TDomainMap map = DefaultMap();
@@ -130,7 +130,7 @@ void BM_CurvatureLines(benchmark::State& state) {
     CountingHost host(map);
     for (auto _ : state) {
         host.curves = host.pieces = host.pumps = 0;
-        DrawLineField(host, surface, 8, 1, false, start, 3);
+        DrawLineField(host, surface, 8, TLineClass::Curvature, false, start, 3);
     }
     state.counters["curves"] = static_cast<double>(host.curves);
     state.counters["pieces"] = static_cast<double>(host.pieces);

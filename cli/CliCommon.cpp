@@ -148,11 +148,22 @@ CLI::Option* AddPairOption(CLI::App* app, const std::string& name, std::vector<s
 }
 
 SurfaceInput DefaultSurface() {
+    const TInputTexts& texts = DefaultSurfaceTexts();
     SurfaceInput s;
-    s.coords = {"(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-                "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
-    s.bounds = {"0", "2 pi", "0", "2.2"};
+    for (int i = 0; i < 4; ++i) {
+        s.coords[i] = texts[xField + i];
+        s.bounds[i] = texts[uMinField + i];
+    }
     return s;
+}
+
+TInputTexts SurfaceInput::Texts() const {
+    TInputTexts texts;
+    for (int i = 0; i < 4; ++i) {
+        texts[xField + i] = coords[i];
+        texts[uMinField + i] = bounds[i];
+    }
+    return texts;
 }
 
 SurfaceInput SurfaceOptions::Resolve() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/VelmoraTypes.h"
+#include "session/SurfaceInput.h"
 
 #include <CLI/CLI.hpp>
 
@@ -44,9 +45,11 @@ CLI::Option* AddPairOption(CLI::App* app, const std::string& name, std::vector<s
 struct SurfaceInput {
     std::array<std::string, 4> coords;
     std::array<std::string, 4> bounds;  // uMin, uMax, vMin, vMax
+    // The eight texts in the order of the surface session's fields.
+    TInputTexts Texts() const;
 };
 
-// The default surface of the main window.
+// The default surface of the main window (the surface session's).
 SurfaceInput DefaultSurface();
 
 // Options --x --y --z --w --doc (and with bounds: --u MIN,MAX --v MIN,MAX).

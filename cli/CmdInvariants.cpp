@@ -3,9 +3,10 @@
 // functions and the directions of the seven line classes.
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
-#include "curves/HigherDegreeLines.h"
 #include "geometry/FParametrizationR2R4.h"
+#include "geometry/HigherDegreeDirections.h"
 #include "platform/VelmoraError.h"
+#include "session/SurfaceSession.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,19 +42,19 @@ void AddDistinct(std::vector<double>& angles, double theta) {
 
 // The distinct directions of classes 1 to 4, found with Directions itself: the
 // first direction, then the candidates one step away in [0, pi).
-std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, int curveClass) {
+std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     Vector2 tangent{};
     double phi = UndefinedValue;
     if (s.Directions(p, curveClass, tangent, phi) == 0) return angles;
     const double first = phi;
     AddDistinct(angles, first);
-    if (curveClass == 2) {
+    if (curveClass == TLineClass::Asymptotic) {
         phi = -UndefinedValue;
         if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
     } else {
-        const double step = curveClass == 1 ? kPi / 4 : kPi / 2;
-        const int count = curveClass == 1 ? 4 : 2;
+        const double step = curveClass == TLineClass::Curvature ? kPi / 4 : kPi / 2;
+        const int count = curveClass == TLineClass::Curvature ? 4 : 2;
         for (int k = 1; k < count; ++k) {
             phi = first + k * step;
             if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
@@ -64,9 +65,9 @@ std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, i
 }
 
 // Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
-std::vector<double> HigherDegreeAngles(TParametrizationR2R4& s, const Vector2& p, int curveClass) {
+std::vector<double> HigherDegreeAngles(TParametrizationR2R4& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
-    THigherDegreeLines solver(s);
+    THigherDegreeDirections solver(s);
     DirectionList list;
     if (!solver.HigherDegreeDirections(curveClass, list, p)) return angles;
     for (int k = 1; k <= list.count; ++k)
@@ -117,7 +118,7 @@ void PrintPoint(TParametrizationR2R4& s, const Vector2& p) {
 
     TInvariants crossValues;
     TDirectionCross cross;
-    if (s.ComputeCross(p, 0, 1.0, crossValues, cross))
+    if (s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross))
         line.Value("crossDepth", crossValues.depth);
     else
         line.Null("crossDepth");
@@ -129,8 +130,10 @@ void PrintPoint(TParametrizationR2R4& s, const Vector2& p) {
     for (int i = 0; i < 6; ++i) line.Value(kScalarKeys[i], scalars[i]);
 
     JsonLine directions;
-    for (int c = 1; c <= 7; ++c) {
-        const std::vector<double> angles = c <= 4 ? LowDegreeAngles(s, p, c) : HigherDegreeAngles(s, p, c);
+    for (int c = 1; c < kLineClassCount; ++c) {
+        const TLineClass lineClass = static_cast<TLineClass>(c);
+        const std::vector<double> angles =
+            IsLowDegree(lineClass) ? LowDegreeAngles(s, p, lineClass) : HigherDegreeAngles(s, p, lineClass);
         directions.Numbers(std::to_string(c), angles.data(), angles.size());
     }
     line.Raw("directions", directions.Str());
@@ -147,15 +150,11 @@ void Run(const InvariantsOptions& options) {
     std::vector<Vector2> points;
     for (const std::string& text : options.at) points.push_back(ParsePair(text));
 
-    auto engines = std::make_unique<TEngineSet>();
-    auto parser = std::make_unique<TFunctionParserBytes_64>();
-    try {
-        engines->Build(input.coords, *parser);
-    } catch (const VelmoraError& e) {
-        FailWithEngineMessage(e.what());
-    }
-    auto surface = std::make_unique<TParametrizationR2R4>(*engines);
-    for (const Vector2& p : points) PrintPoint(*surface, p);
+    // The formulas only: the points need no domain.
+    TSurfaceSession session(0);
+    session.SetInputTexts(input.Texts());
+    if (const TReadResult read = session.ReadFormulas(); !read) FailWithEngineMessage(read.message);
+    for (const Vector2& p : points) PrintPoint(session.Surface(), p);
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {

@@ -9,13 +9,12 @@
 #include "curves/FImplicitCurveLine.h"
 #include "curves/LocusFunctions.h"
 #include "curves/TracerHost.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
 #include "geometry/FParametrizationR2R4.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "session/SurfaceSession.h"
 
 #include <QImage>
 
@@ -29,44 +28,15 @@
 namespace velmora::cli {
 namespace {
 
-// Leading and trailing characters of code below 33 removed, as the edits do.
-std::string Trimmed(const std::string& text) {
-    std::size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) < 33) ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) < 33) --last;
-    return text.substr(first, last - first);
-}
-
-// The surface read as the window reads it: formulas, then bounds, with the
-// window's messages; `sets` engine sets are built from the same texts.
-struct LoadedSurface {
-    std::vector<std::unique_ptr<TEngineSet>> sets;
-    TDomainMap map;
-};
-
-LoadedSurface LoadSurface(const SurfaceOptions& options, int sets) {
+// The surface read as the window reads it, with `workers` engine sets for
+// background workers besides the set of this thread; the read's message is
+// the error.
+std::unique_ptr<TSurfaceSession> LoadSurface(const SurfaceOptions& options, int workers) {
     const SurfaceInput input = options.Resolve();
-    LoadedSurface s;
-    std::array<std::string, 4> texts;
-    for (int i = 0; i < 4; ++i) {
-        texts[i] = Trimmed(input.coords[i]);
-        if (texts[i].empty()) throw VelmoraError("An edit field is blank");
-    }
-    TFunctionParserBytes_64 parser;
-    for (int k = 0; k < sets; ++k) {
-        s.sets.push_back(std::make_unique<TEngineSet>());
-        s.sets.back()->Build(texts, parser);
-    }
-    double bounds[4];
-    for (int i = 0; i < 4; ++i) {
-        const std::string text = Trimmed(input.bounds[i]);
-        if (text.empty()) throw VelmoraError("An edit field is blank");
-        bounds[i] = EvaluateConstantFormula(text);
-        if (i == 1 && bounds[0] >= bounds[1]) throw VelmoraError("The minimum of 'u' must be less than its maximum");
-        if (i == 3 && bounds[2] >= bounds[3]) throw VelmoraError("The minimum of 'v' must be less than its maximum");
-    }
-    s.map.Setup({bounds[0], bounds[2]}, {bounds[1], bounds[3]});
-    return s;
+    auto session = std::make_unique<TSurfaceSession>(workers);
+    session->SetInputTexts(input.Texts());
+    if (const TReadResult read = session->ReadData(); !read) throw VelmoraError(read.message);
+    return session;
 }
 
 std::string PointsJson(const std::vector<Vector2>& points) {
@@ -76,6 +46,24 @@ std::string PointsJson(const std::vector<Vector2>& points) {
         json += "[" + JsonNumber(points[i][0], false) + "," + JsonNumber(points[i][1], false) + "]";
     }
     return json + "]";
+}
+
+// "0 parabolic (depth of the origin ...), 1 ...": the kinds of the invariant table.
+std::string InvariantChoices() {
+    std::string text;
+    for (const TScalarInvariant& entry : ScalarInvariants()) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(static_cast<int>(entry.kind)) + " or " + entry.name + " (" + entry.description + ")";
+    }
+    return text;
+}
+
+CLI::Validator InvariantKindValidator() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return InvariantKindFromName(s) ? std::string() : "'" + s + "' is not an invariant: " + InvariantChoices();
+        },
+        "KIND");
 }
 
 template <typename Body>
@@ -95,13 +83,13 @@ void RunGuarded(Body body) {
 
 struct LocusOptions {
     SurfaceOptions surface;
-    int kind = 3;
+    std::string kind;
 };
 
 void RunLocus(const LocusOptions& o) {
-    LoadedSurface s = LoadSurface(o.surface, 1);
-    TParametrizationR2R4 surface(*s.sets[0]);
-    R2ToR1Function f = LocusFunction(surface, o.kind);
+    const auto s = LoadSurface(o.surface, 0);
+    const TDomainMap& map = s->Map();
+    R2ToR1Function f = LocusFunction(s->Surface(), *InvariantKindFromName(o.kind));
     std::vector<std::vector<Vector2>> polylines;
     auto tracer = std::make_unique<TImplicitCurveLine>();
     tracer->ComputeImplicitCurve(
@@ -110,7 +98,7 @@ void RunLocus(const LocusOptions& o) {
             if (key == 1 || polylines.empty()) polylines.emplace_back();
             polylines.back().push_back(p);
         },
-        s.map.min2D, s.map.max2D, 40, 464, s.map.radius2D);
+        map.min2D, map.max2D, 40, 464, map.radius2D);
     for (const auto& line : polylines) JsonLine().Raw("points", PointsJson(line)).Print();
 }
 
@@ -170,14 +158,15 @@ struct LinesOptions {
 };
 
 void RunLines(const LinesOptions& o) {
-    LoadedSurface s = LoadSurface(o.surface, 1);
+    const auto s = LoadSurface(o.surface, 0);
     const Vector2 start = ParsePair(o.from.at(0));
-    TParametrizationR2R4 surface(*s.sets[0]);
-    RecordingHost host(s.map, o.maxPoints);
+    TParametrizationR2R4& surface = s->Surface();
+    RecordingHost host(s->Map(), o.maxPoints);
     // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
     // (the higher-degree tracer counts its own directions).
-    const int nCurves = o.curveClass == 1 ? 8 : 4;
-    DrawLineField(host, surface, nCurves, o.curveClass, false, start, static_cast<uint8_t>(o.foliations));
+    const TLineClass curveClass = static_cast<TLineClass>(o.curveClass);
+    DrawLineField(host, surface, HalfBranches(curveClass), curveClass, false, start,
+                  static_cast<uint8_t>(o.foliations));
     for (const auto& c : host.curves) {
         JsonLine line;
         if (c.colour < 0)
@@ -193,7 +182,7 @@ void RunLines(const LinesOptions& o) {
 
 struct BackgroundOptions {
     SurfaceOptions surface;
-    int type = 3;
+    std::string type;
     std::vector<std::string> size;
     std::string png;
     int threads = 0;
@@ -210,17 +199,16 @@ void RunBackground(const BackgroundOptions& o) {
         height = static_cast<int>(wh[1]);
     }
     const int threads = o.threads > 0 ? o.threads : LogicalProcessorCount();
-    LoadedSurface s = LoadSurface(o.surface, threads);
+    const auto s = LoadSurface(o.surface, threads);
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) throw std::runtime_error("Cannot create an image of that size");
     const TPixelView view{image.bits(), static_cast<std::ptrdiff_t>(image.bytesPerLine()), width, height};
-    std::vector<TEngineSet*> sets;
-    for (auto& set : s.sets) sets.push_back(set.get());
+    const std::vector<TEngineSet*> sets = s->WorkerSets();
 
     const auto begin = std::chrono::steady_clock::now();
     {
         TBackgroundWorkers workers;
-        workers.Start(view, s.map.min2D, s.map.max2D, o.type, sets);
+        workers.Start(view, s->Map().min2D, s->Map().max2D, *InvariantKindFromName(o.type), sets);
         workers.Wait();
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
@@ -234,12 +222,9 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
         CLI::App* cmd = app.add_subcommand(
             "locus", "Trace the zero set of an invariant over the domain; one JSON object per polyline");
         AddSurfaceOptions(cmd, options->surface, true);
-        cmd->add_option("--kind", options->kind,
-                        "0 parabolic, 1 semiumbilical, 2 H parallel to the major axis, 3 zero Gauss curvature, "
-                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
-                        "6 discr. strong principal lines")
+        cmd->add_option("--kind", options->kind, "the invariant whose zero set is traced: " + InvariantChoices())
             ->required()
-            ->check(CLI::Range(0, 6));
+            ->check(InvariantKindValidator());
         cmd->callback([options] { RunGuarded([&] { RunLocus(*options); }); });
     }
     {
@@ -265,11 +250,10 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
             "background", "Colour the domain by an invariant into a PNG file; prints the time taken");
         AddSurfaceOptions(cmd, options->surface, true);
         cmd->add_option("--type", options->type,
-                        "0 origin in ellipse, 1 BxC, 2 angle H - major axis, 3 Gauss curvature, "
-                        "4 discr. extremal normal deviation, 5 discr. extremal lateral deviation, "
-                        "6 discr. strong principal directions")
+                        "the invariant that colours the domain (the angle by its absolute value): " +
+                            InvariantChoices())
             ->required()
-            ->check(CLI::Range(0, 6));
+            ->check(InvariantKindValidator());
         AddPairOption(cmd, "--size", options->size, "bitmap width and height W,H (default 548,548)");
         cmd->add_option("--png", options->png, "the PNG file to write")->required();
         cmd->add_option("--threads", options->threads, "worker threads (default: the logical processors)")

@@ -1,7 +1,6 @@
 #include "curves/DiffEqSolver.h"
 
 #include "curves/HigherDegreeLines.h"
-#include "curves/HigherDegreeLinesDrawing.h"
 #include "geometry/VectorsAndUtil.h"
 
 #include <algorithm>
@@ -40,7 +39,7 @@ private:
 // and its sense of travel.
 class LineFieldTracer {
 public:
-    LineFieldTracer(TTracerHost& host, TParametrizationR2R4& surface, int curveClass)
+    LineFieldTracer(TTracerHost& host, TParametrizationR2R4& surface, TLineClass curveClass)
         : host_(host), surface_(surface), map_(host.Map()), curveClass_(curveClass) {}
 
     // Returns false when the stop request ended the call.
@@ -49,12 +48,12 @@ public:
         phi_ = UndefinedValue;
         Vector2 d0{};
         if (surface_.Directions(start, curveClass_, d0, phi_) == 0) {
-            if (curveClass_ == 1) host_.SetStatusText("That point was umbilical or without principal directions");
-            if (curveClass_ == 2) host_.SetStatusText("There are no asymptotic lines by that point");
+            if (curveClass_ == TLineClass::Curvature) host_.SetStatusText("That point was umbilical or without principal directions");
+            if (curveClass_ == TLineClass::Asymptotic) host_.SetStatusText("There are no asymptotic lines by that point");
             return true;
         }
         for (int i = 1; i <= nCurves; ++i) {
-            if (curveClass_ == 2 && i == 3) phi_ = -UndefinedValue;  // the second asymptotic direction
+            if (curveClass_ == TLineClass::Asymptotic && i == 3) phi_ = -UndefinedValue;  // the second asymptotic direction
             const uint8_t f = surface_.Directions(start, curveClass_, d0, phi_);
             const double phi0 = phi_;
             if ((f & foliations) != 0) {
@@ -62,7 +61,7 @@ public:
             }
             // Next start: the oriented directions 45 (class 1), 90 (classes 3
             // and 4) or 180 degrees (class 2) further on.
-            phi_ = phi0 + (curveClass_ == 1 ? kPi / 4 : curveClass_ == 2 ? kPi : kPi / 2);
+            phi_ = phi0 + (curveClass_ == TLineClass::Curvature ? kPi / 4 : curveClass_ == TLineClass::Asymptotic ? kPi : kPi / 2);
             if (phi_ > kTwoPi) phi_ -= kTwoPi;
         }
         host_.SetStatusText("");
@@ -147,7 +146,10 @@ private:
                     hUsed = h;
                     L = std::fabs(h) * (std::fabs(k1_[0]) + std::fabs(k1_[1]));
                 }
-            } while ((!ok || m <= 0) && L >= minStep_);
+            } while ((!ok || m <= 0) && L >= minStep_ && std::isfinite(h));
+            // Halving shrinks any finite step below the minimum; an infinite
+            // one cannot shrink, and the branch ends.
+            if (!std::isfinite(h)) return true;
             if (L >= minStep_) {
                 const double pieces = L / map_.maxSegLen + 1;
                 const int n = std::isfinite(pieces) ? static_cast<int>(std::min(pieces, 1e6)) : 1;
@@ -167,7 +169,7 @@ private:
     TTracerHost& host_;
     TParametrizationR2R4& surface_;
     const TDomainMap& map_;
-    const int curveClass_;
+    const TLineClass curveClass_;
     const double g0_ = 0.009 / kPi;  // weight of the change of direction in the error
     double minStep_ = 0;
     double phi_ = UndefinedValue;
@@ -177,13 +179,14 @@ private:
 
 }  // namespace
 
-void DrawLineField(TTracerHost& host, TParametrizationR2R4& surface, int nCurves, int curveClass, bool thick,
+void DrawLineField(TTracerHost& host, TParametrizationR2R4& surface, int nCurves, TLineClass curveClass, bool thick,
                    const Vector2& start, uint8_t foliations) {
+    if (!host.Map().Traceable()) return;
     PenGuard pen(host);
     try {
         host.SetPenWidth(thick ? 2 : 1);
-        if (curveClass >= 5 && curveClass <= 7) {
-            THigherDegreeLines lines(surface);
+        if (IsHigherDegree(curveClass)) {
+            THigherDegreeDirections lines(surface);
             DrawHigherDegreeLines(host, lines, curveClass, start, foliations);
             return;
         }

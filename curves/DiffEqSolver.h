@@ -20,7 +20,7 @@ namespace velmora {
 // Every piece goes to host.AddAndDrawLineSegment; window messages are pumped
 // every 30 steps and a stop request ends the call. The status text tells when
 // the start point has no direction, or "Computation halted" after an error.
-void DrawLineField(TTracerHost& host, TParametrizationR2R4& surface, int nCurves, int curveClass, bool thick,
+void DrawLineField(TTracerHost& host, TParametrizationR2R4& surface, int nCurves, TLineClass curveClass, bool thick,
                    const Vector2& start, uint8_t foliations);
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 // curvature and principal lines): their angles in the frame (t, Jt), the choice
 // of the direction that continues a traced curve, the foliation of a direction,
 // and the cross of directions laid out at a point for classes 1 to 7.
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 #include "geometry/FParametrizationR2R4.h"
 
 #include <cmath>
@@ -53,16 +53,16 @@ bool AsymptoticAngles(const TParametrizationR2R4& s, double minimumLength, doubl
 
 // The form of the class just after theta (argument increased by 0.001):
 // positive means foliation 1.
-uint8_t FoliationOfAngle(const TParametrizationR2R4& s, int curveClass, double theta) {
+uint8_t FoliationOfAngle(const TParametrizationR2R4& s, TLineClass curveClass, double theta) {
     double value = 0;
-    if (curveClass == 1) {
+    if (curveClass == TLineClass::Curvature) {
         const double w = 4 * theta + 0.001;
         value = 2 * s.bc * std::cos(w) - (s.bb - s.cc) * std::sin(w);
     } else {
         const double w = 2 * theta + 0.001;
         switch (curveClass) {
-            case 2: value = s.jhb * std::sin(w) - s.jhc * std::cos(w) - s.jbc; break;
-            case 3: value = s.jhb * std::cos(w) + s.jhc * std::sin(w); break;
+            case TLineClass::Asymptotic: value = s.jhb * std::sin(w) - s.jhc * std::cos(w) - s.jbc; break;
+            case TLineClass::MeanCurvature: value = s.jhb * std::cos(w) + s.jhc * std::sin(w); break;
             default: value = s.hc * std::cos(w) - s.hb * std::sin(w); break;
         }
     }
@@ -90,13 +90,13 @@ double NearestAsymptotic(double phi, double theta1, double theta2) {
 
 }  // namespace
 
-uint8_t TParametrizationR2R4::Directions(const Vector2& par, int curveClass, Vector2& theTangent, double& phi) {
-    if (curveClass < 1 || curveClass > 4) return 0;
+uint8_t TParametrizationR2R4::Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent, double& phi) {
+    if (!IsLowDegree(curveClass)) return 0;
     if (!ComputeHBCandProducts(par)) return 0;
     if (!std::isfinite(phi)) return 0;
 
     double theta = 0;
-    if (curveClass == 2) {
+    if (curveClass == TLineClass::Asymptotic) {
         double theta1 = 0, theta2 = 0;
         if (!AsymptoticAngles(*this, 1e-7, theta1, theta2)) return 0;
         if (phi == UndefinedValue)
@@ -109,13 +109,13 @@ uint8_t TParametrizationR2R4::Directions(const Vector2& par, int curveClass, Vec
         // Candidates beta + k sigma, k = 0 .. n-1; the first direction thetaF.
         double sigma = 0, beta = 0, thetaF = 0;
         int n = 0;
-        if (curveClass == 1) {
+        if (curveClass == TLineClass::Curvature) {
             if (std::sqrt((bb - cc) * (bb - cc) + (2 * bc) * (2 * bc)) < 1e-12) return 0;  // a circle
             thetaF = (2 * kPi + SafeArcTan2(2 * bc, bb - cc)) / 4;
             beta = Fmod(thetaF, kPi / 4);
             sigma = kPi / 4;
             n = 8;
-        } else if (curveClass == 3) {
+        } else if (curveClass == TLineClass::MeanCurvature) {
             if (Hypot(jhb, jhc) < 1e-8) return 0;
             beta = Fmod(SafeArcTan2(-jhb, jhc) + 2 * kPi, kPi) / 2;
             thetaF = beta;
@@ -155,7 +155,7 @@ uint8_t TParametrizationR2R4::Directions(const Vector2& par, int curveClass, Vec
     return FoliationOfAngle(*this, curveClass, theta);
 }
 
-bool TParametrizationR2R4::CrossSegments(const Vector2& par, int cClass, double span2D, TDirectionCross& cross) {
+bool TParametrizationR2R4::CrossSegments(const Vector2& par, TLineClass cClass, double span2D, TDirectionCross& cross) {
     const double k = 0.025 * span2D;
     auto add = [&](const Vector2& d) {
         cross.segments[cross.count++] = {Vector2{par[0] - d[0], par[1] - d[1]}, Vector2{par[0] + d[0], par[1] + d[1]}};
@@ -171,46 +171,47 @@ bool TParametrizationR2R4::CrossSegments(const Vector2& par, int cClass, double 
     };
 
     switch (cClass) {
-        case 1: {
+        case TLineClass::Curvature: {
             if (!(std::sqrt((bb - cc) * (bb - cc) + (2 * bc) * (2 * bc)) > 1e-8)) return false;
             const double tau = SafeArcTan2(2 * bc, bb - cc) / 2;
             // Two directions onto the major axis, two onto the minor axis.
             return addScaled(tau / 2) && addScaled(tau / 2 + kPi / 2) && addScaled(tau / 2 + kPi / 4) &&
                    addScaled(tau / 2 + 3 * kPi / 4);
         }
-        case 2: {
+        case TLineClass::Asymptotic: {
             double theta1 = 0, theta2 = 0, psi = 0, a = 0;
             if (!AsymptoticAngles(*this, 1e-12, theta1, theta2, &psi, &a)) return false;
             return addScaled((psi + a) / 2) && addScaled((psi - a + kPi) / 2);
         }
-        case 3: {
+        case TLineClass::MeanCurvature: {
             if (Hypot(jhb, jhc) < 1e-8) return false;
             const double theta = Fmod(SafeArcTan2(-jhb, jhc) + 2 * kPi, kPi) / 2;
             return addScaled(theta) && addScaled(theta + kPi / 2);
         }
-        case 4: {
+        case TLineClass::Principal: {
             if (!(Hypot(hc, hb) > 0)) return false;  // H orthogonal to B and C
             const double theta = Fmod(2 * kPi + SafeArcTan2(hc, hb) / 2, kPi / 2);
             return addScaled(theta) && addScaled(theta + kPi / 2);
         }
-        case 5:
-        case 6:
-        case 7: {
-            THigherDegreeLines solver(*this);
+        case TLineClass::ExtremalNormalDeviation:
+        case TLineClass::ExtremalLateralDeviation:
+        case TLineClass::StrongPrincipal: {
+            THigherDegreeDirections solver(*this);
             DirectionList list;
             solver.HigherDegreeDirections(cClass, list, par);
             cross.curvesParts = 2 * list.count;
             for (int j = 1; j <= list.count && j <= 5; ++j) {
                 const DirectionEntry& e = list.entries[j];
-                const Vector2 d = cClass == 7 ? Vector2{e.x, e.y} : TangentCoordinates(e.x, e.y);
+                const Vector2 d = cClass == TLineClass::StrongPrincipal ? Vector2{e.x, e.y} : TangentCoordinates(e.x, e.y);
                 if (!std::isfinite(d[0]) || !std::isfinite(d[1])) return false;
                 add(d);
             }
             return true;
         }
-        default:
-            return true;  // coordinate lines: no cross
+        case TLineClass::CoordinateLines:
+            break;  // no cross
     }
+    return true;
 }
 
 }  // namespace velmora

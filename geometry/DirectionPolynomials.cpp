@@ -1,7 +1,7 @@
 // The polynomials whose real roots are the directions of the higher-degree line
 // families: the quartics N (extremal normal deviation) and L (extremal lateral
 // deviation) in x = tan(theta), and the strong principal quintic Q in x = dv/du.
-#include "curves/HigherDegreeLines.h"
+#include "geometry/DirectionPolynomials.h"
 #include "geometry/VectorsAndUtil.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // The discriminants of the direction quartics and of the strong principal
 // quintic, as the expanded integer polynomials in the coefficients:
 // a^(2n-2) prod_(i<j) (r_i - r_j)^2 for the roots r_i of a x^n + ... .
-#include "curves/HigherDegreeLines.h"
+#include "geometry/DirectionPolynomials.h"
 
 namespace velmora {
 

@@ -46,6 +46,13 @@ struct TDomainMap {
     // Domain point of a pixel; (0, 0) is (uMin, vMax), v grows upwards.
     Vector2 FromWindowToR2(int x, int y) const { return {(x - qx) / cX, (qy - y) / cY}; }
 
+    // True when the scales of the tracers are finite, positive numbers (an
+    // infinite or vanishing edge leaves no step to integrate with).
+    bool Traceable() const {
+        return std::isfinite(radius2D) && radius2D > 0 && std::isfinite(span2D) && std::isfinite(maxSegLen) &&
+               std::isfinite(center2D[0]) && std::isfinite(center2D[1]);
+    }
+
     // depth := how far inside U the point is (negative outside); true when inside.
     bool InRange(double& depth, const Vector2& p) const {
         depth = std::min(halfEdges2D[0] - std::fabs(p[0] - center2D[0]),

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "geometry/EngineSet.h"
+#include "geometry/LineClass.h"
 #include "geometry/VectorsAndUtil.h"
 #include "platform/VelmoraTypes.h"
 
@@ -53,7 +54,7 @@ public:
     bool ComputeInvariants(const Vector2& par, TInvariants& out);
     // The same values (another depth measure) and the direction cross of class
     // cClass; the half length of each segment of classes 1 to 4 is 0.025 span2D.
-    bool ComputeCross(const Vector2& par, int cClass, double span2D, TInvariants& out, TDirectionCross& cross);
+    bool ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out, TDirectionCross& cross);
 
     // ---- scalar functions (UndefinedValue where undefined) ----------------------
     double DepthOfOrigin(const Vector2& p);
@@ -71,7 +72,7 @@ public:
     // first one; -UndefinedValue: the second asymptotic one), writes the angle
     // back into phi and the coordinate vector into theTangent; returns the
     // foliation 1 or 2, or 0 when there is no direction.
-    uint8_t Directions(const Vector2& par, int curveClass, Vector2& theTangent, double& phi);
+    uint8_t Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent, double& phi);
 
     // ---- fields (valid after a successful ComputeHBCandProducts) ---------------
     Vector4 t{}, Jt{}, x{};
@@ -89,7 +90,7 @@ private:
     // The pieces of ComputeInvariants / ComputeCross that follow a successful
     // ComputeHBCandProducts at par (they reuse its products and derivatives).
     void DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out);
-    bool CrossSegments(const Vector2& par, int cClass, double span2D, TDirectionCross& cross);
+    bool CrossSegments(const Vector2& par, TLineClass cClass, double span2D, TDirectionCross& cross);
     // Coordinates (du, dv) of the unit tangent cos(theta) t + sin(theta) Jt.
     Vector2 TangentCoordinates(double cosTheta, double sinTheta) const;
 

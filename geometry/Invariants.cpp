@@ -2,8 +2,8 @@
 // point: half axes, |H|, the position of the origin relative to the ellipse
 // (depth), the angle between H and the major axis, the Gauss curvature and the
 // discriminants of the direction polynomials.
-#include "curves/HigherDegreeLines.h"
 #include "geometry/FParametrizationR2R4.h"
+#include "geometry/ScalarInvariants.h"
 
 #include <cmath>
 
@@ -11,46 +11,31 @@ namespace velmora {
 
 namespace {
 
-// A quantity that the arithmetic left without a value is undefined.
-double OrUndefined(double value) { return std::isfinite(value) ? value : UndefinedValue; }
-
 bool AllFinite(const TInvariants& v) {
     return std::isfinite(v.halfMajorAxis) && std::isfinite(v.halfMinorAxis) && std::isfinite(v.longH) &&
            std::isfinite(v.depth) && std::isfinite(v.alpha) && std::isfinite(v.KGauss) &&
            std::isfinite(v.discrNormDev) && std::isfinite(v.discrLatDev) && std::isfinite(v.discrStrPpal);
 }
 
-// |sin| of the angle between H and the major axis, signed by the orientation
-// of the normal plane; undefined for a circle or a vanishing H or axis.
-double SignedAngleHMajorAxis(const TParametrizationR2R4& s) {
-    const double tau = SafeArcTan2(2 * s.bc, s.bb - s.cc) / 2;
-    const double ct = std::cos(tau), st = std::sin(tau);
-    Vector4 V;
-    for (int i = 0; i < 4; ++i) V[i] = ct * s.vB[i] + st * s.vC[i];
-    const double D = Determinant4(V, s.t, s.Jt, s.vH);
-    const double m = std::sqrt(NormSquared4(V)) * s.nh;
-    return m > 1e-12 ? D / m : UndefinedValue;
+// |sin| of the angle between H and the major axis; undefined for a circle or a
+// vanishing H or axis.
+double AbsSineHMajorAxis(TParametrizationR2R4& s, const Vector2& p) {
+    const double a = InvariantFromProducts(s, TInvariantKind::AngleHMajorAxis, p);
+    return a == UndefinedValue ? UndefinedValue : std::fabs(a);
 }
 
 }  // namespace
 
 void TParametrizationR2R4::DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out) {
-    const Polynomial5 n = NormalDeviationQuartic(*this);
-    out.discrNormDev = OrUndefined(QuarticDiscriminant(n.c[1], n.c[2], n.c[3], n.c[4], n.c[5]));
-    const Polynomial5 l = LateralDeviationQuartic(*this);
-    out.discrLatDev = OrUndefined(QuarticDiscriminant(l.c[1], l.c[2], l.c[3], l.c[4], l.c[5]));
-    // The first and second derivatives of par are in place; add the third ones.
-    Polynomial5 q;
-    if (ThirdDerivativesFR2R4(par[0], par[1]) && StrongPrincipalQuinticFromDerivatives(*this, q))
-        out.discrStrPpal = OrUndefined(QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]));
-    else
-        out.discrStrPpal = UndefinedValue;
+    out.discrNormDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrNormalDeviation, par));
+    out.discrLatDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrLateralDeviation, par));
+    out.discrStrPpal = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrStrongPrincipal, par));
 }
 
 bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& out) {
     if (!ComputeHBCandProducts(par)) return false;
     DiscriminantsAtCurrentPoint(par, out);
-    out.KGauss = hh - cc - bb;
+    out.KGauss = InvariantFromProducts(*this, TInvariantKind::GaussCurvature, par);
     out.longH = nh;
     // d = difference of the squared half axes.
     const double d = Hypot(bb - cc, 2 * bc);
@@ -70,19 +55,14 @@ bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& ou
         const double A = std::sqrt((q + std::sqrt(std::fabs(q * q - X))) * 0.5);
         out.depth = out.halfMajorAxis - A;
     }
-    if (d < 1e-8) {
-        out.alpha = UndefinedValue;
-    } else {
-        const double a = SignedAngleHMajorAxis(*this);
-        out.alpha = a == UndefinedValue ? UndefinedValue : std::fabs(a);
-    }
+    out.alpha = d < 1e-8 ? UndefinedValue : AbsSineHMajorAxis(*this, par);
     return AllFinite(out);
 }
 
-bool TParametrizationR2R4::ComputeCross(const Vector2& par, int cClass, double span2D, TInvariants& out,
+bool TParametrizationR2R4::ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out,
                                         TDirectionCross& cross) {
     cross = TDirectionCross{};
-    if (cClass == 0) cross.curvesParts = 0;
+    if (cClass == TLineClass::CoordinateLines) cross.curvesParts = 0;
     if (!ComputeHBCandProducts(par)) return false;
     DiscriminantsAtCurrentPoint(par, out);
     out.KGauss = hh - bb - cc;
@@ -95,12 +75,7 @@ bool TParametrizationR2R4::ComputeCross(const Vector2& par, int cClass, double s
     const double d = std::sqrt((bb - cc) * (bb - cc) + (2 * bc) * (2 * bc));
     out.halfMajorAxis = std::sqrt(std::fabs((bb + cc + d) / 2));
     out.halfMinorAxis = std::sqrt(std::fabs((bb + cc - d) / 2));
-    if (d <= 1e-8) {
-        out.alpha = UndefinedValue;
-    } else {
-        const double a = SignedAngleHMajorAxis(*this);
-        out.alpha = a == UndefinedValue ? UndefinedValue : std::fabs(a);
-    }
+    out.alpha = d <= 1e-8 ? UndefinedValue : AbsSineHMajorAxis(*this, par);
     if (!AllFinite(out)) return false;
     return CrossSegments(par, cClass, span2D, cross);
 }
@@ -108,14 +83,11 @@ bool TParametrizationR2R4::ComputeCross(const Vector2& par, int cClass, double s
 // ---- scalar functions of a point ----------------------------------------------------
 
 double TParametrizationR2R4::DepthOfOrigin(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(bb * cc - bc * bc - Hypot(hb * cc - hc * bc, hc * bb - hb * bc));
+    return LocusValue(*this, TInvariantKind::OriginDepth, p);
 }
 
 double TParametrizationR2R4::AngleHEllipse(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    if (Hypot(bb - cc, 2 * bc) < 1e-8) return UndefinedValue;
-    return OrUndefined(SignedAngleHMajorAxis(*this));
+    return LocusValue(*this, TInvariantKind::AngleHMajorAxis, p);
 }
 
 double TParametrizationR2R4::EllipseArea(const Vector2& p) {
@@ -124,8 +96,7 @@ double TParametrizationR2R4::EllipseArea(const Vector2& p) {
 }
 
 double TParametrizationR2R4::GaussCurvature(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(hh - cc - bb);
+    return LocusValue(*this, TInvariantKind::GaussCurvature, p);
 }
 
 double TParametrizationR2R4::JHdotB(const Vector2& p) {
@@ -134,26 +105,19 @@ double TParametrizationR2R4::JHdotB(const Vector2& p) {
 }
 
 double TParametrizationR2R4::JBdotC(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(jbc);
+    return LocusValue(*this, TInvariantKind::OrientedAreaBC, p);
 }
 
 double TParametrizationR2R4::DiscriminantExtremalNormDevDirs(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    const Polynomial5 n = NormalDeviationQuartic(*this);
-    return OrUndefined(QuarticDiscriminant(n.c[1], n.c[2], n.c[3], n.c[4], n.c[5]));
+    return LocusValue(*this, TInvariantKind::DiscrNormalDeviation, p);
 }
 
 double TParametrizationR2R4::DiscriminantExtremalLatDevDirs(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    const Polynomial5 l = LateralDeviationQuartic(*this);
-    return OrUndefined(QuarticDiscriminant(l.c[1], l.c[2], l.c[3], l.c[4], l.c[5]));
+    return LocusValue(*this, TInvariantKind::DiscrLateralDeviation, p);
 }
 
 double TParametrizationR2R4::DiscriminantStrongPrincipalLines(const Vector2& p) {
-    Polynomial5 q;
-    if (!StrongPrincipalQuintic(*this, p, q)) return UndefinedValue;
-    return OrUndefined(QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]));
+    return LocusValue(*this, TInvariantKind::DiscrStrongPrincipal, p);
 }
 
 }  // namespace velmora

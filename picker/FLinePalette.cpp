@@ -48,7 +48,7 @@ TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOw
     disc.brushSolid = true;
     disc.penColor = clWhite;
     HSBm = QImage(HSRect.Width(), HSRect.Height(), QImage::Format_RGB32);
-    HSBm.fill(ColorToPixel(clWhite));
+    HSBm.fill(PixelOfColour(clWhite));
     HSctr = {HSBm.width() / 2, HSBm.height() / 2};
     HSPt = {40, 40};
     PaintDisc();
@@ -59,7 +59,7 @@ TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOw
     meterBox->move(14, 188);
     meterBox->Canvas().brushColor = clWhite;
     meterBm = QImage(meterRect.Width(), meterRect.Height(), QImage::Format_RGB32);
-    meterBm.fill(ColorToPixel(clWhite));
+    meterBm.fill(PixelOfColour(clWhite));
     meterPos = 82;
 
     Initiate();
@@ -100,7 +100,7 @@ void TLinePalette::PaintDisc() {
 
 TColor TLinePalette::MeterColorAt(int x, int y) const {
     if (!meterBm.valid(x, y)) return clBlack;
-    return PixelToColor(meterBm.pixel(x, y));
+    return ColourOfPixel(meterBm.pixel(x, y));
 }
 
 void TLinePalette::Initiate() {

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "background/Palette.h"
-#include "picker/Canvas.h"
-#include "picker/PaintBox.h"
+#include "canvas/Canvas.h"
+#include "canvas/PaintBox.h"
 #include "platform/VelmoraTypes.h"
 
 #include <QImage>

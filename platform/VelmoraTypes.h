@@ -24,6 +24,10 @@ struct Vector2Int {
 // compare against it exactly.
 inline constexpr double UndefinedValue = 1511724757.0;
 
+// A quantity that the arithmetic left without a value (infinite or NaN) is
+// undefined.
+inline double OrUndefined(double value) { return std::isfinite(value) ? value : UndefinedValue; }
+
 // Nearest integer, ties to even (the rounding used for every pixel coordinate).
 // Values beyond the int range saturate instead of being undefined behaviour.
 inline int RoundHalfEven(double x) {

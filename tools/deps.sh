@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Velmora4 builds and tests with, when missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build pkg-config
+packages=(g++ cmake ninja-build pkg-config dpkg-dev
           qt6-base-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev

@@ -18,7 +18,7 @@ protected:
     // H = h e3; B = (b1 e3 - b2 e4); C = (c1 e3 - c2 e4), in the panel's
     // normal-plane coordinates (e1, e2).
     void SetPoint(double h, double b1, double b2, double c1, double c2) {
-        TParametrizationR2R4& s = *W().surface;
+        TParametrizationR2R4& s = W().Session().Surface();
         s.t = {1, 0, 0, 0};
         s.Jt = {0, 1, 0, 0};
         s.vH = {0, 0, h, 0};
@@ -29,11 +29,19 @@ protected:
         s.cc = c1 * c1 + c2 * c2;
         s.nb = std::sqrt(s.bb);
         s.nc = std::sqrt(s.cc);
-        W().ComputeEllipse();
-        W().DrawEllipse();
+        W().EllipsePanel().ComputeEllipse(s);
+        W().EllipsePanel().DrawEllipse();
     }
 
-    TColor At(int x, int y) const { return PixelToColor(window->EllipseBox->Picture().pixel(x, y)); }
+    const TEllipseFigure& F() { return W().EllipsePanel().Figure(); }
+    void Freeze() {
+        if (!W().lockPtData()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+    }
+    void Release() {
+        if (W().lockPtData()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+    }
+
+    TColor At(int x, int y) const { return ColourOfPixel(window->EllipsePanel().EllipseBox()->Picture().pixel(x, y)); }
     int CountInRow(int y, int x0, int x1, TColor c) const {
         int n = 0;
         for (int x = x0; x < x1; ++x) n += At(x, y) == c;
@@ -52,18 +60,11 @@ constexpr TColor kGreen = 0x00FF00, kBlue = 0xFF0000, kRed = 0x0000FF, kAqua = 0
 
 TEST_F(EllipsePanelTest, OriginOutsideTheCircleSitsAtTheLeftMargin) {
     // h = 2, half axes 0.5 (along e1) and 0.25; a = sqrt(0.3125) < h.
+    // (The layout numbers themselves are checked with the figure's own tests.)
     SetPoint(2, 0.5, 0, 0, 0.25);
-    EXPECT_DOUBLE_EQ(W().e1[2], 1);
-    EXPECT_DOUBLE_EQ(W().e2[3], -1);
-    EXPECT_DOUBLE_EQ(W().b1, 0.5);
-    EXPECT_DOUBLE_EQ(W().c2, 0.25);
     const double a = std::sqrt(0.3125);
     const double sc = 224 * 0.9 / (2 + a);
-    EXPECT_DOUBLE_EQ(W().sc, sc);
-    EXPECT_DOUBLE_EQ(W().originX, 11.2);
     const double cx = 11.2 + sc * 2;
-    EXPECT_DOUBLE_EQ(W().centerX, cx);
-    EXPECT_DOUBLE_EQ(W().centerY, 120);
 
     // H: green from the centre to the origin pixel 11 (the end pixel is left out).
     EXPECT_EQ(At(12, 120), kGreen);
@@ -77,17 +78,13 @@ TEST_F(EllipsePanelTest, OriginOutsideTheCircleSitsAtTheLeftMargin) {
     EXPECT_EQ(At(11, 5), kSilver);
     EXPECT_EQ(At(111, 5), kSilver);
     EXPECT_EQ(At(10, 5), clWhite);
-    EXPECT_EQ(W().margin, 11);
     // The whole picture fits in 90 % of the width.
     EXPECT_EQ(CountInColumn(223, 0, 240, kBlue) + CountInColumn(223, 0, 240, kAqua), 0);
 }
 
 TEST_F(EllipsePanelTest, ZeroMeanCurvatureCentresTheEllipse) {
     SetPoint(0, 0.5, 0, 0, 0.3);
-    EXPECT_DOUBLE_EQ(W().e1[2], 1);  // along B
-    EXPECT_DOUBLE_EQ(W().centerX, 112);
-    EXPECT_DOUBLE_EQ(W().originX, 112);
-    const double sc = W().sc;
+    const double sc = F().sc();
     EXPECT_EQ(At(RoundHalfEven(112 + sc * 0.5), 120), kBlue);
     EXPECT_EQ(At(RoundHalfEven(112 - sc * 0.5), 120), kBlue);
     EXPECT_EQ(At(RoundHalfEven(112 + sc * std::sqrt(0.34)), 120), kAqua);
@@ -99,7 +96,7 @@ TEST_F(EllipsePanelTest, ASegmentEllipseHasTheTwoPolarsAsFocalConic) {
     // Polars of its ends: the vertical lines x = 11.2 + sc/1.5 and 11.2 + sc/0.5.
     SetPoint(1, 0.5, 0, 0, 0);
     const double sc = 224 * 0.9 / 1.5;
-    ASSERT_DOUBLE_EQ(W().sc, sc);
+    ASSERT_DOUBLE_EQ(F().sc(), sc);
     const int x1 = RoundHalfEven(11.2 + sc / 1.5);  // 101; the other polar is off the panel
     // The red polar spans the panel's height; only H and the circle, drawn
     // after it or across it, cover a few of its pixels.
@@ -119,7 +116,7 @@ TEST_F(EllipsePanelTest, ASegmentEllipseHasTheTwoPolarsAsFocalConic) {
 TEST_F(EllipsePanelTest, NoNormalBasisLeavesThePanelBlank) {
     SetPoint(2, 0.5, 0, 0, 0.25);
     SetPoint(0, 0, 0, 0, 0);
-    EXPECT_EQ(W().sc, 0);
+    EXPECT_EQ(F().sc(), 0);
     EXPECT_EQ(CountInRow(120, 0, 224, kBlue) + CountInRow(120, 0, 224, kGreen), 0);
     EXPECT_EQ(CountInRow(5, 0, 224, kSilver), 0);
 }
@@ -127,48 +124,48 @@ TEST_F(EllipsePanelTest, NoNormalBasisLeavesThePanelBlank) {
 TEST_F(EllipsePanelTest, FrozenPanelsProjectTheEllipseOnThePointerLine) {
     // With H = 0 the origin is the integer pixel (112, 120).
     SetPoint(0, 0.5, 0, 0, 0.3);
-    W().lockPtData = true;
-    const QImage plain = W().EllipseBox->Picture().copy();
-    MoveOver(W().EllipseBox, 112, 120);
-    EXPECT_TRUE(W().EllipseBox->Picture() == plain);
+    Freeze();
+    const QImage plain = W().EllipsePanel().EllipseBox()->Picture().copy();
+    MoveOver(W().EllipsePanel().EllipseBox(), 112, 120);
+    EXPECT_TRUE(W().EllipsePanel().EllipseBox()->Picture() == plain);
 
     // h = 2, B = 0.5 e1, C = 0.25 e2; pointer straight above the origin pixel.
     // The ellipse points with extreme projection on that line are (2, -+0.25);
     // their feet are (0, -+0.25): two horizontal tangents at rows 120 -+ 0.25 sc,
     // and the vertical line from 0.25 below the origin up to the pointer.
     SetPoint(2, 0.5, 0, 0, 0.25);
-    const double sc = W().sc;
-    const int ox = RoundHalfEven(W().h0);
+    const double sc = F().sc();
+    const int ox = RoundHalfEven(F().h0());
     ASSERT_EQ(ox, 11);
-    MoveOver(W().EllipseBox, ox, 40);
+    MoveOver(W().EllipsePanel().EllipseBox(), ox, 40);
     EXPECT_GE(CountInColumn(ox, 41, RoundHalfEven(120 + 0.25 * sc), kSilver), 95);
     EXPECT_EQ(At(ox, 30), clWhite);
     const int top = RoundHalfEven(120 - 0.25 * sc), bottom = RoundHalfEven(120 + 0.25 * sc);
     // The origin is at 11.2, the pointer at 11: the line leans a little, and
     // the tangents with it, by at most one row along their length.
-    const int right = RoundHalfEven(W().centerX) - 1;
+    const int right = RoundHalfEven(F().centerX()) - 1;
     EXPECT_GE(CountInRow(top, 12, right, kSilver) + CountInRow(top + 1, 12, right, kSilver), 150);
     EXPECT_GE(CountInRow(bottom, 12, right, kSilver) + CountInRow(bottom - 1, 12, right, kSilver), 150);
     EXPECT_EQ(CountInRow(top - 3, 12, 150, kSilver), 0);
 
     // Not frozen: moves over the ellipse panel do nothing.
-    W().lockPtData = false;
-    W().DrawEllipse();
-    const QImage again = W().EllipseBox->Picture().copy();
-    MoveOver(W().EllipseBox, ox, 40);
-    EXPECT_TRUE(W().EllipseBox->Picture() == again);
+    Release();
+    W().EllipsePanel().DrawEllipse();
+    const QImage again = W().EllipsePanel().EllipseBox()->Picture().copy();
+    MoveOver(W().EllipsePanel().EllipseBox(), ox, 40);
+    EXPECT_TRUE(W().EllipsePanel().EllipseBox()->Picture() == again);
 }
 
 TEST_F(EllipsePanelTest, AMouseMoveDrawsTheEllipseOfTheSurfacePoint) {
     MoveOverMainPanel(300, 200);
-    const TParametrizationR2R4& s = *W().surface;
-    ASSERT_GT(W().sc, 0);
-    EXPECT_DOUBLE_EQ(W().h, s.nh);
-    EXPECT_NEAR(Dot4(W().e1, W().e1), 1, 1e-12);
-    EXPECT_NEAR(Dot4(W().e2, W().e2), 1, 1e-12);
-    EXPECT_NEAR(Dot4(W().e1, W().e2), 0, 1e-12);
+    const TParametrizationR2R4& s = W().Session().Surface();
+    ASSERT_GT(F().sc(), 0);
+    EXPECT_DOUBLE_EQ(F().h(), s.nh);
+    EXPECT_NEAR(Dot4(F().e1(), F().e1()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(F().e2(), F().e2()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(F().e1(), F().e2()), 0, 1e-12);
     // B and C lie in the plane of e1, e2.
-    EXPECT_NEAR(W().b1 * W().b1 + W().b2 * W().b2, s.bb, 1e-9 * (1 + s.bb));
-    EXPECT_NEAR(W().c1 * W().c1 + W().c2 * W().c2, s.cc, 1e-9 * (1 + s.cc));
+    EXPECT_NEAR(F().b1() * F().b1() + F().b2() * F().b2(), s.bb, 1e-9 * (1 + s.bb));
+    EXPECT_NEAR(F().c1() * F().c1() + F().c2() * F().c2(), s.cc, 1e-9 * (1 + s.cc));
     EXPECT_GT(CountInRow(120, 0, 224, kAqua) + CountInRow(120, 0, 224, kBlue), 0);
 }

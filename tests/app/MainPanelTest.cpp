@@ -81,8 +81,8 @@ TEST_F(MainPanelTest, AMouseMoveShowsTheInvariantsOfThePixelsDomainPoint) {
         EXPECT_EQ(rows[9], "Discr Extr Lat Dev=" + Fixed10(inv.discrLatDev));
         EXPECT_EQ(rows[10], "Discr Str Ppal Dirs=" + Fixed10(inv.discrStrPpal));
         // The list shows the label before "=" and the number after it.
-        EXPECT_EQ(W().FunctionValues1->Label(4), "Norm of H  ");
-        EXPECT_EQ(W().FunctionValues1->Value(0), Fixed10(u));
+        EXPECT_EQ(C().FunctionValues1->Label(4), "Norm of H  ");
+        EXPECT_EQ(C().FunctionValues1->Value(0), Fixed10(u));
     }
 }
 
@@ -97,127 +97,124 @@ TEST_F(MainPanelTest, ThePixelOfTheLastPressChangesNothing) {
 
 TEST_F(MainPanelTest, DrawingTheCrossTwiceRestoresThePanel) {
     W().OnLineItem(1);  // curvature lines: four segments
-    EXPECT_EQ(W().curvesParts, 8);
-    EXPECT_TRUE(W().lineItems[1]->isChecked());
-    EXPECT_FALSE(W().lineItems[0]->isChecked());
+    EXPECT_EQ(W().curvesParts(), 8);
+    EXPECT_TRUE(C().lineItems[1]->isChecked());
+    EXPECT_FALSE(C().lineItems[0]->isChecked());
     const QImage white = WhitePanel();
     MoveOverMainPanel(300, 250);
-    ASSERT_TRUE(W().crossDrawn);
-    const QImage withCross = W().MainBox->Picture().copy();
+    ASSERT_TRUE(W().MainPanel().crossDrawn());
+    const QImage withCross = W().MainPanel().MainBox()->Picture().copy();
     EXPECT_FALSE(SameImage(withCross, white));
     // The cross is drawn in the picker's colour around the pointer.
     const TColor color = picker->curveColor;
     int coloured = 0;
     for (int y = 200; y < 300; ++y)
-        for (int x = 250; x < 350; ++x) coloured += PixelToColor(withCross.pixel(x, y)) == color;
+        for (int x = 250; x < 350; ++x) coloured += ColourOfPixel(withCross.pixel(x, y)) == color;
     EXPECT_GT(coloured, 20);
 
     W().DrawCross();
-    EXPECT_FALSE(W().crossDrawn);
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), white));
+    EXPECT_FALSE(W().MainPanel().crossDrawn());
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), white));
     W().DrawCross();
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), withCross));
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), withCross));
 
     // A move removes the old cross before drawing the new one; leaving the
     // panel for the window removes it.
     MoveOverMainPanel(301, 251);
     MoveOverMainPanel(120, 400);
     MoveOver(W().centralWidget(), 560, 530);
-    EXPECT_FALSE(W().crossDrawn);
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), white));
+    EXPECT_FALSE(W().MainPanel().crossDrawn());
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), white));
 }
 
 TEST_F(MainPanelTest, ACrossIsRemovedInTheColourItWasDrawnWith) {
     W().OnLineItem(3);
     MoveOverMainPanel(280, 260);
-    ASSERT_TRUE(W().crossDrawn);
+    ASSERT_TRUE(W().MainPanel().crossDrawn());
     picker->MouseMoveInMeter(Qt::LeftButton, 30, 5);  // another colour while the cross is shown
     W().OnLineItem(1);                                 // and another number of segments
     W().OnMouseMoveInForm();
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), WhitePanel()));
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), WhitePanel()));
 }
 
 TEST_F(MainPanelTest, CoordinateLinesNeverDrawACross) {
     MoveOverMainPanel(300, 250);
-    EXPECT_FALSE(W().crossDrawn);
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), WhitePanel()));
+    EXPECT_FALSE(W().MainPanel().crossDrawn());
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), WhitePanel()));
 }
 
 TEST_F(MainPanelTest, CtrlFreezesAndReleasesThePanels) {
     MoveOverMainPanel(300, 200);
     const auto tracked = DataRows();
     PressKey(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_TRUE(W().lockPtData);
+    EXPECT_TRUE(W().lockPtData());
     MoveOverMainPanel(320, 220);
     EXPECT_EQ(DataRows(), tracked);
     PressKey(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_FALSE(W().lockPtData);
+    EXPECT_FALSE(W().lockPtData());
     MoveOverMainPanel(320, 220);
     EXPECT_NE(DataRows(), tracked);
     // Ctrl with another key toggles as well; a press on the panel releases.
     PressKey(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(W().lockPtData);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), W().MainBox->mapToGlobal(QPointF(100, 100)),
+    EXPECT_TRUE(W().lockPtData());
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), W().MainPanel().MainBox()->mapToGlobal(QPointF(100, 100)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(W().MainBox, &press);
-    EXPECT_FALSE(W().lockPtData);
-    EXPECT_EQ(W().firstPt, QPoint(100, 100));
+    QApplication::sendEvent(W().MainPanel().MainBox(), &press);
+    EXPECT_FALSE(W().lockPtData());
+    EXPECT_EQ(W().MainPanel().firstPt(), QPoint(100, 100));
 }
 
 TEST_F(MainPanelTest, UpAndDownScaleTheFocalConic) {
     for (int i = 0; i < 3; ++i) PressKey(Qt::Key_Up);
-    EXPECT_DOUBLE_EQ(W().ellFactor, 3.375);
+    EXPECT_DOUBLE_EQ(W().EllipsePanel().ellFactor(), 3.375);
     PressKey(Qt::Key_Down);
-    EXPECT_DOUBLE_EQ(W().ellFactor, 3.375 * 0.7);
+    EXPECT_DOUBLE_EQ(W().EllipsePanel().ellFactor(), 3.375 * 0.7);
     EXPECT_FALSE(W().OnKeyDownInForm(Qt::Key_Left, Qt::NoModifier, false));
     W().ReadData();
-    EXPECT_DOUBLE_EQ(W().ellFactor, 1.0);
+    EXPECT_DOUBLE_EQ(W().EllipsePanel().ellFactor(), 1.0);
 }
 
 TEST_F(MainPanelTest, CtrlZErasesTheLastStoredCurveAndRepaints) {
     W().OnLineItem(1);
     MoveOverMainPanel(300, 250);
-    const QImage withCross = W().MainBox->Picture().copy();
+    const QImage withCross = W().MainPanel().MainBox()->Picture().copy();
     // No curve stored: nothing happens, not even a repaint.
     PressKey(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(SameImage(W().MainBox->Picture(), withCross));
+    EXPECT_TRUE(SameImage(W().MainPanel().MainBox()->Picture(), withCross));
 
     // Two stored curves; Ctrl+Z removes the second and repaints from the
     // stores (the cross, which is not stored, goes too).
+    TDrawingStores& stores = W().Session().Stores();
     for (TColor c : {TColor(0x0000FF), TColor(0xFF0000)}) {
-        Curve curve;
-        curve.c = c;
-        curve.pts = {{1.0, c == 0xFF ? 0.5 : 1.5}, {5.0, c == 0xFF ? 0.5 : 1.5}};
-        curve.last = 1;
-        W().lines.cc.push_back(curve);
+        const double v = c == 0xFF ? 0.5 : 1.5;
+        stores.AddLineSegment({1.0, v}, 1, c);
+        stores.AddLineSegment({5.0, v}, 0, c);
     }
-    W().lines.last = 1;
     PressKey(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(W().lines.last, 0);
-    EXPECT_FALSE(W().crossDrawn);
-    const QImage& img = W().MainBox->Picture();
+    EXPECT_EQ(stores.lines().last, 0);
+    EXPECT_FALSE(W().MainPanel().crossDrawn());
+    const QImage& img = W().MainPanel().MainBox()->Picture();
     const Vector2Int red = W().FromR2toWindow({3.0, 0.5});
     const Vector2Int blue = W().FromR2toWindow({3.0, 1.5});
-    EXPECT_EQ(PixelToColor(img.pixel(red.x, red.y)), 0x0000FFu);
-    EXPECT_EQ(PixelToColor(img.pixel(blue.x, blue.y)), clWhite);
+    EXPECT_EQ(ColourOfPixel(img.pixel(red.x, red.y)), 0x0000FFu);
+    EXPECT_EQ(ColourOfPixel(img.pixel(blue.x, blue.y)), clWhite);
 }
 
 TEST_F(MainPanelTest, RepaintDrawsTheBackgroundThenLociThenCurves) {
-    W().bm.fill(ColorToPixel(0x223344));
+    W().MainPanel().bm().fill(PixelOfColour(0x223344));
     // A locus of two pieces: a knot with key 1 starts a new piece.
-    wireKnots& knots = W().loci[2];
-    knots[0] = {1, {1.0, 1.0}};
-    knots[1] = {0, {2.0, 1.0}};
-    knots[2] = {1, {4.0, 1.0}};
-    knots[3] = {0, {5.0, 1.0}};
-    W().lociData[2].last = 3;
-    W().coordLines.pts = {{3.0, 0.3}};
-    W().coordLines.last = 0;
+    TDrawingStores& stores = W().Session().Stores();
+    stores.BeginLocus(TLocusKind::AngleHMajorAxis);
+    stores.AddLocusSegment({1.0, 1.0}, 1);
+    stores.AddLocusSegment({2.0, 1.0}, 0);
+    stores.AddLocusSegment({4.0, 1.0}, 1);
+    stores.AddLocusSegment({5.0, 1.0}, 0);
+    stores.AddCoordinatePoint({3.0, 0.3});
     W().OnPaint();
-    const QImage& img = W().MainBox->Picture();
+    const QImage& img = W().MainPanel().MainBox()->Picture();
     const auto at = [&](double u, double v) {
         const Vector2Int p = W().FromR2toWindow({u, v});
-        return PixelToColor(img.pixel(p.x, p.y));
+        return ColourOfPixel(img.pixel(p.x, p.y));
     };
     EXPECT_EQ(at(1.5, 1.0), 0xC0C0C0u);
     EXPECT_EQ(at(3.5, 1.0), 0x223344u);  // no line joins the two pieces
@@ -230,25 +227,25 @@ TEST_F(MainPanelTest, RepaintDrawsTheBackgroundThenLociThenCurves) {
 TEST_F(WindowTest, AShiftDragDrawsAVectorAndItsOrthogonalPartner) {
     // A plane with the Euclidean metric in (u, v) on the unit square: cX = cY.
     const char* texts[8] = {"u", "v", "0", "0", "0", "1", "0", "1"};
-    QLineEdit* const edits[8] = {W().xEdit, W().yEdit, W().zEdit, W().wEdit,
-                                 W().uMinEdit, W().uMaxEdit, W().vMinEdit, W().vMaxEdit};
+    QLineEdit* const edits[8] = {C().xEdit, C().yEdit, C().zEdit, C().wEdit,
+                                 C().uMinEdit, C().uMaxEdit, C().vMinEdit, C().vMaxEdit};
     for (int i = 0; i < 8; ++i) edits[i]->setText(texts[i]);
     ASSERT_TRUE(W().ReadData());
     const auto send = [&](QEvent::Type type, int x, int y, Qt::MouseButton b, Qt::MouseButtons held) {
-        QMouseEvent e(type, QPointF(x, y), W().MainBox->mapToGlobal(QPointF(x, y)), b, held, Qt::ShiftModifier);
-        QApplication::sendEvent(W().MainBox, &e);
+        QMouseEvent e(type, QPointF(x, y), W().MainPanel().MainBox()->mapToGlobal(QPointF(x, y)), b, held, Qt::ShiftModifier);
+        QApplication::sendEvent(W().MainPanel().MainBox(), &e);
     };
     send(QEvent::MouseButtonPress, 100, 300, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_TRUE(W().drawOrthonLine);
+    EXPECT_TRUE(W().MainPanel().drawOrthonLine());
     send(QEvent::MouseMove, 150, 300, Qt::NoButton, Qt::LeftButton);
     send(QEvent::MouseMove, 200, 300, Qt::NoButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, 200, 300, Qt::LeftButton, Qt::NoButton);
-    EXPECT_FALSE(W().drawOrthonLine);
-    const QImage& img = W().MainBox->Picture();
+    EXPECT_FALSE(W().MainPanel().drawOrthonLine());
+    const QImage& img = W().MainPanel().MainBox()->Picture();
     int along = 0, up = 0, elsewhere = 0;
     for (int y = 0; y < 548; ++y)
         for (int x = 0; x < 548; ++x) {
-            const TColor c = PixelToColor(img.pixel(x, y));
+            const TColor c = ColourOfPixel(img.pixel(x, y));
             if (c == clWhite) continue;
             if (c != clGreen) ++elsewhere;
             else if (y == 300 && x >= 100 && x < 200) ++along;

@@ -36,9 +36,9 @@ TEST_F(WindowTest, TheMenuBarHoldsTheSixMenus) {
 TEST_F(WindowTest, MenuItemsCarryTheirCaptionsTagsAndShortcuts) {
     CheckItems(W(), {{"Open1", "&Open...", 0}, {"Save1", "&Save", 0}, {"SaveAs1", "Save As...", 0},
                      {"Print1", "&Print...", 0}, {"Manual1", "Manual", 0}, {"Exit1", "E&xit", 0}});
-    EXPECT_EQ(W().Cut1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
-    EXPECT_EQ(W().Copy1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
-    EXPECT_EQ(W().Paste1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    EXPECT_EQ(C().Cut1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+    EXPECT_EQ(C().Copy1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(C().Paste1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
     CheckItems(W(), {{"ParabolicLocus1", "Parabolic Locus", 0},
                      {"SemiumbilicalLocus1", "Semiumbilical Locus", 1},
                      {"HEllipseLocus1", "H ||  Ellipse  Locus", 2},
@@ -67,46 +67,46 @@ TEST_F(WindowTest, MenuItemsCarryTheirCaptionsTagsAndShortcuts) {
                      {"ShowFoliationOne1", "Show Foliation One", 16},
                      {"ShowFoliationTwo1", "Show Foliation Two", 17}});
     CheckItems(W(), {{"ColorPalette1", "Color Palette", 0}});
-    for (QAction* a : W().lociItems) EXPECT_FALSE(a->isCheckable());
-    EXPECT_TRUE(W().ShowFoliationOne1->isChecked());
-    EXPECT_TRUE(W().ShowFoliationTwo1->isChecked());
+    for (QAction* a : C().lociItems) EXPECT_FALSE(a->isCheckable());
+    EXPECT_TRUE(C().ShowFoliationOne1->isChecked());
+    EXPECT_TRUE(C().ShowFoliationTwo1->isChecked());
 }
 
 TEST_F(WindowTest, LineItemsSetTheKindAndTheNumberOfHalfBranches) {
     ASSERT_TRUE(W().ReadData());
     const int parts[8] = {0, 8, 4, 4, 4, 8, 8, 10};
     for (int tag = 0; tag < 8; ++tag) {
-        W().lineItems[tag]->trigger();
-        EXPECT_EQ(W().linesOption, tag);
-        EXPECT_EQ(W().curvesParts, parts[tag]);
-        for (QAction* a : W().lineItems) EXPECT_EQ(a->isChecked(), a == W().lineItems[tag]);
-        EXPECT_EQ(W().ShowFoliationOne1->isEnabled(), tag != 7);
-        EXPECT_EQ(W().ShowFoliationTwo1->isEnabled(), tag != 7);
+        C().lineItems[tag]->trigger();
+        EXPECT_EQ(W().linesOption(), tag);
+        EXPECT_EQ(W().curvesParts(), parts[tag]);
+        for (QAction* a : C().lineItems) EXPECT_EQ(a->isChecked(), a == C().lineItems[tag]);
+        EXPECT_EQ(C().ShowFoliationOne1->isEnabled(), tag != 7);
+        EXPECT_EQ(C().ShowFoliationTwo1->isEnabled(), tag != 7);
     }
     // A background item without a surface command behind it keeps no check.
-    W().backgroundItems[3]->trigger();
-    EXPECT_FALSE(W().backgroundItems[3]->isChecked());
+    C().backgroundItems[3]->trigger();
+    EXPECT_FALSE(C().backgroundItems[3]->isChecked());
 }
 
 TEST_F(WindowTest, ShowFoliationItemsToggleTheirBits) {
-    EXPECT_EQ(W().showFoliations, 3);
-    W().ShowFoliationOne1->trigger();
-    EXPECT_FALSE(W().ShowFoliationOne1->isChecked());
-    EXPECT_EQ(W().showFoliations, 2);
-    W().ShowFoliationTwo1->trigger();
-    EXPECT_EQ(W().showFoliations, 0);
-    W().ShowFoliationOne1->trigger();
-    EXPECT_EQ(W().showFoliations, 1);
+    EXPECT_EQ(W().showFoliations(), 3);
+    C().ShowFoliationOne1->trigger();
+    EXPECT_FALSE(C().ShowFoliationOne1->isChecked());
+    EXPECT_EQ(W().showFoliations(), 2);
+    C().ShowFoliationTwo1->trigger();
+    EXPECT_EQ(W().showFoliations(), 0);
+    C().ShowFoliationOne1->trigger();
+    EXPECT_EQ(W().showFoliations(), 1);
     // They act while busy as well.
     W().BeginWatch();
-    W().ShowFoliationTwo1->trigger();
-    EXPECT_EQ(W().showFoliations, 3);
+    C().ShowFoliationTwo1->trigger();
+    EXPECT_EQ(W().showFoliations(), 3);
     W().EndWatch();
 }
 
 TEST_F(WindowTest, ColorPaletteShowsThePicker) {
     EXPECT_FALSE(picker->isVisible());
-    W().ColorPalette1->trigger();
+    C().ColorPalette1->trigger();
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(picker->windowTitle(), "Color Picker");
 }
@@ -114,14 +114,14 @@ TEST_F(WindowTest, ColorPaletteShowsThePicker) {
 TEST_F(WindowTest, EditItemsWorkOnTheFocusedEdit) {
     W().show();
     W().activateWindow();
-    W().xEdit->setFocus();
+    C().xEdit->setFocus();
     QApplication::processEvents();
-    if (QApplication::focusWidget() != W().xEdit) GTEST_SKIP() << "no keyboard focus on this platform";
-    W().xEdit->selectAll();
-    W().Copy1->trigger();
-    W().yEdit->setFocus();
+    if (QApplication::focusWidget() != C().xEdit) GTEST_SKIP() << "no keyboard focus on this platform";
+    C().xEdit->selectAll();
+    C().Copy1->trigger();
+    C().yEdit->setFocus();
     QApplication::processEvents();
-    W().yEdit->selectAll();
-    W().Paste1->trigger();
-    EXPECT_EQ(W().yEdit->text(), kDefaultTexts[0]);
+    C().yEdit->selectAll();
+    C().Paste1->trigger();
+    EXPECT_EQ(C().yEdit->text(), kDefaultTexts[0]);
 }

@@ -7,7 +7,7 @@
 #include "app/ValueList.h"
 #include "picker/FLinePalette.h"
 #include "platform/Platform.h"
-#include "tests/picker/TestApp.h"
+#include "tests/canvas/TestApp.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -47,13 +47,14 @@ protected:
     }
 
     velmora::TVelmora4& W() { return *window; }
+    const velmora::TVelmora4Controls& C() const { return window->Controls(); }
 
     void MoveOver(QWidget* w, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
         QMouseEvent e(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, buttons,
                       Qt::NoModifier);
         QApplication::sendEvent(w, &e);
     }
-    void MoveOverMainPanel(int x, int y) { MoveOver(W().MainBox, x, y); }
+    void MoveOverMainPanel(int x, int y) { MoveOver(W().MainPanel().MainBox(), x, y); }
 
     // A key press as the window's key preview sees it: delivered to the
     // focused control, or to the window when none has the focus.
@@ -66,7 +67,7 @@ protected:
 
     std::vector<QString> DataRows() const {
         std::vector<QString> rows;
-        for (int i = 0; i < 11; ++i) rows.push_back(window->FunctionValues1->RowText(i));
+        for (int i = 0; i < 11; ++i) rows.push_back(window->Controls().FunctionValues1->RowText(i));
         return rows;
     }
 

@@ -36,7 +36,7 @@ std::vector<uint32_t> Render(int type, int threads, int w, int h, const std::arr
     for (auto& s : sets) raw.push_back(s.get());
     std::vector<uint32_t> pixels(static_cast<std::size_t>(w) * h, 0);
     TBackgroundWorkers workers;
-    workers.Start({reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h}, lo, hi, type, raw);
+    workers.Start({reinterpret_cast<uint8_t*>(pixels.data()), w * 4, w, h}, lo, hi, static_cast<TBackgroundType>(type), raw);
     workers.Wait();
     return pixels;
 }
@@ -88,6 +88,16 @@ TEST(BackgroundSurface, PixelsMatchTheMainThreadsInvariants) {
     }
 }
 
+TEST(BackgroundSurface, HugeValuesTakeTheDarkestColours) {
+    // The graph of z = 1e153 u v has Gauss curvature -1e306 at the origin
+    // (the bottom-left pixel): 255 |2K| overflows the double range there.
+    const std::array<std::string, 4> saddle = {"u", "v", "10^153 u v", "0"};
+    const int w = 8, h = 8;
+    const auto pixels = Render(3, 2, w, h, saddle, {0, 0}, {1, 1});
+    EXPECT_EQ(pixels[(h - 1) * w + 0], PixelOfColour(BackgroundPalette()[511]));
+    for (uint32_t p : pixels) EXPECT_NE(p, 0u);  // every pixel painted or left white
+}
+
 TEST(BackgroundSurface, DegenerateRowsStayWhiteAndUnknownTypesPaintNothing) {
     // f_v vanishes on v = 0: the metric is degenerate on that row.
     const std::array<std::string, 4> cone = {"v cos(u)", "v sen(u)", "v", "0"};
@@ -97,8 +107,8 @@ TEST(BackgroundSurface, DegenerateRowsStayWhiteAndUnknownTypesPaintNothing) {
     for (int x = 0; x < w; ++x) EXPECT_NE(pixels[0 * w + x], 0xFFFFFFFFu);
 
     auto sets = BuildSets(1);
-    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], 7)));
-    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], -1)));
+    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], static_cast<TBackgroundType>(7))));
+    EXPECT_FALSE(static_cast<bool>(BackgroundFunction(*sets[0], static_cast<TBackgroundType>(-1))));
     const auto blank = Render(9, 1, 4, 4);
     for (uint32_t p : blank) EXPECT_EQ(p, 0xFFFFFFFFu);
 }

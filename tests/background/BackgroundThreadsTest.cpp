@@ -63,6 +63,10 @@ TEST(BackgroundColour, IndexOfValues) {
     EXPECT_EQ(BackgroundIndex(254.4), 1);
     EXPECT_EQ(BackgroundIndex(254.6), 0);
     EXPECT_EQ(BackgroundIndex(1e308), 0);
+    // 255 |2d| overflows from about 3.5e305 on: the limits, not INT_MIN / INT_MAX.
+    EXPECT_EQ(BackgroundIndex(5e305), 0);
+    EXPECT_EQ(BackgroundIndex(-5e305), 511);
+    EXPECT_EQ(BackgroundIndex(std::numeric_limits<double>::max() / 2), 0);
     EXPECT_EQ(BackgroundIndex(std::numeric_limits<double>::infinity()), 0);
     EXPECT_EQ(BackgroundIndex(-std::numeric_limits<double>::infinity()), 511);
     for (double d = -300; d < 300; d += 0.37) {

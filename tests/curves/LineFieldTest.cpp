@@ -1,17 +1,23 @@
 // Integral curves of the line fields on surfaces whose lines are known.
 #include "curves/DiffEqSolver.h"
 #include "curves/HigherDegreeLines.h"
-#include "curves/HigherDegreeLinesDrawing.h"
 #include "tests/curves/TestSurfaces.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <limits>
 #include <stdexcept>
 
 namespace velmora {
 namespace {
 
+using tracertest::DefaultSurface;
 using tracertest::Paraboloid;
 using tracertest::RecordingHost;
 using tracertest::TestSurface;
@@ -48,7 +54,7 @@ TEST(LineField, PrincipalLinesOfARevolutionSurfaceAreMeridiansAndParallels) {
     const double rho = std::hypot(start[0], start[1]);
     for (int curveClass : {1, 4}) {
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, curveClass == 1 ? 8 : 4, curveClass, false, start, 3);
+        DrawLineField(host, *s.surface, curveClass == 1 ? 8 : 4, LineClassOfTag(curveClass), false, start, 3);
         ASSERT_EQ(host.curves.size(), curveClass == 1 ? 8u : 4u) << curveClass;
         int radial = 0, circles = 0;
         for (const auto& c : host.curves) {
@@ -78,7 +84,7 @@ TEST(LineField, AMeridianRunsToTheBorderOrToTheUmbilic) {
     TestSurface s = Paraboloid();
     const Vector2 start{0.5, 0.2};
     RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 4, 4, false, start, 3);
+    DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, 3);
     for (const auto& c : host.curves) {
         if (!IsRadial(c, start, 1e-6)) continue;
         const auto& end = c.points.back();
@@ -95,7 +101,7 @@ TEST(LineField, StatusTextsWhereThereIsNoDirection) {
     TestSurface s = Paraboloid();
     {
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 8, 1, false, {0, 0}, 3);  // the umbilic
+        DrawLineField(host, *s.surface, 8, TLineClass::Curvature, false, {0, 0}, 3);  // the umbilic
         EXPECT_TRUE(host.curves.empty());
         ASSERT_EQ(host.statusTexts.size(), 1u);
         EXPECT_EQ(host.statusTexts[0], "That point was umbilical or without principal directions");
@@ -104,7 +110,7 @@ TEST(LineField, StatusTextsWhereThereIsNoDirection) {
         // The curvature ellipse of a surface in R^3 is a segment on a line
         // through the origin: no asymptotic directions in R^4.
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, 2, false, {0.3, 0.4}, 3);
+        DrawLineField(host, *s.surface, 4, TLineClass::Asymptotic, false, {0.3, 0.4}, 3);
         EXPECT_TRUE(host.curves.empty());
         ASSERT_EQ(host.statusTexts.size(), 1u);
         EXPECT_EQ(host.statusTexts[0], "There are no asymptotic lines by that point");
@@ -112,11 +118,11 @@ TEST(LineField, StatusTextsWhereThereIsNoDirection) {
     {
         // After a trace the status text is cleared; class 0 draws nothing and says nothing.
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, 4, false, {0.3, 0.4}, 3);
+        DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, {0.3, 0.4}, 3);
         ASSERT_EQ(host.statusTexts.size(), 1u);
         EXPECT_EQ(host.statusTexts[0], "");
         RecordingHost none(s.map);
-        DrawLineField(none, *s.surface, 4, 0, false, {0.3, 0.4}, 3);
+        DrawLineField(none, *s.surface, 4, TLineClass::CoordinateLines, false, {0.3, 0.4}, 3);
         EXPECT_TRUE(none.curves.empty());
         EXPECT_TRUE(none.statusTexts.empty());
     }
@@ -128,7 +134,7 @@ TEST(LineField, FoliationMaskFiltersBranches) {
     std::vector<RecordingHost::Curve> byMask[4];
     for (int mask = 0; mask <= 3; ++mask) {
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, 4, false, start, static_cast<uint8_t>(mask));
+        DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, static_cast<uint8_t>(mask));
         byMask[mask] = host.curves;
     }
     EXPECT_TRUE(byMask[0].empty());
@@ -160,7 +166,7 @@ TEST(LineField, StopRequestEndsTheTraceWithin30Steps) {
         h.stop = true;
         h.stopSeen = true;
     };
-    DrawLineField(host, *s.surface, 8, 1, false, {0.5, 0.2}, 3);
+    DrawLineField(host, *s.surface, 8, TLineClass::Curvature, false, {0.5, 0.2}, 3);
     EXPECT_EQ(host.messagePumps, 1);
     EXPECT_EQ(host.stopsCleared, 1);
     EXPECT_FALSE(host.stop);
@@ -173,7 +179,7 @@ TEST(LineField, StopRequestEndsTheTraceWithin30Steps) {
 
     // Without a stop the pump runs every 30 steps and the trace goes on.
     RecordingHost free(s.map);
-    DrawLineField(free, *s.surface, 8, 1, false, {0.5, 0.2}, 3);
+    DrawLineField(free, *s.surface, 8, TLineClass::Curvature, false, {0.5, 0.2}, 3);
     EXPECT_GT(free.messagePumps, 1);
     std::size_t pieces = 0, freePieces = 0;
     for (const auto& c : host.curves) pieces += c.points.size();
@@ -184,7 +190,7 @@ TEST(LineField, StopRequestEndsTheTraceWithin30Steps) {
 TEST(LineField, PenAndErrors) {
     TestSurface s = Paraboloid();
     RecordingHost thick(s.map);
-    DrawLineField(thick, *s.surface, 4, 4, true, {0.5, 0.2}, 3);
+    DrawLineField(thick, *s.surface, 4, TLineClass::Principal, true, {0.5, 0.2}, 3);
     EXPECT_EQ(thick.penWidths, std::vector<int>{2});
     EXPECT_EQ(thick.pensRestored, 1);
 
@@ -195,7 +201,7 @@ TEST(LineField, PenAndErrors) {
     failing.onSegment = [&] {
         if (++calls == 20) throw std::runtime_error("drawing failed");
     };
-    DrawLineField(failing, *s.surface, 4, 4, false, {0.5, 0.2}, 3);
+    DrawLineField(failing, *s.surface, 4, TLineClass::Principal, false, {0.5, 0.2}, 3);
     ASSERT_FALSE(failing.statusTexts.empty());
     EXPECT_EQ(failing.statusTexts.back(), "Computation halted");
     EXPECT_EQ(failing.pensRestored, 1);
@@ -209,7 +215,7 @@ TEST(LineField, BranchStartingOnTheBorderPointingOutwardsKeepsOnlyItsStart) {
     // On the border u = 1 the radial direction outwards leaves the domain at once.
     const Vector2 start{1.0, 0.0};
     RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 4, 4, false, start, 3);
+    DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, 3);
     int single = 0;
     for (const auto& c : host.curves) {
         if (c.points.size() == 1) ++single;
@@ -223,11 +229,11 @@ TEST(HigherDegreeLines, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
     const Vector2 start{1.3, 0.9};
     for (int curveClass : {5, 6}) {
         RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 8, curveClass, false, start, 3);
+        DrawLineField(host, *s.surface, 8, LineClassOfTag(curveClass), false, start, 3);
         ASSERT_FALSE(host.curves.empty()) << curveClass;
-        THigherDegreeLines lines(*s.surface);
+        THigherDegreeDirections lines(*s.surface);
         DirectionList list;
-        ASSERT_TRUE(lines.HigherDegreeDirections(curveClass, list, start));
+        ASSERT_TRUE(lines.HigherDegreeDirections(LineClassOfTag(curveClass), list, start));
         // Every branch begins with a curve at the start point; colour changes
         // start further curves at the point where the nature changes.
         int starts = 0;
@@ -250,7 +256,7 @@ TEST(HigherDegreeLines, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
     TestSurface s = tracertest::DefaultSurface();
     const Vector2 start{2.0, 1.1};
     RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 10, 7, false, start, 3);
+    DrawLineField(host, *s.surface, 10, TLineClass::StrongPrincipal, false, start, 3);
     ASSERT_FALSE(host.curves.empty());
     std::size_t longest = 0;
     for (const auto& c : host.curves) {
@@ -260,13 +266,38 @@ TEST(HigherDegreeLines, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
     EXPECT_GT(longest, 10u);
     // With foliation 1 hidden no branch advances beyond its start point.
     RecordingHost hidden(s.map);
-    DrawLineField(hidden, *s.surface, 10, 7, false, start, 2);
-    THigherDegreeLines lines(*s.surface);
+    DrawLineField(hidden, *s.surface, 10, TLineClass::StrongPrincipal, false, start, 2);
+    THigherDegreeDirections lines(*s.surface);
     DirectionList list;
-    ASSERT_TRUE(lines.HigherDegreeDirections(7, list, start));
+    ASSERT_TRUE(lines.HigherDegreeDirections(TLineClass::StrongPrincipal, list, start));
     EXPECT_EQ(host.curves.size(), 2u * list.count);
     EXPECT_EQ(hidden.curves.size(), 2u * list.count);
     for (const auto& c : hidden.curves) EXPECT_EQ(c.points.size(), 1u);
+}
+
+// Runs body on a thread of its own and ends the whole test program with a
+// failure if it has not returned after `seconds` (a hang cannot be joined).
+void FailsIfItHangs(double seconds, const std::function<void()>& body) {
+    auto done = std::async(std::launch::async, body);
+    if (done.wait_for(std::chrono::duration<double>(seconds)) != std::future_status::ready) {
+        ADD_FAILURE() << "the call did not return within " << seconds << " s";
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    done.get();
+}
+
+TEST(LineField, AnInfiniteDomainTracesNothingAndReturns) {
+    // An infinite bound gives infinite step scales: halving cannot shrink
+    // them, and no stop request is looked at inside the halving.
+    TestSurface s = DefaultSurface();
+    s.map.Setup({0, 0}, {std::numeric_limits<double>::infinity(), 2.2});
+    for (TLineClass c : {TLineClass::Curvature, TLineClass::Principal, TLineClass::ExtremalNormalDeviation,
+                         TLineClass::StrongPrincipal}) {
+        RecordingHost host(s.map);
+        FailsIfItHangs(20, [&] { DrawLineField(host, *s.surface, HalfBranches(c), c, false, {1.2, 0.8}, 3); });
+        EXPECT_TRUE(host.curves.empty());
+    }
 }
 
 }  // namespace

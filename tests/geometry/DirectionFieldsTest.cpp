@@ -2,7 +2,7 @@
 // checked on the vectors of the frame, the continuation rule, foliations, the
 // higher-degree directions and the cross at a point.
 #include "SurfaceTestSupport.h"
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 
 #include <gtest/gtest.h>
 
@@ -84,22 +84,22 @@ TEST(Directions, NearestCandidateAcrossTheWrap) {
     TParametrizationR2R4& s = g->s;
     Vector2 tangent{};
     double phi = UndefinedValue;
-    ASSERT_NE(s.Directions({0, 0}, 1, tangent, phi), 0);
+    ASSERT_NE(s.Directions({0, 0}, TLineClass::Curvature, tangent, phi), 0);
     EXPECT_NEAR(phi, 0.7 + kPi / 4, 1e-12);  // the first direction
     phi = 0.01;
-    ASSERT_NE(s.Directions({0, 0}, 1, tangent, phi), 0);
+    ASSERT_NE(s.Directions({0, 0}, TLineClass::Curvature, tangent, phi), 0);
     EXPECT_NEAR(phi, 0.7 + 7 * kPi / 4, 1e-12);
     phi = 0.7 + 0.38;  // nearer to beta than to beta + pi/4
-    s.Directions({0, 0}, 1, tangent, phi);
+    s.Directions({0, 0}, TLineClass::Curvature, tangent, phi);
     EXPECT_NEAR(phi, 0.7, 1e-12);
     phi = 0.7 + 0.40;
-    s.Directions({0, 0}, 1, tangent, phi);
+    s.Directions({0, 0}, TLineClass::Curvature, tangent, phi);
     EXPECT_NEAR(phi, 0.7 + kPi / 4, 1e-12);
     phi = 6.27;  // nearer to beta + 7 pi/4 than to beta + 2 pi
-    s.Directions({0, 0}, 1, tangent, phi);
+    s.Directions({0, 0}, TLineClass::Curvature, tangent, phi);
     EXPECT_NEAR(phi, 0.7 + 7 * kPi / 4, 1e-12);
     phi = 0.7 + 2 * kPi + 0.05;  // outside [0, 2 pi): the same candidate as 0.75
-    s.Directions({0, 0}, 1, tangent, phi);
+    s.Directions({0, 0}, TLineClass::Curvature, tangent, phi);
     EXPECT_NEAR(phi, 0.7, 1e-12);
 }
 
@@ -114,7 +114,7 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
             const int n = c == 1 ? 8 : 4;
             Vector2 tangent{};
             double phi = UndefinedValue;
-            const uint8_t f0 = s.Directions(p, c, tangent, phi);
+            const uint8_t f0 = s.Directions(p, LineClassOfTag(c), tangent, phi);
             if (f0 == 0) {
                 EXPECT_EQ(c, 2) << "only asymptotic directions may be missing";
                 continue;
@@ -123,14 +123,14 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
             if (c == 2) {
                 double second = -UndefinedValue;
                 Vector2 t2{};
-                ASSERT_NE(s.Directions(p, 2, t2, second), 0);
+                ASSERT_NE(s.Directions(p, TLineClass::Asymptotic, t2, second), 0);
                 candidates = {phi, second, phi + kPi, second + kPi};
             } else {
                 for (int k = 0; k < n; ++k) candidates.push_back(Reduce(phi + k * step, 2 * kPi));
             }
             for (double target : candidates) {
                 double theta = target + 0.01;  // a nearby angle selects the candidate
-                const uint8_t fol = s.Directions(p, c, tangent, theta);
+                const uint8_t fol = s.Directions(p, LineClassOfTag(c), tangent, theta);
                 ASSERT_NE(fol, 0);
                 EXPECT_LT(Gap(theta, target, 2 * kPi), 1e-9);
                 double scale = 0;
@@ -143,12 +143,12 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
                 // A repeated call is a fixed point.
                 double again = theta;
                 Vector2 tangent2{};
-                EXPECT_EQ(s.Directions(p, c, tangent2, again), fol);
+                EXPECT_EQ(s.Directions(p, LineClassOfTag(c), tangent2, again), fol);
                 EXPECT_EQ(again, theta);
                 EXPECT_EQ(tangent2, tangent);
                 // The opposite direction belongs to the same foliation.
                 double opposite = Reduce(theta + kPi, 2 * kPi);
-                EXPECT_EQ(s.Directions(p, c, tangent2, opposite), fol);
+                EXPECT_EQ(s.Directions(p, LineClassOfTag(c), tangent2, opposite), fol);
                 EXPECT_NEAR(tangent2[0], -tangent[0], 1e-12);
                 EXPECT_NEAR(tangent2[1], -tangent[1], 1e-12);
             }
@@ -164,11 +164,11 @@ TEST(Directions, FoliationsAlternateBetweenNeighbouringDirections) {
             const double step = c == 1 ? kPi / 4 : kPi / 2;
             Vector2 tangent{};
             double phi = UndefinedValue;
-            ASSERT_NE(s.Directions(p, c, tangent, phi), 0);
+            ASSERT_NE(s.Directions(p, LineClassOfTag(c), tangent, phi), 0);
             uint8_t previous = 0;
             for (int k = 0; k < (c == 1 ? 8 : 4); ++k) {
                 double theta = Reduce(phi + k * step, 2 * kPi);
-                const uint8_t fol = s.Directions(p, c, tangent, theta);
+                const uint8_t fol = s.Directions(p, LineClassOfTag(c), tangent, theta);
                 if (k > 0) {
                     EXPECT_NE(fol, previous) << "class " << c;
                 }
@@ -178,9 +178,9 @@ TEST(Directions, FoliationsAlternateBetweenNeighbouringDirections) {
         // The first asymptotic direction is foliation 1, the second foliation 2.
         Vector2 tangent{};
         double first = UndefinedValue, second = -UndefinedValue;
-        if (s.Directions(p, 2, tangent, first) != 0) {
-            EXPECT_EQ(s.Directions(p, 2, tangent, first), 1);
-            EXPECT_EQ(s.Directions(p, 2, tangent, second), 2);
+        if (s.Directions(p, TLineClass::Asymptotic, tangent, first) != 0) {
+            EXPECT_EQ(s.Directions(p, TLineClass::Asymptotic, tangent, first), 1);
+            EXPECT_EQ(s.Directions(p, TLineClass::Asymptotic, tangent, second), 2);
         }
     }
 }
@@ -189,20 +189,20 @@ TEST(Directions, OtherClassesHaveNoLowDegreeField) {
     auto g = MakeSurface(DefaultSurfaceTexts());
     Vector2 tangent{1, 2};
     double phi = 0.5;
-    for (int c : {0, 5, 6, 7, 8, -1}) EXPECT_EQ(g->s.Directions({1.3, 0.9}, c, tangent, phi), 0);
+    for (int c : {0, 5, 6, 7, 8, -1}) EXPECT_EQ(g->s.Directions({1.3, 0.9}, LineClassOfTag(c), tangent, phi), 0);
     EXPECT_EQ(phi, 0.5);
 }
 
 TEST(HigherDegreeDirections, ExtremalDeviationDirections) {
     auto g = MakeSurface(DefaultSurfaceTexts());
     TParametrizationR2R4& s = g->s;
-    THigherDegreeLines solver(s);
+    THigherDegreeDirections solver(s);
     for (const Vector2& p : kPoints) {
         const ReferenceGeometry ref = AtPoint(s, p);
         for (int c : {5, 6}) {
             SCOPED_TRACE(::testing::Message() << "class " << c << " at " << p[0] << ", " << p[1]);
             DirectionList list;
-            ASSERT_TRUE(solver.HigherDegreeDirections(c, list, p));
+            ASSERT_TRUE(solver.HigherDegreeDirections(LineClassOfTag(c), list, p));
             ASSERT_TRUE(list.count == 2 || list.count == 4) << list.count;
             const double discriminant =
                 c == 5 ? s.DiscriminantExtremalNormDevDirs(p) : s.DiscriminantExtremalLatDevDirs(p);
@@ -223,20 +223,20 @@ TEST(HigherDegreeDirections, ExtremalDeviationDirections) {
                 const bool minimum = dPlus + dMinus - 2 * d0 > 0;
                 EXPECT_EQ(minimum, k <= list.count / 2) << "entry " << k;
                 // Minima are foliation 2, maxima foliation 1, in both senses.
-                const uint8_t fol = solver.FoliationOfDirection(c, {e.x, e.y}, p);
+                const uint8_t fol = solver.FoliationOfDirection(LineClassOfTag(c), {e.x, e.y}, p);
                 EXPECT_EQ(fol, minimum ? 2 : 1);
-                EXPECT_EQ(solver.FoliationOfDirection(c, {-e.x, -e.y}, p), fol);
+                EXPECT_EQ(solver.FoliationOfDirection(LineClassOfTag(c), {-e.x, -e.y}, p), fol);
                 // Newton's method from a nearby angle returns to the direction.
                 double start = theta + 0.02;
                 Vector2 direction{};
-                EXPECT_EQ(solver.NewtonDirection(c, start, direction, p), fol);
+                EXPECT_EQ(solver.NewtonDirection(LineClassOfTag(c), start, direction, p), fol);
                 EXPECT_LT(Gap(start, theta, kPi), 1e-8);
                 const auto coords = ref.Coordinates(start);
                 EXPECT_NEAR(direction[0], coords[0], 1e-10);
                 EXPECT_NEAR(direction[1], coords[1], 1e-10);
                 EXPECT_NEAR(solver.lastSin, std::sin(start), 1e-15);
                 // Its colour code is its rank (two directions: 1 and 4).
-                const int code = solver.ClassifyExtremal(c, p, std::sin(theta), std::cos(theta));
+                const int code = solver.ClassifyExtremal(LineClassOfTag(c), p, std::sin(theta), std::cos(theta));
                 EXPECT_EQ(code, list.count == 2 && k == 2 ? 4 : k);
             }
         }
@@ -261,7 +261,7 @@ TEST(HigherDegreeDirections, StrongPrincipalQuinticRootsAndSymmetry) {
         std::array<std::string, 4> swappedTexts;
         for (int i = 0; i < 4; ++i) swappedTexts[i] = Swapped(test.texts[i]);
         auto swapped = MakeSurface(swappedTexts);
-        THigherDegreeLines solver(g->s);
+        THigherDegreeDirections solver(g->s);
         for (const Vector2& p : test.points) {
             Polynomial5 q, r;
             ASSERT_TRUE(StrongPrincipalQuintic(g->s, p, q));
@@ -272,7 +272,7 @@ TEST(HigherDegreeDirections, StrongPrincipalQuinticRootsAndSymmetry) {
             for (int i = 1; i <= 6; ++i) EXPECT_NEAR(r.c[i], q.c[7 - i], 1e-12 * size);
             // Every listed direction (du, dv) is a root of the quintic form.
             DirectionList list;
-            ASSERT_TRUE(solver.HigherDegreeDirections(7, list, p));
+            ASSERT_TRUE(solver.HigherDegreeDirections(TLineClass::StrongPrincipal, list, p));
             EXPECT_EQ(list.count % 2, 1);
             ++seen[list.count];
             const double discriminant = g->s.DiscriminantStrongPrincipalLines(p);
@@ -283,9 +283,9 @@ TEST(HigherDegreeDirections, StrongPrincipalQuinticRootsAndSymmetry) {
                 EXPECT_NEAR(AngularForm(q, std::atan2(e.y, e.x)), 0, 1e-9 * size);
                 Vector2 direction{};
                 double theta = std::atan2(e.y, e.x) - 0.01;
-                EXPECT_EQ(solver.NewtonDirection(7, theta, direction, p), 1);
+                EXPECT_EQ(solver.NewtonDirection(TLineClass::StrongPrincipal, theta, direction, p), 1);
                 EXPECT_LT(Gap(theta, std::atan2(e.y, e.x), kPi), 1e-8);
-                EXPECT_EQ(solver.FoliationOfDirection(7, {e.x, e.y}, p), 1);
+                EXPECT_EQ(solver.FoliationOfDirection(TLineClass::StrongPrincipal, {e.x, e.y}, p), 1);
             }
         }
     }
@@ -324,11 +324,11 @@ TEST(DirectionCross, SegmentsAlongTheDirections) {
     const double span = 6.65, k = 0.025 * span;
     TInvariants values;
     TDirectionCross cross;
-    ASSERT_TRUE(s.ComputeCross(p, 0, span, values, cross));
+    ASSERT_TRUE(s.ComputeCross(p, TLineClass::CoordinateLines, span, values, cross));
     EXPECT_EQ(cross.count, 0);
     EXPECT_EQ(cross.curvesParts, 0);
     for (int c = 1; c <= 4; ++c) {
-        if (!s.ComputeCross(p, c, span, values, cross)) {
+        if (!s.ComputeCross(p, LineClassOfTag(c), span, values, cross)) {
             EXPECT_EQ(c, 2);
             continue;
         }
@@ -345,15 +345,15 @@ TEST(DirectionCross, SegmentsAlongTheDirections) {
                                       du + dv * s.guv / s.guu);  // back to the frame angle
             Vector2 tangent{};
             double chosen = Reduce(theta, 2 * kPi);
-            ASSERT_NE(s.Directions(p, c, tangent, chosen), 0);
+            ASSERT_NE(s.Directions(p, LineClassOfTag(c), tangent, chosen), 0);
             EXPECT_LT(Gap(chosen, theta, kPi), 1e-9) << "class " << c << " segment " << j;
         }
     }
-    THigherDegreeLines solver(s);
+    THigherDegreeDirections solver(s);
     for (int c = 5; c <= 7; ++c) {
-        ASSERT_TRUE(s.ComputeCross(p, c, span, values, cross));
+        ASSERT_TRUE(s.ComputeCross(p, LineClassOfTag(c), span, values, cross));
         DirectionList list;
-        solver.HigherDegreeDirections(c, list, p);
+        solver.HigherDegreeDirections(LineClassOfTag(c), list, p);
         EXPECT_EQ(cross.curvesParts, 2 * list.count);
         ASSERT_EQ(cross.count, list.count);
         for (int j = 0; j < cross.count; ++j) {

@@ -1,7 +1,7 @@
 // The expanded discriminants against the product of squared root differences,
 // with the roots found independently by a Durand-Kerner iteration.
 #include "PolynomialTestSupport.h"
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Polynomial operations and the Sturm root isolation of the higher-degree
 // direction fields, on polynomials with known roots.
 #include "PolynomialTestSupport.h"
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ Polynomial5 Poly(const std::vector<double>& coeffs) {
 struct Finder {
     TEngineSet engines;
     TParametrizationR2R4 surface{engines};
-    THigherDegreeLines solver{surface};
+    THigherDegreeDirections solver{surface};
 
     // The roots x in list order (an entry (0, 1) is the root at infinity).
     std::vector<double> Roots(const std::vector<double>& coeffs, int curveClass = 7) {
@@ -35,7 +35,7 @@ struct Finder {
         double sum = 1e-15;
         for (int i = 1; i <= 5; ++i) sum += std::fabs(solver.P.c[i]);
         solver.epsilon = 1e-12 * sum;
-        solver.FindDirections(curveClass);
+        solver.FindDirections(LineClassOfTag(curveClass));
         std::vector<double> roots;
         for (int k = 1; k <= solver.list.count; ++k) {
             const DirectionEntry& e = solver.list.entries[k];

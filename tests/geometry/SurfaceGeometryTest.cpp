@@ -1,7 +1,7 @@
 // Frame, H, B, C and the invariants on surfaces whose geometry is known by hand
 // or computed independently.
 #include "SurfaceTestSupport.h"
-#include "curves/HigherDegreeLines.h"
+#include "geometry/HigherDegreeDirections.h"
 
 #include <gtest/gtest.h>
 
@@ -89,7 +89,7 @@ TEST(SurfaceGeometry, DefaultSurfaceAgainstAnIndependentComputation) {
         // The other depth: -H = alpha B + beta C, depth 1 - |(alpha, beta)|.
         TInvariants crossValues;
         TDirectionCross cross;
-        ASSERT_TRUE(s.ComputeCross(p, 0, 1.0, crossValues, cross));
+        ASSERT_TRUE(s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross));
         const double b1 = Dot(s.vB, ref.n1), b2 = Dot(s.vB, ref.n2), c1 = Dot(s.vC, ref.n1), c2 = Dot(s.vC, ref.n2);
         const double h1 = -Dot(s.vH, ref.n1), h2 = -Dot(s.vH, ref.n2), det = b1 * c2 - b2 * c1;
         const double alpha = (h1 * c2 - h2 * c1) / det, beta = (b1 * h2 - b2 * h1) / det;
@@ -125,19 +125,19 @@ TEST(SurfaceGeometry, CircularEllipse) {
     EXPECT_NEAR(inv.depth, 1, 1e-12);
     TInvariants crossValues;
     TDirectionCross cross;
-    ASSERT_TRUE(s.ComputeCross({0, 0}, 0, 1.0, crossValues, cross));
+    ASSERT_TRUE(s.ComputeCross({0, 0}, TLineClass::CoordinateLines, 1.0, crossValues, cross));
     EXPECT_NEAR(crossValues.depth, 0.5, 1e-12);  // -H = B/2
     EXPECT_EQ(crossValues.alpha, UndefinedValue);
     EXPECT_GT(s.DepthOfOrigin({0, 0}), 0);
     // No curvature directions on a circle; no asymptotic ones with the origin inside.
     Vector2 tangent{7, 7};
     double phi = 0.3;
-    EXPECT_EQ(s.Directions({0, 0}, 1, tangent, phi), 0);
-    EXPECT_EQ(s.Directions({0, 0}, 2, tangent, phi), 0);
+    EXPECT_EQ(s.Directions({0, 0}, TLineClass::Curvature, tangent, phi), 0);
+    EXPECT_EQ(s.Directions({0, 0}, TLineClass::Asymptotic, tangent, phi), 0);
     EXPECT_EQ(phi, 0.3);
     EXPECT_EQ(tangent, (Vector2{7, 7}));
-    EXPECT_FALSE(s.ComputeCross({0, 0}, 1, 1.0, crossValues, cross));
-    EXPECT_FALSE(s.ComputeCross({0, 0}, 2, 1.0, crossValues, cross));
+    EXPECT_FALSE(s.ComputeCross({0, 0}, TLineClass::Curvature, 1.0, crossValues, cross));
+    EXPECT_FALSE(s.ComputeCross({0, 0}, TLineClass::Asymptotic, 1.0, crossValues, cross));
 }
 
 TEST(SurfaceGeometry, DegenerateEllipses) {
@@ -148,7 +148,7 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
     ASSERT_TRUE(seg->s.ComputeInvariants({0, 0}, inv));
     EXPECT_NEAR(inv.halfMinorAxis, 0, 1e-7);
     EXPECT_NEAR(seg->s.EllipseArea({0, 0}), 0, 1e-12);
-    ASSERT_TRUE(seg->s.ComputeCross({0, 0}, 0, 1.0, crossValues, cross));
+    ASSERT_TRUE(seg->s.ComputeCross({0, 0}, TLineClass::CoordinateLines, 1.0, crossValues, cross));
     EXPECT_EQ(crossValues.depth, -1.0);
 
     // H long, ellipse tiny: depth = -|H| exactly.
@@ -161,7 +161,7 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
     auto on = MakeSurface({"u", "v", "-v^2", "u*v"});
     ASSERT_TRUE(on->s.ComputeInvariants({0, 0}, inv));
     EXPECT_NEAR(inv.depth, 0, 1e-12);
-    ASSERT_TRUE(on->s.ComputeCross({0, 0}, 0, 1.0, crossValues, cross));
+    ASSERT_TRUE(on->s.ComputeCross({0, 0}, TLineClass::CoordinateLines, 1.0, crossValues, cross));
     EXPECT_NEAR(crossValues.depth, 0, 1e-12);
     EXPECT_NEAR(on->s.DepthOfOrigin({0, 0}), 0, 1e-12);
 
@@ -177,7 +177,7 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
     // Every direction is principal; the field still answers t, foliation 2.
     Vector2 tangent{};
     double phi = UndefinedValue;
-    EXPECT_EQ(plane->s.Directions({0.3, -0.2}, 4, tangent, phi), 2);
+    EXPECT_EQ(plane->s.Directions({0.3, -0.2}, TLineClass::Principal, tangent, phi), 2);
     EXPECT_EQ(phi, 0);
 }
 
@@ -197,17 +197,17 @@ TEST(SurfaceGeometry, CliffordTorus) {
         EXPECT_NEAR(s.EllipseArea(p), 0, 1e-12);
         TInvariants crossValues;
         TDirectionCross cross;
-        ASSERT_TRUE(s.ComputeCross(p, 0, 1.0, crossValues, cross));
+        ASSERT_TRUE(s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross));
         EXPECT_EQ(crossValues.depth, -1.0);
         // II(w, w) runs along the segment B: the asymptotic directions are the
         // coordinate directions, the mean curvature directions bisect them.
         Vector2 tangent{};
         double first = UndefinedValue, second = -UndefinedValue, mean = UndefinedValue;
-        ASSERT_NE(s.Directions(p, 2, tangent, first), 0);
-        ASSERT_NE(s.Directions(p, 2, tangent, second), 0);
+        ASSERT_NE(s.Directions(p, TLineClass::Asymptotic, tangent, first), 0);
+        ASSERT_NE(s.Directions(p, TLineClass::Asymptotic, tangent, second), 0);
         EXPECT_NEAR(std::min(first, second), 0, 1e-12);
         EXPECT_NEAR(std::max(first, second), std::numbers::pi / 2, 1e-12);
-        ASSERT_NE(s.Directions(p, 3, tangent, mean), 0);
+        ASSERT_NE(s.Directions(p, TLineClass::MeanCurvature, tangent, mean), 0);
         EXPECT_NEAR(mean, std::numbers::pi / 4, 1e-12);
         EXPECT_NEAR(tangent[0], std::sqrt(0.5), 1e-12);
         EXPECT_NEAR(tangent[1], std::sqrt(0.5), 1e-12);
@@ -224,7 +224,7 @@ TEST(SurfaceGeometry, DegeneratePointsHaveNoValues) {
         TDirectionCross cross;
         EXPECT_FALSE(s->ComputeHBCandProducts(p));
         EXPECT_FALSE(s->ComputeInvariants(p, inv));
-        for (int c = 0; c <= 7; ++c) EXPECT_FALSE(s->ComputeCross(p, c, 1.0, inv, cross));
+        for (int c = 0; c <= 7; ++c) EXPECT_FALSE(s->ComputeCross(p, LineClassOfTag(c), 1.0, inv, cross));
         EXPECT_EQ(s->DepthOfOrigin(p), UndefinedValue);
         EXPECT_EQ(s->AngleHEllipse(p), UndefinedValue);
         EXPECT_EQ(s->EllipseArea(p), UndefinedValue);
@@ -237,14 +237,14 @@ TEST(SurfaceGeometry, DegeneratePointsHaveNoValues) {
         for (int c = 1; c <= 4; ++c) {
             Vector2 tangent{3, 4};
             double phi = 1.0;
-            EXPECT_EQ(s->Directions(p, c, tangent, phi), 0);
+            EXPECT_EQ(s->Directions(p, LineClassOfTag(c), tangent, phi), 0);
             EXPECT_EQ(phi, 1.0);
         }
-        THigherDegreeLines solver(*s);
+        THigherDegreeDirections solver(*s);
         DirectionList list;
         list.count = 3;
         for (int c = 5; c <= 7; ++c) {
-            EXPECT_FALSE(solver.HigherDegreeDirections(c, list, p));
+            EXPECT_FALSE(solver.HigherDegreeDirections(LineClassOfTag(c), list, p));
             EXPECT_EQ(list.count, 3);  // untouched
         }
     }

@@ -1,6 +1,6 @@
 #include "picker/FLinePalette.h"
-#include "picker/PaintBox.h"
-#include "TestApp.h"
+#include "canvas/PaintBox.h"
+#include "tests/canvas/TestApp.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST_F(PickerTest, StartsWithTheHalfLightColourOfTheStartPoint) {
     // packed value (33, 222, 80); byte 2 is red on the screen, so the colour
     // value (red in the low byte) is $21DE50.
     EXPECT_EQ(picker.curveColor, 0x21DE50u);
-    EXPECT_EQ(PixelToColor(picker.meterBm.pixel(82, 5)), 0x21DE50u);
+    EXPECT_EQ(ColourOfPixel(picker.meterBm.pixel(82, 5)), 0x21DE50u);
 }
 
 TEST_F(PickerTest, DiscPictureHoldsTheColourFunctionAtLightness06) {
@@ -128,7 +128,7 @@ TEST_F(PickerTest, MovingTheDiscPointKeepsTheLightness) {
     TLinePalette picker;
     picker.MouseMoveInHSBox(Qt::LeftButton, 82, 42);  // hue 1/4, saturation 1/2
     EXPECT_EQ(picker.HSPt, (Vector2Int{82, 42}));
-    EXPECT_EQ(ColorToPixel(picker.curveColor), 0xFF000000u | HLS(0.25, 0.5, 0.5));
+    EXPECT_EQ(PixelOfColour(picker.curveColor), 0xFF000000u | HLS(0.25, 0.5, 0.5));
     // The old marker is gone from the box, the new one is drawn.
     EXPECT_EQ(picker.HSBox->Picture().pixel(40, 40), picker.HSBm.pixel(40, 40));
     EXPECT_EQ(picker.HSBox->Picture().pixel(82, 42), 0xFF000000u);
@@ -137,7 +137,7 @@ TEST_F(PickerTest, MovingTheDiscPointKeepsTheLightness) {
     EXPECT_EQ(picker.meterPos, 0);
     EXPECT_EQ(picker.curveColor, 0u);
     picker.MouseMoveInMeter(Qt::LeftButton, 123, 2);
-    EXPECT_EQ(ColorToPixel(picker.curveColor), 0xFF000000u | HLS(0.25, 0.5, 123.0 / 164));
+    EXPECT_EQ(PixelOfColour(picker.curveColor), 0xFF000000u | HLS(0.25, 0.5, 123.0 / 164));
     EXPECT_EQ(picker.meterBox->Picture().pixel(123, 6), 0xFFFFFFFFu);
     EXPECT_EQ(picker.meterBox->Picture().pixel(82, 6), picker.meterBm.pixel(82, 6));
 }

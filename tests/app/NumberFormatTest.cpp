@@ -1,4 +1,3 @@
-#include "app/ClipLine.h"
 #include "app/NumberFormat.h"
 
 #include <gtest/gtest.h>
@@ -38,33 +37,4 @@ TEST(EllipsePanelNumber, FifteenDecimalsCutToTheWidth) {
     EXPECT_EQ(EllipsePanelNumber(-0.5, 8), "-0.50000");
     EXPECT_EQ(EllipsePanelNumber(0.000123456789, 8), "0.000123");
     EXPECT_EQ(EllipsePanelNumber(1234567890.0, 7), "1.23456");  // 10 integer digits > 9
-}
-
-TEST(ClipLine, LinesAgainstTheEllipsePanel) {
-    const TRect r{0, 0, 224, 240};
-    double r0, r1;
-    // Vertical line through x = 100: from the top edge to the bottom edge.
-    ClipLine(100, 50, 0, 2, r, r0, r1);
-    EXPECT_DOUBLE_EQ(r0, -25);
-    EXPECT_DOUBLE_EQ(r1, 95);
-    // Vertical line left of the panel: empty.
-    ClipLine(-1, 50, 0, 2, r, r0, r1);
-    EXPECT_GT(r0, r1);
-    // Horizontal line: inside when Top <= y < Bottom.
-    ClipLine(10, 239.5, -4, 0, r, r0, r1);
-    EXPECT_DOUBLE_EQ(r0, -53.5);
-    EXPECT_DOUBLE_EQ(r1, 2.5);
-    ClipLine(10, 240, 1, 0, r, r0, r1);
-    EXPECT_GT(r0, r1);
-    // Diagonal through the corner (0, 0) with slope 1: from (0, 0) to (224, 224).
-    ClipLine(10, 10, 1, 1, r, r0, r1);
-    EXPECT_DOUBLE_EQ(r0, -10);
-    EXPECT_DOUBLE_EQ(r1, 214);
-    // A diagonal that misses the rectangle.
-    ClipLine(300, -100, 1, 1, r, r0, r1);
-    EXPECT_GE(r0, r1);
-    // No direction at all.
-    ClipLine(10, 10, 0, 0, r, r0, r1);
-    EXPECT_EQ(r0, 1);
-    EXPECT_EQ(r1, 0);
 }

@@ -1,5 +1,5 @@
-#include "picker/Canvas.h"
-#include "picker/PaintBox.h"
+#include "canvas/Canvas.h"
+#include "canvas/PaintBox.h"
 #include "TestApp.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +29,9 @@ protected:
 }  // namespace
 
 TEST(ColourValues, RedIsInTheLowByteOfAColourAndTheThirdOfAPixel) {
-    EXPECT_EQ(ColorToPixel(clRed), 0xFFFF0000u);
-    EXPECT_EQ(ColorToPixel(clBlue), 0xFF0000FFu);
-    EXPECT_EQ(PixelToColor(0xFF123456u), 0x563412u);
+    EXPECT_EQ(PixelOfColour(clRed), 0xFFFF0000u);
+    EXPECT_EQ(PixelOfColour(clBlue), 0xFF0000FFu);
+    EXPECT_EQ(ColourOfPixel(0xFF123456u), 0x563412u);
     EXPECT_EQ(ToQColor(0x563412u), QColor(0x12, 0x34, 0x56));
 }
 
@@ -113,12 +113,12 @@ TEST_F(CanvasTest, XorModesDrawnTwiceRestoreThePicture) {
     c.penColor = clGreen;
     c.MoveTo(0, 39);
     c.LineTo(10, 39);
-    EXPECT_EQ(PixelToColor(img.pixel(1, 39)), 0xFF00FFu);
+    EXPECT_EQ(ColourOfPixel(img.pixel(1, 39)), 0xFF00FFu);
     c.penMode = TPenMode::pmNotXor;
     c.penColor = 0x12AB34;
     c.MoveTo(0, 37);
     c.LineTo(10, 37);
-    EXPECT_EQ(PixelToColor(img.pixel(1, 37)), 0x12AB34u);
+    EXPECT_EQ(ColourOfPixel(img.pixel(1, 37)), 0x12AB34u);
     EXPECT_EQ(img.pixel(1, 37) >> 24, 0xFFu);
 }
 
@@ -130,8 +130,10 @@ TEST_F(CanvasTest, EllipseStaysInsideItsHalfOpenRectangle) {
     c.Ellipse(13, 13, 7, 7);  // corners in either order
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x)
-            if (x < 7 || x > 12 || y < 7 || y > 12) EXPECT_EQ(img.pixel(x, y), 0xFFFFFFFFu) << x << "," << y;
-    EXPECT_EQ(PixelToColor(img.pixel(10, 10)), clRed);
+            if (x < 7 || x > 12 || y < 7 || y > 12) {
+                EXPECT_EQ(img.pixel(x, y), 0xFFFFFFFFu) << x << "," << y;
+            }
+    EXPECT_EQ(ColourOfPixel(img.pixel(10, 10)), clRed);
     EXPECT_EQ(img.pixel(10, 7), 0xFF000000u);
 }
 
@@ -144,7 +146,7 @@ TEST_F(CanvasTest, FillRectAndDrawCopyPixels) {
     EXPECT_EQ(c.Pixel(4, 3), clBlue);
     EXPECT_EQ(c.Pixel(5, 3), clWhite);
     QImage small(2, 2, QImage::Format_RGB32);
-    small.fill(ColorToPixel(clGreen));
+    small.fill(PixelOfColour(clGreen));
     c.Draw(8, 8, small);
     EXPECT_EQ(c.Pixel(9, 9), clGreen);
     EXPECT_EQ(c.Pixel(10, 10), clBlack);  // outside the image
@@ -159,5 +161,5 @@ TEST_F(CanvasTest, PaintBoxKeepsItsPictureInTheBackingImage) {
     box.Canvas().LineTo(30, 10);
     EXPECT_EQ(box.Canvas().Pixel(29, 10), clRed);
     const QImage grabbed = box.grab().toImage();
-    EXPECT_EQ(PixelToColor(grabbed.pixel(15, 10)), clRed);
+    EXPECT_EQ(ColourOfPixel(grabbed.pixel(15, 10)), clRed);
 }

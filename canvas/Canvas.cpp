@@ -1,4 +1,4 @@
-#include "picker/Canvas.h"
+#include "canvas/Canvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -8,14 +8,6 @@
 #include <utility>
 
 namespace velmora {
-
-QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-
-TColor PixelToColor(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16);
-}
-
-uint32_t ColorToPixel(TColor c) { return 0xFF000000u | PixelToColor(c); }
 
 TCanvas::TCanvas(QImage* image, std::function<void()> changed) : image_(image), changed_(std::move(changed)) {}
 
@@ -96,7 +88,7 @@ void TCanvas::PlotLine(QPoint from, QPoint to) {
         lo = std::max<int64_t>(lo, start - size + 1);
         hi = std::min<int64_t>(hi, start + 1);
     }
-    const uint32_t rgb = ColorToPixel(penColor) & 0xFFFFFFu;
+    const uint32_t rgb = PixelOfColour(penColor) & 0xFFFFFFu;
     const int width = image_->width(), height = image_->height();
     for (int64_t i = lo; i < hi; ++i) {
         const int64_t major = start + step * i;
@@ -189,7 +181,7 @@ void TCanvas::StretchDraw(const TRect& r, const QImage& picture) {
 
 TColor TCanvas::Pixel(int x, int y) const {
     if (!image_ || !image_->valid(x, y)) return clBlack;
-    return PixelToColor(image_->pixel(x, y));
+    return ColourOfPixel(image_->pixel(x, y));
 }
 
 }  // namespace velmora

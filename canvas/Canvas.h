@@ -13,6 +13,8 @@
 // restores the pixels exactly.
 #pragma once
 
+#include "canvas/Colour.h"
+
 #include <QFont>
 #include <QImage>
 #include <QPoint>
@@ -25,33 +27,7 @@ class QPainter;
 
 namespace velmora {
 
-// Colour value with red in the low byte: $00BBGGRR.
-using TColor = uint32_t;
-
-inline constexpr TColor clBlack = 0x000000;
-inline constexpr TColor clWhite = 0xFFFFFF;
-inline constexpr TColor clRed = 0x0000FF;
-inline constexpr TColor clGreen = 0x00FF00;
-inline constexpr TColor clBlue = 0xFF0000;
-inline constexpr TColor clAqua = 0xFFFF00;
-inline constexpr TColor clSilver = 0xC0C0C0;
-inline constexpr TColor clNavy = 0x800000;
-
-QColor ToQColor(TColor c);
-// The TColor of a 32-bit pixel value 0xAARRGGBB (blue in the low byte).
-TColor PixelToColor(uint32_t pixel);
-// The 32-bit pixel (alpha 0xFF) that shows the colour c.
-uint32_t ColorToPixel(TColor c);
-
 enum class TPenMode { pmCopy, pmXor, pmNotXor };
-
-// Rectangle given by its edges; Right and Bottom are exclusive.
-struct TRect {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
-    bool operator==(const TRect&) const = default;
-};
 
 class TCanvas {
 public:

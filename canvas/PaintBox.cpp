@@ -1,4 +1,4 @@
-#include "picker/PaintBox.h"
+#include "canvas/PaintBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,7 +9,7 @@ TPaintBox::TPaintBox(int width, int height, TColor background, QWidget* parent)
     : QWidget(parent),
       image_(width, height, QImage::Format_RGB32),
       canvas_(&image_, [this] { update(); }) {
-    image_.fill(ColorToPixel(background));
+    image_.fill(PixelOfColour(background));
     setFixedSize(width, height);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);

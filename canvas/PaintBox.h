@@ -4,7 +4,7 @@
 // is drawn over. Mouse events are handed to the owner through callbacks.
 #pragma once
 
-#include "picker/Canvas.h"
+#include "canvas/Canvas.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,0 +1,106 @@
+#include "app/EllipsePanel.h"
+
+#include "app/NumberFormat.h"
+
+#include <QString>
+
+namespace velmora {
+
+namespace {
+
+constexpr TColor kHColor = 0x00FF00;
+constexpr TColor kEllipseColor = 0xFF0000;
+constexpr TColor kFocalColor = 0x0000FF;
+constexpr TColor kCircleColor = 0xFFFF00;
+constexpr TColor kGreyColor = 0xC0C0C0;
+
+void Line(TCanvas& c, const TPixelSegment& s) {
+    c.MoveTo(s.a.x, s.a.y);
+    c.LineTo(s.b.x, s.b.y);
+}
+
+void Polyline(TCanvas& c, const TPixelPolyline& points) {
+    if (points.empty()) return;
+    c.MoveTo(points[0].x, points[0].y);
+    for (std::size_t i = 1; i < points.size(); ++i) c.LineTo(points[i].x, points[i].y);
+}
+
+}  // namespace
+
+TEllipsePanel::TEllipsePanel(QWidget* parent) : box_(new TPaintBox(kWidth, kHeight, clWhite, parent)) {
+    box_->setObjectName(QStringLiteral("EllipseBox"));
+    QFont f;
+    f.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")});
+    f.setPixelSize(8);
+    TCanvas& c = box_->Canvas();
+    c.font = f;
+    c.brushColor = clWhite;
+    c.brushSolid = true;
+}
+
+void TEllipsePanel::Blank() {
+    TCanvas& c = box_->Canvas();
+    c.brushColor = clWhite;
+    c.brushSolid = true;
+    c.FillRect(rctEllipse_);
+}
+
+void TEllipsePanel::Reset() {
+    figure_.Clear();
+    ellFactor_ = 1.0;
+}
+
+void TEllipsePanel::DrawEllipse() {
+    Blank();
+    if (!figure_.Layout()) return;  // nothing to draw at a point without a normal basis
+
+    TCanvas& c = box_->Canvas();
+    c.penWidth = 1;
+    c.penMode = TPenMode::pmCopy;
+    c.penColor = kHColor;
+    Line(c, figure_.HSegment());
+    c.penColor = kEllipseColor;
+    Polyline(c, figure_.EllipsePolygon());
+    DrawFocalLocus();
+    c.penColor = kCircleColor;
+    Polyline(c, figure_.CirclePolygon());
+
+    c.penColor = kGreyColor;
+    Line(c, figure_.ScaleBar());
+    c.fontColor = kGreyColor;
+    const Vector2Int at = figure_.ScaleTextPos();
+    c.TextOut(at.x, at.y, QString::fromStdString(EllipsePanelNumber(figure_.ScaleLength(), 7)));
+}
+
+void TEllipsePanel::DrawFocalLocus() {
+    TCanvas& c = box_->Canvas();
+    c.penColor = kFocalColor;
+    c.penMode = TPenMode::pmCopy;
+    for (const TPixelPolyline& piece : figure_.FocalConic(ellFactor_)) Polyline(c, piece);
+}
+
+void TEllipsePanel::MoveInEllipsePanel(int X, int Y) {
+    if (figure_.sc() == 0) return;
+    DrawEllipse();
+    const auto projection = figure_.Projection(X, Y);
+    if (!projection) return;
+    TCanvas& c = box_->Canvas();
+    c.penColor = kGreyColor;
+    c.penMode = TPenMode::pmCopy;
+    c.fontColor = kGreyColor;
+    const Vector2Int at = figure_.ProjectionTextPos();
+    c.TextOut(at.x, at.y,
+              QStringLiteral("K= ") + QString::fromStdString(EllipsePanelNumber(projection->K, 8)) +
+                  QStringLiteral(";  H= ") + QString::fromStdString(EllipsePanelNumber(projection->Hm, 8)));
+    if (!projection->hasSegments) return;
+    for (const TPixelSegment& s : projection->segments) Line(c, s);
+}
+
+void TEllipsePanel::PaintEllipsePanel(bool frozen) {
+    if (frozen)
+        DrawEllipse();
+    else
+        Blank();
+}
+
+}  // namespace velmora

@@ -1,0 +1,97 @@
+#include "geometry/ScalarInvariants.h"
+
+#include "geometry/DirectionPolynomials.h"
+#include "geometry/VectorsAndUtil.h"
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::array<TScalarInvariant, kInvariantKinds> kInvariants = {{
+    {TInvariantKind::OriginDepth, "parabolic", "depth of the origin in the curvature ellipse", false},
+    {TInvariantKind::OrientedAreaBC, "semiumbilical", "oriented area of B and C", false},
+    {TInvariantKind::AngleHMajorAxis, "h-major-axis", "sine of the angle between H and the major axis", true},
+    {TInvariantKind::GaussCurvature, "gauss", "Gauss curvature", false},
+    {TInvariantKind::DiscrNormalDeviation, "normal-deviation",
+     "discriminant of the extremal normal deviation directions", false},
+    {TInvariantKind::DiscrLateralDeviation, "lateral-deviation",
+     "discriminant of the extremal lateral deviation directions", false},
+    {TInvariantKind::DiscrStrongPrincipal, "strong-principal", "discriminant of the strong principal directions",
+     false},
+}};
+
+// Sine of the angle between H and the major-axis vector V = cos(tau) B +
+// sin(tau) C, signed by the orientation Det(V, t, Jt, H) of the normal plane;
+// undefined for a circle (no major axis) or a vanishing |V| |H|.
+double SignedSineHMajorAxis(const TParametrizationR2R4& s) {
+    if (Hypot(s.bb - s.cc, 2 * s.bc) < 1e-8) return UndefinedValue;
+    const double tau = SafeArcTan2(2 * s.bc, s.bb - s.cc) / 2;
+    const double ct = std::cos(tau), st = std::sin(tau);
+    Vector4 V;
+    for (int i = 0; i < 4; ++i) V[i] = ct * s.vB[i] + st * s.vC[i];
+    const double D = Determinant4(V, s.t, s.Jt, s.vH);
+    const double m = std::sqrt(NormSquared4(V)) * s.nh;
+    return m > 1e-12 ? D / m : UndefinedValue;
+}
+
+}  // namespace
+
+const std::array<TScalarInvariant, kInvariantKinds>& ScalarInvariants() { return kInvariants; }
+
+const TScalarInvariant& ScalarInvariant(TInvariantKind kind) { return kInvariants[static_cast<int>(kind)]; }
+
+std::optional<TInvariantKind> InvariantKindFromName(std::string_view name) {
+    for (const TScalarInvariant& entry : kInvariants) {
+        const int k = static_cast<int>(entry.kind);
+        if (name == entry.name || (name.size() == 1 && name[0] == '0' + k)) return entry.kind;
+    }
+    return std::nullopt;
+}
+
+double InvariantFromProducts(TParametrizationR2R4& s, TInvariantKind kind, const Vector2& p) {
+    switch (kind) {
+        case TInvariantKind::OriginDepth:
+            return s.bb * s.cc - s.bc * s.bc - Hypot(s.hb * s.cc - s.hc * s.bc, s.hc * s.bb - s.hb * s.bc);
+        case TInvariantKind::OrientedAreaBC: return s.jbc;
+        case TInvariantKind::AngleHMajorAxis: return SignedSineHMajorAxis(s);
+        case TInvariantKind::GaussCurvature: return s.hh - s.cc - s.bb;
+        case TInvariantKind::DiscrNormalDeviation: {
+            const Polynomial5 n = NormalDeviationQuartic(s);
+            return QuarticDiscriminant(n.c[1], n.c[2], n.c[3], n.c[4], n.c[5]);
+        }
+        case TInvariantKind::DiscrLateralDeviation: {
+            const Polynomial5 l = LateralDeviationQuartic(s);
+            return QuarticDiscriminant(l.c[1], l.c[2], l.c[3], l.c[4], l.c[5]);
+        }
+        case TInvariantKind::DiscrStrongPrincipal: {
+            // The frame left the first and second derivatives of p in place.
+            Polynomial5 q;
+            if (!s.ThirdDerivativesFR2R4(p[0], p[1]) || !StrongPrincipalQuinticFromDerivatives(s, q))
+                return UndefinedValue;
+            return QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]);
+        }
+    }
+    return UndefinedValue;
+}
+
+double LocusValue(TParametrizationR2R4& s, TInvariantKind kind, const Vector2& p) {
+    if (kind == TInvariantKind::DiscrStrongPrincipal) {
+        // The quintic needs only the derivatives and the metric, not the frame.
+        Polynomial5 q;
+        if (!StrongPrincipalQuintic(s, p, q)) return UndefinedValue;
+        return OrUndefined(QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]));
+    }
+    if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
+    return OrUndefined(InvariantFromProducts(s, kind, p));
+}
+
+double BackgroundValue(TParametrizationR2R4& s, TBackgroundType type, const Vector2& p) {
+    if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
+    const double value = InvariantFromProducts(s, type, p);
+    if (value == UndefinedValue || !ScalarInvariant(type).backgroundMagnitude) return value;
+    return std::fabs(value);
+}
+
+}  // namespace velmora

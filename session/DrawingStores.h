@@ -1,0 +1,105 @@
+// The stored drawings of the domain: the seven loci (polylines of knots, one
+// store per locus kind), the traced curves (each in one colour) and the points
+// through which coordinate lines were drawn. Everything is in domain
+// coordinates (u, v), so that any target - the main panel, a printed page, an
+// exported image - can draw it at its own size. The stores grow in fixed
+// increments and record their fill level in `last` (-1 = empty).
+#pragma once
+
+#include "geometry/ScalarInvariants.h"
+#include "platform/Colour.h"
+#include "platform/VelmoraTypes.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// One knot of a locus polyline: key 1 lifts the pen and starts a new piece at
+// pos, any other key draws a line to pos.
+struct wireKnot {
+    uint8_t key = 0;
+    Vector2 pos{0, 0};
+};
+using wireKnots = std::vector<wireKnot>;
+struct wireData {
+    std::string text;
+    int last = -1;  // index of the last stored knot
+};
+
+// A traced curve in the domain, drawn in one colour.
+struct Curve {
+    TColor c = 0;
+    int last = -1;  // index of the last stored point
+    std::vector<Vector2> pts;
+};
+struct CurvesArray {
+    int last = -1;  // index of the last curve
+    std::vector<Curve> cc;
+};
+struct PtArray {
+    int last = -1;
+    std::vector<Vector2> pts;
+};
+
+inline constexpr int kLociCount = kInvariantKinds;
+
+// Colours of curves started by the higher-degree tracers, by the class of
+// their starting direction: 1 minimal deviation (fuchsia), 2 a relative
+// minimum that is not the minimum (blue), 3 a relative maximum that is not the
+// maximum (green), 4 maximal deviation (red); any other class takes the
+// picker's colour.
+TColor ExtremalsCurveColour(int cl, TColor pickerColour);
+
+class TDrawingStores {
+public:
+    static constexpr int kLocusRoom = 100;     // knots of a fresh locus store
+    static constexpr int kLocusGrowth = 50;    // knots added past the end
+    static constexpr int kCurvesGrowth = 5;    // curve entries past the last one
+    static constexpr int kPointsGrowth = 100;  // points added to a curve past its end
+    static constexpr int kCoordGrowth = 4;     // coordinate points past the last one
+
+    TDrawingStores() { InitializeLoci(); }
+
+    // ---- loci -----------------------------------------------------------------
+    // Every store gets room for 100 knots and is emptied.
+    void InitializeLoci();
+    // Starts (or restarts) the store of a locus kind for a trace; the knots
+    // that follow go there. A value that is no kind is refused (false).
+    bool BeginLocus(TLocusKind kind);
+    // Stores one knot of the locus being traced (key 1: start of a piece).
+    void AddLocusSegment(const Vector2& currentX, int key);
+    TLocusKind lociOption() const { return lociOption_; }
+    const std::array<wireKnots, kLociCount>& loci() const { return loci_; }
+    const std::array<wireData, kLociCount>& lociData() const { return lociData_; }
+
+    // ---- curves -----------------------------------------------------------------
+    void InitializeLines();
+    // key 1 starts a new curve in `newCurveColour` whose first point is point;
+    // any other key appends point to the current curve (a first point without a
+    // curve starts one as well).
+    void AddLineSegment(const Vector2& point, uint8_t key, TColor newCurveColour);
+    // The same for the higher-degree tracers: a new curve takes the colour of
+    // its class cl.
+    void AddLineSegmentExtremals(const Vector2& point, uint8_t key, int cl, TColor pickerColour);
+    // Forgets the last curve (not the coordinate lines); false when there is none.
+    bool EraseLastLine();
+    // The curve being traced (null when there is none).
+    const Curve* CurrentCurve() const;
+    const CurvesArray& lines() const { return lines_; }
+
+    // ---- coordinate lines -------------------------------------------------------
+    void AddCoordinatePoint(const Vector2& param);
+    const PtArray& coordLines() const { return coordLines_; }
+
+private:
+    std::array<wireKnots, kLociCount> loci_;
+    std::array<wireData, kLociCount> lociData_;
+    TLocusKind lociOption_ = TLocusKind::GaussCurvature;
+    CurvesArray lines_;
+    PtArray coordLines_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,148 @@
+#include "session/SurfaceSession.h"
+
+#include "curves/DiffEqSolver.h"
+#include "curves/FImplicitCurveLine.h"
+#include "curves/LocusFunctions.h"
+#include "formula/FunctionParserBytes_64_XE2.h"
+#include "platform/VelmoraError.h"
+#include "symbolic/FunctionAndPartDerivs_64.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace velmora {
+
+TSurfaceSession::TSurfaceSession(int workerSets)
+    : texts_(DefaultSurfaceTexts()),
+      formulaParser_(std::make_unique<TFunctionParserBytes_64>()),
+      mainSet_(std::make_unique<TEngineSet>()) {
+    for (int i = 0; i < 4; ++i) InputStrs_[i] = kDocumentHeader[i];
+    const int n = std::max(workerSets, 0);
+    workerSets_.reserve(n);
+    for (int k = 0; k < n; ++k) workerSets_.push_back(std::make_unique<TEngineSet>());
+    surface_ = std::make_unique<TParametrizationR2R4>(*mainSet_);
+}
+
+TSurfaceSession::~TSurfaceSession() = default;
+
+std::vector<TEngineSet*> TSurfaceSession::WorkerSets() const {
+    std::vector<TEngineSet*> sets;
+    sets.reserve(workerSets_.size());
+    for (const auto& set : workerSets_) sets.push_back(set.get());
+    return sets;
+}
+
+void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
+    std::string& text = texts_[i];
+    text = TrimInput(text);
+    fieldsTrimmed_ = i + 1;
+    if (text.empty()) throw VelmoraError(readmsg::BlankField);
+    // The bounds of integrals (not allowed here) would be the corners of U.
+    const std::vector<double> minCorner{map_.min2D[0], map_.min2D[1]};
+    const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
+    formulaParser_->ParseNewText(text, "uv", "", false, true, minCorner, maxCorner);
+    // Every engine set gets the evaluator and the symbolic object of this
+    // coordinate; the code of each set is published when all four are in.
+    build.Coordinate(i, *formulaParser_, text);
+    InputStrs_[4 + i] = text;
+}
+
+void TSurfaceSession::ReadBound(int i, Vector2& minCorner, Vector2& maxCorner) {
+    std::string& text = texts_[i];
+    text = TrimInput(text);
+    fieldsTrimmed_ = i + 1;
+    if (text.empty()) throw VelmoraError(readmsg::BlankField);
+    const double value = EvaluateConstantFormula(text);
+    // Infinities and not-a-number would make the map of U meaningless.
+    if (!std::isfinite(value)) throw VelmoraError(readmsg::NotFinite(static_cast<TInputField>(i)));
+    switch (i) {
+        case uMinField: minCorner[0] = value; break;
+        case uMaxField: maxCorner[0] = value; break;
+        case vMinField: minCorner[1] = value; break;
+        default: maxCorner[1] = value; break;
+    }
+    // A bound read stays read even when a later field fails.
+    map_.min2D = minCorner;
+    map_.max2D = maxCorner;
+    InputStrs_[4 + i] = text;
+    if (i == uMaxField && !(minCorner[0] < maxCorner[0])) throw VelmoraError(readmsg::UMinNotLess);
+    if (i == vMaxField && !(minCorner[1] < maxCorner[1])) throw VelmoraError(readmsg::VMinNotLess);
+}
+
+TReadResult TSurfaceSession::Run(int fields) {
+    TReadResult result;
+    alreadyParsed_ = false;
+    fieldsTrimmed_ = 0;
+    int field = -1;  // the field being read; -1 while the domain as a whole is checked
+    try {
+        {
+            std::vector<TEngineSet*> sets{mainSet_.get()};
+            for (auto& set : workerSets_) sets.push_back(set.get());
+            TEngineSetsBuild build(sets);
+            try {
+                for (field = xField; field <= wField && field < fields; ++field) ReadFormula(field, build);
+            } catch (...) {
+                // The formulas compiled before the error stay compiled, as the
+                // fields read before it stay read; the error is the one reported.
+                try {
+                    build.Commit();
+                } catch (...) {
+                }
+                throw;
+            }
+            build.Commit();
+        }
+        if (fields > uMinField) {
+            Vector2 minCorner = map_.min2D, maxCorner = map_.max2D;
+            for (field = uMinField; field <= vMaxField; ++field) ReadBound(field, minCorner, maxCorner);
+            field = -1;
+            TDomainMap next;
+            next.Setup(minCorner, maxCorner);
+            // The edges must give representable, positive scales of the panel.
+            if (!(std::isfinite(next.cX) && next.cX > 0)) throw VelmoraError(readmsg::NoScale('u'));
+            if (!(std::isfinite(next.cY) && next.cY > 0)) throw VelmoraError(readmsg::NoScale('v'));
+            if (!std::isfinite(next.span2D)) throw VelmoraError(readmsg::DomainTooLarge);
+            map_ = next;
+        }
+    } catch (const std::exception& e) {
+        result.message = e.what();
+        result.fieldsTrimmed = fieldsTrimmed_;
+        result.failedField = field;
+        return result;
+    }
+    result.ok = true;
+    result.fieldsTrimmed = fieldsTrimmed_;
+    return result;
+}
+
+TReadResult TSurfaceSession::ReadFormulas() { return Run(uMinField); }
+
+TReadResult TSurfaceSession::ReadData() {
+    TReadResult result = Run(kInputFields);
+    if (!result) return result;
+    dirty_ = true;
+    alreadyParsed_ = true;
+    stores_.InitializeLines();
+    stores_.InitializeLoci();
+    return result;
+}
+
+bool TSurfaceSession::TraceLocus(TLocusKind kind) {
+    if (!alreadyParsed_ || !IsInvariantKind(kind)) return false;
+    if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveLine>();
+    stores_.BeginLocus(kind);
+    implicitCurve_->ComputeImplicitCurve(
+        LocusFunction(*surface_, kind), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); },
+        map_.min2D, map_.max2D, 40, 464, map_.radius2D);
+    return true;
+}
+
+bool TSurfaceSession::TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
+                                 uint8_t showFoliations, bool thick) {
+    if (!alreadyParsed_ || !(IsLowDegree(lineClass) || IsHigherDegree(lineClass))) return false;
+    DrawLineField(host, *surface_, curvesParts, lineClass, thick, start, showFoliations);
+    return true;
+}
+
+}  // namespace velmora

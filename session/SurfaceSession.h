@@ -1,0 +1,132 @@
+// TSurfaceSession: the working state of one surface, without any display.
+// It holds the eight input texts and reads them as "Enter" does (trimming,
+// blank and bound checks, the engines' messages), the compiled engines (the
+// formula parser, the engine set and surface object of the calling thread,
+// one further engine set per background worker), the map of the domain, and
+// the stored drawings (loci, curves, coordinate points). The window and the
+// command-line companion both work through it; neither repeats the pipeline.
+//
+// One thread uses a session; the worker engine sets are handed to background
+// workers, each to one worker, and must not be rebuilt (ReadData) while they run.
+#pragma once
+
+#include "geometry/DomainMap.h"
+#include "geometry/EngineSet.h"
+#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LineClass.h"
+#include "geometry/ScalarInvariants.h"
+#include "session/DrawingStores.h"
+#include "session/SurfaceInput.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+class TFunctionParserBytes_64;
+class TImplicitCurveLine;
+class TTracerHost;
+
+// What a read found. The texts of the fields it reached (fieldsTrimmed of them,
+// in field order) are trimmed in the session, so that the caller can show
+// them trimmed; on failure, message is the error and failedField the field
+// being read (-1 when the fields were read but the domain has no usable scale).
+struct TReadResult {
+    bool ok = false;
+    std::string message;
+    int fieldsTrimmed = 0;
+    int failedField = -1;
+    explicit operator bool() const { return ok; }
+};
+
+class TSurfaceSession {
+public:
+    // InputStrs[0..3], the header lines of a document.
+    static constexpr const char* kDocumentHeader[4] = {"vm4", "Quorvel Dastimaro-Ulbenki", "0", "8"};
+
+    // Creates the engines: the parser, the set of the calling thread and
+    // `workerSets` further sets (at least 0). The input starts as the default
+    // surface, unread.
+    explicit TSurfaceSession(int workerSets);
+    ~TSurfaceSession();
+    TSurfaceSession(const TSurfaceSession&) = delete;
+    TSurfaceSession& operator=(const TSurfaceSession&) = delete;
+
+    // ---- input ------------------------------------------------------------------
+    const std::string& InputText(int field) const { return texts_.at(field); }
+    const TInputTexts& InputTexts() const { return texts_; }
+    void SetInputText(int field, std::string text) { texts_.at(field) = std::move(text); }
+    void SetInputTexts(const TInputTexts& texts) { texts_ = texts; }
+    // The twelve lines of the document: the header, then the texts last read.
+    const std::array<std::string, 12>& InputStrs() const { return InputStrs_; }
+
+    // Reads the formulas x, y, z, w and then the bounds uMin, uMax, vMin, vMax:
+    // each field is trimmed, refused when blank, and compiled into every engine
+    // set (a bound is evaluated instead). A bound must be finite; after uMax and
+    // after vMax the minimum must be less than the maximum; the domain must give
+    // the panel a usable scale. An error ends the read where it happens: the
+    // fields read before it stay trimmed, compiled and stored in InputStrs, the
+    // bounds read before it stay in the map's corners, and the session is
+    // unread until the next successful read. A success empties the stores.
+    TReadResult ReadData();
+    // Reads only the four formulas (for work that needs no domain); the
+    // session stays unread.
+    TReadResult ReadFormulas();
+
+    // The last read succeeded.
+    bool alreadyParsed() const { return alreadyParsed_; }
+    // The input was read since the document was last opened or saved.
+    bool dirty() const { return dirty_; }
+    void SetDirty(bool value) { dirty_ = value; }
+
+    // ---- engines and domain ----------------------------------------------------------
+    const TDomainMap& Map() const { return map_; }
+    int numOfCPU() const { return static_cast<int>(workerSets_.size()); }
+    // The surface object of the calling thread, bound to its engine set.
+    TParametrizationR2R4& Surface() { return *surface_; }
+    const TParametrizationR2R4& Surface() const { return *surface_; }
+    TEngineSet& MainEngines() { return *mainSet_; }
+    // Worker k's engine set; no two threads may use one set.
+    std::vector<TEngineSet*> WorkerSets() const;
+
+    // ---- stored drawings -----------------------------------------------------------
+    TDrawingStores& Stores() { return stores_; }
+    const TDrawingStores& Stores() const { return stores_; }
+
+    // Traces the locus of a kind over the whole domain into its store,
+    // replacing the earlier trace of that kind. False (nothing traced) before a
+    // successful read or for a value that is no kind. An error raised by the geometry while
+    // seeding the trace is passed on; the knots stored until then stay.
+    bool TraceLocus(TLocusKind kind);
+    // Traces up to curvesParts half-branches of a line class (not the
+    // coordinate lines) through start, those of the foliations set in showFoliations,
+    // handing every piece to host (a TSessionTracerHost stores them in the
+    // curves); the host's stop request ends the trace. False (nothing traced)
+    // before a successful read or for another kind.
+    bool TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
+                    uint8_t showFoliations, bool thick = false);
+
+private:
+    void ReadFormula(int i, TEngineSetsBuild& build);
+    void ReadBound(int i, Vector2& minCorner, Vector2& maxCorner);
+    TReadResult Run(int fields);
+
+    TInputTexts texts_;
+    std::array<std::string, 12> InputStrs_;
+    bool alreadyParsed_ = false;
+    bool dirty_ = false;
+    TDomainMap map_;
+    int fieldsTrimmed_ = 0;
+
+    std::unique_ptr<TFunctionParserBytes_64> formulaParser_;
+    std::unique_ptr<TEngineSet> mainSet_;
+    std::vector<std::unique_ptr<TEngineSet>> workerSets_;
+    std::unique_ptr<TParametrizationR2R4> surface_;
+    std::unique_ptr<TImplicitCurveLine> implicitCurve_;
+
+    TDrawingStores stores_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Usage: check_package.sh BUILD_DIR VERSION
+# Builds the Debian package of BUILD_DIR into a scratch folder, checks its
+# control fields and contents, unpacks it into a scratch root and runs both
+# programs' --version (and velmora4-cli on a real computation) from there.
+set -euo pipefail
+build=$1
+version=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" > "$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log"; exit 1; }
+deb=$(ls "$scratch"/out/velmora4_"$version"*_amd64.deb)
+
+fail() { echo "FAIL: $*"; exit 1; }
+[ "$(dpkg-deb -f "$deb" Package)" = velmora4 ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt widgets library"
+
+root="$scratch/root"
+dpkg-deb -x "$deb" "$root"
+for f in usr/bin/velmora4 usr/bin/velmora4-cli usr/share/applications/velmora4.desktop \
+         usr/share/icons/hicolor/scalable/apps/velmora4.svg usr/share/mime/packages/velmora4.xml \
+         usr/share/doc/velmora4/README.md; do
+  [ -e "$root/$f" ] || fail "missing $f"
+done
+grep -q '^Exec=velmora4 %f$' "$root/usr/share/applications/velmora4.desktop" || fail "desktop Exec line"
+
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/velmora4" --version)
+[ "$out" = "velmora4 $version" ] || fail "velmora4 --version printed '$out'"
+out=$("$root/usr/bin/velmora4-cli" --version)
+[ "$out" = "velmora4-cli $version" ] || fail "velmora4-cli --version printed '$out'"
+"$root/usr/bin/velmora4-cli" const '2 pi' | grep -q '6.28318530717958' || fail "velmora4-cli const"
+echo "package $deb: contents, control fields and both programs OK"
