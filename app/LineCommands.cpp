@@ -41,7 +41,10 @@ void TVelmora4::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
                 session, mainPanel, *watch, [this] { return CurveColor(); },
                 [this](const QString& text) { SetInfoText(text); });
             session.TraceLines(host, curvesParts_, linesOption_, p, showFoliations_);
-            if (host.Stopped()) SetInfoText(QStringLiteral("Lines stopped after %1 steps").arg(host.Steps()));
+            if (host.Stopped())
+                SetInfoText(QStringLiteral("Lines stopped after %1 steps").arg(host.Steps()));
+            else if (host.ShowsStepCount())
+                SetInfoText(QString());  // the count of a finished trace
         }
     }
     EndWatch();

@@ -31,6 +31,7 @@ void TPanelTracerHost::ProcessMessages() {
     const qint64 now = clock_.elapsed();
     if (now >= kLongTraceMs && now - lastCount_ >= kCountIntervalMs) {
         showStatus_(QStringLiteral("Lines: %1 steps").arg(Steps()));
+        showsCount_ = true;
         lastCount_ = now;
     }
     QCoreApplication::processEvents();
@@ -43,7 +44,10 @@ void TPanelTracerHost::ClearStop() {
     stopped_ = true;
 }
 
-void TPanelTracerHost::SetStatusText(const std::string& text) { showStatus_(QString::fromStdString(text)); }
+void TPanelTracerHost::SetStatusText(const std::string& text) {
+    showStatus_(QString::fromStdString(text));
+    showsCount_ = false;
+}
 
 void TPanelTracerHost::SetPenWidth(int width) { panel_.Canvas().penWidth = width; }
 

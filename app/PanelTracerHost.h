@@ -35,6 +35,8 @@ public:
     bool Stopped() const { return stopped_; }
     // Steps taken so far (counted in the thirties at which messages are processed).
     long long Steps() const { return 30 * pumps_; }
+    // The status bar shows the step count (the tracer wrote nothing since).
+    bool ShowsStepCount() const { return showsCount_; }
 
 protected:
     TColor CurveColour() const override { return curveColour_(); }
@@ -49,6 +51,7 @@ private:
     qint64 lastCount_ = 0;  // when the step count was last shown
     long long pumps_ = 0;
     bool stopped_ = false;
+    bool showsCount_ = false;
     struct {
         TColor colour = 0;
         int width = 1;
