@@ -6,9 +6,11 @@
 //   <f>/ff               the evaluator's value-only code (the same bytes)
 //   <f>/FirstD           value and first derivative (vv)
 //   <f>/SecondD          value, first and second derivative (aa)
+//   <f>/Jet              value, gradient and Hessian in (u, v) (hh)
 //   <f>/NativeValue      the formula as C++ (value only)
 //   <f>/NativeDual       the formula as C++ on hand-written forward-mode dual
 //                        numbers carrying first and second derivatives
+//   <f>/NativeJet        the same on dual numbers carrying gradient and Hessian
 //   <f>/ReferenceValue   the postfix interpreter, value
 //   <f>/ReferenceSecondD the postfix interpreter, value and derivatives
 // Targets: Fv within 2x of NativeValue, SecondD within 3x of NativeDual.
@@ -17,6 +19,7 @@
 #include "evaluator/FEvaluatorBytes_64_XE2.h"
 #include "evaluator/ReferenceEvaluator.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
+#include "BenchSurface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,35 +33,7 @@ namespace {
 using velmora::ReferenceEvaluator;
 using velmora::TEvaluatorBytes_64;
 using velmora::TFunctionParserBytes_64;
-
-// ---- dual numbers: value with first and second derivative along a curve ----
-struct Dual {
-    double v, d1, d2;
-};
-inline Dual operator+(Dual a, Dual b) { return {a.v + b.v, a.d1 + b.d1, a.d2 + b.d2}; }
-inline Dual operator-(Dual a, Dual b) { return {a.v - b.v, a.d1 - b.d1, a.d2 - b.d2}; }
-inline Dual operator*(Dual a, Dual b) {
-    return {a.v * b.v, a.d1 * b.v + a.v * b.d1, a.d2 * b.v + 2 * a.d1 * b.d1 + a.v * b.d2};
-}
-inline Dual operator*(double k, Dual b) { return {k * b.v, k * b.d1, k * b.d2}; }
-inline Dual operator-(double k, Dual b) { return {k - b.v, -b.d1, -b.d2}; }
-inline Dual cos(Dual a) {
-    const double s = std::sin(a.v), c = std::cos(a.v);
-    return {c, -s * a.d1, -c * a.d1 * a.d1 - s * a.d2};
-}
-inline Dual sin(Dual a) {
-    const double s = std::sin(a.v), c = std::cos(a.v);
-    return {s, c * a.d1, -s * a.d1 * a.d1 + c * a.d2};
-}
-
-// ---- the formulas of the default surface, written once for both kinds -------
-using std::cos;
-using std::sin;
-template <class T> T X(T u, T v) { return (1 - 0.1 * cos(v)) * cos(u) + 0.1 * sin(u) * sin(v); }
-template <class T> T Y(T u, T v) { return (1 - 0.1 * cos(v)) * sin(u) - 0.1 * cos(u) * sin(v); }
-template <class T> T Z(T u, T v) { return (1 - 0.4 * cos(v)) * cos(2 * u) + 0.8 * sin(2 * u) * sin(v); }
-template <class T> T W(T u, T v) { return (1 - 0.4 * cos(v)) * sin(2 * u) - 0.8 * cos(2 * u) * sin(v); }
-template <class T> T UV(T u, T v) { return u * v; }
+using namespace velmora::bench;
 
 // Points of the default domain [0, 2 pi] x [0, 2.2], visited in turn so that
 // nothing is computed once for all iterations.
@@ -80,6 +55,7 @@ struct Case {
     std::string text;
     double (*nativeValue)(double, double);
     Dual (*nativeDual)(Dual, Dual);
+    Jet2 (*nativeJet)(Jet2, Jet2);
 };
 
 template <class F>
@@ -114,6 +90,9 @@ void Register(const Case& c) {
     benchmark::RegisterBenchmark((c.name + "/SecondD").c_str(), [evaluator](benchmark::State& s) {
         Loop(s, [&](const double* a) { return evaluator->SecondD(a); });
     });
+    benchmark::RegisterBenchmark((c.name + "/Jet").c_str(), [evaluator](benchmark::State& s) {
+        Loop(s, [&](const double* a) { return evaluator->SecondOrderJet(a); });
+    });
     auto value = c.nativeValue;
     benchmark::RegisterBenchmark((c.name + "/NativeValue").c_str(), [value](benchmark::State& s) {
         Loop(s, [&](const double* a) { return value(a[0], a[1]); });
@@ -124,6 +103,10 @@ void Register(const Case& c) {
             const Dual r = dual(Dual{a[0], a[2], a[4]}, Dual{a[1], a[3], a[5]});
             return std::array<double, 3>{r.v, r.d1, r.d2};
         });
+    });
+    auto jet = c.nativeJet;
+    benchmark::RegisterBenchmark((c.name + "/NativeJet").c_str(), [jet](benchmark::State& s) {
+        Loop(s, [&](const double* a) { return jet(Jet2{a[0], 1, 0, 0, 0, 0}, Jet2{a[1], 0, 1, 0, 0, 0}); });
     });
     benchmark::RegisterBenchmark((c.name + "/ReferenceValue").c_str(), [reference](benchmark::State& s) {
         Loop(s, [&](const double* a) { return reference->Value(a); });
@@ -138,11 +121,11 @@ void Register(const Case& c) {
 int main(int argc, char** argv) {
     // The coordinate formulas of the default surface of the main window.
     const Case cases[] = {
-        {"x", "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", &X<double>, &X<Dual>},
-        {"y", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)", &Y<double>, &Y<Dual>},
-        {"z", "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", &Z<double>, &Z<Dual>},
-        {"w", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)", &W<double>, &W<Dual>},
-        {"uv", "u*v", &UV<double>, &UV<Dual>},
+        {"x", kDefaultSurface[0], &X<double>, &X<Dual>, &X<Jet2>},
+        {"y", kDefaultSurface[1], &Y<double>, &Y<Dual>, &Y<Jet2>},
+        {"z", kDefaultSurface[2], &Z<double>, &Z<Dual>, &Z<Jet2>},
+        {"w", kDefaultSurface[3], &W<double>, &W<Dual>, &W<Jet2>},
+        {"uv", "u*v", &UV<double>, &UV<Dual>, &UV<Jet2>},
     };
     for (const Case& c : cases) Register(c);
     benchmark::Initialize(&argc, argv);

@@ -4,6 +4,8 @@
 #include "geometry/HigherDegreeDirections.h"
 #include "geometry/FParametrizationR2R4.h"
 
+#include "BenchSurface.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -20,10 +22,7 @@ struct DefaultSurface {
     TEngineSet engines;
     TParametrizationR2R4 surface{engines};
     DefaultSurface() {
-        const std::array<std::string, 4> texts{
-            "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-            "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
-        engines.Build(texts, parser);
+        engines.Build(bench::kDefaultSurface, parser);
     }
 };
 

@@ -6,6 +6,8 @@
 //   bench_symbolic --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 #include "symbolic/FunctionAndPartDerivs_64.h"
 
+#include "BenchSurface.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -15,11 +17,7 @@
 namespace {
 
 using velmora::TFunctionAndPartDerivs_64;
-
-// The coordinate formulas of the default surface (the window's initial input).
-const std::array<std::string, 4> kDefaultSurface = {
-    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
+using velmora::bench::kDefaultSurface;
 
 // 200 characters: products, quotients, integer and general powers, nine functions.
 const std::string kLongFormula =

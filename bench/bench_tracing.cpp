@@ -1,5 +1,5 @@
 // Timings of the tracers and the background workers on the default surface:
-//   BM_BackgroundGauss/N     Gauss-curvature background, 548 x 548, N workers
+//   BM_BackgroundGauss/S/N   Gauss-curvature background, S x S pixels, N workers
 //   BM_Locus/K               the locus of kind K (0..6), points stored
 //   BM_CurvatureLines/I      curvature lines from start point I, steps taken
 #include "background/BackgroundThreads.h"
@@ -12,6 +12,8 @@
 #include "geometry/EngineSet.h"
 #include "geometry/FParametrizationR2R4.h"
 
+#include "BenchSurface.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -21,9 +23,7 @@
 namespace velmora {
 namespace {
 
-const std::array<std::string, 4> kDefaultSurface = {
-    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)"};
+using bench::kDefaultSurface;
 
 TDomainMap DefaultMap() {
     TDomainMap map;
@@ -42,22 +42,28 @@ std::vector<std::unique_ptr<TEngineSet>> BuildSets(int n) {
 }
 
 void BM_BackgroundGauss(benchmark::State& state) {
-    const int threads = static_cast<int>(state.range(0));
+    const int size = static_cast<int>(state.range(0));
+    const int threads = static_cast<int>(state.range(1));
     auto sets = BuildSets(threads);
     std::vector<TEngineSet*> raw;
     for (auto& s : sets) raw.push_back(s.get());
     const TDomainMap map = DefaultMap();
-    std::vector<uint32_t> pixels(548 * 548);
-    const TPixelView view{reinterpret_cast<uint8_t*>(pixels.data()), 548 * 4, 548, 548};
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    const TPixelView view{reinterpret_cast<uint8_t*>(pixels.data()), size * 4, size, size};
     for (auto _ : state) {
         TBackgroundWorkers workers;
         workers.Start(view, map.min2D, map.max2D, TBackgroundType::GaussCurvature, raw);
         workers.Wait();
         benchmark::DoNotOptimize(pixels.data());
     }
-    state.counters["pixels/s"] = benchmark::Counter(548.0 * 548.0, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["pixels/s"] =
+        benchmark::Counter(static_cast<double>(size) * size, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_BackgroundGauss)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+void BackgroundSettings(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"size", "workers"})->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({548, 1})->Args({548, 2})->MinTime(2.0);
+BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({5000, 1})->Args({5000, 2})->Iterations(1);
 
 void BM_Locus(benchmark::State& state) {
     const TLocusKind kind = static_cast<TLocusKind>(state.range(0));

@@ -19,16 +19,60 @@ constexpr uint8_t kJe = 0x84;  // ZF = 1: equal, and also unordered after ucomis
 // parameters with an 8-bit displacement.
 constexpr int kLastParameterSlot = 15;
 
+// Bytes of frame per function call: its value and derivative factors.
+constexpr int32_t kFactorSlotBytes = 32;
+
 bool IsOperator(uint8_t b) { return b == '+' || b == '-' || b == '*' || b == '/'; }
-bool IsInlineFunction(uint8_t b) { return b == '#' || b == 'D' || b == 'N'; }
+bool IsInlineFunction(uint8_t b) {
+    return b == Code(Fn::UnaryMinus) || b == Code(Fn::Square) || b == Code(Fn::Abs);
+}
+bool IsSineOrCosine(uint8_t b) { return b == Code(Fn::Sin) || b == Code(Fn::Cos); }
 
 // The quotient of the formulas: 0 when the divisor is 0 (or not a number).
 double Quotient(double u, double w) { return (w < 0 || w > 0) ? u / w : 0.0; }
 
+// Value numbers of the leaves; the operators and functions use their bytes.
+constexpr int kIdKnown = 256, kIdVariable = 257, kIdParameter = 258, kSineAndCosine = 259;
+
 }  // namespace
 
-DerivativeCodeGen::DerivativeCodeGen(const DerivativeProgram& program, int channels)
-    : program_(program), channels_(channels) {}
+DerivativeLayout DerivativeLayout::Curve(int order, int firstDerivativeSlot, int secondDerivativeSlot) {
+    DerivativeLayout l;
+    for (auto& row : l.second) row.fill(-1);
+    l.curve = true;
+    l.firsts = 1;
+    l.channels = 1 + order;
+    l.resultSlot[1] = firstDerivativeSlot;
+    if (order == 2) {
+        l.second[1][1] = 2;
+        l.resultSlot[2] = secondDerivativeSlot;
+    }
+    return l;
+}
+
+DerivativeLayout DerivativeLayout::Jet(int variables, int firstSlot) {
+    DerivativeLayout l;
+    for (auto& row : l.second) row.fill(-1);
+    l.curve = false;
+    l.firsts = variables;
+    int c = 1;
+    for (; c <= variables; ++c) l.resultSlot[static_cast<std::size_t>(c)] = firstSlot + c - 1;
+    for (int a = 1; a <= variables; ++a) {
+        for (int b = a; b <= variables; ++b, ++c) {
+            l.second[a][b] = l.second[b][a] = static_cast<int8_t>(c);
+            l.resultSlot[static_cast<std::size_t>(c)] = firstSlot + c - 1;
+        }
+    }
+    l.channels = c;
+    return l;
+}
+
+DerivativeCodeGen::DerivativeCodeGen(const DerivativeProgram& program, const DerivativeLayout& layout)
+    : program_(program), layout_(layout) {
+    for (int a = 1; a <= layout_.firsts; ++a)
+        for (int b = a; b <= layout_.firsts; ++b)
+            if (layout_.second[a][b] >= 0) seconds_.push_back({layout_.second[a][b], a, b});
+}
 
 int DerivativeCodeGen::CheckProgram(const ByteArray& list, int argNum, std::size_t dataSlots) {
     int depth = 0, maxDepth = 0;
@@ -52,7 +96,7 @@ int DerivativeCodeGen::CheckProgram(const ByteArray& list, int argNum, std::size
         } else if (IsOperator(b)) {
             if (depth < 2) throw VelmoraError(kFailedAnalysisMessage);
             --depth;
-        } else if (IsInlineFunction(b) || KernelFor(b, 3) != nullptr) {
+        } else if (IsInlineFunction(b) || KernelFor(b) != nullptr) {
             if (depth < 1) throw VelmoraError(kFailedAnalysisMessage);
         } else if (b == '^') {
             throw VelmoraError(kUndigestedPowerMessage);
@@ -65,16 +109,6 @@ int DerivativeCodeGen::CheckProgram(const ByteArray& list, int argNum, std::size
 }
 
 // ---- value numbers ---------------------------------------------------------------
-
-namespace {
-constexpr int kIdKnown = 256, kIdVariable = 257, kIdParameter = 258;
-
-void SineAndCosine(double* t) {
-    const double u = t[0];
-    t[0] = std::sin(u);
-    t[1] = std::cos(u);
-}
-}  // namespace
 
 int DerivativeCodeGen::Intern(int op, int64_t a, int64_t b) {
     const auto key = std::make_tuple(op, a, b);
@@ -89,14 +123,29 @@ int DerivativeCodeGen::KnownId(double value) {
     return Intern(kIdKnown, static_cast<int64_t>(std::bit_cast<uint64_t>(value)), 0);
 }
 
+DerivativeCodeGen::Entry DerivativeCodeGen::KnownEntry(double value) {
+    Entry x;
+    x.ch[0] = Ch::Held;
+    x.known = value;
+    x.id = KnownId(value);
+    return x;
+}
+
 // ---- operands and registers ---------------------------------------------------
+
+DerivativeCodeGen::Val DerivativeCodeGen::ValueOf(const Entry& x, int c) {
+    const Ch k = x.ch[static_cast<std::size_t>(c)];
+    if (k != Ch::Held) return {k, {}};
+    return {k, Opd(x, c)};
+}
 
 SseOperand DerivativeCodeGen::Opd(const Entry& x, int c) {
     switch (x.kind) {
         case Entry::Kind::Known: return SseOperand::Constant(e_.PoolScalar(x.known));
         case Entry::Kind::Param: return SseOperand::At(Gpr::Rbx, 8 * x.index);
-        case Entry::Kind::Var: return SseOperand::At(Gpr::R14, 8 * (x.index - 1 + c * program_.argNum));
-        case Entry::Kind::Reg: return SseOperand::Xmm(x.reg[c]);
+        case Entry::Kind::Var:
+            return SseOperand::At(Gpr::R14, 8 * (x.index - 1 + (layout_.curve ? c * program_.argNum : 0)));
+        case Entry::Kind::Reg: return SseOperand::Xmm(x.reg[static_cast<std::size_t>(c)]);
         case Entry::Kind::Mem: return SseOperand::At(Gpr::Rbp, x.home + 8 * c);
     }
     return {};
@@ -120,14 +169,23 @@ void DerivativeCodeGen::Free(int r) {
 
 void DerivativeCodeGen::Release(const Entry& x) {
     if (x.kind != Entry::Kind::Reg) return;
-    for (int c = 0; c < channels_; ++c) Free(x.reg[c]);
+    for (int c = 0; c < layout_.channels; ++c)
+        if (x.ch[static_cast<std::size_t>(c)] == Ch::Held) Free(x.reg[static_cast<std::size_t>(c)]);
+}
+
+int DerivativeCodeGen::RegistersOf(const Entry& x) const {
+    if (x.kind != Entry::Kind::Reg) return 0;
+    int n = 0;
+    for (int c = 0; c < layout_.channels; ++c) n += x.ch[static_cast<std::size_t>(c)] == Ch::Held;
+    return n;
 }
 
 void DerivativeCodeGen::SpillEntry(Entry& x, int depth) {
     if (x.kind != Entry::Kind::Reg) return;
     const int32_t home = Home(depth);
-    for (int c = 0; c < channels_; ++c)
-        if (HasChannel(x, c)) e_.movsd_store(Gpr::Rbp, home + 8 * c, x.reg[c]);
+    for (int c = 0; c < layout_.channels; ++c)
+        if (x.ch[static_cast<std::size_t>(c)] == Ch::Held)
+            e_.movsd_store(Gpr::Rbp, home + 8 * c, x.reg[static_cast<std::size_t>(c)]);
     Release(x);
     x.kind = Entry::Kind::Mem;
     x.home = home;
@@ -140,7 +198,7 @@ void DerivativeCodeGen::SpillDeepest() {
             return;
         }
     }
-    // Every operation needs at most 11 registers besides the stack entries.
+    // Reserve keeps enough registers free for every operation.
     throw VelmoraError(kFailedAnalysisMessage);
 }
 
@@ -148,31 +206,78 @@ void DerivativeCodeGen::SpillAll() {
     for (std::size_t i = 0; i < stack_.size(); ++i) SpillEntry(stack_[i], static_cast<int>(i) + 1);
 }
 
-int DerivativeCodeGen::Load(const SseOperand& src) {
+void DerivativeCodeGen::Reserve(int needed, Entry* a, int depthA, Entry* b, int depthB) {
+    auto available = [&] {
+        int n = 0;
+        for (bool u : used_) n += !u;
+        for (const Entry& x : stack_) n += RegistersOf(x);
+        return n;
+    };
+    if (b != nullptr && available() < needed) SpillEntry(*b, depthB);
+    if (a != nullptr && available() < needed) SpillEntry(*a, depthA);
+}
+
+// ---- channel arithmetic --------------------------------------------------------------
+
+int DerivativeCodeGen::Load(const Val& x) {
+    if (x.k == Ch::Zero) return -1;
     const int r = Alloc();
-    e_.movsd_load(r, src);
+    e_.movsd_load(r, x.k == Ch::One ? SseOperand::Constant(onePool_) : x.at);
     return r;
 }
 
-int DerivativeCodeGen::Product(const SseOperand& x, const SseOperand& y) {
+int DerivativeCodeGen::Mul(const Val& x, const Val& y) {
+    if (x.k == Ch::Zero || y.k == Ch::Zero) return -1;
+    if (x.k == Ch::One) return Load(y);
     const int r = Load(x);
-    e_.mulsd(r, y);
+    if (y.k == Ch::Held) e_.mulsd(r, y.at);
     return r;
+}
+
+void DerivativeCodeGen::AddTo(int& acc, int term) {
+    if (term < 0) return;
+    if (acc < 0) {
+        acc = term;
+        return;
+    }
+    e_.addsd(acc, SseOperand::Xmm(term));
+    Free(term);
+}
+
+void DerivativeCodeGen::SubFrom(int& acc, int term) {
+    if (term < 0) return;
+    if (acc < 0) {
+        Negate(term);
+        acc = term;
+        return;
+    }
+    e_.subsd(acc, SseOperand::Xmm(term));
+    Free(term);
+}
+
+void DerivativeCodeGen::Negate(int r) { e_.xorpd(r, SseOperand::Constant(e_.PoolSignMask())); }
+
+void DerivativeCodeGen::Twice(int r) {
+    if (r >= 0) e_.addsd(r, SseOperand::Xmm(r));
 }
 
 // ---- the program --------------------------------------------------------------
 
-const void* DerivativeCodeGen::Generate(ExecutableBlock& block, int32_t& length) {
+std::size_t DerivativeCodeGen::Generate(StagedCode& code) {
     const ByteArray& list = *program_.actorList;
     const int maxDepth = CheckProgram(list, program_.argNum, program_.data->size());
-    // Frame: one slot per stack depth, then one (sin, cos) pair per sine or cosine.
-    int trig = 0;
+    if (!layout_.curve && program_.argNum > layout_.firsts) throw VelmoraError(kFailedAnalysisMessage);
+    // Frame: one slot per stack depth, then the factors of each function call.
+    int calls = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (list[i] == kTokenPrefix) i += 3;
-        else if (list[i] == 'A' || list[i] == 'B') ++trig;
+        if (list[i] == kTokenPrefix) {
+            i += 3;
+        } else if (KernelFor(list[i]) != nullptr) {
+            ++calls;
+        }
     }
-    nextSineCosine_ = (8 * channels_ * maxDepth + 15) / 16 * 16;
-    const int32_t frame = std::max<int32_t>(16, nextSineCosine_ + 16 * trig);
+    nextFactorSlot_ = (8 * layout_.channels * maxDepth + 15) / 16 * 16;
+    const int32_t frame = std::max<int32_t>(16, nextFactorSlot_ + kFactorSlotBytes * calls);
     zeroPool_ = e_.PoolScalar(0.0);
     onePool_ = e_.PoolScalar(1.0);
 
@@ -183,39 +288,38 @@ const void* DerivativeCodeGen::Generate(ExecutableBlock& block, int32_t& length)
             PushOperand(&list[i]);
             i += 3;
         } else if (b == '1' || b == 'p') {
-            Entry x;
-            x.known = b == '1' ? 1.0 : std::numbers::pi;
-            x.id = KnownId(x.known);
-            stack_.push_back(x);
+            stack_.push_back(KnownEntry(b == '1' ? 1.0 : std::numbers::pi));
         } else if (IsOperator(b)) {
             Binary(b);
-        } else if (b == '#') {
-            Negate();
-        } else if (b == 'D') {
-            Square();
-        } else if (b == 'N') {
-            Abs();
-        } else if (b == 'A' || b == 'B') {
-            SineCosine(b);
+        } else if (b == Code(Fn::UnaryMinus)) {
+            NegateTop();
+        } else if (b == Code(Fn::Square)) {
+            SquareTop();
+        } else if (b == Code(Fn::Abs)) {
+            AbsTop();
         } else {
-            CallKernel(b);
+            Function(b);
         }
     }
     StoreResult();
     e_.Epilogue(frame);
-    length = e_.BlockLength();
-    return e_.Finish(block);
+    return e_.StageInto(code);
 }
 
 void DerivativeCodeGen::PushOperand(const uint8_t* token) {
     const int index = token[2] * 256 + token[3];
     Entry x;
+    x.ch[0] = Ch::Held;
     switch (token[1]) {
         case kTokenVariable:
             x.kind = Entry::Kind::Var;
-            x.zero = false;
             x.index = index;
             x.id = Intern(kIdVariable, index, 0);
+            if (layout_.curve) {
+                for (int c = 1; c < layout_.channels; ++c) x.ch[static_cast<std::size_t>(c)] = Ch::Held;
+            } else {
+                x.ch[static_cast<std::size_t>(index)] = Ch::One;
+            }
             break;
         case kTokenParameter:
             x.kind = Entry::Kind::Param;
@@ -223,106 +327,133 @@ void DerivativeCodeGen::PushOperand(const uint8_t* token) {
             x.id = Intern(kIdParameter, index, 0);
             break;
         default:  // literal: its value never changes after the copy of the table
-            x.known = (*program_.data)[static_cast<std::size_t>(index)];
-            x.id = KnownId(x.known);
+            x = KnownEntry((*program_.data)[static_cast<std::size_t>(index)]);
             break;
     }
     stack_.push_back(x);
 }
 
 void DerivativeCodeGen::Binary(uint8_t op) {
-    const Entry b = stack_.back();
+    Entry b = stack_.back();
     stack_.pop_back();
-    const Entry a = stack_.back();
+    Entry a = stack_.back();
     stack_.pop_back();
-    Entry r;
-    if (a.kind == Entry::Kind::Known && b.kind == Entry::Kind::Known) {
+    if (Constant(a) && Constant(b)) {
         switch (op) {
-            case '+': r.known = a.known + b.known; break;
-            case '-': r.known = a.known - b.known; break;
-            case '*': r.known = a.known * b.known; break;
-            default: r.known = Quotient(a.known, b.known); break;
+            case '+': stack_.push_back(KnownEntry(a.known + b.known)); break;
+            case '-': stack_.push_back(KnownEntry(a.known - b.known)); break;
+            case '*': stack_.push_back(KnownEntry(a.known * b.known)); break;
+            default: stack_.push_back(KnownEntry(Quotient(a.known, b.known))); break;
         }
-        r.id = KnownId(r.known);
-        stack_.push_back(r);
         return;
     }
-    r.id = Intern(op, a.id, b.id);
-    r.kind = Entry::Kind::Reg;
-    r.zero = a.zero && b.zero;
+    const int depth = static_cast<int>(stack_.size()) + 1;
+    Reserve(layout_.channels + 4, &a, depth, &b, depth + 1);
+    Entry r;
     switch (op) {
         case '+':
-        case '-': AddSub(op, a, b, r); break;
-        case '*': Multiply(a, b, r); break;
-        default: Divide(a, b, r); break;
+        case '-': r = AddSub(op, a, b); break;
+        case '*': r = Multiply(a, b); break;
+        default: r = Divide(a, b); break;
     }
+    if (r.id < 0) r.id = Intern(op, a.id, b.id);
     Release(a);
     Release(b);
     stack_.push_back(r);
 }
 
-void DerivativeCodeGen::AddSub(uint8_t op, const Entry& a, const Entry& b, Entry& r) {
-    for (int c = 0; c < channels_; ++c) {
-        if (!HasChannel(r, c)) continue;
-        if (HasChannel(a, c)) {
-            r.reg[c] = Load(Opd(a, c));
-            if (HasChannel(b, c)) {
-                if (op == '+') e_.addsd(r.reg[c], Opd(b, c)); else e_.subsd(r.reg[c], Opd(b, c));
+// Channel by channel: a +- b.
+DerivativeCodeGen::Entry DerivativeCodeGen::AddSub(uint8_t op, const Entry& a, const Entry& b) {
+    Entry r;
+    r.kind = Entry::Kind::Reg;
+    for (int c = 0; c < layout_.channels; ++c) {
+        const Val x = ValueOf(a, c), y = ValueOf(b, c);
+        int acc = Load(x);
+        if (y.k != Ch::Zero) {
+            const SseOperand by = y.k == Ch::One ? SseOperand::Constant(onePool_) : y.at;
+            if (acc < 0) {
+                acc = Load(y);
+                if (op == '-') Negate(acc);
+            } else if (op == '+') {
+                e_.addsd(acc, by);
+            } else {
+                e_.subsd(acc, by);
             }
-        } else {
-            r.reg[c] = Load(Opd(b, c));
-            if (op == '-') e_.xorpd(r.reg[c], SseOperand::Constant(e_.PoolSignMask()));
         }
+        r.ch[static_cast<std::size_t>(c)] = acc < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = acc;
     }
+    return r;
 }
 
-// (u w, u' w + u w', u'' w + 2 u' w' + u w'')
-void DerivativeCodeGen::Multiply(const Entry& a, const Entry& b, Entry& r) {
-    r.reg[0] = Product(Opd(a, 0), Opd(b, 0));
-    if (r.zero) return;
-    if (a.zero || b.zero) {
-        const Entry& k = a.zero ? a : b;  // the factor without derivatives
-        const Entry& x = a.zero ? b : a;
-        for (int c = 1; c < channels_; ++c) r.reg[c] = Product(Opd(x, c), Opd(k, 0));
-        return;
+// (a b)_i = a_i b + a b_i;  (a b)_ij = a_ij b + a b_ij + a_i b_j + a_j b_i.
+DerivativeCodeGen::Entry DerivativeCodeGen::Multiply(const Entry& a, const Entry& b) {
+    Entry r;
+    r.kind = Entry::Kind::Reg;
+    auto set = [&](int c, int reg) {
+        r.ch[static_cast<std::size_t>(c)] = reg < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = reg;
+    };
+    set(0, Mul(ValueOf(a, 0), ValueOf(b, 0)));
+    for (int c = 1; c <= layout_.firsts; ++c) {
+        int acc = Mul(ValueOf(a, c), ValueOf(b, 0));
+        AddTo(acc, Mul(ValueOf(a, 0), ValueOf(b, c)));
+        set(c, acc);
     }
-    r.reg[1] = Product(Opd(a, 1), Opd(b, 0));
-    const int t = Product(Opd(a, 0), Opd(b, 1));
-    e_.addsd(r.reg[1], SseOperand::Xmm(t));
-    Free(t);
-    if (channels_ == 3) {
-        r.reg[2] = Product(Opd(a, 2), Opd(b, 0));
-        const int t2 = Product(Opd(a, 0), Opd(b, 2));
-        e_.addsd(r.reg[2], SseOperand::Xmm(t2));
-        Free(t2);
-        const int t3 = Product(Opd(a, 1), Opd(b, 1));
-        e_.addsd(t3, SseOperand::Xmm(t3));
-        e_.addsd(r.reg[2], SseOperand::Xmm(t3));
-        Free(t3);
+    for (const SecondChannel& s : seconds_) {
+        int acc = Mul(ValueOf(a, s.c), ValueOf(b, 0));
+        AddTo(acc, Mul(ValueOf(a, 0), ValueOf(b, s.c)));
+        int cross = Mul(ValueOf(a, s.a), ValueOf(b, s.b));
+        if (s.a == s.b) {
+            Twice(cross);
+        } else {
+            AddTo(cross, Mul(ValueOf(a, s.b), ValueOf(b, s.a)));
+        }
+        AddTo(acc, cross);
+        set(s.c, acc);
     }
+    return r;
 }
 
-// q = u/w, q' = (u' - q w')/w, q'' = (u'' - q w'' - 2 w' q')/w; all zero when w is 0.
-void DerivativeCodeGen::Divide(const Entry& a, const Entry& b, Entry& r) {
-    const bool constantDivisor = b.kind == Entry::Kind::Known;
-    if (constantDivisor && !(b.known < 0 || b.known > 0)) {
-        r.kind = Entry::Kind::Known;
-        r.known = 0;
-        r.zero = true;
-        r.id = KnownId(0);
-        return;
+// q = a/w; q_i = (a_i - q w_i)/w; q_ij = (a_ij - q w_ij - w_i q_j - w_j q_i)/w;
+// all zero when w is 0.
+DerivativeCodeGen::Entry DerivativeCodeGen::Divide(const Entry& a, const Entry& b) {
+    const bool constantDivisor = Constant(b);
+    if (constantDivisor && !(b.known < 0 || b.known > 0)) return KnownEntry(0);
+    const std::size_t n = static_cast<std::size_t>(layout_.channels);
+    auto held = [](const Entry& x, int c) { return x.ch[static_cast<std::size_t>(c)] != Ch::Zero; };
+    // Which channels of the quotient can be other than 0.
+    std::array<bool, kMaxChannels> live{};
+    live[0] = true;
+    for (int c = 1; c <= layout_.firsts; ++c) live[static_cast<std::size_t>(c)] = held(a, c) || held(b, c);
+    bool crossTerms = false;
+    for (const SecondChannel& s : seconds_) {
+        const bool cross = (held(b, s.a) && live[static_cast<std::size_t>(s.b)]) ||
+                           (held(b, s.b) && live[static_cast<std::size_t>(s.a)]);
+        crossTerms = crossTerms || cross;
+        live[static_cast<std::size_t>(s.c)] = held(a, s.c) || held(b, s.c) || cross;
     }
+    bool anyDerivative = false;
+    for (std::size_t c = 1; c < n; ++c) anyDerivative = anyDerivative || live[c];
+
     // Every register is taken before the branch, so that no spill code lands
     // on only one of the two paths.
-    for (int c = 0; c < channels_; ++c) r.reg[c] = HasChannel(r, c) ? Alloc() : -1;
-    const int inv = r.zero ? -1 : Alloc();
-    const int t = (r.zero || channels_ < 3 || b.zero) ? -1 : Alloc();
+    Entry r;
+    r.kind = Entry::Kind::Reg;
+    for (std::size_t c = 0; c < n; ++c) {
+        r.ch[c] = live[c] ? Ch::Held : Ch::Zero;
+        r.reg[c] = live[c] ? Alloc() : -1;
+    }
+    const int inv = anyDerivative ? Alloc() : -1;
+    const int t1 = crossTerms ? Alloc() : -1;
+    const int t2 = crossTerms ? Alloc() : -1;
     int w = -1;
     bool ownW = false;
     if (b.kind == Entry::Kind::Reg) {
         w = b.reg[0];
     } else {
-        w = Load(Opd(b, 0));
+        w = Alloc();
+        e_.movsd_load(w, Opd(b, 0));
         ownW = true;
     }
     int toZero = -1;
@@ -330,233 +461,290 @@ void DerivativeCodeGen::Divide(const Entry& a, const Entry& b, Entry& r) {
         e_.ucomisd(w, SseOperand::Constant(zeroPool_));
         toZero = e_.JumpIf(kJe);
     }
+    const SseOperand one = SseOperand::Constant(onePool_);
+    auto operand = [&](const Entry& x, int c) { return x.ch[static_cast<std::size_t>(c)] == Ch::One ? one : Opd(x, c); };
+    // t := w_i q_j (false when a factor is 0).
+    auto product = [&](int t, int i, int j) {
+        if (!held(b, i) || !live[static_cast<std::size_t>(j)]) return false;
+        e_.movsd_load(t, SseOperand::Xmm(r.reg[static_cast<std::size_t>(j)]));
+        if (b.ch[static_cast<std::size_t>(i)] == Ch::Held) e_.mulsd(t, Opd(b, i));
+        return true;
+    };
     const int q = r.reg[0];
     e_.movsd_load(q, Opd(a, 0));
     e_.divsd(q, SseOperand::Xmm(w));
-    if (!r.zero) {
-        e_.movsd_load(inv, SseOperand::Constant(onePool_));
+    if (anyDerivative) {
+        e_.movsd_load(inv, one);
         e_.divsd(inv, SseOperand::Xmm(w));
-        for (int c = 1; c < channels_; ++c) {
-            const int rc = r.reg[c];
-            if (b.zero) {
-                e_.movsd_load(rc, Opd(a, c));  // u^(c) / w
-            } else {
-                e_.movsd_load(rc, SseOperand::Xmm(q));  // - q w^(c)
-                e_.mulsd(rc, Opd(b, c));
-                e_.xorpd(rc, SseOperand::Constant(e_.PoolSignMask()));
-                if (!a.zero) e_.addsd(rc, Opd(a, c));  // + u^(c)
-                if (c == 2) {  // - 2 w' q'
-                    e_.movsd_load(t, Opd(b, 1));
-                    e_.mulsd(t, SseOperand::Xmm(r.reg[1]));
-                    e_.addsd(t, SseOperand::Xmm(t));
-                    e_.subsd(rc, SseOperand::Xmm(t));
-                }
+    }
+    // rc := a_c - q w_c (for the first-order channels, and the start of the second-order ones).
+    auto start = [&](int c) {
+        const int rc = r.reg[static_cast<std::size_t>(c)];
+        if (!held(b, c)) {
+            if (held(a, c)) {
+                e_.movsd_load(rc, operand(a, c));
+                return true;
             }
-            e_.mulsd(rc, SseOperand::Xmm(inv));
+            return false;
         }
+        e_.movsd_load(rc, SseOperand::Xmm(q));
+        if (b.ch[static_cast<std::size_t>(c)] == Ch::Held) e_.mulsd(rc, Opd(b, c));
+        Negate(rc);
+        if (held(a, c)) e_.addsd(rc, operand(a, c));
+        return true;
+    };
+    for (int c = 1; c <= layout_.firsts; ++c) {
+        if (!live[static_cast<std::size_t>(c)]) continue;
+        start(c);
+        e_.mulsd(r.reg[static_cast<std::size_t>(c)], SseOperand::Xmm(inv));
+    }
+    for (const SecondChannel& s : seconds_) {
+        const int rc = r.reg[static_cast<std::size_t>(s.c)];
+        if (rc < 0) continue;
+        const bool begun = start(s.c);
+        bool cross = product(t1, s.a, s.b);
+        if (s.a == s.b) {
+            if (cross) e_.addsd(t1, SseOperand::Xmm(t1));
+        } else if (product(t2, s.b, s.a)) {
+            if (cross) {
+                e_.addsd(t1, SseOperand::Xmm(t2));
+            } else {
+                e_.movsd_load(t1, SseOperand::Xmm(t2));
+                cross = true;
+            }
+        }
+        if (cross) {
+            if (begun) {
+                e_.subsd(rc, SseOperand::Xmm(t1));
+            } else {
+                e_.movsd_load(rc, SseOperand::Xmm(t1));
+                Negate(rc);
+            }
+        }
+        e_.mulsd(rc, SseOperand::Xmm(inv));
     }
     if (toZero >= 0) {
         const int done = e_.Jump();
         e_.Bind(toZero);
-        for (int c = 0; c < channels_; ++c)
+        for (std::size_t c = 0; c < n; ++c)
             if (r.reg[c] >= 0) e_.zero(r.reg[c]);
         e_.Bind(done);
     }
     Free(inv);
-    Free(t);
+    Free(t1);
+    Free(t2);
     if (ownW) Free(w);
+    return r;
 }
 
-void DerivativeCodeGen::Negate() {
-    Entry& x = stack_.back();
-    if (x.kind == Entry::Kind::Known) {
-        x.known = -x.known;
-        x.id = KnownId(x.known);
+void DerivativeCodeGen::NegateTop() {
+    Entry x = stack_.back();
+    stack_.pop_back();
+    if (Constant(x)) {
+        stack_.push_back(KnownEntry(-x.known));
         return;
     }
+    const int depth = static_cast<int>(stack_.size()) + 1;
+    Reserve(layout_.channels + 4, &x, depth, nullptr, 0);
     Entry r;
     r.kind = Entry::Kind::Reg;
-    r.zero = x.zero;
-    r.id = Intern('#', x.id, -1);
-    for (int c = 0; c < channels_; ++c) {
-        if (!HasChannel(r, c)) continue;
-        r.reg[c] = Load(Opd(x, c));
-        e_.xorpd(r.reg[c], SseOperand::Constant(e_.PoolSignMask()));
+    r.id = Intern(Code(Fn::UnaryMinus), x.id, -1);
+    for (int c = 0; c < layout_.channels; ++c) {
+        const int reg = Load(ValueOf(x, c));
+        if (reg >= 0) Negate(reg);
+        r.ch[static_cast<std::size_t>(c)] = reg < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = reg;
     }
     Release(x);
-    x = r;
+    stack_.push_back(r);
 }
 
-// (u^2, 2 u u', 2 (u'^2 + u u''))
-void DerivativeCodeGen::Square() {
-    Entry& x = stack_.back();
-    if (x.kind == Entry::Kind::Known) {
-        x.known = x.known * x.known;
-        x.id = KnownId(x.known);
+// (u^2)_i = 2 u u_i;  (u^2)_ij = 2 (u_i u_j + u u_ij).
+void DerivativeCodeGen::SquareTop() {
+    Entry x = stack_.back();
+    stack_.pop_back();
+    if (Constant(x)) {
+        stack_.push_back(KnownEntry(x.known * x.known));
         return;
     }
+    const int depth = static_cast<int>(stack_.size()) + 1;
+    Reserve(layout_.channels + 4, &x, depth, nullptr, 0);
     Entry r;
     r.kind = Entry::Kind::Reg;
-    r.zero = x.zero;
-    r.id = Intern('D', x.id, -1);
-    r.reg[0] = Product(Opd(x, 0), Opd(x, 0));
-    if (!r.zero) {
-        r.reg[1] = Product(Opd(x, 0), Opd(x, 1));
-        e_.addsd(r.reg[1], SseOperand::Xmm(r.reg[1]));
-        if (channels_ == 3) {
-            r.reg[2] = Product(Opd(x, 1), Opd(x, 1));
-            const int t = Product(Opd(x, 0), Opd(x, 2));
-            e_.addsd(r.reg[2], SseOperand::Xmm(t));
-            e_.addsd(r.reg[2], SseOperand::Xmm(r.reg[2]));
-            Free(t);
-        }
+    r.id = Intern(Code(Fn::Square), x.id, -1);
+    auto set = [&](int c, int reg) {
+        r.ch[static_cast<std::size_t>(c)] = reg < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = reg;
+    };
+    set(0, Mul(ValueOf(x, 0), ValueOf(x, 0)));
+    for (int c = 1; c <= layout_.firsts; ++c) {
+        const int reg = Mul(ValueOf(x, 0), ValueOf(x, c));
+        Twice(reg);
+        set(c, reg);
+    }
+    for (const SecondChannel& s : seconds_) {
+        int acc = Mul(ValueOf(x, s.a), ValueOf(x, s.b));
+        AddTo(acc, Mul(ValueOf(x, 0), ValueOf(x, s.c)));
+        Twice(acc);
+        set(s.c, acc);
     }
     Release(x);
-    x = r;
+    stack_.push_back(r);
 }
 
-// (u, u', u'') when u >= 0, all negated when u < 0: the sign bit of the
-// comparison mask is XORed into every channel.
-void DerivativeCodeGen::Abs() {
-    Entry& x = stack_.back();
-    if (x.kind == Entry::Kind::Known) {
-        if (x.known < 0) x.known = -x.known;
-        x.id = KnownId(x.known);
+// Every channel as it is when u >= 0, negated when u < 0: the sign bit of the
+// comparison mask is XORed into each.
+void DerivativeCodeGen::AbsTop() {
+    Entry x = stack_.back();
+    stack_.pop_back();
+    if (Constant(x)) {
+        stack_.push_back(KnownEntry(x.known < 0 ? -x.known : x.known));
         return;
     }
+    const int depth = static_cast<int>(stack_.size()) + 1;
+    Reserve(layout_.channels + 4, &x, depth, nullptr, 0);
     Entry r;
     r.kind = Entry::Kind::Reg;
-    r.zero = x.zero;
-    r.id = Intern('N', x.id, -1);
-    for (int c = 0; c < channels_; ++c) r.reg[c] = HasChannel(r, c) ? Load(Opd(x, c)) : -1;
+    r.id = Intern(Code(Fn::Abs), x.id, -1);
+    for (int c = 0; c < layout_.channels; ++c) {
+        const int reg = Load(ValueOf(x, c));
+        r.ch[static_cast<std::size_t>(c)] = reg < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = reg;
+    }
     const int m = Alloc();
     e_.movsd_load(m, SseOperand::Xmm(r.reg[0]));
     e_.cmpltsd(m, SseOperand::Constant(zeroPool_));
     e_.andpd(m, SseOperand::Constant(e_.PoolSignMask()));
-    for (int c = 0; c < channels_; ++c)
-        if (r.reg[c] >= 0) e_.xorpd(r.reg[c], SseOperand::Xmm(m));
+    for (int c = 0; c < layout_.channels; ++c)
+        if (r.reg[static_cast<std::size_t>(c)] >= 0) e_.xorpd(r.reg[static_cast<std::size_t>(c)], SseOperand::Xmm(m));
     Free(m);
     Release(x);
-    x = r;
+    stack_.push_back(r);
 }
 
-void DerivativeCodeGen::CallKernel(uint8_t code) {
-    const DerivativeKernel kernel = KernelFor(code, channels_);
+void DerivativeCodeGen::Function(uint8_t code) {
     Entry x = stack_.back();
     stack_.pop_back();
-    if (x.kind == Entry::Kind::Known) {
+    if (Constant(x)) {
         // A function of a constant is a constant: evaluate it now with the
         // same kernel the code would call.
         double t[3] = {x.known, 0, 0};
-        kernel(t);
-        x.known = t[0];
-        x.id = KnownId(x.known);
-        stack_.push_back(x);
+        if (IsSineOrCosine(code)) {
+            SineAndCosine(t);
+            stack_.push_back(KnownEntry(code == Code(Fn::Sin) ? t[0] : t[1]));
+        } else {
+            KernelFor(code)(t);
+            stack_.push_back(KnownEntry(t[0]));
+        }
         return;
     }
-    SpillAll();
     const int depth = static_cast<int>(stack_.size()) + 1;
-    const int32_t home = Home(depth);
-    if (x.kind != Entry::Kind::Mem || x.home != home) {
-        for (int c = 0; c < channels_; ++c) {
-            if (!HasChannel(x, c)) continue;
-            if (x.kind == Entry::Kind::Reg) {
-                e_.movsd_store(Gpr::Rbp, home + 8 * c, x.reg[c]);
-            } else {
-                const int t = Load(Opd(x, c));
-                e_.movsd_store(Gpr::Rbp, home + 8 * c, t);
-                Free(t);
-            }
-        }
-        Release(x);
-    }
-    if (x.zero) {
-        // The kernel reads the derivative channels: they are zero.
-        const int z = Alloc();
-        e_.zero(z);
-        for (int c = 1; c < channels_; ++c) e_.movsd_store(Gpr::Rbp, home + 8 * c, z);
-        Free(z);
-    }
-    e_.CallWithFramePointer(reinterpret_cast<const void*>(kernel), home);
-    Entry r;
-    r.kind = Entry::Kind::Mem;
-    r.zero = x.zero;
-    r.home = home;
+    const Factors f = FunctionFactors(code, x, depth);
+    Reserve(layout_.channels + 4, &x, depth, nullptr, 0);
+    Entry r = ChainRule(x, f);
     r.id = Intern(code, x.id, -1);
-    stack_.push_back(r);
-}
-
-// cos: (c, -s u', -c u'^2 - s u''); sin: (s, c u', -s u'^2 + c u''), with s and
-// c from the slot of the argument's value number, computed on first use.
-void DerivativeCodeGen::SineCosine(uint8_t code) {
-    if (stack_.back().kind == Entry::Kind::Known) {
-        CallKernel(code);
-        return;
-    }
-    auto cached = sineCosine_.find(stack_.back().id);
-    if (cached == sineCosine_.end()) {
-        // Every register is caller-saved: the stack, argument included, goes
-        // to its slots; the argument's value is copied to a new pair slot.
-        SpillAll();
-        const int32_t slot = nextSineCosine_;
-        nextSineCosine_ += 16;
-        const int t = Load(Opd(stack_.back(), 0));
-        e_.movsd_store(Gpr::Rbp, slot, t);
-        Free(t);
-        e_.CallWithFramePointer(reinterpret_cast<const void*>(&SineAndCosine), slot);
-        cached = sineCosine_.emplace(stack_.back().id, slot).first;
-    }
-    const Entry x = stack_.back();
-    stack_.pop_back();
-    const SseOperand S = SseOperand::At(Gpr::Rbp, cached->second);
-    const SseOperand C = SseOperand::At(Gpr::Rbp, cached->second + 8);
-    const SseOperand sign = SseOperand::Constant(e_.PoolSignMask());
-    const bool isCos = code == 'A';
-    Entry r;
-    r.kind = Entry::Kind::Reg;
-    r.zero = x.zero;
-    r.id = Intern(code, x.id, -1);
-    r.reg[0] = Load(isCos ? C : S);
-    if (!r.zero) {
-        r.reg[1] = Product(isCos ? S : C, Opd(x, 1));
-        if (isCos) e_.xorpd(r.reg[1], sign);
-        if (channels_ == 3) {
-            // cos: -(c u'^2 + s u''); sin: c u'' - s u'^2
-            r.reg[2] = Product(Opd(x, 1), Opd(x, 1));
-            e_.mulsd(r.reg[2], isCos ? C : S);
-            const int t = Product(isCos ? S : C, Opd(x, 2));
-            if (isCos) {
-                e_.addsd(r.reg[2], SseOperand::Xmm(t));
-                e_.xorpd(r.reg[2], sign);
-            } else {
-                e_.subsd(t, SseOperand::Xmm(r.reg[2]));
-                Free(r.reg[2]);
-                r.reg[2] = t;
-            }
-            if (isCos) Free(t);
-        }
-    }
     Release(x);
     stack_.push_back(r);
 }
 
-void DerivativeCodeGen::StoreResult() {
-    Entry x = stack_.back();
-    const int32_t slot[3] = {0, 8 * (program_.endFD + 1), 8 * (program_.endVD + 1)};
-    for (int c = 1; c < channels_; ++c) {
-        int t;
-        bool own = true;
-        if (!HasChannel(x, c)) {
-            t = Alloc();
-            e_.zero(t);
-        } else if (x.kind == Entry::Kind::Reg) {
-            t = x.reg[c];
-            own = false;
-        } else {
-            t = Load(Opd(x, c));
+// Value and derivative factors of a function of x in a frame slot: computed
+// by a kernel call on the first use, reused for every later use with the same
+// argument. Sine and cosine share one slot holding (sin, cos).
+DerivativeCodeGen::Factors DerivativeCodeGen::FunctionFactors(uint8_t code, Entry& x, int depth) {
+    const bool trigonometric = IsSineOrCosine(code);
+    const auto key = std::make_pair(trigonometric ? kSineAndCosine : static_cast<int>(code), x.id);
+    auto cached = factorSlots_.find(key);
+    if (cached == factorSlots_.end()) {
+        // Every register is caller-saved: the stack and the argument go to
+        // their slots; the argument's value is copied to the factor slot.
+        SpillAll();
+        SpillEntry(x, depth);
+        const int32_t slot = nextFactorSlot_;
+        nextFactorSlot_ += kFactorSlotBytes;
+        const int t = Load(ValueOf(x, 0));
+        e_.movsd_store(Gpr::Rbp, slot, t);
+        Free(t);
+        const DerivativeKernel kernel = trigonometric ? &SineAndCosine : KernelFor(code);
+        e_.CallWithFramePointer(reinterpret_cast<const void*>(kernel), slot);
+        cached = factorSlots_.emplace(key, slot).first;
+    }
+    Factors f;
+    f.slot = cached->second;
+    if (!trigonometric) {
+        f.offset = {0, 8, 16};
+    } else if (code == Code(Fn::Cos)) {  // (cos, -sin, -cos)
+        f.offset = {8, 0, 8};
+        f.negated = {false, true, true};
+    } else {  // (sin, cos, -sin)
+        f.offset = {0, 8, 0};
+        f.negated = {false, false, true};
+    }
+    return f;
+}
+
+// f(x) with f_i = g1 x_i and f_ij = g2 x_i x_j + g1 x_ij.
+DerivativeCodeGen::Entry DerivativeCodeGen::ChainRule(const Entry& x, const Factors& f) {
+    auto factor = [&](int k) -> Val {
+        return {Ch::Held, SseOperand::At(Gpr::Rbp, f.slot + f.offset[static_cast<std::size_t>(k)])};
+    };
+    Entry r;
+    r.kind = Entry::Kind::Reg;
+    auto set = [&](int c, int reg) {
+        r.ch[static_cast<std::size_t>(c)] = reg < 0 ? Ch::Zero : Ch::Held;
+        r.reg[static_cast<std::size_t>(c)] = reg;
+    };
+    set(0, Load(factor(0)));
+    for (int c = 1; c <= layout_.firsts; ++c) {
+        const int reg = Mul(factor(1), ValueOf(x, c));
+        if (reg >= 0 && f.negated[1]) Negate(reg);
+        set(c, reg);
+    }
+    for (const SecondChannel& s : seconds_) {
+        int p = Mul(factor(2), ValueOf(x, s.a));
+        if (p >= 0) {
+            const Val xb = ValueOf(x, s.b);
+            if (xb.k == Ch::Zero) {
+                Free(p);
+                p = -1;
+            } else if (xb.k == Ch::Held) {
+                e_.mulsd(p, xb.at);
+            }
         }
-        e_.movsd_store(Gpr::Rbx, slot[c], t);
-        if (own) Free(t);
+        const int q = Mul(factor(1), ValueOf(x, s.c));
+        int acc = -1;
+        if (f.negated[2] == f.negated[1]) {
+            acc = p;
+            AddTo(acc, q);
+            if (acc >= 0 && f.negated[1]) Negate(acc);
+        } else if (f.negated[2]) {  // g1 x_ij - |g2| x_i x_j
+            acc = q;
+            SubFrom(acc, p);
+        } else {
+            acc = p;
+            SubFrom(acc, q);
+        }
+        set(s.c, acc);
+    }
+    return r;
+}
+
+void DerivativeCodeGen::StoreResult() {
+    const Entry x = stack_.back();
+    for (int c = 1; c < layout_.channels; ++c) {
+        const int32_t slot = 8 * layout_.resultSlot[static_cast<std::size_t>(c)];
+        const Ch k = x.ch[static_cast<std::size_t>(c)];
+        if (k == Ch::Held && x.kind == Entry::Kind::Reg) {
+            e_.movsd_store(Gpr::Rbx, slot, x.reg[static_cast<std::size_t>(c)]);
+            continue;
+        }
+        const int t = Alloc();
+        if (k == Ch::Zero) {
+            e_.zero(t);
+        } else {
+            e_.movsd_load(t, k == Ch::One ? SseOperand::Constant(onePool_) : Opd(x, c));
+        }
+        e_.movsd_store(Gpr::Rbx, slot, t);
+        Free(t);
     }
     e_.movsd_load(0, Opd(x, 0));
 }

@@ -1,5 +1,7 @@
 #include "evaluator/DerivativeKernels.h"
 
+#include "formula/FunctionCodes.h"
+
 #include <bit>
 #include <cmath>
 #include <numbers>
@@ -49,31 +51,31 @@ bool ExpClamped(double u) { return !(std::fabs(u) < kExpThreshold); }
 
 double ClampValue(double u) { return (u > 0 || u != u) ? kHuge : kTiny; }
 
-template <uint8_t Code>
+template <Fn Code>
 Factors Eval(double u) {
-    if constexpr (Code == 'A') {
+    if constexpr (Code == Fn::Cos) {
         const double s = std::sin(u), c = std::cos(u);
         return {c, -s, -c};
-    } else if constexpr (Code == 'B') {
+    } else if constexpr (Code == Fn::Sin) {
         const double s = std::sin(u), c = std::cos(u);
         return {s, c, -s};
-    } else if constexpr (Code == 'C') {
+    } else if constexpr (Code == Fn::Exp) {
         const double e = ClampedExp(u);
         return {e, e, e};
-    } else if constexpr (Code == 'E') {
+    } else if constexpr (Code == Fn::Sqrt) {
         if (!(u > 0)) return Flat(0);
         const double s = std::sqrt(u);
         const double g1 = 0.5 / s;
         return {s, g1, -g1 / (2 * u)};
-    } else if constexpr (Code == 'F') {
+    } else if constexpr (Code == Fn::Ln) {
         if (!(u > 0)) return Flat(kLnClamp);
         const double g1 = 1 / u;
         return {std::log(u), g1, -g1 * g1};
-    } else if constexpr (Code == 'G') {
+    } else if constexpr (Code == Fn::Tan) {
         const double t = std::tan(u);
         const double g1 = 1 + t * t;
         return {t, g1, 2 * t * g1};
-    } else if constexpr (Code == 'H' || Code == 'I') {
+    } else if constexpr (Code == Fn::Sinh || Code == Fn::Cosh) {
         double s, c;
         if (ExpClamped(u)) {
             const double e = ClampValue(u);
@@ -83,9 +85,9 @@ Factors Eval(double u) {
             s = std::sinh(u);
             c = std::cosh(u);
         }
-        if constexpr (Code == 'H') return {s, c, s};
+        if constexpr (Code == Fn::Sinh) return {s, c, s};
         return {c, s, c};
-    } else if constexpr (Code == 'J') {
+    } else if constexpr (Code == Fn::Tanh) {
         double t;
         if (ExpClamped(u)) {
             const double e2 = ClampValue(u) * ClampValue(u);
@@ -95,74 +97,45 @@ Factors Eval(double u) {
         }
         const double g1 = (1 - t) * (1 + t);
         return {t, g1, -2 * t * g1};
-    } else if constexpr (Code == 'K' || Code == 'L') {
+    } else if constexpr (Code == Fn::ArcSin || Code == Fn::ArcCos) {
         if (!(std::fabs(u) < 1)) {
-            if constexpr (Code == 'K') return Flat(u > 0 ? std::numbers::pi / 2 : -std::numbers::pi / 2);
+            if constexpr (Code == Fn::ArcSin) return Flat(u > 0 ? std::numbers::pi / 2 : -std::numbers::pi / 2);
             return Flat(u > 0 ? 0.0 : std::numbers::pi);
         }
         const double r = std::sqrt((1 - u) * (1 + u));
         const double g1 = 1 / r;
         const double g2 = u * g1 * g1 * g1;
-        if constexpr (Code == 'K') return {std::atan2(u, r), g1, g2};
+        if constexpr (Code == Fn::ArcSin) return {std::atan2(u, r), g1, g2};
         return {std::atan2(r, u), -g1, -g2};
-    } else if constexpr (Code == 'M') {
+    } else if constexpr (Code == Fn::ArcTan) {
         const double q = 1 / (1 + u * u);
         return {std::atan(u), q, -2 * u * q * q};
-    } else if constexpr (Code == 'O') {
+    } else if constexpr (Code == Fn::Cot) {
         const double s = std::sin(u), c = std::cos(u);
         if (!(s < 0 || s > 0)) return Flat(0);
         const double k = c / s;
         const double g1 = -(1 + k * k);
         return {k, g1, -2 * k * g1};
-    } else if constexpr (Code == 'P') {
+    } else if constexpr (Code == Fn::ArcCosh) {
         if (!(u > 1)) return Flat(0);
         const double g1 = 1 / std::sqrt((u - 1) * (u + 1));
         return {std::acosh(u), g1, -u * g1 * g1 * g1};
-    } else if constexpr (Code == 'Q') {
+    } else if constexpr (Code == Fn::ArcTanh) {
         if (!(std::fabs(u) < 1)) return Flat(u >= 0 ? kHuge : -kHuge);
         const double g1 = 1 / ((1 - u) * (1 + u));
         return {0.5 * std::log1p(2 * u / (1 - u)), g1, 2 * u * g1 * g1};
-    } else if constexpr (Code == 'R') {
+    } else if constexpr (Code == Fn::ArcSinh) {
         const double g1 = 1 / std::sqrt(u * u + 1);
         return {std::asinh(u), g1, -u * g1 * g1 * g1};
     }
 }
 
-template <uint8_t Code, int Channels>
+template <Fn Code>
 void Kernel(double* t) {
     const Factors r = Eval<Code>(t[0]);
     t[0] = r.f;
-    if (r.flat) {
-        t[1] = 0;
-        if constexpr (Channels == 3) t[2] = 0;
-        return;
-    }
-    const double d = t[1];
-    t[1] = r.g1 * d;
-    if constexpr (Channels == 3) t[2] = r.g2 * d * d + r.g1 * t[2];
-}
-
-template <int Channels>
-DerivativeKernel KernelForChannels(uint8_t code) {
-    switch (code) {
-        case 'A': return &Kernel<'A', Channels>;
-        case 'B': return &Kernel<'B', Channels>;
-        case 'C': return &Kernel<'C', Channels>;
-        case 'E': return &Kernel<'E', Channels>;
-        case 'F': return &Kernel<'F', Channels>;
-        case 'G': return &Kernel<'G', Channels>;
-        case 'H': return &Kernel<'H', Channels>;
-        case 'I': return &Kernel<'I', Channels>;
-        case 'J': return &Kernel<'J', Channels>;
-        case 'K': return &Kernel<'K', Channels>;
-        case 'L': return &Kernel<'L', Channels>;
-        case 'M': return &Kernel<'M', Channels>;
-        case 'O': return &Kernel<'O', Channels>;
-        case 'P': return &Kernel<'P', Channels>;
-        case 'Q': return &Kernel<'Q', Channels>;
-        case 'R': return &Kernel<'R', Channels>;
-        default: return nullptr;
-    }
+    t[1] = r.flat ? 0.0 : r.g1;
+    t[2] = r.flat ? 0.0 : r.g2;
 }
 
 }  // namespace
@@ -171,10 +144,32 @@ double ExpClampThreshold() { return kExpThreshold; }
 
 double ClampedExp(double u) { return ExpClamped(u) ? ClampValue(u) : std::exp(u); }
 
-DerivativeKernel KernelFor(uint8_t code, int channels) {
-    if (channels == 2) return KernelForChannels<2>(code);
-    if (channels == 3) return KernelForChannels<3>(code);
-    return nullptr;
+DerivativeKernel KernelFor(uint8_t code) {
+    switch (AsFn(code)) {
+        case Fn::Cos: return &Kernel<Fn::Cos>;
+        case Fn::Sin: return &Kernel<Fn::Sin>;
+        case Fn::Exp: return &Kernel<Fn::Exp>;
+        case Fn::Sqrt: return &Kernel<Fn::Sqrt>;
+        case Fn::Ln: return &Kernel<Fn::Ln>;
+        case Fn::Tan: return &Kernel<Fn::Tan>;
+        case Fn::Sinh: return &Kernel<Fn::Sinh>;
+        case Fn::Cosh: return &Kernel<Fn::Cosh>;
+        case Fn::Tanh: return &Kernel<Fn::Tanh>;
+        case Fn::ArcSin: return &Kernel<Fn::ArcSin>;
+        case Fn::ArcCos: return &Kernel<Fn::ArcCos>;
+        case Fn::ArcTan: return &Kernel<Fn::ArcTan>;
+        case Fn::Cot: return &Kernel<Fn::Cot>;
+        case Fn::ArcCosh: return &Kernel<Fn::ArcCosh>;
+        case Fn::ArcTanh: return &Kernel<Fn::ArcTanh>;
+        case Fn::ArcSinh: return &Kernel<Fn::ArcSinh>;
+        default: return nullptr;
+    }
+}
+
+void SineAndCosine(double* t) {
+    const double u = t[0];
+    t[0] = std::sin(u);
+    t[1] = std::cos(u);
 }
 
 }  // namespace velmora

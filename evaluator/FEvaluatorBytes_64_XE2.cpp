@@ -14,72 +14,27 @@ namespace {
 // Variables are loaded with 8-bit displacements by the value-only code.
 constexpr int kMaxVariables = 16;
 
-// Upper bound of the length of the value-only code: the accounting of the
-// emitter with the longest form of every operand load (six bytes).
-int32_t EstimateValueCodeSize(const ByteArray& list) {
-    X87SizeEstimate est(1);
-    est.Add(kPrologueSize);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const uint8_t b = list[i];
-        if (b == kTokenPrefix) {
-            est.Operand(6);
-            i += 3;
-        } else if (b == '1' || b == 'p') {
-            est.Operand(2);
-        } else if (b == '+' || b == '-' || b == '*' || b == '/') {
-            est.ReloadIfNeeded();
-            if (b == '/') {
-                est.EnsureFree(1);
-                est.Add(16);
-            } else {
-                est.Add(2);
-            }
-            est.BinaryOperatorDone();
-        } else if (b == '^') {
-            throw VelmoraError(kUndigestedPowerMessage);
-        } else {
-            const int need = X87CodeGen::FunctionNeed(b);
-            if (need < 0) throw VelmoraError(kFailedAnalysisMessage);
-            est.EnsureFree(need);
-            est.Add(X87CodeGen::FunctionSize(b));
-        }
-    }
-    est.Add(kEpilogueSize);
-    return static_cast<int32_t>(est.size);
+// The value-only function, instruction for instruction the parser's own, in a
+// piece of exactly its length (measured by a dry run).
+std::size_t StageValueCode(const ByteArray& list, int argNum, const std::vector<double>& table, StagedCode& code,
+                           int32_t& length) {
+    X87CodeGen gen;
+    gen.BeginDryRun(1);
+    EmitValueFunction(gen, list, argNum, table.data());
+    length = gen.Length();
+    const std::size_t offset = code.Reserve(static_cast<std::size_t>(length));
+    gen.Begin(code.At(offset), length, 1);
+    EmitValueFunction(gen, list, argNum, table.data());
+    return offset;
 }
 
-// The value-only function, instruction for instruction the parser's own.
-const void* GenerateValueCode(const ByteArray& list, const std::vector<double>& table, ExecutableBlock& block,
-                              int32_t& length) {
-    length = EstimateValueCodeSize(list);
-    block.Allocate(static_cast<std::size_t>(length));
-    X87CodeGen gen;
-    gen.Begin(block.Data(), length, 1);
-    gen.Prologue(table.data());
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const uint8_t b = list[i];
-        if (b == kTokenPrefix) {
-            const int index = list[i + 2] * 256 + list[i + 3];
-            switch (list[i + 1]) {
-                case kTokenVariable: gen.PushVariable(index); break;
-                case kTokenParameter: gen.PushParameterSlot(index); break;
-                case kTokenLiteral: gen.PushTableSlot(index); break;
-                default: throw VelmoraError(kFailedAnalysisMessage);
-            }
-            i += 3;
-        } else if (b == '1') {
-            gen.PushOne();
-        } else if (b == 'p') {
-            gen.PushPi();
-        } else if (b == '+' || b == '-' || b == '*' || b == '/') {
-            gen.Operator(b);
-        } else {
-            gen.Function(b);
-        }
-    }
-    gen.Epilogue();
-    block.MakeExecutable();
-    return block.Data();
+// The derivative function of one layout, staged after the others.
+std::size_t StageDerivativeCode(const DerivativeProgram& source, const DerivativeLayout& layout, StagedCode& code,
+                                int32_t& length) {
+    const std::size_t before = code.Size();
+    const std::size_t entry = DerivativeCodeGen(source, layout).Generate(code);
+    length = static_cast<int32_t>(code.Size() - before);
+    return entry;
 }
 
 }  // namespace
@@ -92,42 +47,73 @@ void TEvaluatorBytes_64::Build(const TFunctionParserBytes_64& theF) {
 
 void TEvaluatorBytes_64::BuildFrom(const ByteArray& program, const std::vector<double>& table, int32_t variables,
                                    int32_t parameters, int32_t firstDerivativeMark, int32_t secondDerivativeMark) {
-    // Everything is built aside and swapped in at the end, so that a refused
-    // program leaves the previous one working.
+    // Everything is prepared aside and takes over when the code is published,
+    // so that a refused program leaves the previous one working.
+    Discard();
     if (variables < 0 || variables > kMaxVariables) throw VelmoraError(kFailedAnalysisMessage);
-    ByteArray list = program;
-    std::vector<double> newData = table;
-    const int32_t fd = std::max<int32_t>(firstDerivativeMark, 0);
-    const int32_t vd = std::max<int32_t>(secondDerivativeMark, fd);
-    // The results are written to data[endFD+1] and data[endVD+1].
-    if (newData.size() < static_cast<std::size_t>(vd) + 2) newData.resize(static_cast<std::size_t>(vd) + 2, 0.0);
-    const int maxDepth = DerivativeCodeGen::CheckProgram(list, variables, newData.size());
+    Pending p;
+    p.actorList = program;
+    p.data = table;
+    p.endFD = std::max<int32_t>(firstDerivativeMark, 0);
+    p.endVD = std::max<int32_t>(secondDerivativeMark, p.endFD);
+    // The results are written to data[endFD+1] and data[endVD+1], and those of
+    // hh after the table.
+    if (p.data.size() < static_cast<std::size_t>(p.endVD) + 2) p.data.resize(static_cast<std::size_t>(p.endVD) + 2, 0.0);
+    const bool jet = variables >= 1 && variables <= kMaxJetVariables;
+    p.jetSlot = static_cast<int32_t>(p.data.size());
+    if (jet) p.data.resize(p.data.size() + static_cast<std::size_t>(DerivativeLayout::Jet(variables, 0).channels) - 1, 0.0);
+    const int maxDepth = DerivativeCodeGen::CheckProgram(p.actorList, variables, p.data.size());
+    p.argNum = variables;
+    p.parNum = parameters;
+    p.vaNum = std::max(p.endVD - p.endFD, static_cast<int32_t>(maxDepth));
 
-    ExecutableBlock newFf, newVv, newAa;
-    int32_t ffLength = 0, vvLength = 0, aaLength = 0;
-    const void* ffEntry = GenerateValueCode(list, newData, newFf, ffLength);
-    const DerivativeProgram source{&list, &newData, variables, fd, vd};
-    const void* vvEntry = DerivativeCodeGen(source, 2).Generate(newVv, vvLength);
-    const void* aaEntry = DerivativeCodeGen(source, 3).Generate(newAa, aaLength);
+    const DerivativeProgram source{&p.actorList, &p.data, variables};
+    p.entry[0] = static_cast<int64_t>(StageValueCode(p.actorList, variables, p.data, p.code, p.length[0]));
+    p.entry[1] = static_cast<int64_t>(
+        StageDerivativeCode(source, DerivativeLayout::Curve(1, p.endFD + 1, 0), p.code, p.length[1]));
+    p.entry[2] = static_cast<int64_t>(
+        StageDerivativeCode(source, DerivativeLayout::Curve(2, p.endFD + 1, p.endVD + 1), p.code, p.length[2]));
+    if (jet)
+        p.entry[3] = static_cast<int64_t>(
+            StageDerivativeCode(source, DerivativeLayout::Jet(variables, p.jetSlot), p.code, p.length[3]));
+    pending_ = std::move(p);  // the table's buffer, whose address is in the code, moves along
+    PublishOrEnlist();
+}
 
-    data = std::move(newData);  // the buffer, whose address is in the code, moves along
-    actorList = std::move(list);
+void TEvaluatorBytes_64::Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept {
+    Pending& p = pending_;
+    data = std::move(p.data);
+    actorList = std::move(p.actorList);
     lengthActorList = static_cast<int32_t>(actorList.size());
-    argNum = variables;
-    parNum = parameters;
-    endFD = fd;
-    endVD = vd;
-    vaNum = std::max(vd - fd, static_cast<int32_t>(maxDepth));
-    ffBlock = std::move(newFf);
-    vvBlock = std::move(newVv);
-    aaBlock = std::move(newAa);
-    ffBlockLength = ffLength;
-    vvBlockLength = vvLength;
-    aaBlockLength = aaLength;
-    ff.code = ffEntry;
-    vv.code = vvEntry;
-    aa.code = aaEntry;
-    ff.ctx = vv.ctx = aa.ctx = this;
+    argNum = p.argNum;
+    parNum = p.parNum;
+    endFD = p.endFD;
+    endVD = p.endVD;
+    vaNum = p.vaNum;
+    jetSlot = p.jetSlot;
+    auto entry = [&](int k) { return p.entry[static_cast<std::size_t>(k)] < 0 ? nullptr : code + p.entry[static_cast<std::size_t>(k)]; };
+    ffBlock = entry(0);
+    vvBlock = entry(1);
+    aaBlock = entry(2);
+    hhBlock = entry(3);
+    ffBlockLength = p.length[0];
+    vvBlockLength = p.length[1];
+    aaBlockLength = p.length[2];
+    hhBlockLength = p.length[3];
+    ff = RealFunction{ffBlock, this};
+    vv = RealFunction{vvBlock, this};
+    aa = RealFunction{aaBlock, this};
+    hh = RealFunction{hhBlock, this};
+    mapping_ = mapping;
+    Discard();
+}
+
+void TEvaluatorBytes_64::Discard() noexcept { pending_ = Pending{}; }
+
+void TEvaluatorBytes_64::Forget() noexcept {
+    ff = vv = aa = hh = RealFunction{};
+    ffBlock = vvBlock = aaBlock = hhBlock = nullptr;
+    mapping_.reset();
 }
 
 Vector2 TEvaluatorBytes_64::FirstD(const double* args) {
@@ -140,6 +126,13 @@ Vector3 TEvaluatorBytes_64::SecondD(const double* args) {
     if (!aa.Assigned()) return {0, 0, 0};
     const double f = aa(args, 3 * argNum);
     return {f, data[static_cast<std::size_t>(endFD) + 1], data[static_cast<std::size_t>(endVD) + 1]};
+}
+
+TSecondOrderJet TEvaluatorBytes_64::SecondOrderJet(const double* uv) {
+    if (!hh.Assigned() || argNum != 2) return {};
+    const double f = hh(uv, argNum);
+    const double* d = data.data() + jetSlot;
+    return {f, d[0], d[1], d[2], d[3], d[4]};
 }
 
 namespace {

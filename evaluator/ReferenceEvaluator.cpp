@@ -1,6 +1,7 @@
 #include "evaluator/ReferenceEvaluator.h"
 
 #include "evaluator/DerivativeCodeGen.h"
+#include "formula/FunctionCodes.h"
 
 #include <cmath>
 #include <numbers>
@@ -109,69 +110,69 @@ ReferenceEvaluator::Jet ReferenceEvaluator::Operator(uint8_t op, const Jet& a, c
 
 ReferenceEvaluator::Jet ReferenceEvaluator::Function(uint8_t code, const Jet& j, bool valueOnly) {
     const double u = j.v;
-    switch (code) {
-        case '#': return {-j.v, -j.d1, -j.d2};
-        case 'A': return Chain(j, std::cos(u), -std::sin(u), -std::cos(u));
-        case 'B': return Chain(j, std::sin(u), std::cos(u), -std::sin(u));
-        case 'C': {
+    switch (AsFn(code)) {
+        case Fn::UnaryMinus: return {-j.v, -j.d1, -j.d2};
+        case Fn::Cos: return Chain(j, std::cos(u), -std::sin(u), -std::cos(u));
+        case Fn::Sin: return Chain(j, std::sin(u), std::cos(u), -std::sin(u));
+        case Fn::Exp: {
             const double ex = Exponential(u);
             return Chain(j, ex, ex, ex);
         }
-        case 'D': return Chain(j, u * u, 2 * u, 2);
-        case 'E':
+        case Fn::Square: return Chain(j, u * u, 2 * u, 2);
+        case Fn::Sqrt:
             if (!(u > 0)) return Flat(0);
             return Chain(j, std::sqrt(u), 1 / (2 * std::sqrt(u)), -1 / (4 * u * std::sqrt(u)));
-        case 'F':
+        case Fn::Ln:
             if (!(u > 0)) return Flat(-230);
             return Chain(j, std::log(u), 1 / u, -1 / (u * u));
-        case 'G': {
+        case Fn::Tan: {
             const double t = std::tan(u);
             return Chain(j, t, 1 + t * t, 2 * t * (1 + t * t));
         }
-        case 'H':
-        case 'I': {
+        case Fn::Sinh:
+        case Fn::Cosh: {
             double s = std::sinh(u), c = std::cosh(u);
             if (ExponentialClamped(u)) {
                 const double ex = Exponential(u);
                 s = (ex - 1 / ex) / 2;
                 c = (ex + 1 / ex) / 2;
             }
-            return code == 'H' ? Chain(j, s, c, s) : Chain(j, c, s, c);
+            return code == Code(Fn::Sinh) ? Chain(j, s, c, s) : Chain(j, c, s, c);
         }
-        case 'J': {
+        case Fn::Tanh: {
             double t = std::tanh(u);
             if (ExponentialClamped(u)) t = u > 0 ? 1 : -1;
             return Chain(j, t, 1 - t * t, -2 * t * (1 - t * t));
         }
-        case 'K':
+        case Fn::ArcSin:
             if (valueOnly && std::fabs(u) == 1) return Flat(std::asin(u));
             if (!(std::fabs(u) < 1)) return Flat(u > 0 ? kPi / 2 : -kPi / 2);
             return Chain(j, std::asin(u), 1 / std::sqrt(1 - u * u), u / std::pow(1 - u * u, 1.5));
-        case 'L':
+        case Fn::ArcCos:
             if (valueOnly && std::fabs(u) == 1) return Flat(std::acos(u));
             if (!(std::fabs(u) < 1)) return Flat(u > 0 ? 0 : kPi);
             return Chain(j, std::acos(u), -1 / std::sqrt(1 - u * u), -u / std::pow(1 - u * u, 1.5));
-        case 'M': return Chain(j, std::atan(u), 1 / (1 + u * u), -2 * u / ((1 + u * u) * (1 + u * u)));
-        case 'N':
+        case Fn::ArcTan: return Chain(j, std::atan(u), 1 / (1 + u * u), -2 * u / ((1 + u * u) * (1 + u * u)));
+        case Fn::Abs:
             if (valueOnly) return Flat(std::fabs(u));
             if (u < 0) return {-j.v, -j.d1, -j.d2};
             return j;
-        case 'O': {
+        case Fn::Cot: {
             const double s = std::sin(u);
             if (s == 0 || std::isnan(s)) return Flat(0);
             const double c = std::cos(u) / s;
             return Chain(j, c, -(1 + c * c), 2 * c * (1 + c * c));
         }
-        case 'P':
+        case Fn::ArcCosh:
             if (!(u > 1)) return Flat(0);
             return Chain(j, std::acosh(u), 1 / std::sqrt(u * u - 1), -u / std::pow(u * u - 1, 1.5));
-        case 'Q':
+        case Fn::ArcTanh:
             if (!(std::fabs(u) < 1)) {
                 if (valueOnly) return Flat(u < 0 ? -230 : 230);
                 return Flat(u >= 0 ? 1e100 : -1e100);
             }
             return Chain(j, std::atanh(u), 1 / (1 - u * u), 2 * u / ((1 - u * u) * (1 - u * u)));
-        case 'R': return Chain(j, std::asinh(u), 1 / std::sqrt(u * u + 1), -u / std::pow(u * u + 1, 1.5));
+        case Fn::ArcSinh: return Chain(j, std::asinh(u), 1 / std::sqrt(u * u + 1), -u / std::pow(u * u + 1, 1.5));
         default: return j;  // not reached: Load refuses other bytes
     }
 }

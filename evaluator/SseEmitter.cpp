@@ -11,6 +11,8 @@ int32_t RoundUp(int32_t n, int32_t to) { return (n + to - 1) / to * to; }
 }  // namespace
 
 SseEmitter::SseEmitter() {
+    code_.reserve(2048);
+    fixups_.reserve(64);
     // Pool entry 0: the sign mask of the low lane, 16 bytes for xorpd/andpd.
     const uint64_t sign = 0x8000000000000000ULL;
     const uint64_t none = 0;
@@ -42,32 +44,42 @@ void SseEmitter::Int64(uint64_t v) {
 }
 
 void SseEmitter::Encode(uint8_t prefix, uint8_t op, int reg, const SseOperand& rm, int immBytes) {
-    code_.push_back(prefix);
+    uint8_t bytes[10];
+    int n = 0;
+    bytes[n++] = prefix;
     int rex = (reg >> 3) << 2;
     if (rm.kind == SseOperand::Kind::Reg) rex |= rm.reg >> 3;
     if (rm.kind == SseOperand::Kind::Mem) rex |= static_cast<int>(rm.base) >> 3;
-    if (rex) code_.push_back(static_cast<uint8_t>(0x40 | rex));
-    code_.push_back(0x0F);
-    code_.push_back(op);
+    if (rex) bytes[n++] = static_cast<uint8_t>(0x40 | rex);
+    bytes[n++] = 0x0F;
+    bytes[n++] = op;
+    int32_t disp = 0;
+    bool hasDisp = false;
     switch (rm.kind) {
         case SseOperand::Kind::Reg:
-            code_.push_back(static_cast<uint8_t>(0xC0 | ((reg & 7) << 3) | (rm.reg & 7)));
+            bytes[n++] = static_cast<uint8_t>(0xC0 | ((reg & 7) << 3) | (rm.reg & 7));
             break;
         case SseOperand::Kind::Mem: {
             const int b = static_cast<int>(rm.base) & 7;
-            code_.push_back(static_cast<uint8_t>(0x80 | ((reg & 7) << 3) | b));
-            if (b == 4) code_.push_back(0x24);  // SIB: base only
-            Int32(rm.disp);
+            bytes[n++] = static_cast<uint8_t>(0x80 | ((reg & 7) << 3) | b);
+            if (b == 4) bytes[n++] = 0x24;  // SIB: base only
+            disp = rm.disp;
+            hasDisp = true;
             break;
         }
         case SseOperand::Kind::Pool: {
-            code_.push_back(static_cast<uint8_t>(0x05 | ((reg & 7) << 3)));  // [rip + disp32]
-            const int32_t at = Length();
-            Int32(0);
+            bytes[n++] = static_cast<uint8_t>(0x05 | ((reg & 7) << 3));  // [rip + disp32], written when staged
+            const auto at = static_cast<int32_t>(code_.size()) + n;
             fixups_.push_back({at, at + 4 + immBytes, rm.pool});
+            hasDisp = true;
             break;
         }
     }
+    if (hasDisp) {
+        const auto d = Int32Bytes(disp);
+        for (uint8_t b : d) bytes[n++] = b;
+    }
+    code_.insert(code_.end(), bytes, bytes + n);
 }
 
 void SseEmitter::movsd_load(int dst, const SseOperand& src) {
@@ -139,10 +151,10 @@ int32_t SseEmitter::BlockLength() const {
     return RoundUp(static_cast<int32_t>(pool_.size()), kPoolAlign) + Length();
 }
 
-const void* SseEmitter::Finish(ExecutableBlock& block) const {
+std::size_t SseEmitter::StageInto(StagedCode& out) const {
     const int32_t poolBytes = RoundUp(static_cast<int32_t>(pool_.size()), kPoolAlign);
-    block.Allocate(static_cast<std::size_t>(BlockLength()));
-    uint8_t* base = block.Data();
+    const std::size_t piece = out.Reserve(static_cast<std::size_t>(BlockLength()));
+    uint8_t* base = out.At(piece);
     std::memset(base, 0, static_cast<std::size_t>(poolBytes));
     std::memcpy(base, pool_.data(), pool_.size());
     uint8_t* code = base + poolBytes;
@@ -151,8 +163,16 @@ const void* SseEmitter::Finish(ExecutableBlock& block) const {
         const auto rel = Int32Bytes(f.poolOffset - (poolBytes + f.nextInsn));
         std::memcpy(code + f.dispAt, rel.data(), 4);
     }
+    return piece + static_cast<std::size_t>(poolBytes);
+}
+
+const void* SseEmitter::Finish(ExecutableBlock& block) const {
+    StagedCode staged;
+    const std::size_t entry = StageInto(staged);
+    block.Allocate(staged.Size());
+    std::memcpy(block.Data(), staged.Bytes(), staged.Size());
     block.MakeExecutable();
-    return code;
+    return block.Data() + entry;
 }
 
 }  // namespace velmora

@@ -7,12 +7,13 @@
 // Constants that the code needs (sign mask, 0, pi, folded values) live in a
 // pool at the start of the executable block and are addressed RIP-relative.
 //
-// Code is written into a growable buffer; Finish() lays out pool and code in
-// one block of exactly the right size and patches the RIP displacements, so
-// the length of the block is known exactly before it is allocated.
+// Code is written into a growable buffer; StageInto() lays out pool and code
+// as one piece of staged code of exactly the right size and patches the RIP
+// displacements (they stay right wherever the piece is published).
 #pragma once
 
 #include "formula/InfByteArrays.h"
+#include "platform/CodeArea.h"
 #include "platform/ExecutableMemory.h"
 
 #include <cstdint>
@@ -83,9 +84,11 @@ public:
 
     // Size of the finished block: the pool (padded to 16 bytes) plus the code.
     int32_t BlockLength() const;
-    // Allocates `block` with exactly BlockLength() bytes, copies pool and code,
-    // patches the RIP-relative displacements and makes the block executable.
-    // Returns the entry point (the first byte after the pool).
+    // Appends pool and code to `out` as one piece of BlockLength() bytes with
+    // the RIP-relative displacements patched; returns the offset of the entry
+    // point there (the first byte after the pool).
+    std::size_t StageInto(StagedCode& out) const;
+    // The same in a block of its own, made executable; returns the entry point.
     const void* Finish(ExecutableBlock& block) const;
 
 private:

@@ -35,14 +35,7 @@ int32_t TFunctionParserBytes_64::EstimateCodeSize() const {
         } else if (t == '1' || t == 'p') {
             estimate.Operand(2);
         } else if (IsBinaryOperator(t)) {
-            estimate.ReloadIfNeeded();
-            if (t == '/') {
-                estimate.EnsureFree(1);
-                estimate.Add(16);
-            } else {
-                estimate.Add(2);
-            }
-            estimate.BinaryOperatorDone();
+            estimate.Operator(t);
         } else {
             const int need = X87CodeGen::FunctionNeed(t);
             if (need < 0) throw VelmoraError(kFailedAnalysisMessage);
@@ -54,23 +47,12 @@ int32_t TFunctionParserBytes_64::EstimateCodeSize() const {
     return static_cast<int32_t>(estimate.size);
 }
 
-void TFunctionParserBytes_64::GenerateCode() {
-    gen.lastPreserved = 1;
-    FBlockLength = EstimateCodeSize();
-
-    // A block from an earlier compilation is reused when it is long enough.
-    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(FBlockLength)) {
-        FBlock.Allocate(static_cast<std::size_t>(FBlockLength));
-    } else {
-        FBlock.MakeWritable();
-    }
-    gen.Begin(FBlock.Data(), FBlockLength, 1);
-
-    gen.Prologue(data.data());
-    for (std::size_t i = 0; i < actorList.size(); ++i) {
-        const uint8_t t = actorList[i];
+void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data) {
+    gen.Prologue(data);
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        const uint8_t t = program[i];
         if (t == kTokenPrefix) {
-            const OperandRef op = ReadOperand(actorList, i);
+            const OperandRef op = ReadOperand(program, i);
             switch (op.kind) {
                 case kTokenVariable:
                     if (op.index < 1 || op.index > argNum) throw VelmoraError(kFailedAnalysisMessage);
@@ -92,7 +74,20 @@ void TFunctionParserBytes_64::GenerateCode() {
         }
     }
     gen.Epilogue();
+}
 
+void TFunctionParserBytes_64::GenerateCode() {
+    gen.lastPreserved = 1;
+    FBlockLength = EstimateCodeSize();
+
+    // A block from an earlier compilation is reused when it is long enough.
+    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(FBlockLength)) {
+        FBlock.Allocate(static_cast<std::size_t>(FBlockLength));
+    } else {
+        FBlock.MakeWritable();
+    }
+    gen.Begin(FBlock.Data(), FBlockLength, 1);
+    EmitValueFunction(gen, actorList, argNum, data.data());
     FBlock.MakeExecutable();
     Fv.code = FBlock.Data();
     Fv.ctx = this;

@@ -147,7 +147,7 @@ ReducedForm TFunctionParserBytes_64::ReduceFormula(bool allowIntegrals) {
             for (std::size_t k = start; k < end; ++k) {
                 const uint8_t code = FunctionCode(s.substr(k, end - k));
                 if (code == '?') continue;
-                if (code == 'S' && !allowIntegrals) throw VelmoraError(kIntegralsMessage);
+                if (code == Code(Fn::Integral) && !allowIntegrals) throw VelmoraError(kIntegralsMessage);
                 function = code;
                 lettersEnd = k;
                 break;

@@ -30,16 +30,19 @@ TFunctionParserBytes_64::TFunctionParserBytes_64() : data(32, 0.0) {
 }
 
 const std::vector<WrittenFunction>& TFunctionParserBytes_64::functionNames() {
+    using enum Fn;
     static const std::vector<WrittenFunction> names = {
-        {"COS", 'A'},     {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},
-        {"SQRT", 'E'},    {"LN", 'F'},      {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},
-        {"SH", 'H'},      {"SINH", 'H'},    {"CH", 'I'},      {"COSH", 'I'},    {"TH", 'J'},
-        {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},    {"ARCSIN", 'K'},  {"ASIN", 'K'},
-        {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},   {"ARCTAN", 'M'},
-        {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
-        {"ARGCH", 'P'},   {"ACOSH", 'P'},   {"ARGCOSH", 'P'}, {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'},
-        {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},   {"ATANH", 'Q'},   {"ARCSINH", 'R'}, {"ASINH", 'R'},
-        {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"INT", 'S'},     {"INTEGRAL", 'S'},
+        {"COS", Code(Cos)}, {"SIN", Code(Sin)}, {"SEN", Code(Sin)}, {"EXP", Code(Exp)},
+        {"SQR", Code(Square)}, {"SQRT", Code(Sqrt)}, {"LN", Code(Ln)}, {"LOG", Code(Ln)},
+        {"TG", Code(Tan)}, {"TAN", Code(Tan)}, {"SH", Code(Sinh)}, {"SINH", Code(Sinh)},
+        {"CH", Code(Cosh)}, {"COSH", Code(Cosh)}, {"TH", Code(Tanh)}, {"TANH", Code(Tanh)},
+        {"ARCSEN", Code(ArcSin)}, {"ASEN", Code(ArcSin)}, {"ARCSIN", Code(ArcSin)}, {"ASIN", Code(ArcSin)},
+        {"ARCCOS", Code(ArcCos)}, {"ACOS", Code(ArcCos)}, {"ARCOS", Code(ArcCos)}, {"ARCTG", Code(ArcTan)},
+        {"ARCTAN", Code(ArcTan)}, {"ATAN", Code(ArcTan)}, {"ABS", Code(Abs)}, {"COTG", Code(Cot)},
+        {"COTAN", Code(Cot)}, {"COT", Code(Cot)}, {"ARGCH", Code(ArcCosh)}, {"ACOSH", Code(ArcCosh)},
+        {"ARGCOSH", Code(ArcCosh)}, {"ARCCOSH", Code(ArcCosh)}, {"ARCTANH", Code(ArcTanh)}, {"ARGTANH", Code(ArcTanh)},
+        {"ARGTH", Code(ArcTanh)}, {"ATANH", Code(ArcTanh)}, {"ARCSINH", Code(ArcSinh)}, {"ASINH", Code(ArcSinh)},
+        {"ARGSH", Code(ArcSinh)}, {"ARGSINH", Code(ArcSinh)}, {"INT", Code(Integral)}, {"INTEGRAL", Code(Integral)},
     };
     return names;
 }
@@ -63,13 +66,12 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     // until this parse generates new code.
     Fv = RealFunction{};
 
-    // 1.
     rawText = text;
     allowedVars.clear();
     lastIntegral1 = -1;
     lastIntegral2 = -1;
 
-    // 2. Variables.
+    // Variables: the letters p to z, their positions are their numbers.
     if (!vars.empty()) {
         allowedVars = AsciiUpper(vars);
         argNum = static_cast<int32_t>(allowedVars.size());
@@ -79,7 +81,7 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
         argNum = 0;
     }
 
-    // 3. Parameters: data slots 6 .. endParam.
+    // Parameters: data slots 6 .. endParam, zero until set.
     allowedPars = pars;
     parNum = static_cast<int32_t>(allowedPars.size());
     if (!allowedPars.empty()) {
@@ -96,18 +98,18 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     std::fill(data.begin() + 6, data.begin() + endParam + 1, 0.0);
     endFD = endParam;
 
-    // 4., 5.
     NormalizeText();
     if (uFormula.empty()) throw VelmoraError(kReducesToNothingMessage);
 
-    // 6. to 9.
+    // Text to tokens, checked, integer powers expanded, then to postfix.
     ReducedForm reduced = ReduceFormula(allowIntegrals);
     uFormula.clear();
     CheckSyntax(reduced);
     ExpandIntegerPowers(reduced);
     actorList = ToPostfix(reduced);
 
-    // 10., 11. Working slots of the derivative code follow the literals.
+    // The working slots of the derivative code follow the literals, one
+    // first and one second derivative per level of the evaluation stack.
     vaNum = StackDepth(actorList);
     if (static_cast<int64_t>(endFD) + 2 * static_cast<int64_t>(vaNum) + 1 > kMaxDataSlots)
         throw VelmoraError(kFormulaTooLongMessage);
@@ -115,9 +117,7 @@ void TFunctionParserBytes_64::ParseNewText(const std::string& text, const std::s
     std::fill(data.begin() + endFD + 1, data.end(), 0.0);
     endVD = static_cast<uint16_t>(endFD + vaNum);
 
-    // 12.
     if (codify) GenerateCode();
-    // 13. The reduced form is released with `reduced`.
 }
 
 }  // namespace velmora

@@ -61,12 +61,19 @@ inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
 inline constexpr int kMaxNesting = 1000;
 inline constexpr int kMaxDataSlots = 65536;
 
+// The value-only function of a postfix program of this language, from
+// prologue to epilogue, reading the table `data` (the parser's Fv and the
+// derivative evaluator's ff). Throws kFailedAnalysisMessage for a token it
+// cannot compile.
+void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data);
+
 class TFunctionParserBytes_64 {
 public:
-    TFunctionParserBytes_64();  // Create
+    // An empty parser whose table holds the clamp constants.
+    TFunctionParserBytes_64();
     TFunctionParserBytes_64(const TFunctionParserBytes_64&) = delete;
     TFunctionParserBytes_64& operator=(const TFunctionParserBytes_64&) = delete;
-    ~TFunctionParserBytes_64() = default;  // Destroy: the block and arrays are owned
+    ~TFunctionParserBytes_64() = default;  // the code block and the arrays are owned
 
     // Parses `text`; throws VelmoraError with the exact message on any fault.
     void ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
@@ -93,7 +100,7 @@ public:
     int32_t lastIntegral1 = -1, lastIntegral2 = -1;
     uint16_t endFD = 5, endVD = 5;
     int32_t vaNum = 0;
-    std::vector<double> data;  // the constant table (32 slots after Create)
+    std::vector<double> data;  // the constant table (32 slots before the first parse)
     RealFunction Fv;
 
     // Code generation state.

@@ -5,6 +5,8 @@
 // index byte for a bracket or an operator.
 #pragma once
 
+#include "formula/FunctionCodes.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +21,6 @@ inline constexpr ReducedToken MakeOperandToken(uint8_t kind, uint16_t index) {
 inline constexpr bool IsOperandToken(ReducedToken t) { return (t >> 24) == 0xFF; }
 inline constexpr uint8_t OperandKind(ReducedToken t) { return static_cast<uint8_t>(t >> 16); }
 inline constexpr uint16_t OperandIndex(ReducedToken t) { return static_cast<uint16_t>(t); }
-inline constexpr bool IsFunctionCode(ReducedToken t) { return t >= 'A' && t <= 'S'; }
+inline constexpr bool IsFunctionCode(ReducedToken t) { return t >= Code(Fn::Cos) && t <= Code(Fn::Integral); }
 
 }  // namespace velmora

@@ -2,17 +2,67 @@
 
 #include "platform/VelmoraError.h"
 
+#include <climits>
+
 namespace velmora {
+
+namespace {
+// The displacement of a short jump that starts at `site` (its last byte) and lands on `target`.
+int8_t ShortDisplacement(int32_t site, int32_t target) {
+    const int32_t rel = target - (site + 1);
+    // The sequences are short: a farther jump would be a fault of this emitter.
+    if (rel < -128 || rel > 127) throw VelmoraError(kFailedAnalysisMessage);
+    return static_cast<int8_t>(rel);
+}
+}  // namespace
 
 void X87CodeGen::Begin(uint8_t* block, int32_t length, uint8_t firstPreserved) {
     fCode = InfBArray(block, length);
+    dryRun_ = false;
     lastPreserved = firstPreserved;
     emptyRegisters = 8;
 }
 
+void X87CodeGen::BeginDryRun(uint8_t firstPreserved) {
+    fCode = InfBArray(nullptr, INT32_MAX);
+    dryRun_ = true;
+    lastPreserved = firstPreserved;
+    emptyRegisters = 8;
+}
+
+void X87CodeGen::Raw(const uint8_t* bytes, int32_t n) {
+    if (dryRun_) {
+        fCode.h += n;
+    } else {
+        fCode.Write(bytes, n);
+    }
+}
+
 void X87CodeGen::Int32(int32_t v) {
     const auto b = Int32Bytes(v);
-    fCode.Write(b.data(), 4);
+    Raw(b.data(), 4);
+}
+
+void X87CodeGen::Jump(uint8_t opcode, X87Label& target) {
+    Byte(opcode);
+    const int32_t site = Length();  // the displacement byte
+    if (target.position_ >= 0) {
+        Byte(static_cast<uint8_t>(ShortDisplacement(site, target.position_)));
+        return;
+    }
+    if (target.forwardCount_ == static_cast<int>(target.forward_.size())) throw VelmoraError(kFailedAnalysisMessage);
+    target.forward_[static_cast<std::size_t>(target.forwardCount_++)] = site;
+    Byte(0);
+}
+
+void X87CodeGen::Bind(X87Label& label) {
+    label.position_ = Length();
+    for (int i = 0; i < label.forwardCount_; ++i) {
+        const int32_t site = label.forward_[static_cast<std::size_t>(i)];
+        const int8_t rel = ShortDisplacement(site, label.position_);
+        if (!dryRun_) fCode.arr[site] = static_cast<uint8_t>(rel);
+    }
+    label.forwardCount_ = 0;
 }
 
 void X87CodeGen::fld_qword_rdx(int disp8) {
@@ -30,13 +80,8 @@ void X87CodeGen::fld_qword_rax_disp32(int32_t disp) {
     Int32(disp);
 }
 
-void X87CodeGen::fst_qword_rax_disp32(int32_t disp) {
-    Bytes({0xDD, 0x90});
-    Int32(disp);
-}
-
-void X87CodeGen::fstp_qword_rax_disp32(int32_t disp) {
-    Bytes({0xDD, 0x98});
+void X87CodeGen::fld_qword_rdx_disp32(int32_t disp) {
+    Bytes({0xDD, 0x82});
     Int32(disp);
 }
 
@@ -56,7 +101,7 @@ void X87CodeGen::Prologue(const double* data) {
     Bytes({0x48, 0x89, 0xE5});                          // mov rbp, rsp
     Bytes({0x48, 0xB8});                                // mov rax, imm64
     const auto a = AddressBytes(data);
-    fCode.Write(a.data(), 8);
+    Raw(a.data(), 8);
     emptyRegisters = 8;
 }
 
@@ -129,8 +174,7 @@ void X87CodeGen::PushVariable(int i) {
     if (disp <= 127) {
         fld_qword_rdx(disp);
     } else {
-        Bytes({0xDD, 0x82});  // fld qword [rdx + disp32]; beyond the reach of an 8-bit displacement
-        Int32(disp);
+        fld_qword_rdx_disp32(disp);  // beyond the reach of an 8-bit displacement
     }
     --emptyRegisters;
 }
@@ -174,20 +218,23 @@ void X87CodeGen::Function(uint8_t code) {
     const int need = FunctionNeed(code);
     if (need < 0) throw VelmoraError(kFailedAnalysisMessage);
     EnsureFree(need);
-    SeqFunction(code);
+    SeqFunction(AsFn(code));
 }
 
 // ST1 / ST0; when the divisor compares equal to 0 (or unordered) both are
 // dropped and 0 is pushed instead.
 void X87CodeGen::SeqDivide() {
+    X87Label byZero, done;
     fldz();
     fcomip_st(1);
-    jcc(JumpCond::Equal, 4);
+    jcc(JumpCond::Equal, byZero);
     fdivp(1);
-    jmp_short(6);
+    jmp(done);
+    Bind(byZero);
     fstp_st(0);
     fstp_st(0);
     fldz();
+    Bind(done);
 }
 
 void X87CodeGen::SeqReduce2Pi() {
@@ -205,33 +252,71 @@ void X87CodeGen::SeqReducePi() {
     fstp_st(1);
 }
 
-// 2^t for t in ST0, clamped: 1e100 when t > 230, 1e-100 when t < -230.
-void X87CodeGen::SeqExpBlock() {
-    fld_st(0);
-    fabs();
-    fld_qword_rax_disp8(8 * kSlot230);
-    fcomip_st(1);          // 230 vs |t|
-    fstp_st(0);
-    jcc(JumpCond::Below, 20);
-    // n := round(t), f := t - n, 2^f * 2^n
+void X87CodeGen::SeqPow2() {
     fld_st(0);
     frndint();
     fxch_st(1);
-    fsub_st0_st(1);
+    fsub_st0_st(1);        // t - n, n below it
     f2xm1();
     fld1();
     faddp(1);
     fscale();
     fstp_st(1);
-    jmp_short(16);
-    // |t| > 230
+}
+
+// 2^t for t in ST0, clamped: 1e100 when t > 230, 1e-100 when t < -230.
+void X87CodeGen::SeqExpBlock() {
+    X87Label clamped, tiny, done;
+    fld_st(0);
+    fabs();
+    fld_qword_rax_disp8(8 * kSlot230);
+    fcomip_st(1);          // 230 vs |t|
+    fstp_st(0);
+    jcc(JumpCond::Below, clamped);
+    SeqPow2();
+    jmp(done);
+    Bind(clamped);
     fldz();
     fcomip_st(1);          // 0 vs t
     fstp_st(0);
-    jcc(JumpCond::Below, 5);
+    jcc(JumpCond::Below, tiny);
     fld_qword_rax_disp8(8 * kSlotTiny);
-    jmp_short(3);
+    jmp(done);
+    Bind(tiny);
     fld_qword_rax_disp8(8 * kSlotHuge);
+    Bind(done);
+}
+
+void X87CodeGen::SeqLn() {
+    fldln2();
+    fxch_st(1);
+    fyl2x();
+}
+
+void X87CodeGen::SeqHalve() {
+    fld1();
+    fadd_st0_st(0);
+    fdivp(1);
+}
+
+void X87CodeGen::SeqSinhCoshOfExp(bool sinh) {
+    fld_st(0);
+    fld1();
+    fdivrp(1);             // 1/e, e below it
+    if (sinh) {
+        fsubp(1);
+    } else {
+        faddp(1);
+    }
+    SeqHalve();
+}
+
+void X87CodeGen::SeqTanhOfExp2() {
+    fld_st(0);
+    fld1();
+    fadd_st_st0(1);        // E + 1
+    fsubp(2);              // E - 1
+    fdivp(1);
 }
 
 // Leaves x in ST0 and the flags of the comparison of |x| with 1.
@@ -243,70 +328,68 @@ void X87CodeGen::SeqCompareAbsWithOne() {
     fstp_st(0);
 }
 
-void X87CodeGen::SeqFunction(uint8_t code) {
+void X87CodeGen::SeqFunction(Fn code) {
     switch (code) {
-        case '#': fchs(); break;
-        case 'A': SeqReduce2Pi(); fcos(); break;
-        case 'B': SeqReduce2Pi(); fsin(); break;
-        case 'C': fldl2e(); fmulp(1); SeqExpBlock(); break;
-        case 'D': fmul_st0_st(0); break;
-        case 'E':  // sqrt, 0 unless x > 0
+        case Fn::UnaryMinus: fchs(); break;
+        case Fn::Cos: SeqReduce2Pi(); fcos(); break;
+        case Fn::Sin: SeqReduce2Pi(); fsin(); break;
+        case Fn::Exp: fldl2e(); fmulp(1); SeqExpBlock(); break;
+        case Fn::Square: fmul_st0_st(0); break;
+        case Fn::Sqrt: {  // 0 unless x > 0
+            X87Label positive, done;
             fldz();
             fcomip_st(1);
-            jcc(JumpCond::Below, 6);
+            jcc(JumpCond::Below, positive);
             fstp_st(0);
             fldz();
-            jmp_short(2);
+            jmp(done);
+            Bind(positive);
             fsqrt();
+            Bind(done);
             break;
-        case 'F':  // ln, -230 unless x > 0
+        }
+        case Fn::Ln: {  // -230 unless x > 0
+            X87Label positive, done;
             fldz();
             fcomip_st(1);
-            jcc(JumpCond::Below, 9);
+            jcc(JumpCond::Below, positive);
             fstp_st(0);
             fld_qword_rax_disp8(8 * kSlot230);
             fchs();
-            jmp_short(6);
-            fldln2();
-            fxch_st(1);
-            fyl2x();
+            jmp(done);
+            Bind(positive);
+            SeqLn();
+            Bind(done);
             break;
-        case 'G': SeqReducePi(); fptan(); fstp_st(0); break;
-        case 'H':  // (e - 1/e)/2
-        case 'I':  // (e + 1/e)/2
+        }
+        case Fn::Tan: SeqReducePi(); fptan(); fstp_st(0); break;
+        case Fn::Sinh:
+        case Fn::Cosh:
             fldl2e();
             fmulp(1);
             SeqExpBlock();
-            fld_st(0);
-            fld1();
-            fdivrp(1);
-            if (code == 'H') fsubp(1); else faddp(1);
-            fld1();
-            fadd_st0_st(0);
-            fdivp(1);
+            SeqSinhCoshOfExp(code == Fn::Sinh);
             break;
-        case 'J':  // (e^2 - 1)/(e^2 + 1)
+        case Fn::Tanh:  // (e^2 - 1)/(e^2 + 1)
             fldl2e();
             fmulp(1);
             SeqExpBlock();
             fld_st(0);
             fmulp(1);
-            fld_st(0);
-            fld1();
-            fadd_st_st0(1);
-            fsubp(2);
-            fdivp(1);
+            SeqTanhOfExp2();
             break;
-        case 'K':  // arcsin: atan2(x, sqrt(1-x^2)) unless |x| > 1
+        case Fn::ArcSin: {  // atan2(x, sqrt(1-x^2)) unless |x| > 1, else +-pi/2
+            X87Label outside, done;
             SeqCompareAbsWithOne();
-            jcc(JumpCond::Above, 14);
+            jcc(JumpCond::Above, outside);
             fld_st(0);
             fmul_st0_st(0);
             fld1();
             fsubrp(1);
             fsqrt();
             fpatan();
-            jmp_short(20);
+            jmp(done);
+            Bind(outside);
             fldz();
             fcomip_st(1);      // 0 vs x
             fstp_st(0);
@@ -315,12 +398,15 @@ void X87CodeGen::SeqFunction(uint8_t code) {
             fldpi();
             fscale();          // pi * 2^-1
             fstp_st(1);
-            jcc(JumpCond::Below, 2);
+            jcc(JumpCond::Below, done);
             fchs();
+            Bind(done);
             break;
-        case 'L':  // arccos: atan2(sqrt(1-x^2), x) unless |x| > 1
+        }
+        case Fn::ArcCos: {  // atan2(sqrt(1-x^2), x) unless |x| > 1, else 0 or pi
+            X87Label outside, done;
             SeqCompareAbsWithOne();
-            jcc(JumpCond::Above, 16);
+            jcc(JumpCond::Above, outside);
             fld_st(0);
             fmul_st0_st(0);
             fld1();
@@ -328,55 +414,64 @@ void X87CodeGen::SeqFunction(uint8_t code) {
             fsqrt();
             fxch_st(1);
             fpatan();
-            jmp_short(14);
+            jmp(done);
+            Bind(outside);
             fldz();
             fcomip_st(1);      // 0 vs x
             fstp_st(0);
             fldz();
-            jcc(JumpCond::Below, 4);
+            jcc(JumpCond::Below, done);
             fstp_st(0);
             fldpi();
+            Bind(done);
             break;
-        case 'M': fld1(); fpatan(); break;
-        case 'N': fabs(); break;
-        case 'O':  // cot: cos r / sin r, 0 when sin r is 0
+        }
+        case Fn::ArcTan: fld1(); fpatan(); break;
+        case Fn::Abs: fabs(); break;
+        case Fn::Cot:  // cos r / sin r, 0 when sin r is 0
             SeqReducePi();
             fsincos();
             fxch_st(1);
             SeqDivide();
             break;
-        case 'P':  // arccosh: ln(x + sqrt(x^2 - 1)) unless 1 > x
+        case Fn::ArcCosh: {  // ln(x + sqrt(x^2 - 1)) unless 1 > x, else 0
+            X87Label below, done;
             fld1();
             fcomip_st(1);      // 1 vs x
-            jcc(JumpCond::Above, 20);
+            jcc(JumpCond::Above, below);
             fld_st(0);
             fmul_st0_st(0);
             fld1();
             fsubp(1);
             fsqrt();
             faddp(1);
-            fldln2();
-            fxch_st(1);
-            fyl2x();
-            jmp_short(4);
+            SeqLn();
+            jmp(done);
+            Bind(below);
             fstp_st(0);
             fldz();
+            Bind(done);
             break;
-        case 'Q':  // arctanh: ln((1+x)/(1-x))/2 when |x| < 1, else -230 / 230
+        }
+        case Fn::ArcTanh: {  // ln((1+x)/(1-x))/2 when |x| < 1, else -230 / 230
+            X87Label inside, negative, clamped, done;
             fld_st(0);
             fabs();
             fld1();
             fcomip_st(1);      // 1 vs |x|
-            jcc(JumpCond::Above, 19);
+            jcc(JumpCond::Above, inside);
             fstp_st(0);
             fldz();
             fcomip_st(1);      // 0 vs x
             fstp_st(0);
-            jcc(JumpCond::Above, 5);
+            jcc(JumpCond::Above, negative);
             fld_qword_rax_disp8(8 * kSlot230);
-            jmp_short(2);
-            fld_qword_rax0();
-            jmp_short(26);
+            jmp(clamped);
+            Bind(negative);
+            fld_qword_rax0();  // -230
+            Bind(clamped);
+            jmp(done);
+            Bind(inside);
             fxch_st(1);
             fstp_st(1);
             fld1();
@@ -384,14 +479,13 @@ void X87CodeGen::SeqFunction(uint8_t code) {
             fld1();
             fsubrp(2);
             fdivrp(1);
-            fldln2();
-            fxch_st(1);
-            fyl2x();
-            fld1();
-            fadd_st0_st(0);
-            fdivp(1);
+            SeqLn();
+            SeqHalve();
+            Bind(done);
             break;
-        case 'R':  // arcsinh: sign(x) ln(|x| + sqrt(x^2 + 1)), sign compared first
+        }
+        case Fn::ArcSinh: {  // sign(x) ln(|x| + sqrt(x^2 + 1)), sign compared first
+            X87Label done;
             fldz();
             fcomip_st(1);      // 0 vs x; the flags survive the x87 arithmetic below
             fabs();
@@ -401,42 +495,69 @@ void X87CodeGen::SeqFunction(uint8_t code) {
             faddp(1);
             fsqrt();
             faddp(1);
-            fldln2();
-            fxch_st(1);
-            fyl2x();
-            jcc(JumpCond::BelowOrEqual, 2);
+            SeqLn();
+            jcc(JumpCond::BelowOrEqual, done);
             fchs();
+            Bind(done);
             break;
+        }
         default: throw VelmoraError(kFailedAnalysisMessage);
     }
 }
 
 int X87CodeGen::FunctionNeed(uint8_t code) {
-    switch (code) {
-        case '#': case 'D': case 'N': return 0;
-        case 'A': case 'B': case 'E': case 'F': case 'G': case 'M': return 1;
-        case 'C': case 'H': case 'I': case 'J': case 'K': case 'L': case 'O': case 'P': case 'Q': case 'R':
+    switch (AsFn(code)) {
+        case Fn::UnaryMinus: case Fn::Square: case Fn::Abs:
+            return 0;
+        case Fn::Cos: case Fn::Sin: case Fn::Sqrt: case Fn::Ln:
+        case Fn::Tan: case Fn::ArcTan:
+            return 1;
+        case Fn::Exp: case Fn::Sinh: case Fn::Cosh: case Fn::Tanh:
+        case Fn::ArcSin: case Fn::ArcCos: case Fn::Cot: case Fn::ArcCosh:
+        case Fn::ArcTanh: case Fn::ArcSinh:
             return 2;
-        default: return -1;
+        default:
+            return -1;
     }
 }
 
 int X87CodeGen::FunctionSize(uint8_t code) {
-    switch (code) {
-        case '#': case 'D': case 'N': return 2;
-        case 'A': case 'B': case 'G': return 12;
-        case 'C': return 53;
-        case 'E': return 14;
-        case 'F': return 21;
-        case 'H': case 'I': case 'J': return 67;
-        case 'K': return 46;
-        case 'L': return 42;
-        case 'M': return 4;
-        case 'O': case 'R': return 28;
-        case 'P': return 30;
-        case 'Q': return 55;
-        default: return -1;
-    }
+    static const std::array<int16_t, 256> sizes = [] {
+        std::array<int16_t, 256> table{};
+        for (int c = 0; c < 256; ++c) {
+            table[static_cast<std::size_t>(c)] = -1;
+            if (FunctionNeed(static_cast<uint8_t>(c)) < 0) continue;
+            X87CodeGen gen;
+            gen.BeginDryRun(1);
+            gen.SeqFunction(AsFn(static_cast<uint8_t>(c)));
+            table[static_cast<std::size_t>(c)] = static_cast<int16_t>(gen.Length());
+        }
+        return table;
+    }();
+    return sizes[code];
+}
+
+int X87CodeGen::OperatorSize(uint8_t op) {
+    static const int divide = [] {
+        X87CodeGen gen;
+        gen.BeginDryRun(1);
+        gen.SeqDivide();
+        return gen.Length();
+    }();
+    static const int arithmetic = [] {
+        X87CodeGen gen;
+        gen.BeginDryRun(1);
+        gen.faddp(1);
+        return gen.Length();
+    }();
+    return op == '/' ? divide : arithmetic;
+}
+
+void X87SizeEstimate::Operator(uint8_t op) {
+    ReloadIfNeeded();
+    if (op == '/') EnsureFree(1);
+    Add(X87CodeGen::OperatorSize(op));
+    BinaryOperatorDone();
 }
 
 void X87SizeEstimate::Spill() {

@@ -7,13 +7,18 @@
 // frame and reloaded when an operator needs it as its left operand.
 //
 // `X87CodeGen` writes the instructions (one small function per instruction
-// form, so the sequences read like assembly), keeps the register accounting and
-// emits the function sequences shared by the three formula engines.
-// `X87SizeEstimate` runs the same accounting without writing, to size a block.
+// form, and labels for the jumps, so the sequences read like assembly), keeps
+// the register accounting and emits the function sequences shared by the
+// formula engines. A dry run counts the bytes instead of writing them: the
+// sizes of the sequences are measured that way, never listed by hand.
+// `X87SizeEstimate` runs the same accounting without writing, for the size
+// rules of the formula parser and the symbolic engine.
 #pragma once
 
+#include "formula/FunctionCodes.h"
 #include "formula/InfByteArrays.h"
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
@@ -46,19 +51,30 @@ enum class JumpCond : uint8_t {
     Parity = 0x7A,        // PF = 1 (unordered)
 };
 
+// A jump target: jumps written before it is bound are patched when it is.
+class X87Label {
+private:
+    friend class X87CodeGen;
+    int32_t position_ = -1;                // where it is bound; -1 before
+    std::array<int32_t, 4> forward_{};     // displacement bytes of the jumps waiting for it
+    int forwardCount_ = 0;
+};
+
 class X87CodeGen {
 public:
     uint8_t lastPreserved = 1;   // last occupied spill slot; 1 when nothing is spilled
     uint8_t emptyRegisters = 8;  // free x87 registers at the current point
-    InfBArray fCode;             // the writer into the executable block
+    InfBArray fCode;             // the writer into the block
 
     // Starts writing into `block` of `length` bytes with an empty x87 stack.
     void Begin(uint8_t* block, int32_t length, uint8_t firstPreserved);
+    // Starts a dry run: the same accounting, bytes counted but not written.
+    void BeginDryRun(uint8_t firstPreserved);
     int32_t Length() const { return fCode.h + 1; }
 
     // ---- raw bytes --------------------------------------------------------
-    void Bytes(std::initializer_list<uint8_t> bytes) { fCode.Write(bytes); }
-    void Byte(uint8_t b) { fCode.AddByte(b); }
+    void Bytes(std::initializer_list<uint8_t> bytes) { Raw(bytes.begin(), static_cast<int32_t>(bytes.size())); }
+    void Byte(uint8_t b) { Raw(&b, 1); }
     void Int32(int32_t v);
 
     // ---- instruction forms ------------------------------------------------
@@ -114,16 +130,18 @@ public:
 
     // Memory operands.
     void fld_qword_rdx(int disp8);           // DD 02 / DD 42 disp8
+    void fld_qword_rdx_disp32(int32_t disp); // DD 82 disp32
     void fld_qword_rax0() { Bytes({0xDD, 0x00}); }
     void fld_qword_rax_disp8(int disp8);     // DD 40 disp8
     void fld_qword_rax_disp32(int32_t disp); // DD 80 disp32
-    void fst_qword_rax_disp32(int32_t disp); // DD 90 disp32
-    void fstp_qword_rax_disp32(int32_t disp);// DD 98 disp32
     void fld_qword_rbp_disp32(int32_t disp); // DD 85 disp32
     void fstp_qword_rbp_disp32(int32_t disp);// DD 9D disp32
 
-    void jcc(JumpCond cond, int8_t rel) { Bytes({static_cast<uint8_t>(cond), static_cast<uint8_t>(rel)}); }
-    void jmp_short(int8_t rel) { Bytes({0xEB, static_cast<uint8_t>(rel)}); }
+    // Short jumps (8-bit displacement) to a label, bound before or after.
+    void jcc(JumpCond cond, X87Label& target) { Jump(static_cast<uint8_t>(cond), target); }
+    void jmp(X87Label& target) { Jump(0xEB, target); }
+    // The label is here: jumps written before it now reach it.
+    void Bind(X87Label& label);
 
     // ---- frame --------------------------------------------------------------
     void Prologue(const double* data);  // 21 bytes; RAX := address of data[0]
@@ -151,20 +169,31 @@ public:
     void Function(uint8_t code);
 
     // The sequences themselves, without accounting (ST0 = x in, result out).
-    void SeqDivide();         // 16 bytes: ST1/ST0, 0 when ST0 is 0 or unordered
-    void SeqReduce2Pi();      // 10 bytes: partial remainder of x by 2 pi
-    void SeqReducePi();       //  8 bytes: partial remainder of x by pi
-    void SeqExpBlock();       // 49 bytes: clamped 2^t
-    void SeqCompareAbsWithOne();    // 10 bytes: EFLAGS of (abs(x) vs 1), x kept
-    void SeqFunction(uint8_t code);
+    void SeqDivide();            // ST1/ST0, 0 when ST0 is 0 or unordered
+    void SeqReduce2Pi();         // partial remainder of x by 2 pi
+    void SeqReducePi();          // partial remainder of x by pi
+    void SeqPow2();              // 2^t: 2^(t - round t) scaled by 2^(round t); no clamp
+    void SeqExpBlock();          // clamped 2^t
+    void SeqLn();                // ln x = ln 2 log2 x, for x > 0
+    void SeqHalve();             // x / 2
+    void SeqSinhCoshOfExp(bool sinh);  // e = e^x in, (e - 1/e)/2 or (e + 1/e)/2 out
+    void SeqTanhOfExp2();        // E = e^(2x) in, (E - 1)/(E + 1) out
+    void SeqCompareAbsWithOne(); // EFLAGS of (abs(x) vs 1), x kept
+    void SeqFunction(Fn code);
 
     // Need (extra free registers) and size in bytes of each value-only function.
     static int FunctionNeed(uint8_t code);   // -1 for an unknown byte
-    static int FunctionSize(uint8_t code);   // -1 for an unknown byte
+    static int FunctionSize(uint8_t code);   // -1 for an unknown byte; measured by a dry run
+    // Size of the sequence of "+", "-", "*" or "/" without reload or spill; measured by a dry run.
+    static int OperatorSize(uint8_t op);
 
 private:
     static int32_t SpillDisp(int slot) { return kFrameSize - 8 * slot; }
+    void Raw(const uint8_t* bytes, int32_t n);
+    void Jump(uint8_t opcode, X87Label& target);
     void SpillTopToNextSlot();
+
+    bool dryRun_ = false;
 };
 
 // Size simulation with the same accounting as X87CodeGen: used by the engines'
@@ -182,6 +211,9 @@ public:
     // 8 bytes when only one value is in registers (then one register fewer).
     void ReloadIfNeeded();
     void Operand(int bytes);   // EnsureFree(1) + bytes, one register taken
+    // "+", "-", "*", "/" as X87CodeGen::Operator writes them: the reload of a
+    // spilled left operand, a free register for the division, the sequence.
+    void Operator(uint8_t op);
     void BinaryOperatorDone() { ++emptyRegisters; }
 
 private:

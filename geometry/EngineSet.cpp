@@ -1,13 +1,39 @@
 #include "geometry/EngineSet.h"
 
+#include <utility>
+
 namespace velmora {
 
+TEngineSet::TEngineSet() {
+    for (auto& evaluator : sds) evaluator.AttachTo(&area);
+    for (auto& derivatives : spds) derivatives.AttachTo(&area);
+}
+
 void TEngineSet::Build(const std::array<std::string, 4>& texts, TFunctionParserBytes_64& parser) {
+    TEngineSetsBuild build({this});
     for (int i = 0; i < 4; ++i) {
-        parser.ParseNewText(texts[i], "uv", "", false, true);
-        sds[i].Build(parser);
-        spds[i].ParseNewText(texts[i], "uv", "", true, true);
+        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+        build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
     }
+    build.Commit();
+}
+
+TEngineSetsBuild::TEngineSetsBuild(std::vector<TEngineSet*> sets) : sets_(std::move(sets)) {
+    for (TEngineSet* set : sets_) set->area.Open();
+}
+
+TEngineSetsBuild::~TEngineSetsBuild() {
+    for (TEngineSet* set : sets_) set->area.Abandon();
+}
+
+void TEngineSetsBuild::Coordinate(int i, const TFunctionParserBytes_64& parsed, const std::string& text) {
+    const auto k = static_cast<std::size_t>(i);
+    for (TEngineSet* set : sets_) set->sds[k].Build(parsed);
+    for (TEngineSet* set : sets_) set->spds[k].ParseNewText(text, "uv", "", true, true);
+}
+
+void TEngineSetsBuild::Commit() {
+    for (TEngineSet* set : sets_) set->area.Commit();
 }
 
 }  // namespace velmora

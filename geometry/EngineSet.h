@@ -3,28 +3,57 @@
 // owns one set for the main thread and one per background worker; no set is
 // ever used by two threads. A set must not move once built (its code embeds
 // the addresses of its tables).
+//
+// All the code of a set lives in one mapping: while the set is built its
+// engines stage their code, and the build ends by publishing it, made
+// read+execute by one protection change.
 #pragma once
 
 #include "evaluator/FEvaluatorBytes_64_XE2.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
+#include "platform/CodeArea.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
 struct TEngineSet {
     FourEvaluators sds;  // x, y, z, w: value, first and second derivatives
     FourFPD spds;        // x, y, z, w: partial derivatives up to order three
+    TCodeArea area;      // the code of all eight
 
-    TEngineSet() = default;
+    TEngineSet();
     TEngineSet(const TEngineSet&) = delete;
     TEngineSet& operator=(const TEngineSet&) = delete;
 
     // Parses and compiles the four coordinate texts (variables "uv") with the
     // given parser; throws the first engine error.
     void Build(const std::array<std::string, 4>& texts, TFunctionParserBytes_64& parser);
+};
+
+// A build of several sets from the same four formulas, as "Enter" does: each
+// formula is parsed once, and every set gets its evaluator and its symbolic
+// object of that coordinate; Commit publishes the code of each set in one
+// mapping. A build that is not committed leaves every engine without code
+// from it: the evaluators keep their previous code and table, and the
+// symbolic objects it parsed have no callable block.
+class TEngineSetsBuild {
+public:
+    explicit TEngineSetsBuild(std::vector<TEngineSet*> sets);
+    TEngineSetsBuild(const TEngineSetsBuild&) = delete;
+    TEngineSetsBuild& operator=(const TEngineSetsBuild&) = delete;
+    ~TEngineSetsBuild();
+
+    // Coordinate i (0..3) of every set: the evaluators from the parsed formula,
+    // the symbolic objects from its text (variables "uv").
+    void Coordinate(int i, const TFunctionParserBytes_64& parsed, const std::string& text);
+    void Commit();
+
+private:
+    std::vector<TEngineSet*> sets_;
 };
 
 }  // namespace velmora

@@ -23,36 +23,30 @@ Vector4 NormalPart(const Vector4& a, double alongT, const Vector4& t, double alo
 
 }  // namespace
 
+// Each coordinate's value and partial derivatives come from one pass of its
+// evaluator's jet function.
 void TParametrizationR2R4::PosFirstDerivativesFR2R4(double u, double v, Vector4& y, Vector4& yu, Vector4& yv) {
-    const double alongU[4] = {u, v, 1, 0};
-    const double alongV[4] = {u, v, 0, 1};
+    const double at[2] = {u, v};
     for (int i = 0; i < 4; ++i) {
-        TEvaluatorBytes_64& e = engines_->sds[i];
-        const Vector2 fu = e.FirstD(alongU);
-        y[i] = fu[0];
-        yu[i] = fu[1];
-        yv[i] = e.FirstD(alongV)[1];
+        const TSecondOrderJet j = engines_->sds[i].SecondOrderJet(at);
+        y[i] = j.f;
+        yu[i] = j.fu;
+        yv[i] = j.fv;
     }
 }
 
 void TParametrizationR2R4::PosFirstAndSecondDerivativesFR2R4(double u, double v, Vector4& y, Vector4& yu,
                                                              Vector4& yv, Vector4& yuu, Vector4& yuv,
                                                              Vector4& yvv) {
-    const double alongU[6] = {u, v, 1, 0, 0, 0};
-    const double alongV[6] = {u, v, 0, 1, 0, 0};
-    const double diagonal[6] = {u, v, 1, 1, 0, 0};
+    const double at[2] = {u, v};
     for (int i = 0; i < 4; ++i) {
-        TEvaluatorBytes_64& e = engines_->sds[i];
-        const Vector3 fu = e.SecondD(alongU);
-        y[i] = fu[0];
-        yu[i] = fu[1];
-        yuu[i] = fu[2];
-        const Vector3 fv = e.SecondD(alongV);
-        yv[i] = fv[1];
-        yvv[i] = fv[2];
-        // Along (1, 1) the second derivative is f_uu + 2 f_uv + f_vv.
-        const double s = e.SecondD(diagonal)[2];
-        yuv[i] = (s - yuu[i] - yvv[i]) * 0.5;
+        const TSecondOrderJet j = engines_->sds[i].SecondOrderJet(at);
+        y[i] = j.f;
+        yu[i] = j.fu;
+        yv[i] = j.fv;
+        yuu[i] = j.fuu;
+        yuv[i] = j.fuv;
+        yvv[i] = j.fvv;
     }
 }
 

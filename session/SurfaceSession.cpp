@@ -33,7 +33,7 @@ std::vector<TEngineSet*> TSurfaceSession::WorkerSets() const {
     return sets;
 }
 
-void TSurfaceSession::ReadFormula(int i) {
+void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     std::string& text = texts_[i];
     text = TrimInput(text);
     fieldsTrimmed_ = i + 1;
@@ -42,10 +42,9 @@ void TSurfaceSession::ReadFormula(int i) {
     const std::vector<double> minCorner{map_.min2D[0], map_.min2D[1]};
     const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
     formulaParser_->ParseNewText(text, "uv", "", false, true, minCorner, maxCorner);
-    mainSet_->sds[i].Build(*formulaParser_);
-    for (auto& set : workerSets_) set->sds[i].Build(*formulaParser_);
-    mainSet_->spds[i].ParseNewText(text, "uv", "", true, true);
-    for (auto& set : workerSets_) set->spds[i].ParseNewText(text, "uv", "", true, true);
+    // Every engine set gets the evaluator and the symbolic object of this
+    // coordinate; the code of each set is published when all four are in.
+    build.Coordinate(i, *formulaParser_, text);
     InputStrs_[4 + i] = text;
 }
 
@@ -77,7 +76,23 @@ TReadResult TSurfaceSession::Run(int fields) {
     fieldsTrimmed_ = 0;
     int field = -1;  // the field being read; -1 while the domain as a whole is checked
     try {
-        for (field = xField; field <= wField && field < fields; ++field) ReadFormula(field);
+        {
+            std::vector<TEngineSet*> sets{mainSet_.get()};
+            for (auto& set : workerSets_) sets.push_back(set.get());
+            TEngineSetsBuild build(sets);
+            try {
+                for (field = xField; field <= wField && field < fields; ++field) ReadFormula(field, build);
+            } catch (...) {
+                // The formulas compiled before the error stay compiled, as the
+                // fields read before it stay read; the error is the one reported.
+                try {
+                    build.Commit();
+                } catch (...) {
+                }
+                throw;
+            }
+            build.Commit();
+        }
         if (fields > uMinField) {
             Vector2 minCorner = map_.min2D, maxCorner = map_.max2D;
             for (field = uMinField; field <= vMaxField; ++field) ReadBound(field, minCorner, maxCorner);

@@ -109,7 +109,7 @@ public:
                     uint8_t showFoliations, bool thick = false);
 
 private:
-    void ReadFormula(int i);
+    void ReadFormula(int i, TEngineSetsBuild& build);
     void ReadBound(int i, Vector2& minCorner, Vector2& maxCorner);
     TReadResult Run(int fields);
 

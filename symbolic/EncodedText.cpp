@@ -13,7 +13,12 @@ namespace {
 // The letters A to S are spelled as in the formula language of the coordinate
 // formulas (its table is searched first); this engine adds T to X.
 constexpr std::array<WrittenFunction, 6> extraFunctionNames{{
-    {"SGN", 'T'}, {"SIGN", 'T'}, {"INV", 'U'}, {"CHS", 'V'}, {"CUBE", 'W'}, {"QUAD", 'X'},
+    {"SGN", Code(Fn::Sign)},
+    {"SIGN", Code(Fn::Sign)},
+    {"INV", Code(Fn::Reciprocal)},
+    {"CHS", Code(Fn::ChangeSign)},
+    {"CUBE", Code(Fn::Cube)},
+    {"QUAD", Code(Fn::FourthPower)},
 }};
 
 struct OperatorPairEntry {

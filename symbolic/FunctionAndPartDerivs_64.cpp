@@ -5,6 +5,7 @@
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <numbers>
@@ -66,21 +67,18 @@ std::string DeclaredLetters(const std::string& letters, const std::string& exclu
 
 void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
                                              bool codify, bool withPDs) {
-    // 1. Start from scratch: no block of the previous parse survives.
+    // No block of the previous parse survives: their code reads the table,
+    // which this parse rewrites.
     rawText = t;
     usedVarsAndParams.reset();
-    FBlocks.clear();
+    ClearBlocks();
     FBlockLengths.clear();
-    fs.clear();
-    ff.clear();
-    f = RealFunction{};
     uFormula.clear();
     uReduced.clear();
     actorList.clear();
     tirar = 0;
     constantValues.clear();  // slots from 41 on take new values in this parse
 
-    // 2.-4. Variables and parameters.
     allowedVars = DeclaredLetters(vars, "");
     argNum = static_cast<int32_t>(allowedVars.size());
     allowedPars = DeclaredLetters(pars, allowedVars);
@@ -88,42 +86,79 @@ void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::st
     allVars = allowedVars + allowedPars;
     reduceConsts = !allVars.empty();
 
-    // 5. Parameters start at 0; the constants of this parse start at 41.
+    // Parameters start at 0; the constants of this parse start at 41.
     for (int k = 0; k < parNum; ++k) data[kFirstParameterSlot + k] = 0.0;
     endFD = kLastPredefinedSlot;
 
-    // 6. Block numbering.
     BuildFuncAssigner();
-    FBlocks.resize(static_cast<std::size_t>(lastBlock) + 1);
-    FBlockLengths.assign(static_cast<std::size_t>(lastBlock) + 1, 0);
-    fs.assign(static_cast<std::size_t>(lastBlock) + 1, RealFunction{});
+    const auto blocks = static_cast<std::size_t>(lastBlock) + 1;
+    FBlocks.assign(blocks, nullptr);
+    FBlockLengths.assign(blocks, 0);
+    fs.assign(blocks, RealFunction{});
     ff.assign(FuncAssigner.size(), RealFunction{});
+    stagedOffsets.assign(blocks, -1);
 
-    // 7.-9. Text to validated encoded formula.
-    Tokenize();
-    EncodeVariables();
-    if (CheckSyntax(uReduced) != 0) throw VelmoraError(kMsgSyntax);
-    CheckTextLimits(uReduced);
+    try {
+        // Text to validated encoded formula.
+        Tokenize();
+        EncodeVariables();
+        if (CheckSyntax(uReduced) != 0) throw VelmoraError(kMsgSyntax);
+        CheckTextLimits(uReduced);
 
-    // 10.-11. Reduced alphabet: no "-", "/", "#"; powers as D, W, X, "~" or |B|^E.
-    uReduced = ConvertPowers(uReduced);
-    uReduced = ExpandMinusAndDivide(uReduced);
-    CheckTextLimits(uReduced);
+        // The reduced alphabet: no "-", "/", "#"; powers as D, W, X, "~" or |B|^E.
+        uReduced = ConvertPowers(uReduced);
+        uReduced = ExpandMinusAndDivide(uReduced);
+        CheckTextLimits(uReduced);
 
-    // 12.-13. The function itself.
-    actorList = PostfixSum(uReduced);
-    if (codify) {
-        Compile(FBlocks[0], fs[0], FBlockLengths[0], actorList);
-        ff[static_cast<std::size_t>(Slot(0, 0, 0))] = fs[0];
-        f = fs[0];
+        actorList = PostfixSum(uReduced);
+        if (codify) StageBlock(0, actorList);
+        if (withPDs) {
+            BuildPDs();
+            tirar = 0;
+            for (int32_t length : FBlockLengths) tirar += length;
+        }
+    } catch (...) {
+        Discard();
+        throw;
     }
+    if (!staged.Empty()) PublishOrEnlist();
+}
 
-    // 14. The partial derivatives.
-    if (withPDs) {
-        BuildPDs();
-        tirar = 0;
-        for (int32_t length : FBlockLengths) tirar += length;
+void TFunctionAndPartDerivs_64::ClearBlocks() noexcept {
+    std::fill(FBlocks.begin(), FBlocks.end(), nullptr);
+    std::fill(fs.begin(), fs.end(), RealFunction{});
+    std::fill(ff.begin(), ff.end(), RealFunction{});
+    f = RealFunction{};
+    Discard();
+}
+
+void TFunctionAndPartDerivs_64::Forget() noexcept {
+    std::fill(FBlocks.begin(), FBlocks.end(), nullptr);
+    std::fill(fs.begin(), fs.end(), RealFunction{});
+    std::fill(ff.begin(), ff.end(), RealFunction{});
+    f = RealFunction{};
+    mapping.reset();
+}
+
+void TFunctionAndPartDerivs_64::Discard() noexcept {
+    staged.Clear();
+    std::fill(stagedOffsets.begin(), stagedOffsets.end(), -1);
+}
+
+void TFunctionAndPartDerivs_64::Install(const std::shared_ptr<const CodeMapping>& where, const uint8_t* code) noexcept {
+    mapping = where;
+    for (std::size_t b = 0; b < stagedOffsets.size(); ++b) {
+        if (stagedOffsets[b] < 0) continue;
+        FBlocks[b] = code + stagedOffsets[b];
+        fs[b] = RealFunction{FBlocks[b], nullptr};
     }
+    // Every multi-index of a compiled block refers to it.
+    for (std::size_t slot = 0; slot < FuncAssigner.size(); ++slot) {
+        const int32_t b = FuncAssigner[slot];
+        if (b >= 0 && stagedOffsets[static_cast<std::size_t>(b)] >= 0) ff[slot] = fs[static_cast<std::size_t>(b)];
+    }
+    f = fs.empty() ? RealFunction{} : fs[0];
+    Discard();
 }
 
 void TFunctionAndPartDerivs_64::BuildFuncAssigner() {
@@ -155,29 +190,14 @@ void TFunctionAndPartDerivs_64::BuildFuncAssigner() {
 
 void TFunctionAndPartDerivs_64::BuildPDs() {
     auto block = [&](int i, int j, int k) { return FuncAssigner[static_cast<std::size_t>(Slot(i, j, k))]; };
-    auto store = [&](int i, int j, int k, int b) { ff[static_cast<std::size_t>(Slot(i, j, k))] = fs[b]; };
     const std::string d0 = uReduced;
     // Each derivative is taken from the text of the one below it: f_uv is the
     // v-derivative of f_u, f_uuv the v-derivative of f_uu.
     for (int i = 1; i <= argNum; ++i) {
-        const int b1 = block(i, 0, 0);
-        const std::string d1 = DeriveAndCompile(b1, i, d0);
-        store(i, 0, 0, b1);
+        const std::string d1 = DeriveAndCompile(block(i, 0, 0), i, d0);
         for (int j = i; j <= argNum; ++j) {
-            const int b2 = block(i, j, 0);
-            const std::string d2 = DeriveAndCompile(b2, j, d1);
-            store(i, j, 0, b2);
-            store(j, i, 0, b2);
-            for (int l = j; l <= argNum; ++l) {
-                const int b3 = block(i, j, l);
-                DeriveAndCompile(b3, l, d2);
-                store(i, j, l, b3);
-                store(i, l, j, b3);
-                store(j, i, l, b3);
-                store(j, l, i, b3);
-                store(l, i, j, b3);
-                store(l, j, i, b3);
-            }
+            const std::string d2 = DeriveAndCompile(block(i, j, 0), j, d1);
+            for (int l = j; l <= argNum; ++l) DeriveAndCompile(block(i, j, l), l, d2);
         }
     }
 }
@@ -189,18 +209,8 @@ std::string TFunctionAndPartDerivs_64::DeriveAndCompile(int b, int v, const std:
     std::string derivative = usedVarsAndParams.test(letter) ? DeriveSum(text, v) : std::string("0");
     CheckTextLimits(derivative);
     actorList = PostfixSum(derivative);
-    Compile(FBlocks[static_cast<std::size_t>(b)], fs[static_cast<std::size_t>(b)],
-            FBlockLengths[static_cast<std::size_t>(b)], actorList);
+    StageBlock(b, actorList);
     return derivative;
-}
-
-double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
-    RealFunction run;
-    Compile(auxBlock, run, auxBlockLength, str);
-    // The programs run here have no variables; a zeroed array stands in for
-    // the empty argument array so that a stray variable load stays inside it.
-    static const std::array<double, 16> noArguments{};
-    return run(noArguments.data(), 0);
 }
 
 double TFunctionAndPartDerivs_64::ConstantValue(const std::string& program) {

@@ -7,10 +7,14 @@
 // 0xFF k (operand k: variable k when 1 <= k <= argNum, otherwise the value
 // data[k]) and 0xFE x (function letter x, only in uFormula). No scan ever
 // splits a two-byte token.
+//
+// The blocks of a parse are staged and published together: in a mapping of
+// the object's own, or in its engine set's code area while the set is built.
 #pragma once
 
 #include "formula/InfByteArrays.h"
 #include "formula/X87Emitter.h"
+#include "platform/CodeArea.h"
 #include "platform/CompiledFunction.h"
 #include "platform/ExecutableMemory.h"
 
@@ -23,14 +27,13 @@
 
 namespace velmora {
 
-class TFunctionAndPartDerivs_64 {
+class TFunctionAndPartDerivs_64 final : public CodeAreaMember {
 public:
-    TFunctionAndPartDerivs_64();  // Create
-    ~TFunctionAndPartDerivs_64() = default;  // Destroy: blocks and arrays are owned
-    TFunctionAndPartDerivs_64(const TFunctionAndPartDerivs_64&) = delete;
-    TFunctionAndPartDerivs_64& operator=(const TFunctionAndPartDerivs_64&) = delete;
+    TFunctionAndPartDerivs_64();  // the constant table filled, no block
+    ~TFunctionAndPartDerivs_64() = default;  // the code and the arrays are owned
 
-    // Throws VelmoraError with the exact message on any fault.
+    // Throws VelmoraError with the exact message on any fault; the object then
+    // has no callable block.
     void ParseNewText(const std::string& t, const std::string& vars, const std::string& pars, bool codify,
                       bool withPDs);
 
@@ -45,10 +48,17 @@ public:
         return g.Assigned() ? g(args, argNum) : NotCompiledValue();
     }
 
+    // The value of a postfix program without variables: its code, run by the
+    // x87 interpreter.
     double EvaluateActorList(const std::string& str);
     void UpdateParameters(const std::vector<double>& values);
 
-    // ---- state, in the order of the original record ---------------------------
+    // ---- publication of the blocks (CodeAreaMember) ---------------------------
+    const StagedCode& Staged() const override { return staged; }
+    void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
+    void Discard() noexcept override;
+
+    // ---- state -------------------------------------------------------------------
     std::string rawText;      // the text; during parsing its upper-cased, normalised form
     std::string uFormula;     // tokenised formula, variables still as letters
     std::string allowedVars;  // upper-case variable letters in declaration order
@@ -56,10 +66,10 @@ public:
     std::string allVars;      // allowedVars + allowedPars
     bool reduceConsts = false;  // fold constant sub-programs (true when allVars is not empty)
     X87CodeGen gen;             // lastPreserved, emptyRegisters, fCode of the block being written
-    std::vector<ExecutableBlock> FBlocks;  // one block per function and partial derivative
-    std::vector<int32_t> FBlockLengths;
+    std::vector<const uint8_t*> FBlocks;  // the code of each function and partial derivative
+    std::vector<int32_t> FBlockLengths;   // the size computed for each (EstimateCodeSize)
     int32_t lastBlock = 0;
-    ExecutableBlock auxBlock;  // scratch block of EvaluateActorList
+    ByteArray auxBlock;  // the code of the last EvaluateActorList
     int32_t auxBlockLength = 0;
     std::vector<int32_t> FuncAssigner;  // (argNum+1)^3 block numbers, see Slot()
     std::vector<RealFunction> fs;       // the callable of each block
@@ -68,7 +78,7 @@ public:
     std::string actorList;  // last postfix program built
     int32_t argNum = 0, parNum = 0;
     uint8_t endFD = 40;  // last used slot of data
-    uint8_t endVD = 0;   // kept for the record; not used by this engine
+    uint8_t endVD = 0;   // declared beside endFD; this engine does not use it
     std::array<double, 254> data{};
     std::bitset<256> usedVarsAndParams;  // declared letters that occur in the formula
     RealFunction f;                      // block 0, the function itself
@@ -107,6 +117,7 @@ public:
     void BuildFuncAssigner();
     void BuildPDs();
     std::string DeriveAndCompile(int b, int v, const std::string& text);
+    // Compiles a program into a block of its own, made executable at once.
     void Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length, const std::string& program);
     int32_t EstimateCodeSize(const std::string& program) const;
 
@@ -114,6 +125,9 @@ public:
     uint8_t AppendConstant(double x);
 
 private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
+    void Forget() noexcept override;
+
     static double NotCompiledValue();
     // EvaluateActorList with the values of this parse remembered: the same
     // constant program always gives the same value while the table slots it
@@ -124,7 +138,18 @@ private:
     std::string ReadName(std::size_t& i);
     std::string ResolveFunctionName(const std::string& letters);
     std::string LettersToVariables(const std::string& letters);
+    // Writes the code of a program into `block` (`capacity` bytes); returns its length.
+    int32_t EmitInto(uint8_t* block, int32_t capacity, const std::string& program);
     void EmitProgram(const std::string& program);
+    // Compiles a program as block b of this parse, to be published with the others.
+    void StageBlock(int b, const std::string& program);
+    // No block may be called: every reference to one is dropped (the mapping
+    // is kept, to be written over by the next publication when it can be).
+    void ClearBlocks() noexcept;
+
+    StagedCode staged;                   // the blocks of this parse, before publication
+    std::vector<int64_t> stagedOffsets;  // where each block starts in `staged` (-1: not compiled)
+    std::shared_ptr<const CodeMapping> mapping;  // where the published blocks live
 };
 
 using FourFPD = std::array<TFunctionAndPartDerivs_64, 4>;

@@ -1,16 +1,18 @@
-// Compilation of a postfix program into a block of x87 code: the shared
-// operand loads, operators and value-only functions, plus the sequences of
-// this engine (unclamped exp, sinh, cosh, tanh; arctanh with 0 outside
-// (-1, 1); sign, reciprocal, change of sign, cube, fourth power, the power
-// "^" of a positive base and the integer power "~").
+// Compilation of a postfix program into x87 code: the shared operand loads,
+// operators and value-only functions, plus the sequences of this engine
+// (unclamped exp, sinh, cosh, tanh; arctanh with 0 outside (-1, 1); sign,
+// reciprocal, change of sign, cube, fourth power, the power "^" of a positive
+// base and the integer power "~"). The blocks of a parse are staged and
+// published together; constant programs are folded by running their code in
+// the x87 interpreter, without executable memory.
 #include "formula/X87Emitter.h"
+#include "formula/X87Interpreter.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
 
 #include <array>
-#include <cstring>
 
 namespace velmora {
 
@@ -18,83 +20,181 @@ using namespace symbolic;
 
 namespace {
 
-// e^x: t = x log2 e, 2^(t - round t) scaled by 2^round(t); no clamp.
-constexpr uint8_t kExp[] = {0xD9, 0xEA, 0xDE, 0xC9, 0xD9, 0xC0, 0xD9, 0xFC, 0xD9, 0xC9, 0xD8,
-                            0xE1, 0xD9, 0xF0, 0xD9, 0xE8, 0xDE, 0xC1, 0xD9, 0xFD, 0xDD, 0xD9};
-// After e^x: (e - 1/e)/2.
-constexpr uint8_t kSinhTail[] = {0xD9, 0xC0, 0xD9, 0xE8, 0xDE, 0xF1, 0xDE, 0xE9, 0xD9, 0xE8, 0xD8, 0xC0, 0xDE, 0xF9};
-// After e^x: (e + 1/e)/2.
-constexpr uint8_t kCoshTail[] = {0xD9, 0xC0, 0xD9, 0xE8, 0xDE, 0xF1, 0xDE, 0xC1, 0xD9, 0xE8, 0xD8, 0xC0, 0xDE, 0xF9};
-// After E = e^(2x): (E - 1)/(E + 1).
-constexpr uint8_t kTanhTail[] = {0xD9, 0xC0, 0xD9, 0xE8, 0xDC, 0xC1, 0xDE, 0xEA, 0xDE, 0xF9};
-// ln((1 + x)/(1 - x))/2 when |x| < 1, else 0.
-constexpr uint8_t kArctanh[] = {0xD9, 0xC0, 0xD9, 0xE1, 0xD9, 0xE8, 0xDF, 0xF1, 0x77, 0x06, 0xDD, 0xD9, 0xD8, 0xE0,
-                                0xEB, 0x1A, 0xD9, 0xC9, 0xDD, 0xD9, 0xD9, 0xC0, 0xD9, 0xE8, 0xDC, 0xC1, 0xDE, 0xE2,
-                                0xDE, 0xF1, 0xD9, 0xED, 0xD9, 0xC9, 0xD9, 0xF1, 0xD9, 0xE8, 0xD8, 0xC0, 0xDE, 0xF9};
-// -1, 0, 1 (0 also when unordered).
-constexpr uint8_t kSign[] = {0xD9, 0xEE, 0xDB, 0xF1, 0xDD, 0xD9, 0x75, 0x02, 0xEB,
-                             0x08, 0xDD, 0xD8, 0xD9, 0xE8, 0x72, 0x02, 0xD9, 0xE0};
-// 1/x, and x itself when x = 0.
-constexpr uint8_t kReciprocal[] = {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xD9, 0xE8, 0xDE, 0xF1};
-constexpr uint8_t kChangeSign[] = {0xD9, 0xE0};
-constexpr uint8_t kCube[] = {0xD9, 0xC0, 0xD8, 0xC8, 0xDE, 0xC9};
-constexpr uint8_t kFourth[] = {0xD8, 0xC8, 0xD8, 0xC8};
-// Base x in ST0, exponent y in ST1: 0 when x = 0, else 2^(y log2 x).
-constexpr uint8_t kPower[] = {0xD9, 0xEE, 0xDF, 0xF1, 0x75, 0x04, 0xDD, 0xD9, 0xEB, 0x14,
-                              0xD9, 0xF1, 0xD9, 0xC0, 0xD9, 0xFC, 0xD9, 0xC9, 0xD8, 0xE1,
-                              0xD9, 0xF0, 0xD9, 0xE8, 0xDE, 0xC1, 0xD9, 0xFD, 0xDD, 0xD9};
-// Base x in ST0, integer exponent y in ST1: 0 when x = 0; for y < 0 x := 1/x,
-// y := |y|; then a := 1 and a := a x while y >= 1, y := y - 1.
-constexpr uint8_t kIntegerPower[] = {0xD9, 0xEE, 0xDF, 0xF1, 0x75, 0x04, 0xDD, 0xD9, 0xEB, 0x24, 0xD9, 0xEE,
-                                     0xDF, 0xF2, 0x76, 0x0A, 0xD9, 0xE8, 0xDE, 0xF1, 0xD9, 0xC9, 0xD9, 0xE1,
-                                     0xD9, 0xC9, 0xD9, 0xE8, 0xD9, 0xE8, 0xDF, 0xF3, 0x77, 0x08, 0xD8, 0xC9,
-                                     0xD9, 0xE8, 0xDE, 0xEB, 0xEB, 0xF2, 0xDD, 0xD9, 0xDD, 0xD9};
-
-template <std::size_t N>
-void Emit(X87CodeGen& gen, const uint8_t (&bytes)[N]) {
-    gen.fCode.Write(bytes, static_cast<int32_t>(N));
+// e^x: t = x log2 e, then 2^t; no clamp (overflow gives infinity).
+void SeqExp(X87CodeGen& g) {
+    g.fldl2e();
+    g.fmulp(1);
+    g.SeqPow2();
 }
 
-bool IsOwnFunction(uint8_t c) { return std::strchr("CHIJQTUVWX", c) != nullptr && c != 0; }
-bool IsSharedFunction(uint8_t c) { return std::strchr("#ABDEFGKLMNOPR", c) != nullptr && c != 0; }
+// ln((1 + x)/(1 - x))/2 when |x| < 1, else 0.
+void SeqArcTanh(X87CodeGen& g) {
+    X87Label inside, done;
+    g.fld_st(0);
+    g.fabs();
+    g.fld1();
+    g.fcomip_st(1);        // 1 vs |x|
+    g.jcc(JumpCond::Above, inside);
+    g.fstp_st(1);
+    g.fsub_st0_st(0);      // 0
+    g.jmp(done);
+    g.Bind(inside);
+    g.fxch_st(1);
+    g.fstp_st(1);
+    g.fld_st(0);
+    g.fld1();
+    g.fadd_st_st0(1);      // 1 + x
+    g.fsubrp(2);           // 1 - x
+    g.fdivrp(1);
+    g.SeqLn();
+    g.SeqHalve();
+    g.Bind(done);
+}
 
-// Free registers each function needs above its argument, and its size.
-int OwnNeed(uint8_t c) {
-    switch (c) {
-        case 'V': case 'X': return 0;
-        case 'T': case 'U': case 'W': return 1;
-        default: return 2;  // C H I J Q
+// -1, 0, 1 (0 also when unordered).
+void SeqSign(X87CodeGen& g) {
+    X87Label nonzero, done;
+    g.fldz();
+    g.fcomi_st(1);         // 0 vs x
+    g.fstp_st(1);
+    g.jcc(JumpCond::NotEqual, nonzero);
+    g.jmp(done);
+    g.Bind(nonzero);
+    g.fstp_st(0);
+    g.fld1();
+    g.jcc(JumpCond::Below, done);
+    g.fchs();
+    g.Bind(done);
+}
+
+// 1/x, and x itself when x = 0.
+void SeqReciprocal(X87CodeGen& g) {
+    X87Label done;
+    g.fldz();
+    g.fcomip_st(1);
+    g.jcc(JumpCond::Equal, done);
+    g.fld1();
+    g.fdivrp(1);
+    g.Bind(done);
+}
+
+// Base x in ST0, exponent y in ST1: 0 when x = 0, else 2^(y log2 x).
+void SeqPower(X87CodeGen& g) {
+    X87Label nonzero, done;
+    g.fldz();
+    g.fcomip_st(1);
+    g.jcc(JumpCond::NotEqual, nonzero);
+    g.fstp_st(1);
+    g.jmp(done);
+    g.Bind(nonzero);
+    g.fyl2x();
+    g.SeqPow2();
+    g.Bind(done);
+}
+
+// Base x in ST0, integer exponent y in ST1: 0 when x = 0; for y < 0 x := 1/x
+// and y := |y|; then a := 1 and a := a x while y >= 1, y := y - 1.
+void SeqIntegerPower(X87CodeGen& g) {
+    X87Label nonzero, positive, loop, finished, done;
+    g.fldz();
+    g.fcomip_st(1);        // 0 vs x
+    g.jcc(JumpCond::NotEqual, nonzero);
+    g.fstp_st(1);
+    g.jmp(done);
+    g.Bind(nonzero);
+    g.fldz();
+    g.fcomip_st(2);        // 0 vs y
+    g.jcc(JumpCond::BelowOrEqual, positive);
+    g.fld1();
+    g.fdivrp(1);
+    g.fxch_st(1);
+    g.fabs();
+    g.fxch_st(1);
+    g.Bind(positive);
+    g.fld1();              // a; x and y below it
+    g.Bind(loop);
+    g.fld1();
+    g.fcomip_st(3);        // 1 vs y
+    g.jcc(JumpCond::Above, finished);
+    g.fmul_st0_st(1);
+    g.fld1();
+    g.fsubp(3);
+    g.jmp(loop);
+    g.Bind(finished);
+    g.fstp_st(1);
+    g.fstp_st(1);
+    g.Bind(done);
+}
+
+bool IsOwnFunction(uint8_t c) {
+    switch (AsFn(c)) {
+        case Fn::Exp: case Fn::Sinh: case Fn::Cosh: case Fn::Tanh: case Fn::ArcTanh: case Fn::Sign:
+        case Fn::Reciprocal: case Fn::ChangeSign: case Fn::Cube: case Fn::FourthPower:
+            return true;
+        default:
+            return false;
     }
+}
+
+bool IsSharedFunction(uint8_t c) { return !IsOwnFunction(c) && X87CodeGen::FunctionNeed(c) >= 0; }
+
+// Free registers each of this engine's functions needs above its argument.
+int OwnNeed(uint8_t c) {
+    switch (AsFn(c)) {
+        case Fn::ChangeSign: case Fn::FourthPower: return 0;
+        case Fn::Sign: case Fn::Reciprocal: case Fn::Cube: return 1;
+        default: return 2;  // exp, sinh, cosh, tanh, arctanh
+    }
+}
+
+void EmitOwnFunction(X87CodeGen& g, uint8_t c) {
+    switch (AsFn(c)) {
+        case Fn::Exp: SeqExp(g); break;
+        case Fn::Sinh: SeqExp(g); g.SeqSinhCoshOfExp(true); break;
+        case Fn::Cosh: SeqExp(g); g.SeqSinhCoshOfExp(false); break;
+        case Fn::Tanh:  // e^(2x), then (E - 1)/(E + 1)
+            g.fadd_st0_st(0);
+            SeqExp(g);
+            g.SeqTanhOfExp2();
+            break;
+        case Fn::ArcTanh: SeqArcTanh(g); break;
+        case Fn::Sign: SeqSign(g); break;
+        case Fn::Reciprocal: SeqReciprocal(g); break;
+        case Fn::ChangeSign: g.fchs(); break;
+        case Fn::Cube: g.fld_st(0); g.fmul_st0_st(0); g.fmulp(1); break;
+        default: g.fmul_st0_st(0); g.fmul_st0_st(0); break;  // fourth power
+    }
+}
+
+// Sizes of the sequences, measured by a dry run of their emission.
+template <typename Emit>
+int MeasuredSize(Emit emit) {
+    X87CodeGen g;
+    g.BeginDryRun(1);
+    emit(g);
+    return g.Length();
 }
 
 int OwnSize(uint8_t c) {
-    switch (c) {
-        case 'C': return sizeof kExp;
-        case 'H': return sizeof kExp + sizeof kSinhTail;
-        case 'I': return sizeof kExp + sizeof kCoshTail;
-        case 'J': return 2 + sizeof kExp + sizeof kTanhTail;
-        case 'Q': return sizeof kArctanh;
-        case 'T': return sizeof kSign;
-        case 'U': return sizeof kReciprocal;
-        case 'V': return sizeof kChangeSign;
-        case 'W': return sizeof kCube;
-        default: return sizeof kFourth;  // X
-    }
+    static const std::array<int, 256> sizes = [] {
+        std::array<int, 256> table{};
+        for (int b = 0; b < 256; ++b)
+            if (IsOwnFunction(static_cast<uint8_t>(b)))
+                table[static_cast<std::size_t>(b)] =
+                    MeasuredSize([b](X87CodeGen& g) { EmitOwnFunction(g, static_cast<uint8_t>(b)); });
+        return table;
+    }();
+    return sizes[c];
 }
 
-void EmitOwnFunction(X87CodeGen& gen, uint8_t c) {
-    switch (c) {
-        case 'C': Emit(gen, kExp); break;
-        case 'H': Emit(gen, kExp); Emit(gen, kSinhTail); break;
-        case 'I': Emit(gen, kExp); Emit(gen, kCoshTail); break;
-        case 'J': gen.fadd_st0_st(0); Emit(gen, kExp); Emit(gen, kTanhTail); break;  // e^(2x)
-        case 'Q': Emit(gen, kArctanh); break;
-        case 'T': Emit(gen, kSign); break;
-        case 'U': Emit(gen, kReciprocal); break;
-        case 'V': Emit(gen, kChangeSign); break;
-        case 'W': Emit(gen, kCube); break;
-        default: Emit(gen, kFourth); break;  // X
-    }
+int PowerSize() {
+    static const int size = MeasuredSize(SeqPower);
+    return size;
+}
+
+int IntegerPowerSize() {
+    static const int size = MeasuredSize(SeqIntegerPower);
+    return size;
 }
 
 // The first spill of a derivative block goes to slot 5.
@@ -114,14 +214,12 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
             ++i;
         } else if (c == '0' || c == '1' || c == 'p') {
             est.Operand(2);
-        } else if (c == '+' || c == '-' || c == '*' || c == '/' || c == '^' || c == '~') {
+        } else if (c == '+' || c == '-' || c == '*' || c == '/') {
+            est.Operator(c);
+        } else if (c == '^' || c == '~') {
             est.ReloadIfNeeded();
-            switch (c) {
-                case '/': est.EnsureFree(1); est.Add(16); break;
-                case '^': est.EnsureFree(1); est.Add(sizeof kPower); break;
-                case '~': est.EnsureFree(2); est.Add(sizeof kIntegerPower); break;
-                default: est.Add(2); break;
-            }
+            est.EnsureFree(c == '^' ? 1 : 2);
+            est.Add(c == '^' ? PowerSize() : IntegerPowerSize());
             est.BinaryOperatorDone();
         } else if (IsSharedFunction(c)) {
             est.EnsureFree(X87CodeGen::FunctionNeed(c));
@@ -139,6 +237,7 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
 }
 
 void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
+    gen.Prologue(data.data());
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t c = Byte(program, i);
         if (c == kOperandPrefix) {
@@ -161,10 +260,10 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
             if (gen.emptyRegisters == 7) gen.ReloadSpilled();
             if (c == '^') {
                 gen.EnsureFree(1);
-                Emit(gen, kPower);
+                SeqPower(gen);
             } else {
                 gen.EnsureFree(2);
-                Emit(gen, kIntegerPower);
+                SeqIntegerPower(gen);
             }
             ++gen.emptyRegisters;
         } else if (IsSharedFunction(c)) {
@@ -176,6 +275,14 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
             throw VelmoraError(kFailedAnalysisMessage);
         }
     }
+    gen.Epilogue();
+}
+
+int32_t TFunctionAndPartDerivs_64::EmitInto(uint8_t* block, int32_t capacity, const std::string& program) {
+    gen.Begin(block, capacity, kFirstPreserved);
+    EmitProgram(program);
+    if (gen.Length() > capacity) Beep(100, 100);  // cannot happen: the writer refuses first
+    return gen.Length();
 }
 
 void TFunctionAndPartDerivs_64::Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length,
@@ -188,13 +295,28 @@ void TFunctionAndPartDerivs_64::Compile(ExecutableBlock& block, RealFunction& re
     } else {
         block.Allocate(static_cast<std::size_t>(length));
     }
-    gen.Begin(block.Data(), length, kFirstPreserved);
-    gen.Prologue(data.data());
-    EmitProgram(program);
-    gen.Epilogue();
+    EmitInto(block.Data(), length, program);
     block.MakeExecutable();
-    if (gen.Length() > length) Beep(100, 100);  // cannot happen: the writer refuses first
     reference = RealFunction{block.Data(), nullptr};
+}
+
+void TFunctionAndPartDerivs_64::StageBlock(int b, const std::string& program) {
+    const auto index = static_cast<std::size_t>(b);
+    FBlockLengths[index] = EstimateCodeSize(program);
+    const std::size_t offset = staged.Reserve(static_cast<std::size_t>(FBlockLengths[index]));
+    const int32_t used = EmitInto(staged.At(offset), FBlockLengths[index], program);
+    staged.Trim(offset, static_cast<std::size_t>(used));
+    stagedOffsets[index] = static_cast<int64_t>(offset);
+}
+
+double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
+    auxBlockLength = EstimateCodeSize(str);
+    auxBlock.resize(static_cast<std::size_t>(auxBlockLength));
+    const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str);
+    // The programs run here have no variables; a zeroed array stands in for
+    // the empty argument array so that a stray variable load stays inside it.
+    static const std::array<double, 16> noArguments{};
+    return RunX87Code(auxBlock.data(), static_cast<std::size_t>(used), noArguments.data());
 }
 
 }  // namespace velmora

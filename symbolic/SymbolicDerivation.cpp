@@ -2,6 +2,7 @@
 // derivative is again an encoded expression in the reduced alphabet, built by
 // fixed templates; only the parts that are exactly "0" or "1" are simplified
 // here, everything else is left to the postfix conversion.
+#include "formula/FunctionCodes.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
@@ -129,29 +130,29 @@ std::string TFunctionAndPartDerivs_64::DeriveFunction(uint8_t letter, const std:
     // the unit template is the same without that factor.
     auto chain = [&](const std::string& outer) { return unit ? outer : outer + "*(" + dg + ")"; };
     std::string d;
-    switch (letter) {
-        case 'A': d = chain("V(B(" + g + "))"); break;
-        case 'B': d = chain("A(" + g + ")"); break;
-        case 'C': d = chain("C(" + g + ")"); break;
-        case 'D': d = chain(Operand(kSlotTwo) + "*(" + g + ")"); break;
-        case 'E': d = chain(Operand(kSlotHalf) + "*U(E(" + g + "))"); break;
-        case 'F': d = unit ? "U(" + g + ")" : "(" + dg + ")*U(" + g + ")"; break;
-        case 'G': d = chain("(1+D(G(" + g + ")))"); break;
-        case 'H': d = chain("I(" + g + ")"); break;
-        case 'I': d = chain("H(" + g + ")"); break;
-        case 'J': d = chain("(1+V(D(J(" + g + "))))"); break;
-        case 'K': d = unit ? "U(E(1+V(D(" + g + "))))" : "(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
-        case 'L': d = unit ? "V(U(E(1+V(D(" + g + ")))))" : "V(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
-        case 'M': d = unit ? "U(1+D(" + g + "))" : "(" + dg + ")*U(1+D(" + g + "))"; break;
-        case 'N': d = chain("T(" + g + ")"); break;
-        case 'O': d = unit ? "V(1+D(O(" + g + ")))" : "V(" + dg + ")*(1+D(O(" + g + ")))"; break;
-        case 'P': d = unit ? "U(E(V(1)+D(" + g + ")))" : "(" + dg + ")*U(E(V(1)+D(" + g + ")))"; break;
-        case 'Q': d = unit ? "U(1+V(D(" + g + ")))" : "(" + dg + ")*U(1+V(D(" + g + ")))"; break;
-        case 'R': d = unit ? "U(E(1+D(" + g + ")))" : "(" + dg + ")*U(E(1+D(" + g + ")))"; break;
-        case 'U': d = unit ? "V(U(D(" + g + ")))" : "V(" + dg + ")*U(D(" + g + "))"; break;
-        case 'V': d = unit ? "V(1)" : "V(" + dg + ")"; break;
-        case 'W': d = chain(Operand(kSlotThree) + "*D(" + g + ")"); break;
-        case 'X': d = chain(Operand(kSlotFour) + "*W(" + g + ")"); break;
+    switch (AsFn(letter)) {
+        case Fn::Cos: d = chain("V(B(" + g + "))"); break;
+        case Fn::Sin: d = chain("A(" + g + ")"); break;
+        case Fn::Exp: d = chain("C(" + g + ")"); break;
+        case Fn::Square: d = chain(Operand(kSlotTwo) + "*(" + g + ")"); break;
+        case Fn::Sqrt: d = chain(Operand(kSlotHalf) + "*U(E(" + g + "))"); break;
+        case Fn::Ln: d = unit ? "U(" + g + ")" : "(" + dg + ")*U(" + g + ")"; break;
+        case Fn::Tan: d = chain("(1+D(G(" + g + ")))"); break;
+        case Fn::Sinh: d = chain("I(" + g + ")"); break;
+        case Fn::Cosh: d = chain("H(" + g + ")"); break;
+        case Fn::Tanh: d = chain("(1+V(D(J(" + g + "))))"); break;
+        case Fn::ArcSin: d = unit ? "U(E(1+V(D(" + g + "))))" : "(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
+        case Fn::ArcCos: d = unit ? "V(U(E(1+V(D(" + g + ")))))" : "V(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
+        case Fn::ArcTan: d = unit ? "U(1+D(" + g + "))" : "(" + dg + ")*U(1+D(" + g + "))"; break;
+        case Fn::Abs: d = chain("T(" + g + ")"); break;
+        case Fn::Cot: d = unit ? "V(1+D(O(" + g + ")))" : "V(" + dg + ")*(1+D(O(" + g + ")))"; break;
+        case Fn::ArcCosh: d = unit ? "U(E(V(1)+D(" + g + ")))" : "(" + dg + ")*U(E(V(1)+D(" + g + ")))"; break;
+        case Fn::ArcTanh: d = unit ? "U(1+V(D(" + g + ")))" : "(" + dg + ")*U(1+V(D(" + g + ")))"; break;
+        case Fn::ArcSinh: d = unit ? "U(E(1+D(" + g + ")))" : "(" + dg + ")*U(E(1+D(" + g + ")))"; break;
+        case Fn::Reciprocal: d = unit ? "V(U(D(" + g + ")))" : "V(" + dg + ")*U(D(" + g + "))"; break;
+        case Fn::ChangeSign: d = unit ? "V(1)" : "V(" + dg + ")"; break;
+        case Fn::Cube: d = chain(Operand(kSlotThree) + "*D(" + g + ")"); break;
+        case Fn::FourthPower: d = chain(Operand(kSlotFour) + "*W(" + g + ")"); break;
         default: d = "0"; break;  // S integral, T sign and anything else
     }
     return Bounded(d);

@@ -293,7 +293,7 @@ std::string TFunctionAndPartDerivs_64::ResolveFunctionName(const std::string& le
         for (std::size_t i = 0; i + 2 <= n; ++i) {
             const uint8_t code = FunctionCode(std::string_view(letters).substr(i));
             if (code == '?') continue;
-            if (code == 'S') throw VelmoraError(kMsgIntegrals);
+            if (code == Code(Fn::Integral)) throw VelmoraError(kMsgIntegrals);
             std::string call{static_cast<char>(kFunctionPrefix), static_cast<char>(code), '('};
             if (i == 0) return call;
             return LettersToVariables(letters.substr(0, i)) + "*" + call;
@@ -320,7 +320,7 @@ void TFunctionAndPartDerivs_64::EncodeVariables() {
         const uint8_t c = Byte(s, i);
         if (c == kFunctionPrefix) {
             if (i + 1 >= s.size()) throw VelmoraError(kMsgIllegal);
-            if (s[i + 1] == 'S') throw VelmoraError(kMsgIntegrals);
+            if (Byte(s, i + 1) == Code(Fn::Integral)) throw VelmoraError(kMsgIntegrals);
             uReduced += s[i + 1];
             i += 2;
         } else if (c == kOperandPrefix) {

@@ -112,7 +112,7 @@ std::string TFunctionAndPartDerivs_64::AtomString(const std::string& s) {
         r = s;
     } else if (!s.empty() && Byte(s, 0) >= 'A' && Byte(s, 0) <= 'Z') {
         if (s.size() < 3 || s[1] != '(' || s.back() != ')') throw VelmoraError(kMsgAssertion);
-        if (s[0] == 'S') throw VelmoraError(kMsgAtomString);
+        if (Byte(s, 0) == Code(Fn::Integral)) throw VelmoraError(kMsgAtomString);
         r = PostfixSum(s.substr(2, s.size() - 3));
         r += s[0];
     } else {

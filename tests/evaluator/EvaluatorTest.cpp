@@ -234,7 +234,7 @@ TEST(EvaluatorTest, ValueCodeIsTheParsersCode) {
         Compiled c(text);
         const int32_t n = std::min(c.parser.FBlockLength, c.evaluator.ffBlockLength);
         const uint8_t* a = c.parser.FBlock.Data();
-        const uint8_t* b = c.evaluator.ffBlock.Data();
+        const uint8_t* b = c.evaluator.ffBlock;
         EXPECT_EQ(std::memcmp(a, b, 13), 0);
         EXPECT_EQ(std::memcmp(a + 21, b + 21, static_cast<std::size_t>(n - 21)), 0);
         const double* table = nullptr;

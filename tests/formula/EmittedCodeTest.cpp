@@ -1,10 +1,15 @@
 // The emitted machine code: exact bytes of the frame, the operand loads, the
-// spill and reload sequences, the size of every function sequence, and the
-// size estimate against the emitted length over many programs.
+// spill and reload sequences, the size of every function sequence, the size
+// estimate against the emitted length over many programs, and the x87
+// interpreter against the code it reads.
 #include "FormulaTestSupport.h"
 
+#include "formula/X87Interpreter.h"
+
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -255,6 +260,50 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
     }
     EXPECT_GT(compared, 300);
     EXPECT_GT(spilling, 100);
+}
+
+// The interpreter's result has the bits of the code's own result.
+void ExpectInterpretedAsRun(const TFunctionParserBytes_64& p, double u, double v) {
+    const double args[2] = {u, v};
+    const double run = p.Evaluate(args);
+    const double interpreted = RunX87Code(p.FBlock.Data(), static_cast<std::size_t>(p.gen.Length()), args);
+    EXPECT_EQ(std::bit_cast<uint64_t>(interpreted), std::bit_cast<uint64_t>(run))
+        << p.rawText << " at (" << u << ", " << v << "): " << interpreted << " vs " << run;
+}
+
+TEST(X87Interpreter, RunsTheCodeBitForBit) {
+    // Random programs, many of them spilling.
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        FormulaFactory factory(seed, 0.8, -1.3);
+        TFunctionParserBytes_64 p;
+        try {
+            p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", false, true);
+        } catch (const VelmoraError&) {
+            continue;  // beyond the spill frame
+        }
+        for (const double u : {0.8, -2.5, 1e-3}) ExpectInterpretedAsRun(p, u, -1.3);
+    }
+    // Every function at and beyond the edges of its domain and its clamps,
+    // and arguments out of reach of a single reduction step.
+    const char* edges[] = {"1/u",        "u/(v-v)",     "sqrt(u)",     "ln(u)",       "exp(u)",     "sinh(u)",
+                           "cosh(u)",    "tanh(u)",     "arcsin(u)",   "arccos(u)",   "arccosh(u)", "arctanh(u)",
+                           "arcsinh(u)", "cot(u)",      "tan(u)",      "sin(u)",      "cos(u)",     "arctan(u)",
+                           "abs(u)-u^2", "-u*v+u^(-3)", "u^v",         "1+(2+(3+(4+(5+(6+exp(u))))))"};
+    const double points[] = {0.0, -0.0, 1.0, -1.0, 0.5, -3.0, 1000.0, -1000.0, 159.5, 1e30, -1e25, 7e300,
+                             std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+    for (const char* text : edges) {
+        TFunctionParserBytes_64 p;
+        p.ParseNewText(text, "uv", "", false, true);
+        for (const double u : points) ExpectInterpretedAsRun(p, u, 2.0);
+    }
+}
+
+TEST(X87Interpreter, RefusesWhatTheEmitterNeverWrites) {
+    const uint8_t halt[] = {0xF4};  // hlt
+    const uint8_t unfinished[] = {0xD9, 0xE8};  // fld1 and no return
+    const double none[1] = {0};
+    EXPECT_THROW(RunX87Code(halt, sizeof halt, none), VelmoraError);
+    EXPECT_THROW(RunX87Code(unfinished, sizeof unfinished, none), VelmoraError);
 }
 
 TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {

@@ -1,6 +1,7 @@
 // The byte buffers: a bounded writer that refuses to overrun its storage with
 // the two exact messages, and the growable byte string helpers.
 #include "formula/InfByteArrays.h"
+#include "tests/platform/ErrorTestSupport.h"
 #include "platform/VelmoraError.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +12,7 @@
 namespace velmora {
 namespace {
 
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const VelmoraError& e) {
-        return e.what();
-    }
-    return "";
-}
+using test::MessageOf;
 
 TEST(InfBArray, WritesUpToItsCapacityAndRefusesMore) {
     uint8_t storage[6] = {};

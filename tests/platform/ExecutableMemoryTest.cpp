@@ -1,5 +1,6 @@
 // Executable blocks: mapped read-write for writing, switched to read-execute
 // for calling (never both), movable, released with their owner.
+#include "MemoryTestSupport.h"
 #include "platform/ExecutableMemory.h"
 #include "platform/VelmoraError.h"
 
@@ -9,29 +10,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace velmora {
 namespace {
 
-// Protection flags ("rw-p", "r-xp", ...) of the mapping holding `address`, or "" when unmapped.
-std::string ProtectionOf(const void* address) {
-    const auto a = reinterpret_cast<uintptr_t>(address);
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    while (std::getline(maps, line)) {
-        std::istringstream in(line);
-        std::string range, perms;
-        in >> range >> perms;
-        const auto dash = range.find('-');
-        const uintptr_t from = std::stoull(range.substr(0, dash), nullptr, 16);
-        const uintptr_t to = std::stoull(range.substr(dash + 1), nullptr, 16);
-        if (a >= from && a < to) return perms;
-    }
-    return "";
-}
+using test::ProtectionOf;
 
 // mov eax, 42; ret
 const uint8_t kReturn42[] = {0xB8, 0x2A, 0x00, 0x00, 0x00, 0xC3};

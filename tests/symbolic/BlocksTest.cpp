@@ -4,8 +4,10 @@
 #include "SymbolicTestSupport.h"
 
 #include "formula/X87Emitter.h"
+#include "formula/X87Interpreter.h"
 #include "symbolic/EncodedText.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -301,6 +303,41 @@ TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
     // The powers, also with seven values pending.
     EXPECT_NEAR(run(pending + Enc("{25}u^++++++"), 1.5), 3 + std::pow(1.5, 3), 1e-14);
     EXPECT_NEAR(run(pending + Enc("{28}u~++++++"), 4), 3.25, 1e-15);
+}
+
+// Constant programs are folded by interpreting their code: every sequence of
+// this engine, at and beyond its edges and with seven values pending, gives
+// the bits the compiled block gives.
+TEST(SymbolicBlocks, TheInterpreterGivesTheBitsOfTheCompiledBlock) {
+    TFunctionAndPartDerivs_64 f;
+    f.ParseNewText("u*v", "uv", "", false, false);
+    const std::string pending = Enc("{24}{25}{26}{28}{29}{30}");
+    std::vector<std::string> programs;
+    for (char code : std::string("ABCDEFGHIJKLMNOPQRTUVWX#")) {
+        programs.push_back(Enc("u") + code);
+        programs.push_back(pending + Enc("u") + code + "++++++");
+    }
+    for (const char* power : {"vu^", "vu~", "{28}u~", "{25}u^"}) {
+        programs.push_back(Enc(power));
+        programs.push_back(pending + Enc(power) + "++++++");
+    }
+    const double points[] = {0.0, 1.0, -1.0, 0.375, -2.5, 2.0, 160.0, -800.0, 1e20};
+    for (const std::string& program : programs) {
+        ExecutableBlock block;
+        RealFunction ref;
+        int32_t length = 0;
+        f.Compile(block, ref, length, program);
+        for (const double u : points) {
+            const double args[2] = {u, u < 0 ? 3.0 : -2.0};
+            const double run = ref(args, 2);
+            const double interpreted = RunX87Code(block.Data(), static_cast<std::size_t>(f.gen.Length()), args);
+            EXPECT_EQ(std::bit_cast<uint64_t>(interpreted), std::bit_cast<uint64_t>(run))
+                << Show(program) << " at u = " << u << ": " << interpreted << " vs " << run;
+        }
+    }
+    // A fold is that interpretation: 5^(-2) with folding is the constant 1/25.
+    f.ParseNewText("u*5^(-2)", "uv", "", false, false);
+    EXPECT_EQ(f.EvaluateActorList(Enc("{28}{28}+{27}~")), 1.0 / 25);
 }
 
 }  // namespace

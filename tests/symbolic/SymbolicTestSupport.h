@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/VelmoraError.h"
+#include "tests/platform/ErrorTestSupport.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
 
 #include <gtest/gtest.h>
@@ -73,17 +74,6 @@ inline std::string Enc(const std::string& readable) {
         }
     }
     return out;
-}
-
-// The message of the VelmoraError thrown by f, or "" when none is thrown.
-template <typename F>
-std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const VelmoraError& e) {
-        return e.what();
-    }
-    return "";
 }
 
 // The nine partial derivatives and the value in the order of the blocks:
