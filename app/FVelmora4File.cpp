@@ -63,7 +63,7 @@ void TVelmora4::SetCaptionFromFile(const QString& path) {
 }
 
 bool TVelmora4::OpenDocument(const QString& path) {
-    if (busy()) return false;
+    if (CommandsBlocked()) return false;
     if (!FromDisk(path)) return false;
     Filename_ = path;
     ReadData();
@@ -78,7 +78,7 @@ bool TVelmora4::OpenDocument(const QString& path) {
 }
 
 void TVelmora4::OnOpen() {
-    if (busy()) return;
+    if (CommandsBlocked()) return;
     QString chosen;
     do {
         chosen = dialogs_->OpenFileName(this, kOpenFilter);
@@ -109,17 +109,17 @@ TVelmora4::TSaveOutcome TVelmora4::SaveInputAs() {
 }
 
 void TVelmora4::OnSave() {
-    if (busy()) return;
+    if (CommandsBlocked()) return;
     SaveInput();
 }
 
 void TVelmora4::OnSaveAs() {
-    if (busy()) return;
+    if (CommandsBlocked()) return;
     SaveInputAs();
 }
 
 void TVelmora4::OnExit() {
-    if (busy()) return;
+    if (CommandsBlocked()) return;
     // A cancelled Save dialog still ends the program; a failed write does
     // not, so that the input is not lost with the message that says so.
     if (SaveInput() == TSaveOutcome::Failed) return;
@@ -147,8 +147,10 @@ void TVelmora4::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The workers stop and are waited for before the page they colour is dropped.
+    StopAllWork();
     CancelPrint();
-    event->accept();
+    QMainWindow::closeEvent(event);
 }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include "app/ResourceStrings.h"
 #include "printing/LinesToPrintDlg.h"
 
+#include <QFile>
 #include <QPrinter>
 
 namespace velmora {
@@ -23,7 +24,7 @@ TManual& TVelmora4::Manual() {
 }
 
 void TVelmora4::Manual1Click() {
-    if (busy()) return;
+    if (CommandsBlocked()) return;
     TManual& manual = Manual();
     manual.show();
     manual.raise();
@@ -36,7 +37,7 @@ TForm2& TVelmora4::Form2() {
 }
 
 void TVelmora4::OnPrint() {
-    if (busy() || !session.alreadyParsed()) return;
+    if (CommandsBlocked() || !session.alreadyParsed()) return;
     TForm2& form = Form2();
     if (!dialogs_->ConfigurePage(form)) {
         SetInfoText(QString::fromLatin1(res::PrintingCancelled));
@@ -59,34 +60,52 @@ void TVelmora4::OnPrint() {
     // The copies are printed page by page, so the printer makes one of each.
     const int copies = printer_->copyCount();
     printer_->setCopyCount(1);
-    printJob_ = std::make_unique<TPrintJob>(*printer_, copies, session, printSettings_, backgroundType_);
+    const int type = backgroundType_ ? static_cast<int>(*backgroundType_) : -1;
+    printJob_ = std::make_unique<TPrintJob>(*printer_, copies, session, printSettings_, type);
     const TPrintJob::TStart start = printJob_->StartPrint([this](QImage& bitmap) { return StartPageBackground(bitmap); });
-    // The last worker of the page background finishes the print.
+    // The end of the last worker of the page background finishes the print
+    // (FinishPagePrint) and the watch.
     if (start == TPrintJob::TStart::AwaitingBackground) return;
     if (start == TPrintJob::TStart::Failed) SetInfoText(QString::fromLatin1(res::ErrorInPrinting));
     CancelPrint();
     EndWatch();
 }
 
-bool TVelmora4::StartPageBackground(QImage&) {
-    // The page background needs the window's background workers; until they
-    // exist the page is printed without it.
-    return false;
+bool TVelmora4::StartPageBackground(QImage& pageBitmap) {
+    SetPageBackgroundFinished([this] { FinishPagePrint(); });
+    SetPrintingBackground(true);
+    if (!ColorByFunction(pageBitmap)) {
+        SetPrintingBackground(false);
+        // Without workers the page goes without background; the print goes on.
+        BeginWatch();
+        watch->SetEnterButton(QString::fromLatin1(res::Printing), clRed);
+        return false;
+    }
+    // The workers' watch shows "Stop"; the button tells what is under way.
+    watch->SetEnterButton(QString::fromLatin1(res::Printing), clRed);
+    return true;
 }
 
 void TVelmora4::FinishPagePrint() {
     if (!printJob_) return;
     if (stop()) {
+        // The button was pressed while the background was computed.
         SetInfoText(QString::fromLatin1(res::PrintingCancelled));
     } else if (!printJob_->FinishPrint()) {
         SetInfoText(QString::fromLatin1(res::ErrorInPrinting));
     }
     CancelPrint();
-    EndWatch();
 }
 
 void TVelmora4::CancelPrint() {
-    if (printJob_ && printJob_->printingBackground() && printer_) printer_->abort();
+    if (printJob_ && printJob_->Active()) {
+        // A page not drawn: the printer job is cancelled, and a PDF file
+        // would hold only a blank page, so it goes.
+        printer_->abort();
+        printJob_->Abandon();
+        if (printer_->outputFormat() == QPrinter::PdfFormat && !printer_->outputFileName().isEmpty())
+            QFile::remove(printer_->outputFileName());
+    }
     printJob_.reset();
     printer_.reset();
 }

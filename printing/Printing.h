@@ -101,6 +101,8 @@ public:
     // Ends the document without drawing the pages that remain.
     void Abandon();
 
+    // The document has begun and its pages are not drawn yet.
+    bool Active() const { return painter_.isActive(); }
     const TPageLayout& Layout() const { return layout_; }
     const QImage& pageBitmap() const { return pageBitmap_; }
     bool printingBackground() const { return printingBackground_; }

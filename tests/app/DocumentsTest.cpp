@@ -1,6 +1,7 @@
 // The File menu's documents in the window: what Save writes, what Open puts
 // into the edits, files that are refused, and the question before closing.
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
+#include "tests/TestFolder.h"
 
 #include "app/ResourceStrings.h"
 

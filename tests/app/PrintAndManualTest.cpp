@@ -1,6 +1,7 @@
 // File > Print... through the page dialog and the system print dialog,
 // printing into a PDF file as Qt's print dialog offers; and File > Manual.
-#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
+#include "tests/TestFolder.h"
 
 #include "app/FManVelmora4.h"
 #include "app/ResourceStrings.h"
@@ -56,6 +57,79 @@ TEST_F(ScriptedWindowTest, PrintingIntoAPdfFileGivesOnePagePerCopy) {
         EXPECT_GT(page.DarkIn(300, 125, 527, 163), 20) << "the title on page " << n;
         EXPECT_GT(page.DarkIn(100, 915, 727, 1040), 200) << "the equations on page " << n;
     }
+}
+
+// The page of a surface with the Gauss-curvature background chosen, the page
+// background computed by the window's workers at `resolution` pixels.
+class PageBackgroundTest : public ScriptedWindowTest {
+protected:
+    void PrintWithBackground(int resolution) {
+        CreateWindow(2);
+        ASSERT_TRUE(W().ReadData());
+        W().OnColorByFunction(3);
+        ASSERT_TRUE(WaitUntilIdle());
+        dialogs->configure = [resolution](TForm2& form) {
+            form.ColorBackCheck->setChecked(true);
+            form.ResolutionEdit->setText(QString::number(resolution));
+            return true;
+        };
+        dialogs->setupPrinter = PrintToPdf(PathOf("page.pdf"), 1);
+        C().Print1->trigger();
+    }
+};
+
+TEST_F(PageBackgroundTest, TheWorkersColourThePageAndTheirLastEndPrintsIt) {
+    REQUIRE_POPPLER();
+    PrintWithBackground(300);
+    EXPECT_TRUE(W().busy());
+    EXPECT_EQ(C().EnterButton->text(), "Printing");
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(C().EnterButton->text(), "Enter");
+    EXPECT_EQ(W().InfoText(), QString());
+
+    const pdfpages::Page page = pdfpages::Render(dir / "page.pdf", 1, 100);
+    ASSERT_EQ(page.width, 827);
+    // The page's square (41.3, 167)-(785, 910.7) shows what the panel's 548
+    // pixels show at the same place of the domain.
+    const QImage& bm = W().MainPanel().bm();
+    int agreeing = 0, compared = 0;
+    for (int py = 20; py < 548; py += 60) {
+        for (int px = 20; px < 548; px += 60) {
+            const int x = 41 + (px * 744 + 274) / 548 + 1, y = 167 + (py * 744 + 274) / 548 + 1;
+            const QRgb want = bm.pixel(px, py);
+            ++compared;
+            agreeing += page.At(x, y).Near({qRed(want), qGreen(want), qBlue(want)}, 30) ? 1 : 0;
+        }
+    }
+    EXPECT_GE(agreeing, compared - 2);
+    EXPECT_TRUE(page.DarkNear(40, 500) && page.DarkNear(786, 500));
+}
+
+TEST_F(PageBackgroundTest, StopWhileThePageIsColouredCancelsThePrint) {
+    PrintWithBackground(5000);
+    ASSERT_TRUE(W().Background().Running());
+    C().EnterButton->click();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(W().InfoText(), res::PrintingCancelled);
+    EXPECT_EQ(C().EnterButton->text(), "Enter");
+    EXPECT_FALSE(std::filesystem::exists(dir / "page.pdf")) << "no blank page is left";
+    // The window works again.
+    EXPECT_TRUE(W().ReadData());
+}
+
+TEST_F(PageBackgroundTest, ClosingWhileThePageIsColouredStopsTheWorkersFirst) {
+    W().show();
+    PrintWithBackground(5000);
+    W().show();
+    ASSERT_TRUE(W().Background().Running());
+    EXPECT_TRUE(W().close());  // the unsaved input is discarded ("No")
+    EXPECT_FALSE(W().isVisible());
+    // The workers were stopped within a row each, long before the 4462 rows.
+    EXPECT_LT(W().Background().RowsDone(), 4000);
+    // Their ends, handed over before the close, find no page to finish.
+    QApplication::processEvents();
+    EXPECT_FALSE(std::filesystem::exists(dir / "page.pdf")) << "no blank page is left";
+    DestroyWindow();
 }
 
 TEST_F(ScriptedWindowTest, CancellingEitherDialogPrintsNothing) {

@@ -1,12 +1,11 @@
 // The window's modal dialogs answered by a script instead of a person: each
-// question takes the next prepared answer (a cancel when none is left) and
-// is counted.
+// question takes the next prepared answer and is counted. Without a prepared
+// answer a dialog is cancelled, and the question before closing is answered
+// "No" (the input is discarded).
 #pragma once
 
-#include "WindowFixture.h"
 #include "app/Dialogs.h"
 #include "printing/LinesToPrintDlg.h"
-#include "tests/TestFolder.h"
 
 #include <QPrinter>
 
@@ -42,7 +41,7 @@ public:
     }
     velmora::TConfirmAnswer ConfirmSave(QWidget*) override {
         ++questions;
-        return Next(confirmAnswers, velmora::TConfirmAnswer::Cancel);
+        return Next(confirmAnswers, velmora::TConfirmAnswer::No);
     }
 
     std::deque<QString> openAnswers, saveAnswers;
@@ -60,20 +59,4 @@ private:
         answers.pop_front();
         return a;
     }
-};
-
-// A window whose dialogs are scripted, with a folder for its files.
-class ScriptedWindowTest : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        dialogs = scripted.get();
-        window->SetDialogs(std::move(scripted));
-    }
-    QString PathOf(const char* name) const { return QString::fromStdString((dir / name).string()); }
-
-    ScriptedDialogs* dialogs = nullptr;
-    TestFolder folder{"velmora-window"};
-    const std::filesystem::path& dir = folder.path();
 };
