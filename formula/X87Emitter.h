@@ -97,6 +97,7 @@ public:
     void frndint() { Bytes({0xD9, 0xFC}); }
     void fprem() { Bytes({0xD9, 0xF8}); }
     void fdecstp() { Bytes({0xD9, 0xF6}); }
+    void fxtract() { Bytes({0xD9, 0xF4}); }  // ST0 = significand (1 <= |s| < 2), exponent below it
 
     void fld_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC0 + i)}); }
     void fxch_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC8 + i)}); }
