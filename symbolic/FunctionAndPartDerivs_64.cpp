@@ -219,15 +219,24 @@ std::string TFunctionAndPartDerivs_64::DeriveAndCompile(int b, int v, const std:
     const auto letter = static_cast<uint8_t>(allVars[static_cast<std::size_t>(v - 1)]);
     std::string derivative = usedVarsAndParams.test(letter) ? DeriveSum(text, v) : std::string("0");
     CheckTextLimits(derivative);
-    actorList = PostfixSum(derivative);
-    StageBlock(b, actorList);
+    derivativeCode = true;
+    try {
+        actorList = PostfixSum(derivative);
+        StageBlock(b, actorList);
+    } catch (...) {
+        derivativeCode = false;
+        throw;
+    }
+    derivativeCode = false;
     return derivative;
 }
 
 double TFunctionAndPartDerivs_64::ConstantValue(const std::string& program) {
-    if (const auto known = constantValues.find(program); known != constantValues.end()) return known->second;
+    // The value code and the derivative code may fold a program differently.
+    const std::string key = (derivativeCode ? "d" : "v") + program;
+    if (const auto known = constantValues.find(key); known != constantValues.end()) return known->second;
     const double x = EvaluateActorList(program);
-    constantValues.emplace(program, x);
+    constantValues.emplace(key, x);
     return x;
 }
 

@@ -135,6 +135,11 @@ private:
     void Forget() noexcept override;
 
     static double NotCompiledValue();
+    // Set while the derivative blocks are converted and compiled: arctanh
+    // outside (-1, 1) is then +-1e100, as in the derivative code of the
+    // formula language, whose value and derivatives the geometry combines
+    // with these blocks; the value block keeps the value code's +-230.
+    bool derivativeCode = false;
     // EvaluateActorList with the values of this parse remembered: the same
     // constant program always gives the same value while the table slots it
     // reads keep theirs, which holds from one parse start to the next.

@@ -142,6 +142,20 @@ void SeqIntegerPower(X87CodeGen& g) {
 // Free registers the integer power needs above its base and exponent.
 constexpr int kIntegerPowerNeed = 4;
 
+// arctanh in the derivative blocks: 1e100 and -1e100 outside (-1, 1), the
+// value the derivative code takes there (the value code takes 230 and -230).
+void SeqDerivativeCodeArcTanh(X87CodeGen& g) { g.SeqArcTanh(kSlotHuge, kSlotMinusHuge); }
+
+int DerivativeCodeArcTanhSize() {
+    static const int size = [] {
+        X87CodeGen g;
+        g.BeginDryRun(1);
+        SeqDerivativeCodeArcTanh(g);
+        return g.Length();
+    }();
+    return size;
+}
+
 bool IsOwnFunction(uint8_t c) {
     switch (AsFn(c)) {
         case Fn::Sign: case Fn::Reciprocal: case Fn::ChangeSign: case Fn::Cube: case Fn::FourthPower:
@@ -231,7 +245,7 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
             est.BinaryOperatorDone();
         } else if (IsSharedFunction(c)) {
             est.EnsureFree(X87CodeGen::FunctionNeed(c));
-            est.Add(X87CodeGen::FunctionSize(c));
+            est.Add(derivativeCode && AsFn(c) == Fn::ArcTanh ? DerivativeCodeArcTanhSize() : X87CodeGen::FunctionSize(c));
         } else if (IsOwnFunction(c)) {
             est.EnsureFree(OwnNeed(c));
             est.Add(OwnSize(c));
@@ -274,6 +288,9 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program, const do
                 SeqIntegerPower(gen);
             }
             ++gen.emptyRegisters;
+        } else if (derivativeCode && AsFn(c) == Fn::ArcTanh) {
+            gen.EnsureFree(X87CodeGen::FunctionNeed(c));
+            SeqDerivativeCodeArcTanh(gen);
         } else if (IsSharedFunction(c)) {
             gen.Function(c);
         } else if (IsOwnFunction(c)) {
