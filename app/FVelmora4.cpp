@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <clocale>
 
 namespace velmora {
@@ -60,15 +62,17 @@ QPoint PointOf(const QMouseEvent* e) { return e->position().toPoint(); }
 
 // A failure while creating the engines leaves the constructor with the
 // exception, which ends the program.
-TVelmora4::TVelmora4()
+TVelmora4::TVelmora4(int numOfCPU)
     : savedNumericLocale(UseDotDecimalSeparator()),
-      session(LogicalProcessorCount()),
+      session(std::max(numOfCPU, 1)),
       client(CreateClient()),
       mainPanel(client),
       ellipsePanel(client) {
     setObjectName(QStringLiteral("Velmora4"));
     setWindowTitle(QString::fromLatin1(res::MainCaption));
     CreateControls();
+    background = std::make_unique<TBackgroundCommand>(session, mainPanel, *watch,
+                                                      [this](const QString& text) { SetInfoText(text); });
     CreateMenus();
     ConnectPanels();
     ellipsePanel.PaintEllipsePanel(lockPtData_);
@@ -77,8 +81,21 @@ TVelmora4::TVelmora4()
 }
 
 TVelmora4::~TVelmora4() {
+    StopAllWork();
     qApp->removeEventFilter(this);
     std::setlocale(LC_NUMERIC, savedNumericLocale.c_str());
+}
+
+void TVelmora4::StopAllWork() {
+    // A line trace runs further down the stack (this is reached from its
+    // message processing): it sees the request within 30 steps and returns.
+    if (busy()) watch->RequestStop();
+    background->StopAndWait();
+}
+
+void TVelmora4::closeEvent(QCloseEvent* event) {
+    StopAllWork();
+    QMainWindow::closeEvent(event);
 }
 
 QWidget* TVelmora4::CreateClient() {
@@ -142,6 +159,9 @@ void TVelmora4::CreateControls() {
     ui.yEdit = AddEdit("yEdit", 50, 576, 734, texts[yField]);
     ui.zEdit = AddEdit("zEdit", 50, 597, 734, texts[zField]);
     ui.wEdit = AddEdit("wEdit", 50, 618, 734, texts[wField]);
+    // Return in any field presses "Enter".
+    for (QLineEdit* edit : ui.InputEdits())
+        connect(edit, &QLineEdit::returnPressed, ui.EnterButton, &QPushButton::click);
     AddLabel("x(u,v)= ", 4, 559);
     AddLabel("y(u,v)= ", 4, 580);
     AddLabel("z(u,v)= ", 4, 601);
@@ -194,7 +214,10 @@ bool TVelmora4::eventFilter(QObject* watched, QEvent* event) {
             QWidget* target = QApplication::focusWidget();
             if (target ? watched != target : watched != this) break;
             auto* key = static_cast<QKeyEvent*>(event);
-            OnKeyDownInForm(key->key(), key->modifiers(), key->isAutoRepeat());
+            const bool command = OnKeyDownInForm(key->key(), key->modifiers(), key->isAutoRepeat());
+            // Up and Down scale the focal conic; passed on, they would also
+            // move the focus from the button into a field and select its text.
+            if (command && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) return true;
             break;
         }
         case QEvent::MouseMove:

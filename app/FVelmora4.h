@@ -6,19 +6,27 @@
 //                    Shift-drag
 //   TEllipsePanel    the panel of the normal plane and its figure
 //   TWatch           the watch mode of long commands (busy, stop, the button)
+//   TBackgroundCommand  the background workers of the panel or a page
 // plus the window's own options (line kind, foliation filter, background).
 //
 // The implementation is split by responsibility:
 //   FVelmora4.cpp           start-up, layout, shut-down, the key preview
 //   FVelmora4Menus.cpp      menus and their enabled/checked states
-//   FVelmora4Input.cpp      reading the input ("Enter") and the watch mode
-//   FVelmora4MainPanel.cpp  mouse and keys over the panels, data panel, repaint
+//   FVelmora4Input.cpp      reading the input ("Enter"), Stop
+//   FVelmora4MainPanel.cpp  mouse moves and keys over the panels, data panel, repaint
+//   LociCommands.cpp        the Loci menu
+//   LineCommands.cpp        the Foliations menu and clicks on the panel
+//   BackgroundItems.cpp     the Backgrounds menu
 #pragma once
 
+#include "app/BackgroundCommand.h"
 #include "app/EllipsePanel.h"
 #include "app/MainPanel.h"
 #include "app/Watch.h"
 #include "canvas/Colour.h"
+#include "geometry/LineClass.h"
+#include "geometry/ScalarInvariants.h"
+#include "platform/Platform.h"
 #include "session/SurfaceSession.h"
 
 #include <QMainWindow>
@@ -26,7 +34,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -76,7 +86,9 @@ struct TVelmora4Controls {
 
 class TVelmora4 : public QMainWindow {
 public:
-    TVelmora4();            // OnCreateForm
+    // OnCreateForm: one engine set and one background worker per processor
+    // (numOfCPU, at least 1).
+    explicit TVelmora4(int numOfCPU = LogicalProcessorCount());
     ~TVelmora4() override;  // OnDestroyForm
 
     // The picker whose curveColor colours the cross and new curves.
@@ -84,7 +96,11 @@ public:
     TColor CurveColor() const;
 
     // ---- input ------------------------------------------------------------------
+    // Does nothing while busy or while background workers run (they use the
+    // engines that a read rebuilds).
     bool ReadData();
+    // "Enter", or "Stop" while busy: the running trace ends within 30 steps,
+    // the background workers after their current row.
     void OnEnterButton();
     void BeginWatch() { watch->BeginWatch(); }
     void EndWatch() { watch->EndWatch(); }
@@ -109,9 +125,37 @@ public:
     void RedrawLines() { mainPanel.RedrawLines(session); }
     void MoveInEllipsePanel(int X, int Y);
 
-    // ---- menu commands ----------------------------------------------------------
+    // ---- loci ---------------------------------------------------------------------
+    void OnLocusItem(int tag);
+    void OnEraseLoci();
+
+    // ---- lines -------------------------------------------------------------------
     void OnLineItem(int tag);
     void OnShowFoliations(int tag);
+    void OnEraseCurves();
+
+    // ---- backgrounds ---------------------------------------------------------------
+    void OnColorByFunction(int tag);
+    void OnEraseBackground();
+    // Starts the workers of the chosen background on target: the panel's
+    // background, or the bitmap of a printed page (with printingBackground
+    // set, the page-finished handler runs when the last worker ends, then the
+    // watch ends). False when nothing started: no background is chosen, or
+    // no worker could be started (the window is idle again).
+    bool ColorByFunction(QImage& target);
+    bool printingBackground() const { return background->printingBackground; }
+    void SetPrintingBackground(bool value) { background->printingBackground = value; }
+    void SetPageBackgroundFinished(std::function<void()> handler) {
+        background->SetPageFinishedHandler(std::move(handler));
+    }
+    const TBackgroundCommand& Background() const { return *background; }
+    TBackgroundCommand& Background() { return *background; }
+
+    // Closing: asks the running trace to end, stops every background worker
+    // and waits for them. The engines are released only afterwards.
+    void StopAllWork();
+
+    // ---- other menu commands ---------------------------------------------------------
     void OnViewPalette();
     void OnExit();
 
@@ -129,14 +173,18 @@ public:
     const TVelmora4Controls& Controls() const { return ui; }
     bool busy() const { return watch->busy(); }
     bool stop() const { return watch->stop(); }
+    // A command must not start: a long command runs, or background workers
+    // still use the engines.
+    bool CommandsBlocked() const { return busy() || background->Running(); }
     bool lockPtData() const { return lockPtData_; }
-    int linesOption() const { return linesOption_; }
+    TLineClass linesOption() const { return linesOption_; }
     int curvesParts() const { return curvesParts_; }
     uint8_t showFoliations() const { return showFoliations_; }
-    int backgroundType() const { return backgroundType_; }
+    std::optional<TBackgroundType> backgroundType() const { return backgroundType_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* CreateClient();
@@ -157,12 +205,15 @@ private:
     TVelmora4Controls ui;
     QLabel* infoText = nullptr;
     std::unique_ptr<TWatch> watch;  // on the Enter button
+    // Destroyed before the panels and the session: its workers write into
+    // the panel's background with the session's engines.
+    std::unique_ptr<TBackgroundCommand> background;
 
     bool lockPtData_ = false;  // the data and ellipse panels are frozen
-    int linesOption_ = 0;      // Foliations Tag: the kind of line a click traces
+    TLineClass linesOption_ = TLineClass::CoordinateLines;  // the kind of line a click traces
     int curvesParts_ = 0;      // half-branches traced from a clicked point
     uint8_t showFoliations_ = 3;
-    int backgroundType_ = -1;  // -1: no background
+    std::optional<TBackgroundType> backgroundType_;  // none: no background
 
     TLinePalette* linePalette = nullptr;
 };

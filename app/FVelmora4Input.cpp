@@ -1,4 +1,4 @@
-// Reading the input ("Enter"): the edits' texts go to the surface session,
+// Reading the input ("Enter") and Stop: the edits' texts go to the surface session,
 // which trims, checks and compiles them; the window shows the trimmed texts,
 // sounds the tone on an error and starts afresh on success.
 #include "app/FVelmora4.h"
@@ -28,7 +28,7 @@ void ShowTrimmed(QLineEdit* edit) {
 }  // namespace
 
 bool TVelmora4::ReadData() {
-    if (busy()) return false;
+    if (CommandsBlocked()) return false;
     SetInfoText(QString());
     const auto edits = ui.InputEdits();
     for (int i = 0; i < kInputFields; ++i) session.SetInputText(i, EngineText(edits[i]->text()));
@@ -47,7 +47,7 @@ bool TVelmora4::ReadData() {
     watch->ClearStop();
     lockPtData_ = false;
     ellipsePanel.Reset();
-    backgroundType_ = -1;
+    backgroundType_.reset();
     SetInfoText(QString());
     ManageMenus();
     return true;
@@ -55,8 +55,10 @@ bool TVelmora4::ReadData() {
 
 void TVelmora4::OnEnterButton() {
     if (busy()) {
-        // The "Stop" button: the running computation polls the flag.
+        // The "Stop" button: a trace polls the flag; the background workers
+        // end after their current row.
         watch->RequestStop();
+        if (background->Running()) background->Terminate();
         return;
     }
     ReadData();

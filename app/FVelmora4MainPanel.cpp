@@ -1,6 +1,6 @@
 // The main panel (the domain U) and the data panel: evaluating the geometry
-// under the pointer, the direction cross, the freeze of the panels, the keys,
-// presses on the panel and the repaint from stored data.
+// under the pointer, the direction cross, the freeze of the panels, the keys
+// and the repaint from stored data.
 #include "app/FVelmora4.h"
 
 #include "app/NumberFormat.h"
@@ -34,12 +34,12 @@ void TVelmora4::DoNoEvent(int X, int Y) {
     try {
         // A cross left from another line kind goes before anything is evaluated.
         if (mainPanel.crossDrawn()) DrawCross();
-        if (linesOption_ == 0 && surface.ComputeInvariants(p, inv)) {
+        if (linesOption_ == TLineClass::CoordinateLines && surface.ComputeInvariants(p, inv)) {
             ok = true;
         } else {
             if (mainPanel.crossDrawn()) DrawCross();
             TDirectionCross found;
-            if (surface.ComputeCross(p, LineClassOfTag(linesOption_), session.Map().span2D, inv, found)) {
+            if (surface.ComputeCross(p, linesOption_, session.Map().span2D, inv, found)) {
                 mainPanel.SetCross(found, session.Map());
                 if (found.curvesParts >= 0) curvesParts_ = found.curvesParts;
                 DrawCross();
@@ -64,8 +64,11 @@ void TVelmora4::ShowData(const Vector2& param, double halfMajorAxis, double half
                          double depth, double alpha, double KGAuss, double discrNormDev, double discrLatDev,
                          double discrStrPpal) {
     TValueList* list = ui.FunctionValues1;
+    // An undefined value shows as its label alone.
     const auto row = [list](int i, const char* label, double value) {
-        list->SetRow(i, QString::fromLatin1(label) + QString::fromStdString(DataPanelNumber(value)));
+        QString text = QString::fromLatin1(label);
+        if (value != UndefinedValue) text += QString::fromStdString(DataPanelNumber(value));
+        list->SetRow(i, text);
     };
     row(0, "u =", param[0]);
     row(1, "v =", param[1]);
@@ -73,10 +76,7 @@ void TVelmora4::ShowData(const Vector2& param, double halfMajorAxis, double half
     row(3, "Min Axis =", halfMinorAxis);
     row(4, "Norm of H  =", lengthH);
     row(5, "H depth =", depth);
-    if (alpha == UndefinedValue)
-        list->SetRow(6, QStringLiteral("Sin <(H,E) ="));
-    else
-        row(6, "Sin <(H,E) =", alpha);
+    row(6, "Sin <(H,E) =", alpha);
     row(7, "Gauss Curv =", KGAuss);
     row(8, "Discr Extr Norm Dev=", discrNormDev);
     row(9, "Discr Extr Lat Dev=", discrLatDev);
@@ -114,28 +114,6 @@ void TVelmora4::OnPaint() { mainPanel.Repaint(session); }
 void TVelmora4::MoveInEllipsePanel(int X, int Y) {
     if (!lockPtData_ || !session.alreadyParsed() || busy()) return;
     ellipsePanel.MoveInEllipsePanel(X, Y);
-}
-
-void TVelmora4::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
-    if (busy() || !session.alreadyParsed()) return;
-    SetInfoText(QString());
-    mainPanel.Press(QPoint(X, Y), (shift & Qt::ShiftModifier) != 0);
-    lockPtData_ = false;
-    const Vector2 p = FromWindowToR2(X, Y);
-    BeginWatch();
-    if (!mainPanel.drawOrthonLine() && linesOption_ == 0) {
-        session.Stores().AddCoordinatePoint(p);
-        mainPanel.DrawCoordinateLines(p, session.Map());
-    }
-    // Presses with a line family chosen start the integral curves through p;
-    // the tracers are wired to the window through its tracer host.
-    EndWatch();
-}
-
-void TVelmora4::OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
-    if (lockPtData_ || busy() || !session.alreadyParsed()) return;
-    watch->SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
-    mainPanel.FinishDrag(QPoint(X, Y), session.Surface(), session.Map());
 }
 
 }  // namespace velmora

@@ -86,8 +86,8 @@ void TVelmora4::CreateMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     // The commands whose work is not part of the window yet (documents,
-    // printing, the manual, loci, backgrounds, erasing curves) are present
-    // with their captions and Tags and return without doing anything.
+    // printing, the manual) are present with their captions and Tags and
+    // return without doing anything.
     const auto none = [] {};
 
     ui.File1 = AddMenu(bar, "File1", "&File");
@@ -116,17 +116,23 @@ void TVelmora4::CreateMenus() {
     ui.Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
     ui.Loci1 = AddMenu(bar, "Loci1", "&Loci");
-    for (int i = 0; i < kLociCount; ++i)
-        ui.lociItems[i] = AddItem(ui.Loci1, kLociItems[i].name, kLociItems[i].caption, kLociItems[i].tag, false, none);
+    for (int i = 0; i < kLociCount; ++i) {
+        const int tag = kLociItems[i].tag;
+        ui.lociItems[i] = AddItem(ui.Loci1, kLociItems[i].name, kLociItems[i].caption, tag, false,
+                                  [this, tag] { OnLocusItem(tag); });
+    }
     ui.Loci1->addSeparator();
-    ui.EraseLoci1 = AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, none);
+    ui.EraseLoci1 = AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, [this] { OnEraseLoci(); });
 
     ui.Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
-    for (int i = 0; i < kBackgroundKinds; ++i)
-        ui.backgroundItems[i] = AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption,
-                                     kBackgroundItems[i].tag, true, none);
+    for (int i = 0; i < kBackgroundKinds; ++i) {
+        const int tag = kBackgroundItems[i].tag;
+        ui.backgroundItems[i] = AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption, tag,
+                                        true, [this, tag] { OnColorByFunction(tag); });
+    }
     ui.Backgrounds1->addSeparator();
-    ui.EraseBackground1 = AddItem(ui.Backgrounds1, "EraseBackground1", "Erase Background", 17, false, none);
+    ui.EraseBackground1 = AddItem(ui.Backgrounds1, "EraseBackground1", "Erase Background", 17, false,
+                                  [this] { OnEraseBackground(); });
 
     ui.Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
     for (int i = 0; i < kLineKinds; ++i) {
@@ -136,7 +142,8 @@ void TVelmora4::CreateMenus() {
     }
     ui.lineItems[0]->setChecked(true);
     ui.Foliations1->addSeparator();
-    ui.Erasetheselines1 = AddItem(ui.Foliations1, "Erasetheselines1", "Erase these lines", 15, false, none);
+    ui.Erasetheselines1 =
+        AddItem(ui.Foliations1, "Erasetheselines1", "Erase these lines", 15, false, [this] { OnEraseCurves(); });
     ui.Foliations1->addSeparator();
     ui.ShowFoliationOne1 = AddItem(ui.Foliations1, "ShowFoliationOne1", "Show Foliation One", 16, true,
                                 [this] { OnShowFoliations(16); });
@@ -154,25 +161,12 @@ void TVelmora4::ManageMenus() {
     ui.Save1->setEnabled(session.alreadyParsed() && session.dirty());
     for (QAction* a : {ui.SaveAs1, ui.Print1}) a->setEnabled(session.alreadyParsed());
     for (QMenu* m : {ui.Loci1, ui.Backgrounds1, ui.Foliations1}) m->menuAction()->setEnabled(session.alreadyParsed());
-    for (QAction* a : ui.backgroundItems) a->setChecked(backgroundType_ == a->data().toInt());
-    for (QAction* a : ui.lineItems) a->setChecked(linesOption_ == a->data().toInt());
-    ui.ShowFoliationOne1->setEnabled(linesOption_ != 7);
-    ui.ShowFoliationTwo1->setEnabled(linesOption_ != 7);
-}
-
-void TVelmora4::OnLineItem(int tag) {
-    if (busy()) return;
-    linesOption_ = tag;
-    curvesParts_ = HalfBranches(LineClassOfTag(tag));
-    ManageMenus();
-}
-
-void TVelmora4::OnShowFoliations(int tag) {
-    QAction* item = tag == 16 ? ui.ShowFoliationOne1 : tag == 17 ? ui.ShowFoliationTwo1 : nullptr;
-    if (!item) return;
-    item->setChecked(!item->isChecked());
-    showFoliations_ = static_cast<uint8_t>(2 * (ui.ShowFoliationTwo1->isChecked() ? 1 : 0) +
-                                          (ui.ShowFoliationOne1->isChecked() ? 1 : 0));
+    for (QAction* a : ui.backgroundItems)
+        a->setChecked(backgroundType_ && static_cast<int>(*backgroundType_) == a->data().toInt());
+    for (QAction* a : ui.lineItems) a->setChecked(linesOption_ == LineClassOfTag(a->data().toInt()));
+    // The strong principal lines have no two foliations to choose from.
+    ui.ShowFoliationOne1->setEnabled(linesOption_ != TLineClass::StrongPrincipal);
+    ui.ShowFoliationTwo1->setEnabled(linesOption_ != TLineClass::StrongPrincipal);
 }
 
 void TVelmora4::OnViewPalette() {

@@ -1,6 +1,8 @@
 #include "app/ValueList.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 
 namespace velmora {
 
@@ -23,6 +25,7 @@ TValueList::TValueList(int rows, QWidget* parent) : QTableWidget(rows, 2, parent
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     for (int r = 0; r < rows; ++r) {
         texts_.append(QString());
@@ -35,6 +38,23 @@ void TValueList::SetRow(int row, const QString& text) {
     texts_[row] = text;
     item(row, 0)->setText(Label(row));
     item(row, 1)->setText(Value(row));
+    FitValue(row);
+}
+
+int TValueList::ValueRoom() const {
+    // The item's text is inset by the focus frame margin plus one pixel on each side.
+    const int inset = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return columnWidth(1) - 2 * inset;
+}
+
+void TValueList::FitValue(int row) {
+    constexpr int kSmallestPixelSize = 6;
+    QFont f = font();
+    const QString text = item(row, 1)->text();
+    int size = f.pixelSize() > 0 ? f.pixelSize() : QFontMetrics(f).height();
+    f.setPixelSize(size);
+    while (size > kSmallestPixelSize && QFontMetrics(f).horizontalAdvance(text) > ValueRoom()) f.setPixelSize(--size);
+    item(row, 1)->setFont(f);
 }
 
 QString TValueList::Label(int row) const {

@@ -1,7 +1,8 @@
 // The data panel: a two-column list of values under the titles "Function" and
 // "Value". Each row is set as one text, a label followed at once by the
 // number; the text before the first "=" shows in the first column and the
-// rest in the second.
+// rest in the second. A value too wide for its column is shown in a smaller
+// font, so that every digit and the exponent stay readable.
 #pragma once
 
 #include <QStringList>
@@ -17,8 +18,12 @@ public:
     QString RowText(int row) const { return texts_.value(row); }
     QString Label(int row) const;
     QString Value(int row) const;
+    // The width a value's text may take in its cell.
+    int ValueRoom() const;
 
 private:
+    void FitValue(int row);
+
     QStringList texts_;
 };
 

@@ -90,6 +90,10 @@ bool TImplicitCurveLine::TangentAt(const Vector2& p, Vector2& tangent) const {
     return true;
 }
 
+double TImplicitCurveLine::ZeroTolerance() const {
+    return std::min(verySmallF, kZeroShareOfScale * scaleF);
+}
+
 bool TImplicitCurveLine::Bisect(const Vector2& p, const Vector2& d, double mu1, double fP, double fX,
                                 Vector2& point) {
     double lo = 0, hi = mu1, fLo = fP, fHi = fX;
@@ -100,12 +104,15 @@ bool TImplicitCurveLine::Bisect(const Vector2& p, const Vector2& d, double mu1, 
         point = Add(p, Scale(mu, d));
         f = ValueAt(point);
         if (f == fLo || f == fHi) {
-            // The interval no longer resolves F: the tolerance follows what
-            // F can tell apart here.
-            verySmallF = 10 * std::fabs(f);
+            // The interval no longer resolves F. Where |F| is small against
+            // its scale this is the rounding noise of a zero, and the
+            // tolerance follows what F can tell apart here; otherwise F jumps
+            // across this point without a zero, and the point is refused
+            // without loosening the tolerance for the points to come.
+            if (std::fabs(f) <= kZeroShareOfScale * scaleF) verySmallF = 10 * std::fabs(f);
             break;
         }
-        if (std::fabs(f) < verySmallF) break;
+        if (std::fabs(f) < ZeroTolerance()) break;
         if ((f > 0) == (fLo > 0)) {
             lo = mu;
             fLo = f;
@@ -114,7 +121,7 @@ bool TImplicitCurveLine::Bisect(const Vector2& p, const Vector2& d, double mu1, 
             fHi = f;
         }
     }
-    return std::fabs(f) <= verySmallF;
+    return std::fabs(f) <= ZeroTolerance();
 }
 
 bool TImplicitCurveLine::CorrectToCurve(const Vector2& x0, const Vector2& r, bool useGradient, Vector2& result) {
@@ -125,7 +132,7 @@ bool TImplicitCurveLine::CorrectToCurve(const Vector2& x0, const Vector2& r, boo
     if (f == UndefinedValue) return false;
     double sum = std::fabs(f);
     int n = 1;
-    if (std::fabs(f) < verySmallF) {
+    if (std::fabs(f) < ZeroTolerance()) {
         result = x0;
         return true;
     }
@@ -146,7 +153,7 @@ bool TImplicitCurveLine::CorrectToCurve(const Vector2& x0, const Vector2& r, boo
         if (f1 == UndefinedValue || Margin(x) < 0) return false;
         sum += std::fabs(f1);
         n += 1;
-        if (std::fabs(f1) < verySmallF) {
+        if (std::fabs(f1) < ZeroTolerance()) {
             result = x;
             ok = true;
             break;
@@ -309,8 +316,11 @@ void TImplicitCurveLine::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegment
 
     // Scale of F: a robust mean of |F| over the centres of a 10 x 10 grid (the
     // largest value left out), from which the zero tolerances are derived.
+    // The limit on a zero takes the same mean over the defined values only,
+    // so that a function undefined on part of the rectangle keeps it.
     double sum = 1e-15, largest = 0;
-    int failed = 0;
+    double definedSum = 1e-15, definedLargest = 0;
+    int failed = 0, defined = 0;
     for (int i = 1; i <= 10; ++i)
         for (int j = 1; j <= 10; ++j) {
             const Vector2 p = {minCorner[0] + (2 * i - 1) * halfEdges[0] / 10,
@@ -328,8 +338,13 @@ void TImplicitCurveLine::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegment
             }
             sum += std::fabs(f);
             largest = std::max(largest, std::fabs(f));
+            if (f == UndefinedValue) continue;
+            definedSum += std::fabs(f);
+            definedLargest = std::max(definedLargest, std::fabs(f));
+            ++defined;
         }
     const double scale = (sum - largest) / (101 - failed);
+    scaleF = (definedSum - definedLargest) / (1 + defined);
     minErr = scale * 1e-32;
     verySmallF = std::min(std::max(scale * 1e-32, scale * 1e-6), 1e-14);
 

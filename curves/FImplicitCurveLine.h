@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 
 namespace velmora {
 
@@ -78,6 +79,21 @@ public:
     double verySmallF = 0;
     double radius = 0;
     double minErr = 0;
+    // The scale of F over the rectangle (a robust mean of |F|, found at the
+    // start of every trace; infinite until then). No point where |F| is not
+    // small against it is ever taken for a zero.
+    double scaleF = kNoScale;
+
+    static constexpr double kNoScale = std::numeric_limits<double>::infinity();
+    // The largest |F| / scaleF of a zero. Where F jumps across a curve (a
+    // value defined up to sign, such as the angle to an axis whose direction
+    // flips) the bisection ends at the jump with |F| of the order of the
+    // scale, and the jump is refused; rounding noise of a true zero lies many
+    // orders of magnitude below.
+    static constexpr double kZeroShareOfScale = 1e-3;
+    // The tolerance a zero must meet: verySmallF, and never more than the
+    // share of the scale above.
+    double ZeroTolerance() const;
 
 private:
     bool FindSeed(int i, int j, Vector2& seed);

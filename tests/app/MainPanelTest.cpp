@@ -4,6 +4,9 @@
 #include "geometry/EngineSet.h"
 #include "geometry/FParametrizationR2R4.h"
 
+#include <QFontMetrics>
+#include <QPushButton>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -255,4 +258,53 @@ TEST_F(WindowTest, AShiftDragDrawsAVectorAndItsOrthogonalPartner) {
     EXPECT_EQ(along, 100);  // the first vector, drawn for good
     EXPECT_EQ(up, 99);      // the second one, of the same length along +v
     EXPECT_EQ(elsewhere, 0);  // the rubber band left nothing behind
+}
+
+TEST_F(MainPanelTest, EveryValueIsReadableInFullAndUndefinedOnesShowTheirLabelAlone) {
+    TValueList* list = C().FunctionValues1;
+    const QFont usual = list->item(0, 1)->font();
+    W().ShowData({1.5, 0.25}, UndefinedValue, 0.5, -12345678901234.0, UndefinedValue, 0.25, 2.5e300, -1.1127553519953e15,
+                 UndefinedValue, UndefinedValue);
+    EXPECT_EQ(list->RowText(2), "Maj Axis =");
+    EXPECT_EQ(list->RowText(5), "H depth =");
+    EXPECT_EQ(list->RowText(9), "Discr Extr Lat Dev=");
+    EXPECT_EQ(list->RowText(10), "Discr Str Ppal Dirs=");
+    EXPECT_EQ(list->Value(4), "-12345678901234.0000000000");
+    EXPECT_EQ(list->Value(8), "-1.1127553519953E15");
+    for (int row = 0; row < 11; ++row) {
+        const QTableWidgetItem* value = list->item(row, 1);
+        EXPECT_EQ(value->text(), list->Value(row));
+        EXPECT_LE(QFontMetrics(value->font()).horizontalAdvance(value->text()), list->ValueRoom()) << row;
+    }
+    // Values that fit keep the list's font.
+    EXPECT_EQ(list->item(0, 1)->font(), usual);
+    EXPECT_LT(list->item(4, 1)->font().pixelSize(), usual.pixelSize());
+}
+
+TEST_F(MainPanelTest, ReturnInAnyFieldPressesEnter) {
+    const auto edits = C().InputEdits();
+    for (int i = 0; i < 8; ++i) {
+        for (QLineEdit* e : edits) e->setText(e->text().trimmed() + "  ");
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edits[i], &key);
+        for (QLineEdit* e : edits) EXPECT_FALSE(e->text().endsWith(' ')) << i;  // read: trimmed
+    }
+    edits[uMaxField]->setText("-1");
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier);
+    QApplication::sendEvent(edits[vMinField], &key);
+    EXPECT_EQ(W().InfoText(), "Error reading an edit field");
+}
+
+TEST_F(MainPanelTest, UpAndDownAfterClickingEnterScaleTheConicAndKeepTheFocus) {
+    W().show();
+    W().activateWindow();
+    C().EnterButton->setFocus();
+    QApplication::processEvents();
+    if (QApplication::focusWidget() != C().EnterButton) GTEST_SKIP() << "no keyboard focus on this platform";
+    C().EnterButton->click();
+    PressKey(Qt::Key_Up);
+    PressKey(Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), C().EnterButton);
+    for (QLineEdit* e : C().InputEdits()) EXPECT_FALSE(e->hasSelectedText());
+    EXPECT_DOUBLE_EQ(W().EllipsePanel().ellFactor(), 1.5 * 0.7);
 }

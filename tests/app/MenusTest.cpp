@@ -77,15 +77,12 @@ TEST_F(WindowTest, LineItemsSetTheKindAndTheNumberOfHalfBranches) {
     const int parts[8] = {0, 8, 4, 4, 4, 8, 8, 10};
     for (int tag = 0; tag < 8; ++tag) {
         C().lineItems[tag]->trigger();
-        EXPECT_EQ(W().linesOption(), tag);
+        EXPECT_EQ(W().linesOption(), LineClassOfTag(tag));
         EXPECT_EQ(W().curvesParts(), parts[tag]);
         for (QAction* a : C().lineItems) EXPECT_EQ(a->isChecked(), a == C().lineItems[tag]);
         EXPECT_EQ(C().ShowFoliationOne1->isEnabled(), tag != 7);
         EXPECT_EQ(C().ShowFoliationTwo1->isEnabled(), tag != 7);
     }
-    // A background item without a surface command behind it keeps no check.
-    C().backgroundItems[3]->trigger();
-    EXPECT_FALSE(C().backgroundItems[3]->isChecked());
 }
 
 TEST_F(WindowTest, ShowFoliationItemsToggleTheirBits) {

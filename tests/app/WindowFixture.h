@@ -10,12 +10,16 @@
 #include "tests/canvas/TestApp.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <ostream>
 #include <memory>
@@ -31,19 +35,41 @@ inline const char* const kDefaultTexts[8] = {
     "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v)", "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v)",
     "0", "2 pi", "0", "2.2"};
 
+// Runs the event loop (sleeping between events) until done() holds or 60
+// seconds have passed; true when done() holds.
+template <class Done>
+bool RunEventsUntil(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 60000) return false;
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { CreateWindow(velmora::LogicalProcessorCount()); }
+    // A window with numOfCPU engine sets and background workers.
+    void CreateWindow(int numOfCPU) {
         TestApp();
         velmora::SetBeepHandler([this](int hz, int ms) { beeps.emplace_back(hz, ms); });
-        window = std::make_unique<velmora::TVelmora4>();
+        DestroyWindow();
+        window = std::make_unique<velmora::TVelmora4>(numOfCPU);
         picker = std::make_unique<velmora::TLinePalette>(window.get());
         window->SetLinePalette(picker.get());
     }
     void TearDown() override {
+        DestroyWindow();
+        velmora::SetBeepHandler({});
+    }
+    // The picker first: the window owns it as a child as well.
+    void DestroyWindow() {
         picker.reset();
         window.reset();
-        velmora::SetBeepHandler({});
     }
 
     velmora::TVelmora4& W() { return *window; }
@@ -55,6 +81,40 @@ protected:
         QApplication::sendEvent(w, &e);
     }
     void MoveOverMainPanel(int x, int y) { MoveOver(W().MainPanel().MainBox(), x, y); }
+    // A press of the left button on the main panel (and its release).
+    void ClickMainPanel(int x, int y, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* box = W().MainPanel().MainBox();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(x, y), box->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
+                          Qt::LeftButton, mods);
+        QApplication::sendEvent(box, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(x, y), box->mapToGlobal(QPointF(x, y)),
+                            Qt::LeftButton, Qt::NoButton, mods);
+        QApplication::sendEvent(box, &release);
+    }
+
+    // Types the eight texts into the edits and presses "Enter".
+    bool ReadSurface(const std::array<const char*, 8>& texts) {
+        const auto edits = C().InputEdits();
+        for (int i = 0; i < 8; ++i) edits[i]->setText(QString::fromLatin1(texts[i]));
+        return W().ReadData();
+    }
+
+    // Waits until the window has left the watch and no worker runs.
+    bool WaitUntilIdle() {
+        return RunEventsUntil([this] { return !W().busy() && !W().Background().Running(); });
+    }
+
+    // The colour of a pixel of the main panel as the user sees it.
+    velmora::TColor PanelPixel(int x, int y) const {
+        return velmora::ColourOfPixel(window->MainPanel().MainBox()->Picture().pixel(x, y));
+    }
+    int CountPanelPixels(velmora::TColor colour) const {
+        const QImage& img = window->MainPanel().MainBox()->Picture();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) n += velmora::ColourOfPixel(img.pixel(x, y)) == colour;
+        return n;
+    }
 
     // A key press as the window's key preview sees it: delivered to the
     // focused control, or to the window when none has the focus.

@@ -116,6 +116,22 @@ TEST(ImplicitCurve, FunctionsWithoutZerosStoreNothing) {
     EXPECT_EQ(Trace(*tracer, [](const Vector2& p) { return p[0] - 3.01; }, lo, hi).calls, 0);
 }
 
+TEST(ImplicitCurve, AJumpOfSignIsNoZero) {
+    const Vector2 lo{-1, -1}, hi{1, 1};
+    auto tracer = MakeTracer();
+    // F rises towards u = 0.3 from -0.01 on the left and from +0.01 on the
+    // right: Newton's steps are drawn across the jump, but there is no zero;
+    // nor does the jump loosen the tolerance of the corrections after it.
+    const auto jump = [](const Vector2& p) { return p[0] - 0.3 + (p[0] < 0.3 ? -0.01 : 0.01); };
+    EXPECT_EQ(Trace(*tracer, jump, lo, hi).calls, 0);
+    EXPECT_LE(tracer->verySmallF, 1e-14);
+    // The same jump beside a true zero set, the line v = 0.5: only the line.
+    Recorder rec = Trace(*tracer, [&](const Vector2& p) { return p[1] < 0 ? jump(p) : p[1] - 0.5; }, lo, hi);
+    ASSERT_FALSE(rec.lines.empty());
+    for (const auto& line : rec.lines)
+        for (const auto& p : line) EXPECT_NEAR(p[1], 0.5, 1e-12) << p[0];
+}
+
 TEST(ImplicitCurve, UndefinedRegionsAreNeverAccepted) {
     // The line u = 0.25 exists only where v > 0: nothing is stored below.
     const Vector2 lo{-1, -1}, hi{1, 1};

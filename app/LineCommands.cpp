@@ -1,0 +1,65 @@
+// The Foliations menu and presses on the main panel: the kind of line a
+// click traces, the foliation filter, the coordinate lines through a clicked
+// point, the integral curves through it (stored in the session and drawn as
+// they are traced), the Shift-drag of an orthogonal basis, and erasing.
+#include "app/FVelmora4.h"
+
+#include "app/PanelTracerHost.h"
+#include "app/ResourceStrings.h"
+
+namespace velmora {
+
+void TVelmora4::OnLineItem(int tag) {
+    if (busy()) return;
+    linesOption_ = LineClassOfTag(tag);
+    curvesParts_ = HalfBranches(linesOption_);
+    ManageMenus();
+}
+
+void TVelmora4::OnShowFoliations(int tag) {
+    QAction* item = tag == 16 ? ui.ShowFoliationOne1 : tag == 17 ? ui.ShowFoliationTwo1 : nullptr;
+    if (!item) return;
+    item->setChecked(!item->isChecked());
+    showFoliations_ = static_cast<uint8_t>(2 * (ui.ShowFoliationTwo1->isChecked() ? 1 : 0) +
+                                          (ui.ShowFoliationOne1->isChecked() ? 1 : 0));
+}
+
+void TVelmora4::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
+    if (busy() || !session.alreadyParsed()) return;
+    SetInfoText(QString());
+    mainPanel.Press(QPoint(X, Y), (shift & Qt::ShiftModifier) != 0);
+    lockPtData_ = false;
+    const Vector2 p = FromWindowToR2(X, Y);
+    BeginWatch();
+    if (!mainPanel.drawOrthonLine()) {
+        if (linesOption_ == TLineClass::CoordinateLines) {
+            session.Stores().AddCoordinatePoint(p);
+            mainPanel.DrawCoordinateLines(p, session.Map());
+        } else {
+            if (mainPanel.crossDrawn()) DrawCross();
+            TPanelTracerHost host(
+                session, mainPanel, *watch, [this] { return CurveColor(); },
+                [this](const QString& text) { SetInfoText(text); });
+            session.TraceLines(host, curvesParts_, linesOption_, p, showFoliations_);
+            if (host.Stopped())
+                SetInfoText(QStringLiteral("Lines stopped after %1 steps").arg(host.Steps()));
+            else if (host.ShowsStepCount())
+                SetInfoText(QString());  // the count of a finished trace
+        }
+    }
+    EndWatch();
+}
+
+void TVelmora4::OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
+    if (lockPtData_ || busy() || !session.alreadyParsed()) return;
+    watch->SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
+    mainPanel.FinishDrag(QPoint(X, Y), session.Surface(), session.Map());
+}
+
+void TVelmora4::OnEraseCurves() {
+    if (busy() || !session.alreadyParsed()) return;
+    session.Stores().InitializeLines();  // the coordinate lines go with the curves
+    OnPaint();                           // the background and the loci
+}
+
+}  // namespace velmora

@@ -1,0 +1,106 @@
+// Timings of the window's long commands on the default surface, on Qt's
+// offscreen platform, from the same handlers the menus call:
+//   BM_WindowBackgroundGauss/N  "Color by Gauss Curv." with N workers, 548 x 548,
+//                               until the last worker's end is handled; the
+//                               counter max_gap_ms is the longest time between
+//                               two turns of the event loop meanwhile
+//   BM_WindowLocus/K            the locus item of kind K (0..6), traced and drawn
+//   BM_WindowCurvatureLines     curvature lines from one click on the panel
+#include "app/FVelmora4.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace velmora {
+namespace {
+
+std::unique_ptr<TVelmora4> ReadyWindow(int workers) {
+    auto w = std::make_unique<TVelmora4>(workers);
+    w->ReadData();
+    return w;
+}
+
+// Runs the event loop until the window is idle; returns the longest time
+// between two turns of the loop (a 1 ms timer marks each turn).
+double RunUntilIdle(TVelmora4& w) {
+    QEventLoop loop;
+    QTimer turn;
+    turn.setTimerType(Qt::PreciseTimer);
+    turn.setInterval(1);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QObject::connect(&turn, &QTimer::timeout, &loop, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (!w.busy() && !w.Background().Running()) loop.quit();
+    });
+    turn.start();
+    loop.exec();
+    return longest / 1e6;
+}
+
+void BM_WindowBackgroundGauss(benchmark::State& state) {
+    auto w = ReadyWindow(static_cast<int>(state.range(0)));
+    double maxGap = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        w->OnColorByFunction(static_cast<int>(TBackgroundType::GaussCurvature));
+        maxGap = std::max(maxGap, RunUntilIdle(*w));
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    }
+    state.counters["max_gap_ms"] = maxGap;
+}
+BENCHMARK(BM_WindowBackgroundGauss)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3.0);
+
+void BM_WindowLocus(benchmark::State& state) {
+    auto w = ReadyWindow(1);
+    const int kind = static_cast<int>(state.range(0));
+    for (auto _ : state) w->OnLocusItem(kind);
+    state.counters["knots"] = w->Session().Stores().lociData()[kind].last + 1;
+}
+BENCHMARK(BM_WindowLocus)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_WindowCurvatureLines(benchmark::State& state) {
+    auto w = ReadyWindow(1);
+    w->OnLineItem(static_cast<int>(TLineClass::Curvature));
+    QWidget* box = w->MainPanel().MainBox();
+    long long points = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->OnEraseCurves();
+        state.ResumeTiming();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(150, 300), box->mapToGlobal(QPointF(150, 300)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &press);
+    }
+    const CurvesArray& lines = w->Session().Stores().lines();
+    for (int i = 0; i <= lines.last; ++i) points += lines.cc[i].last + 1;
+    state.counters["curves"] = lines.last + 1;
+    state.counters["points"] = static_cast<double>(points);
+}
+BENCHMARK(BM_WindowCurvatureLines)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+}  // namespace
+}  // namespace velmora
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
