@@ -27,7 +27,7 @@ for t in "${targets[@]}"; do
   [ -x "$binary" ] || { echo "no fuzz target '$t' (formula, symbolic, geometry)" >&2; exit 2; }
   mkdir -p "$build/corpus/$t" "$build/findings/$t"
   echo "== fuzz_$t for ${seconds} s"
-  "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=512 -print_final_stats=1 \
+  "$binary" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=512 -print_final_stats=1 \
             -dict=tests/fuzz/formula.dict -artifact_prefix="$build/findings/$t/" ${FUZZ_OPTIONS:-} \
             "$build/corpus/$t" "tests/fuzz/corpus/$t"
 done

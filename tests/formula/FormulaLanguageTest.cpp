@@ -61,6 +61,12 @@ TEST(FormulaMessages, EveryRefusalCarriesItsExactMessage) {
 TEST(FormulaMessages, StrayListSeparatorIsRefusedOnlyByTheCodeGenerator) {
     EXPECT_EQ(ParseMessage("u;v", "uv", "", false), "");
     EXPECT_EQ(PostfixOf("u;v"), "u ; v");
+    // Inside the base of an integer power it would vanish with the base
+    // (u;v^0 was 1): it is refused there already, compiled or not.
+    for (const char* text : {"u;v^0", "u;(u2)^0u+5", "(u;v)^3"}) {
+        EXPECT_EQ(ParseMessage(text, "uv", "", false), "I did fail in analysing the function.") << text;
+        EXPECT_EQ(ParseMessage(text), "I did fail in analysing the function.") << text;
+    }
 }
 
 TEST(FormulaMessages, VariablesAndParametersAreCaseInsensitive) {
