@@ -57,7 +57,7 @@ inline constexpr const char* kNotCompiledMessage = "The formula has not been com
 // reduced form may hold at most kMaxReducedTokens tokens (integer powers copy
 // their base), brackets nest at most kMaxNesting deep (the postfix conversion
 // recurses on them), and the constant table is indexed by 16 bits.
-inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
+inline constexpr std::size_t kMaxReducedTokens = 1u << 16;
 inline constexpr int kMaxNesting = 1000;
 inline constexpr int kMaxDataSlots = 65536;
 
