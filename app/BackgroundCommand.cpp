@@ -90,13 +90,15 @@ void TBackgroundCommand::Finish() {
     const bool complete = RowsDone() == rows_;
     target_ = nullptr;
     if (printingBackground) {
+        // The page reports its own outcome in the status bar.
         printingBackground = false;
+        showStatus_(QString());
         if (pageFinished_) pageFinished_();
     } else {
         panel_.Repaint(session_);
+        // A stopped background leaves the count of its rows in the status bar.
+        showStatus_(complete ? QString() : ProgressText());
     }
-    // A stopped background leaves the count of its rows in the status bar.
-    showStatus_(complete ? QString() : ProgressText());
     watch_.EndWatch();
 }
 

@@ -1,10 +1,12 @@
 // Start-up, layout and shut-down of the main window.
 #include "app/FVelmora4.h"
 
+#include "app/FManVelmora4.h"
 #include "app/ResourceStrings.h"
 #include "app/ValueList.h"
 #include "picker/FLinePalette.h"
 #include "platform/Platform.h"
+#include "printing/LinesToPrintDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,6 +16,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -67,7 +70,8 @@ TVelmora4::TVelmora4(int numOfCPU)
       session(std::max(numOfCPU, 1)),
       client(CreateClient()),
       mainPanel(client),
-      ellipsePanel(client) {
+      ellipsePanel(client),
+      dialogs_(std::make_unique<TSystemDialogs>()) {
     setObjectName(QStringLiteral("Velmora4"));
     setWindowTitle(QString::fromLatin1(res::MainCaption));
     CreateControls();
@@ -82,6 +86,7 @@ TVelmora4::TVelmora4(int numOfCPU)
 
 TVelmora4::~TVelmora4() {
     StopAllWork();
+    CancelPrint();
     qApp->removeEventFilter(this);
     std::setlocale(LC_NUMERIC, savedNumericLocale.c_str());
 }
@@ -91,11 +96,6 @@ void TVelmora4::StopAllWork() {
     // message processing): it sees the request within 30 steps and returns.
     if (busy()) watch->RequestStop();
     background->StopAndWait();
-}
-
-void TVelmora4::closeEvent(QCloseEvent* event) {
-    StopAllWork();
-    QMainWindow::closeEvent(event);
 }
 
 QWidget* TVelmora4::CreateClient() {

@@ -17,9 +17,12 @@
 //   LociCommands.cpp        the Loci menu
 //   LineCommands.cpp        the Foliations menu and clicks on the panel
 //   BackgroundItems.cpp     the Backgrounds menu
+//   FVelmora4File.cpp       documents: open, save, the question before closing
+//   FVelmora4Print.cpp      the printed page and the manual
 #pragma once
 
 #include "app/BackgroundCommand.h"
+#include "app/Dialogs.h"
 #include "app/EllipsePanel.h"
 #include "app/MainPanel.h"
 #include "app/Watch.h"
@@ -27,6 +30,7 @@
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/Platform.h"
+#include "printing/Printing.h"
 #include "session/SurfaceSession.h"
 
 #include <QMainWindow>
@@ -43,12 +47,15 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QPushButton;
 class QStatusBar;
 
 namespace velmora {
 
+class TForm2;
 class TLinePalette;
+class TManual;
 class TValueList;
 
 inline constexpr int kBackgroundKinds = 7;
@@ -157,7 +164,40 @@ public:
 
     // ---- other menu commands ---------------------------------------------------------
     void OnViewPalette();
+
+    // ---- documents ----------------------------------------------------------------
+    void OnOpen();
+    void OnSave();
+    void OnSaveAs();
+    // Saves unsaved input (asking for a name when there is none) and ends the
+    // program without a question; a save that fails keeps the window open.
     void OnExit();
+    // The window is about to close: true when it may.
+    bool OnCloseQuery();
+    // Reads a document into the edits and presses "Enter"; a file that is
+    // refused leaves the edits and Filename as they were (status message).
+    bool OpenDocument(const QString& path);
+    // Puts the texts of the document at path into the eight edits; false
+    // (and the reason in the status bar) when it is refused.
+    bool FromDisk(const QString& path);
+    // Writes the input last read to path; false (and the reason in the
+    // status bar) when nothing could be saved.
+    bool ToDisk(const QString& path);
+    const QString& Filename() const { return Filename_; }
+    // The modal dialogs (the system's unless replaced, e.g. by a test).
+    void SetDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
+
+    // ---- manual and printing --------------------------------------------------------
+    void Manual1Click();
+    TManual& Manual();  // created on first use
+    void OnPrint();
+    TForm2& Form2();    // created on first use
+    // The choices of the last confirmed page dialog.
+    const TPrintSettings& PrintSettings() const { return printSettings_; }
+    // Ends the print whose page background has been coloured: draws the
+    // pages, or abandons them after Stop (the background command then ends
+    // the watch).
+    void FinishPagePrint();
 
     // ---- status bar ---------------------------------------------------------------
     void SetInfoText(const QString& text);
@@ -194,6 +234,16 @@ private:
     QLineEdit* AddEdit(const char* name, int left, int top, int width, const std::string& text);
     void AddLabel(const char* text, int left, int top);
 
+    enum class TSaveOutcome { NothingToSave, Saved, Cancelled, Failed };
+    // Saves unsaved input under Filename, or asks for a name when there is none.
+    TSaveOutcome SaveInput();
+    TSaveOutcome SaveInputAs();
+    void SetCaptionFromFile(const QString& path);
+    // Starts the workers on the page bitmap; false when the page goes without background.
+    bool StartPageBackground(QImage& pageBitmap);
+    // Drops the print run and its printer, abandoning a page not yet drawn.
+    void CancelPrint();
+
     // Declared in the order of construction: the number locale first (the
     // decimal separator is "." while the window lives), the session before
     // the panels that draw from it.
@@ -216,6 +266,18 @@ private:
     std::optional<TBackgroundType> backgroundType_;  // none: no background
 
     TLinePalette* linePalette = nullptr;
+
+    QString Filename_;            // the current document; empty until opened or saved
+    QString lastSaveFailure_;     // the status text of the last failed save
+    bool exitWithoutQuestion_ = false;  // Exit closes without asking
+    std::unique_ptr<TDialogs> dialogs_;
+    std::unique_ptr<TManual> manual_;
+    std::unique_ptr<TForm2> form2_;
+    TPrintSettings printSettings_;
+    // The print run and its printer; the run refers to the session and the
+    // printer, so it is declared after both and ends first.
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<TPrintJob> printJob_;
 };
 
 }  // namespace velmora

@@ -85,19 +85,14 @@ void TVelmora4::CreateMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    // The commands whose work is not part of the window yet (documents,
-    // printing, the manual) are present with their captions and Tags and
-    // return without doing anything.
-    const auto none = [] {};
-
     ui.File1 = AddMenu(bar, "File1", "&File");
-    ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, none);
-    ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, none);
-    ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, none);
+    ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, [this] { OnOpen(); });
+    ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, [this] { OnSave(); });
+    ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, [this] { OnSaveAs(); });
     ui.File1->addSeparator();
-    ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, none);
+    ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, [this] { OnPrint(); });
     ui.File1->addSeparator();
-    ui.Manual1 = AddItem(ui.File1, "Manual1", "Manual", 0, false, none);
+    ui.Manual1 = AddItem(ui.File1, "Manual1", "Manual", 0, false, [this] { Manual1Click(); });
     ui.File1->addSeparator();
     ui.Exit1 = AddItem(ui.File1, "Exit1", "E&xit", 0, false, [this] { OnExit(); });
 
@@ -174,11 +169,6 @@ void TVelmora4::OnViewPalette() {
     linePalette->show();
     linePalette->raise();
     linePalette->activateWindow();
-}
-
-void TVelmora4::OnExit() {
-    if (busy()) return;
-    close();
 }
 
 }  // namespace velmora

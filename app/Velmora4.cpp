@@ -14,11 +14,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: velmora4 [OPTION]...\n"
+    "Usage: velmora4 [OPTION]... [FILE.vm4]\n"
     "Velmora4 - an interactive workshop for the differential geometry of surfaces in R^4.\n"
     "Type the four coordinate formulas x(u,v), y(u,v), z(u,v), w(u,v) and the bounds of the\n"
     "domain, press Enter, and move the mouse over the square that shows the domain.\n"
     "\n"
+    "  FILE.vm4         open this Velmora4 document at start (as File > Open... does)\n"
     "  -h, --help       show this help and exit\n"
     "  -v, --version    show the version and exit\n"
     "\n"
@@ -50,11 +51,27 @@ int main(int argc, char** argv) {
     // text of the program uses ".".
     std::setlocale(LC_NUMERIC, "C");
     velmora::SetBeepHandler([](int, int) { QApplication::beep(); });
+    // What QApplication left of the arguments: at most one document.
+    QStringList arguments = QApplication::arguments().mid(1);
+    arguments.removeAll(QString());  // a launcher's empty file argument
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "velmora4: unknown option %s (see velmora4 --help)\n", qPrintable(argument));
+            return 2;
+        }
+    }
+    if (arguments.size() > 1) {
+        std::fputs("velmora4: give at most one document to open (see velmora4 --help)\n", stderr);
+        return 2;
+    }
     try {
         velmora::TVelmora4 mainWindow;
         velmora::TLinePalette linePalette(&mainWindow);
         mainWindow.SetLinePalette(&linePalette);
+        mainWindow.Manual();
+        mainWindow.Form2();
         mainWindow.show();
+        if (!arguments.isEmpty()) mainWindow.OpenDocument(arguments.constFirst());
         return app.exec();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "velmora4: %s\n", e.what());

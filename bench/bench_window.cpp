@@ -6,7 +6,12 @@
 //                               two turns of the event loop meanwhile
 //   BM_WindowLocus/K            the locus item of kind K (0..6), traced and drawn
 //   BM_WindowCurvatureLines     curvature lines from one click on the panel
+//   BM_WindowPrintGauss/R       File > Print... into a PDF file with the
+//                               Gauss-curvature background at R pixels per
+//                               line on 2 workers, until the PDF is written;
+//                               max_gap_ms as above
 #include "app/FVelmora4.h"
+#include "tests/app/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,6 +20,10 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
 
 #include <algorithm>
 #include <cstdlib>
@@ -91,6 +100,39 @@ void BM_WindowCurvatureLines(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(points);
 }
 BENCHMARK(BM_WindowCurvatureLines)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_WindowPrintGauss(benchmark::State& state) {
+    auto w = ReadyWindow(2);
+    w->OnColorByFunction(static_cast<int>(TBackgroundType::GaussCurvature));
+    RunUntilIdle(*w);
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    ScriptedDialogs& dialogs = *scripted;
+    w->SetDialogs(std::move(scripted));
+    const QString resolution = QString::number(state.range(0));
+    const QString pdf = QDir::temp().filePath(QStringLiteral("velmora-bench-print.pdf"));
+    double maxGap = 0;
+    for (auto _ : state) {
+        dialogs.configure = [&](TForm2& form) {
+            form.ColorBackCheck->setChecked(true);
+            form.ResolutionEdit->setText(resolution);
+            return true;
+        };
+        dialogs.setupPrinter = [&](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(pdf);
+            p.setPageSize(QPageSize(QPageSize::A4));
+            return true;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        w->OnPrint();
+        maxGap = std::max(maxGap, RunUntilIdle(*w));
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    }
+    state.counters["max_gap_ms"] = maxGap;
+    QFile::remove(pdf);
+}
+BENCHMARK(BM_WindowPrintGauss)->Arg(1200)->Arg(5000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 }  // namespace
 }  // namespace velmora

@@ -35,8 +35,10 @@ void TCanvas::Paint(F&& draw) {
 void TCanvas::SetupPen(QPainter& p) const {
     QPen pen(ToQColor(penColor));
     if (penWidth <= 1) {
-        // A cosmetic one-pixel pen; the flat cap leaves out the end pixel.
-        pen.setWidth(0);
+        // One pixel of the device (a cosmetic pen on an image; on a printer
+        // page one printer pixel, not the thinnest line the printer can make);
+        // the flat cap leaves out the end pixel.
+        pen.setWidth(painter_ ? 1 : 0);
         pen.setCapStyle(Qt::FlatCap);
     } else {
         pen.setWidth(penWidth);
@@ -150,7 +152,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     Paint([&](QPainter& p) {
         p.setFont(font);
         p.setPen(ToQColor(fontColor));
-        const QFontMetrics fm(font);
+        const QFontMetrics fm = Metrics();
         if (brushSolid) {
             p.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), ToQColor(brushColor));
         }
@@ -159,9 +161,14 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     penPos_ = QPoint(x + TextWidth(text), y);
 }
 
-int TCanvas::TextWidth(const QString& text) const { return QFontMetrics(font).horizontalAdvance(text); }
+QFontMetrics TCanvas::Metrics() const {
+    if (painter_ && painter_->device()) return QFontMetrics(font, painter_->device());
+    return QFontMetrics(font);
+}
 
-int TCanvas::TextHeight(const QString&) const { return QFontMetrics(font).height(); }
+int TCanvas::TextWidth(const QString& text) const { return Metrics().horizontalAdvance(text); }
+
+int TCanvas::TextHeight(const QString&) const { return Metrics().height(); }
 
 void TCanvas::Draw(int x, int y, const QImage& picture) {
     if (picture.isNull()) return;

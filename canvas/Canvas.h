@@ -16,6 +16,7 @@
 #include "canvas/Colour.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -77,6 +78,8 @@ private:
     template <class F>
     void Paint(F&& draw);
     void SetupPen(QPainter& p) const;
+    // Metrics of the font on the device painted on (a printer's differ from the screen's).
+    QFontMetrics Metrics() const;
     void PlotLine(QPoint from, QPoint to);
 
     QImage* image_ = nullptr;

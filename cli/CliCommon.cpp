@@ -1,13 +1,13 @@
 #include "cli/CliCommon.h"
 
 #include "platform/VelmoraError.h"
+#include "session/Document.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
@@ -196,7 +196,7 @@ void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) 
     app->add_option("--y", options.y, "formula of y(u,v)");
     app->add_option("--z", options.z, "formula of z(u,v)");
     app->add_option("--w", options.w, "formula of w(u,v)");
-    app->add_option("--doc", options.doc, "read the surface from a vm4 document")->check(CLI::ExistingFile);
+    app->add_option("--doc", options.doc, "read the surface from a vm4 document");
     if (withBounds) {
         app->add_option("--u", options.u, "bounds of u as MIN,MAX formulas (default 0,2 pi)");
         app->add_option("--v", options.v, "bounds of v as MIN,MAX formulas (default 0,2.2)");
@@ -204,31 +204,39 @@ void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) 
 }
 
 SurfaceInput ReadDocument(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot read the file " + path);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    auto headerOk = [&] {
-        if (lines.size() < 12) return false;
-        if (lines[0] != "vm4" || lines[1] != "Quorvel Dastimaro-Ulbenki" || lines[2] != "0") return false;
-        try {
-            std::size_t used = 0;
-            const int n = std::stoi(lines[3], &used);
-            return used == lines[3].size() && n == 8;
-        } catch (...) {
-            return false;
-        }
-    };
-    const std::size_t first = headerOk() ? 4 : 0;
-    if (lines.size() < first + 8) throw std::runtime_error("The file " + path + " holds fewer than eight lines");
+    const TDocumentRead doc = velmora::ReadDocument(path);
+    if (!doc) throw VelmoraError(doc.message);
     SurfaceInput s;
-    for (int i = 0; i < 4; ++i) s.coords[i] = lines[first + i];
-    for (int i = 0; i < 4; ++i) s.bounds[i] = lines[first + 4 + i];
+    for (int i = 0; i < 4; ++i) {
+        s.coords[i] = doc.texts[xField + i];
+        s.bounds[i] = doc.texts[uMinField + i];
+    }
     return s;
+}
+
+std::unique_ptr<TSurfaceSession> LoadSurface(const SurfaceOptions& options, int workers) {
+    const SurfaceInput input = options.Resolve();
+    auto session = std::make_unique<TSurfaceSession>(workers);
+    session->SetInputTexts(input.Texts());
+    if (const TReadResult read = session->ReadData(); !read) throw VelmoraError(read.message);
+    return session;
+}
+
+std::string InvariantChoices() {
+    std::string text;
+    for (const TScalarInvariant& entry : ScalarInvariants()) {
+        if (!text.empty()) text += ", ";
+        text += std::to_string(static_cast<int>(entry.kind)) + " or " + entry.name + " (" + entry.description + ")";
+    }
+    return text;
+}
+
+CLI::Validator InvariantKindValidator() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return InvariantKindFromName(s) ? std::string() : "'" + s + "' is not an invariant: " + InvariantChoices();
+        },
+        "KIND");
 }
 
 void FailWithEngineMessage(const std::string& message) {

@@ -2,12 +2,15 @@
 // arguments, the surface and domain options, documents.
 #pragma once
 
+#include "platform/VelmoraError.h"
 #include "platform/VelmoraTypes.h"
 #include "session/SurfaceInput.h"
+#include "session/SurfaceSession.h"
 
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,11 +62,35 @@ struct SurfaceOptions {
 };
 void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds);
 
-// Reads a vm4 document (or its older headerless layout): the eight texts.
-// Throws std::runtime_error when the file cannot be read or is too short.
+// Reads a vm4 document (or its older headerless layout) as the window does:
+// the eight texts. Throws VelmoraError with the reader's message when the
+// file is refused.
 SurfaceInput ReadDocument(const std::string& path);
 
 // Prints an engine message on standard error and ends with status 2.
 [[noreturn]] void FailWithEngineMessage(const std::string& message);
+
+// Runs a subcommand's body: an engine error or any other failure prints its
+// message and ends with status 2; the command line's own errors go on to CLI11.
+template <typename Body>
+void RunGuarded(Body body) {
+    try {
+        body();
+    } catch (const CLI::Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        FailWithEngineMessage(e.what());
+    }
+}
+
+// The surface read as the window reads it, with `workers` engine sets for
+// background workers besides the set of this thread; the read's message is
+// the error (VelmoraError).
+std::unique_ptr<TSurfaceSession> LoadSurface(const SurfaceOptions& options, int workers);
+
+// "0 or parabolic (depth of the origin ...), 1 ...": the kinds of the invariant table.
+std::string InvariantChoices();
+// Accepts a kind of the invariant table by its number or its short name.
+CLI::Validator InvariantKindValidator();
 
 }  // namespace velmora::cli

@@ -28,17 +28,6 @@
 namespace velmora::cli {
 namespace {
 
-// The surface read as the window reads it, with `workers` engine sets for
-// background workers besides the set of this thread; the read's message is
-// the error.
-std::unique_ptr<TSurfaceSession> LoadSurface(const SurfaceOptions& options, int workers) {
-    const SurfaceInput input = options.Resolve();
-    auto session = std::make_unique<TSurfaceSession>(workers);
-    session->SetInputTexts(input.Texts());
-    if (const TReadResult read = session->ReadData(); !read) throw VelmoraError(read.message);
-    return session;
-}
-
 std::string PointsJson(const std::vector<Vector2>& points) {
     std::string json = "[";
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -46,37 +35,6 @@ std::string PointsJson(const std::vector<Vector2>& points) {
         json += "[" + JsonNumber(points[i][0], false) + "," + JsonNumber(points[i][1], false) + "]";
     }
     return json + "]";
-}
-
-// "0 parabolic (depth of the origin ...), 1 ...": the kinds of the invariant table.
-std::string InvariantChoices() {
-    std::string text;
-    for (const TScalarInvariant& entry : ScalarInvariants()) {
-        if (!text.empty()) text += ", ";
-        text += std::to_string(static_cast<int>(entry.kind)) + " or " + entry.name + " (" + entry.description + ")";
-    }
-    return text;
-}
-
-CLI::Validator InvariantKindValidator() {
-    return CLI::Validator(
-        [](std::string& s) {
-            return InvariantKindFromName(s) ? std::string() : "'" + s + "' is not an invariant: " + InvariantChoices();
-        },
-        "KIND");
-}
-
-template <typename Body>
-void RunGuarded(Body body) {
-    try {
-        body();
-    } catch (const VelmoraError& e) {
-        FailWithEngineMessage(e.what());
-    } catch (const CLI::Error&) {
-        throw;
-    } catch (const std::exception& e) {
-        FailWithEngineMessage(e.what());
-    }
 }
 
 // ---- locus ------------------------------------------------------------------------

@@ -5,7 +5,8 @@ packages=(g++ cmake ninja-build pkg-config dpkg-dev
           qt6-base-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev
-          fonts-liberation2 fonts-dejavu-core)
+          fonts-liberation2 fonts-dejavu-core
+          poppler-utils)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,15 @@
 // The main window and the colour picker as the program creates them, with the
-// tone recorded instead of sounded, and helpers that deliver synthetic mouse
-// and key events through Qt's event dispatch.
+// tone recorded instead of sounded, the modal dialogs answered by a script,
+// and helpers that deliver synthetic mouse and key events through Qt's event
+// dispatch.
 #pragma once
 
+#include "ScriptedDialogs.h"
 #include "app/FVelmora4.h"
 #include "app/ValueList.h"
 #include "picker/FLinePalette.h"
 #include "platform/Platform.h"
+#include "tests/TestFolder.h"
 #include "tests/canvas/TestApp.h"
 
 #include <QApplication>
@@ -25,9 +28,6 @@
 #include <memory>
 #include <utility>
 #include <vector>
-
-// Readable QString values in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // The default surface of the window, as its edits show it at start.
 inline const char* const kDefaultTexts[8] = {
@@ -61,6 +61,9 @@ protected:
         window = std::make_unique<velmora::TVelmora4>(numOfCPU);
         picker = std::make_unique<velmora::TLinePalette>(window.get());
         window->SetLinePalette(picker.get());
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        window->SetDialogs(std::move(scripted));
     }
     void TearDown() override {
         DestroyWindow();
@@ -70,6 +73,7 @@ protected:
     void DestroyWindow() {
         picker.reset();
         window.reset();
+        dialogs = nullptr;
     }
 
     velmora::TVelmora4& W() { return *window; }
@@ -134,4 +138,14 @@ protected:
     std::vector<std::pair<int, int>> beeps;
     std::unique_ptr<velmora::TVelmora4> window;
     std::unique_ptr<velmora::TLinePalette> picker;
+    ScriptedDialogs* dialogs = nullptr;  // owned by the window
+};
+
+// A window test with a folder for its files.
+class ScriptedWindowTest : public WindowTest {
+protected:
+    QString PathOf(const char* name) const { return QString::fromStdString((dir / name).string()); }
+
+    TestFolder folder{"velmora-window"};
+    const std::filesystem::path& dir = folder.path();
 };

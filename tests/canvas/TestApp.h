@@ -3,8 +3,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
 
 #include <cstdlib>
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 inline QApplication& TestApp() {
     static int argc = 1;

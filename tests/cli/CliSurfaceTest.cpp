@@ -1,45 +1,18 @@
 // velmora4-cli reads its surface as the window does: a bound that is not a
 // finite number fails with status 2 and one line on standard error, instead
 // of a picture of nothing.
+#include "CliRunner.h"
+
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <unistd.h>
+
+#include <filesystem>
+#include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-// Runs the CLI with arguments (already quoted for the shell).
-CliRun RunCli(const std::string& args, const fs::path& dir) {
-    const fs::path out = dir / "out.txt", err = dir / "err.txt";
-    const std::string command =
-        std::string("'") + VELMORA_CLI + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int raw = std::system(command.c_str());
-    CliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    const auto slurp = [](const fs::path& p) {
-        std::ifstream in(p);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    };
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
-}
 
 class CliSurfaceTest : public ::testing::Test {
 protected:

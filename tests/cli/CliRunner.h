@@ -1,0 +1,37 @@
+// Runs the built velmora4-cli as a user runs it, through the shell, and
+// collects its exit status and both output streams.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+inline std::string SlurpFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the CLI with arguments (already quoted for the shell); the output goes
+// through files in dir.
+inline CliRun RunCli(const std::string& args, const std::filesystem::path& dir) {
+    const std::filesystem::path out = dir / "out.txt", err = dir / "err.txt";
+    const std::string command =
+        std::string("'") + VELMORA_CLI + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    CliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = SlurpFile(out);
+    r.err = SlurpFile(err);
+    return r;
+}
