@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the libFuzzer targets of tests/fuzz: tools/fuzz.sh [TARGET] [SECONDS].
-# TARGET is formula, symbolic, geometry or all (the default); SECONDS is the
+# TARGET is formula, symbolic, geometry, document or all (the default); SECONDS is the
 # time per target (default 60). Builds build/fuzz (clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) when it is missing. New inputs go to
 # build/fuzz/corpus/TARGET, findings (crash-*, leak-*, timeout-*) to
@@ -20,14 +20,14 @@ if [ ! -x "$build/tests/fuzz/fuzz_formula" ]; then
   cmake --build "$build" -j "$(nproc)"
 fi
 
-targets=(formula symbolic geometry)
+targets=(formula symbolic geometry document)
 if [ "$target" != all ]; then targets=("$target"); fi
 for t in "${targets[@]}"; do
   binary="$build/tests/fuzz/fuzz_$t"
-  [ -x "$binary" ] || { echo "no fuzz target '$t' (formula, symbolic, geometry)" >&2; exit 2; }
+  [ -x "$binary" ] || { echo "no fuzz target '$t' (formula, symbolic, geometry, document)" >&2; exit 2; }
   mkdir -p "$build/corpus/$t" "$build/findings/$t"
   echo "== fuzz_$t for ${seconds} s"
   "$binary" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=512 -print_final_stats=1 \
-            -dict=tests/fuzz/formula.dict -artifact_prefix="$build/findings/$t/" ${FUZZ_OPTIONS:-} \
+            $([ "$t" = document ] || echo -dict=tests/fuzz/formula.dict) -artifact_prefix="$build/findings/$t/" ${FUZZ_OPTIONS:-} \
             "$build/corpus/$t" "tests/fuzz/corpus/$t"
 done
