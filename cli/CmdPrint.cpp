@@ -12,9 +12,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
-#include <sys/stat.h>
 
 #include <iostream>
 #include <memory>
@@ -91,11 +89,6 @@ TColor ParseColour(const std::string& text) {
 // The application object that gives the page its fonts, on Qt's offscreen
 // platform (no display is needed).
 QGuiApplication& FontApplication() {
-    // Qt's own notes (about the runtime folder of a session, say) are not the
-    // command's output; a failure is reported by the command itself.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtFatalMsg) std::cerr << message.toStdString() << std::endl;
-    });
     static int argc = 1;
     static char name[] = "velmora4-cli";
     static char* argv[] = {name, nullptr};
@@ -109,10 +102,6 @@ void RunPrint(const PrintOptions& o) {
     if (o.lineClasses.size() != o.from.size())
         throw VelmoraError("every --lines CLASS needs its --from U,V, in the same order");
     const TColor colour = ParseColour(o.colour);
-    // A PDF is never written over a folder or a device.
-    struct stat st {};
-    if (::stat(o.pdf.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw VelmoraError("Cannot write " + o.pdf + ": it is not a regular file");
 
     // Engine sets for the background workers only when there is a background.
     const int threads = o.background.empty() ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
@@ -121,6 +110,7 @@ void RunPrint(const PrintOptions& o) {
     PrintTracerHost host(*session, colour, o.maxPoints);
     for (std::size_t i = 0; i < o.from.size(); ++i) {
         const Vector2 start = ParsePair(o.from[i]);
+        CheckInDomain(*session, start, "--from");
         const TLineClass lineClass = LineClassOfTag(o.lineClasses[i]);
         if (lineClass == TLineClass::CoordinateLines)
             session->Stores().AddCoordinatePoint(start);
@@ -137,10 +127,7 @@ void RunPrint(const PrintOptions& o) {
     settings.prResolution = o.resolution;
     const int backgroundType = o.background.empty() ? -1 : static_cast<int>(*InvariantKindFromName(o.background));
 
-    QSaveFile file(QString::fromStdString(o.pdf));
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError("Cannot write " + o.pdf + ": " + file.errorString().toStdString());
-    {
+    SaveOutputFile(o.pdf, [&](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setResolution(kPageResolution);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
@@ -159,12 +146,9 @@ void RunPrint(const PrintOptions& o) {
         TPrintJob::TStart start = job.StartPrint(colourPage);
         if (start == TPrintJob::TStart::AwaitingBackground)
             start = job.FinishPrint() ? TPrintJob::TStart::Finished : TPrintJob::TStart::Failed;
-        if (start != TPrintJob::TStart::Finished) {
-            file.cancelWriting();
-            throw VelmoraError("Cannot write " + o.pdf + ": the page could not be drawn");
-        }
-    }
-    if (!file.commit()) throw VelmoraError("Cannot write " + o.pdf + ": " + file.errorString().toStdString());
+        if (start != TPrintJob::TStart::Finished) throw VelmoraError("Cannot write " + o.pdf + ": the page could not be drawn");
+        return true;
+    });
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
@@ -172,7 +156,7 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
     CLI::App* cmd = app.add_subcommand(
         "print", "Print the page of the window (drawing, title, equations or text) into a PDF file, A4 at 600 dpi");
     AddSurfaceOptions(cmd, options->surface, true);
-    cmd->add_option("--pdf", options->pdf, "the PDF file to write")->required();
+    cmd->add_option("--pdf", options->pdf, "the PDF file to write")->required()->check(NotEmpty("a file"));
     cmd->add_option("--title", options->title, "the title above the drawing (default: none)");
     cmd->add_option("--text", options->text, "a free text under the drawing instead of the equations");
     cmd->add_option("--background", options->background,
