@@ -8,6 +8,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <exception>
 
 namespace velmora {
 
@@ -57,10 +58,11 @@ bool TBackgroundCommand::ColorByFunction(QImage& target, TBackgroundType type) {
                                    this, [this, run, tag] { HandleThreadDone(run, tag); }, Qt::QueuedConnection);
                            });
             thrNumber_ = static_cast<int>(workers_.Count());
-        } catch (...) {
+        } catch (const std::exception& e) {
             // The workers started so far were stopped; their ends belong to
             // a start that is over and are ignored.
             thrNumber_ = 0;
+            showStatus_(QStringLiteral("The background could not be started: %1").arg(QString::fromLocal8Bit(e.what())));
         }
     }
     if (thrNumber_ == 0) {

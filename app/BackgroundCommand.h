@@ -37,7 +37,8 @@ public:
     // first. When workers of an earlier start still run, it starts none: it
     // asks those to stop and leaves the watch on until their ends have been
     // handled. True when workers run (the end of the last one finishes the
-    // work); false when none could be started (the window is idle again).
+    // work); false when none could be started (the window is idle again, and
+    // a thread the system refused is named in the status bar).
     bool ColorByFunction(QImage& target, TBackgroundType type);
 
     // The end of worker `tag` of start number `run`, on the GUI thread. Ends

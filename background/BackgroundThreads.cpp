@@ -1,5 +1,7 @@
 #include "background/BackgroundThreads.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -56,7 +58,7 @@ TBackgroundThread::~TBackgroundThread() {
 
 void TBackgroundThread::Start(EndCallback onTerminate) {
     if (thread_.joinable()) return;  // started once only
-    thread_ = std::thread([this, cb = std::move(onTerminate)]() mutable { Run(std::move(cb)); });
+    thread_ = StartThread([this, cb = std::move(onTerminate)]() mutable { Run(std::move(cb)); });
 }
 
 void TBackgroundThread::WaitFor() {

@@ -74,6 +74,7 @@ public:
     // Asks the thread to terminate and waits for it.
     ~TBackgroundThread();
 
+    // Starts the thread (once); throws std::system_error when it cannot be started.
     void Start(EndCallback onTerminate = {});
     // Requests termination; honoured between rows.
     void Terminate() { terminated_.store(true, std::memory_order_relaxed); }

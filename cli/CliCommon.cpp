@@ -3,6 +3,10 @@
 #include "platform/VelmoraError.h"
 #include "session/Document.h"
 
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -119,6 +123,7 @@ double ParseNumber(const std::string& text) {
     if (first < last && *first == '+') ++first;
     auto [ptr, ec] = std::from_chars(first, last, value);
     if (ec != std::errc() || ptr != last) throw CLI::ValidationError("'" + text + "' is not a number");
+    if (!std::isfinite(value)) throw CLI::ValidationError("'" + text + "' is not a finite number");
     return value;
 }
 }  // namespace
@@ -191,16 +196,56 @@ SurfaceInput SurfaceOptions::Resolve() const {
     return s;
 }
 
+CLI::Validator NotEmpty(const std::string& what) {
+    return CLI::Validator([what](std::string& s) { return s.empty() ? "is empty: give " + what : std::string(); },
+                          "");
+}
+
 void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) {
-    app->add_option("--x", options.x, "formula of x(u,v) (default: the default surface)");
-    app->add_option("--y", options.y, "formula of y(u,v)");
-    app->add_option("--z", options.z, "formula of z(u,v)");
-    app->add_option("--w", options.w, "formula of w(u,v)");
-    app->add_option("--doc", options.doc, "read the surface from a vm4 document");
+    app->add_option("--x", options.x, "formula of x(u,v) (default: the default surface)")->check(NotEmpty("a formula"));
+    app->add_option("--y", options.y, "formula of y(u,v)")->check(NotEmpty("a formula"));
+    app->add_option("--z", options.z, "formula of z(u,v)")->check(NotEmpty("a formula"));
+    app->add_option("--w", options.w, "formula of w(u,v)")->check(NotEmpty("a formula"));
+    app->add_option("--doc", options.doc, "read the surface from a vm4 document")->check(NotEmpty("a file"));
     if (withBounds) {
-        app->add_option("--u", options.u, "bounds of u as MIN,MAX formulas (default 0,2 pi)");
-        app->add_option("--v", options.v, "bounds of v as MIN,MAX formulas (default 0,2.2)");
+        app->add_option("--u", options.u, "bounds of u as MIN,MAX formulas (default 0,2 pi)")
+            ->check(NotEmpty("MIN,MAX"));
+        app->add_option("--v", options.v, "bounds of v as MIN,MAX formulas (default 0,2.2)")
+            ->check(NotEmpty("MIN,MAX"));
     }
+}
+
+void SaveOutputFile(const std::string& path, const std::function<bool(QIODevice& device)>& write) {
+    // Never written over a folder or a device such as /dev/full.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw VelmoraError("Cannot write " + path + ": it is not a regular file");
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
+    if (!write(file)) {
+        file.cancelWriting();
+        throw VelmoraError("Cannot write " + path + ": its content could not be made");
+    }
+    if (!file.commit()) throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
+}
+
+namespace {
+// The shortest text that reads back as x, for messages ("2.2", not "2.2000000000000002").
+std::string ShortNumber(double x) {
+    char text[32];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, x);
+    return ec == std::errc() ? std::string(text, end) : std::string("?");
+}
+}  // namespace
+
+void CheckInDomain(const TSurfaceSession& session, const Vector2& p, const std::string& option) {
+    const TDomainMap& map = session.Map();
+    if (p[0] >= map.min2D[0] && p[0] <= map.max2D[0] && p[1] >= map.min2D[1] && p[1] <= map.max2D[1]) return;
+    throw CLI::ValidationError(option + ": " + ShortNumber(p[0]) + "," + ShortNumber(p[1]) +
+                               " lies outside the domain [" + ShortNumber(map.min2D[0]) + ", " +
+                               ShortNumber(map.max2D[0]) + "] x [" + ShortNumber(map.min2D[1]) + ", " +
+                               ShortNumber(map.max2D[1]) + "]");
 }
 
 SurfaceInput ReadDocument(const std::string& path) {

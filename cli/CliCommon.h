@@ -9,7 +9,10 @@
 
 #include <CLI/CLI.hpp>
 
+class QIODevice;
+
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +64,9 @@ struct SurfaceOptions {
     SurfaceInput Resolve() const;  // defaults, then the document, then the options
 };
 void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds);
+// Refuses an empty value of an option ("--x ''"), which would otherwise read as
+// no option at all.
+CLI::Validator NotEmpty(const std::string& what);
 
 // Reads a vm4 document (or its older headerless layout) as the window does:
 // the eight texts. Throws VelmoraError with the reader's message when the
@@ -82,6 +88,16 @@ void RunGuarded(Body body) {
         FailWithEngineMessage(e.what());
     }
 }
+
+// Writes an output file safely: `write` fills a temporary file beside `path`,
+// which replaces it only when everything has reached the disk. Throws
+// VelmoraError naming the file when it is no regular file (a folder, a
+// device), cannot be created, or when `write` (false) or the disk fails; the
+// file is then left as it was.
+void SaveOutputFile(const std::string& path, const std::function<bool(QIODevice& device)>& write);
+
+// Throws CLI::ValidationError naming `option` when p lies outside the domain of the session.
+void CheckInDomain(const TSurfaceSession& session, const Vector2& p, const std::string& option);
 
 // The surface read as the window reads it, with `workers` engine sets for
 // background workers besides the set of this thread; the read's message is

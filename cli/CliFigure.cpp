@@ -98,6 +98,7 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o) {
     FigureTracerHost host(*session, colour, o.maxPoints);
     for (std::size_t i = 0; i < o.from.size(); ++i) {
         const Vector2 start = ParsePair(o.from[i]);
+        CheckInDomain(*session, start, "--from");
         const TLineClass lineClass = LineClassOfTag(o.lineClasses[i]);
         if (lineClass == TLineClass::CoordinateLines)
             session->Stores().AddCoordinatePoint(start);
@@ -116,11 +117,6 @@ void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType 
 }
 
 QGuiApplication& FontApplication() {
-    // Qt's own notes (about the runtime folder of a session, say) are not the
-    // command's output; a failure is reported by the command itself.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtFatalMsg) std::cerr << message.toStdString() << std::endl;
-    });
     static int argc = 1;
     static char name[] = "velmora4-cli";
     static char* argv[] = {name, nullptr};

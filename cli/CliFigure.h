@@ -39,7 +39,8 @@ void AddFigureOptions(CLI::App* cmd, FigureOptions& options);
 
 // The surface read as the window reads it, with the loci traced and the lines
 // of every --lines/--from pair stored in the colour given; engine sets for
-// background workers only when there is a background. Throws VelmoraError.
+// background workers only when there is a background. Throws VelmoraError,
+// or CLI::ValidationError for a --from point outside the domain.
 std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options);
 
 // Colours bitmap (Format_RGB32) by the background type with the session's
@@ -47,8 +48,7 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options
 void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type);
 
 // The application object that gives pages and figures their fonts, on Qt's
-// offscreen platform (no display is needed); Qt's own notes are kept off the
-// command's output.
+// offscreen platform (no display is needed).
 QGuiApplication& FontApplication();
 
 }  // namespace velmora::cli

@@ -1,5 +1,7 @@
 // velmora4-cli partials: a formula in u and v and all its partial derivatives
-// up to the third order, from the symbolic engine's compiled blocks.
+// up to the third order, from the symbolic engine's compiled blocks. The
+// formula is read as a coordinate of the window is: the formula language must
+// take it too.
 //   velmora4-cli partials 'FORMULA' --at U,V [--at U,V ...]
 // One JSON object per point: {"u","v","f","fu","fv","fuu","fuv","fvv","fuuu",
 // "fuuv","fuvv","fvvv"}.
@@ -9,6 +11,7 @@
 //   velmora4-cli const 'TEXT'   ->   {"value": ...}
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
+#include "formula/FunctionParserBytes_64_XE2.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
 
@@ -28,6 +31,10 @@ struct PartialsOptions {
 void RunPartials(const PartialsOptions& options) {
     auto derivs = std::make_unique<TFunctionAndPartDerivs_64>();
     try {
+        // The formula language first, as "Enter" reads a coordinate: the
+        // symbolic engine alone would also take its own spellings (sgn, inv ...).
+        TFunctionParserBytes_64 language;
+        language.ParseNewText(options.formula, "uv", "", false, false);
         derivs->ParseNewText(options.formula, "uv", "", true, true);
     } catch (const VelmoraError& e) {
         FailWithEngineMessage(e.what());

@@ -9,9 +9,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
-
-#include <sys/stat.h>
 
 #include <memory>
 #include <string>
@@ -31,10 +28,6 @@ struct PrintOptions {
 };
 
 void RunPrint(const PrintOptions& o) {
-    // A PDF is never written over a folder or a device.
-    struct stat st {};
-    if (::stat(o.pdf.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw VelmoraError("Cannot write " + o.pdf + ": it is not a regular file");
     const auto session = BuildFigureSession(o.figure);
     const std::optional<TBackgroundType> background = o.figure.BackgroundType();
 
@@ -47,10 +40,7 @@ void RunPrint(const PrintOptions& o) {
     settings.prResolution = o.resolution;
     const int backgroundType = background ? static_cast<int>(*background) : -1;
 
-    QSaveFile file(QString::fromStdString(o.pdf));
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError("Cannot write " + o.pdf + ": " + file.errorString().toStdString());
-    {
+    SaveOutputFile(o.pdf, [&](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setResolution(kPageResolution);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
@@ -64,19 +54,16 @@ void RunPrint(const PrintOptions& o) {
         TPrintJob::TStart start = job.StartPrint(colourPage);
         if (start == TPrintJob::TStart::AwaitingBackground)
             start = job.FinishPrint() ? TPrintJob::TStart::Finished : TPrintJob::TStart::Failed;
-        if (start != TPrintJob::TStart::Finished) {
-            file.cancelWriting();
-            throw VelmoraError("Cannot write " + o.pdf + ": the page could not be drawn");
-        }
-    }
-    if (!file.commit()) throw VelmoraError("Cannot write " + o.pdf + ": " + file.errorString().toStdString());
+        if (start != TPrintJob::TStart::Finished) throw VelmoraError("Cannot write " + o.pdf + ": the page could not be drawn");
+        return true;
+    });
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<PrintOptions>();
     CLI::App* cmd = app.add_subcommand(
         "print", "Print the page of the window (drawing, title, equations or text) into a PDF file, A4 at 600 dpi");
-    cmd->add_option("--pdf", options->pdf, "the PDF file to write")->required();
+    cmd->add_option("--pdf", options->pdf, "the PDF file to write")->required()->check(NotEmpty("a file"));
     cmd->add_option("--title", options->title, "the title above the drawing (default: none)");
     cmd->add_option("--text", options->text, "a free text under the drawing instead of the equations");
     AddFigureOptions(cmd, options->figure);

@@ -36,15 +36,18 @@ void RunRender(const RenderOptions& o) {
         background.fill(Qt::white);
         ColourBackground(*session, background, *type);
     }
-    const TFigureWrite written = WriteFigure(path, o.size, *session, background.isNull() ? nullptr : &background);
-    if (!written) throw VelmoraError(written.message.toStdString());
+    SaveOutputFile(o.out, [&](QIODevice& file) {
+        return WriteFigureTo(file, *FigureFormatOf(path), o.size, *session, background.isNull() ? nullptr : &background);
+    });
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* cmd = app.add_subcommand(
         "render", "Draw the square figure of the domain (background, loci, lines) into a PNG, SVG or PDF file");
-    cmd->add_option("--out", options->out, "the file to write: FILE.png, FILE.svg or FILE.pdf")->required();
+    cmd->add_option("--out", options->out, "the file to write: FILE.png, FILE.svg or FILE.pdf")
+        ->required()
+        ->check(NotEmpty("a file"));
     cmd->add_option("--size", options->size,
                     "side of the figure in pixels, and of its background (" + std::to_string(kMinFigureSize) +
                         " to " + std::to_string(kMaxFigureSize) + ", default " + std::to_string(kDefaultFigureSize) +

@@ -118,6 +118,7 @@ struct LinesOptions {
 void RunLines(const LinesOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const Vector2 start = ParsePair(o.from.at(0));
+    CheckInDomain(*s, start, "--from");
     TParametrizationR2R4& surface = s->Surface();
     RecordingHost host(s->Map(), o.maxPoints);
     // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
@@ -170,7 +171,7 @@ void RunBackground(const BackgroundOptions& o) {
         workers.Wait();
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-    if (!image.save(QString::fromStdString(o.png), "PNG")) throw std::runtime_error("Cannot write the file " + o.png);
+    SaveOutputFile(o.png, [&](QIODevice& file) { return image.save(&file, "PNG"); });
     JsonLine().Number("ms", ms).Integer("threads", threads).Print();
 }
 
@@ -213,7 +214,7 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
             ->required()
             ->check(InvariantKindValidator());
         AddPairOption(cmd, "--size", options->size, "bitmap width and height W,H (default 548,548)");
-        cmd->add_option("--png", options->png, "the PNG file to write")->required();
+        cmd->add_option("--png", options->png, "the PNG file to write")->required()->check(NotEmpty("a file"));
         cmd->add_option("--threads", options->threads, "worker threads (default: the logical processors)")
             ->check(CLI::Range(1, 256));
         cmd->callback([options] { RunGuarded([&] { RunBackground(*options); }); });

@@ -254,6 +254,10 @@ void TFunctionParserBytes_64::ExpandIntegerPowers(ReducedForm& r) const {
             }
         }
         const ReducedForm base(out.begin() + static_cast<std::ptrdiff_t>(s), out.end());
+        // A ";" is no operator of a formula: inside a base it would vanish
+        // with it (u;v^0 would be 1) instead of being refused as elsewhere.
+        if (std::find(base.begin(), base.end(), ReducedToken{';'}) != base.end())
+            throw VelmoraError(kFailedAnalysisMessage);
         const std::size_t length = PowerProductLength(base.size(), n < 0 ? -n : n) + (n < 0 ? 6 : 2);
         if (s + length + (r.size() - e) > kMaxReducedTokens) throw VelmoraError(kFormulaTooLongMessage);
         out.resize(s);

@@ -75,14 +75,13 @@ void TFunctionParserBytes_64::NormalizeText() {
             case ';': case '^': emit(c); break;
             case ' ': case '\t': case '\n': case '\r': break;
             default:
+                if (!IsFormulaCharacter(c)) throw VelmoraError(kIllegalCharacterMessage);
                 if (IsDigit(c)) {
                     if (source == ')' || IsLetter(source) || (IsDigit(source) && previous == ' ')) emit('*');
                     emit(c);
-                } else if (IsLetter(c)) {
+                } else {  // a letter: IsFormulaCharacter has let nothing else through
                     if (source == ')' || IsDigit(source) || (IsLetter(source) && previous == ' ')) emit('*');
                     emit(c);
-                } else {
-                    throw VelmoraError(kIllegalCharacterMessage);
                 }
         }
         previous = c;

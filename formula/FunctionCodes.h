@@ -37,6 +37,12 @@ enum class Fn : uint8_t {
     ChangeSign = 'V',
     Cube = 'W',
     FourthPower = 'X',
+    // Codes that only the symbolic engine's derivative texts contain: the
+    // derivatives of ln and abs as the formula language's derivative code
+    // takes them. 1/x for x > 0 and 0 where ln is clamped; -1 for x < 0 and
+    // 1 otherwise (abs has the derivative 1 at 0).
+    DerivativeOfLn = 'Y',
+    DerivativeOfAbs = 'Z',
 };
 
 constexpr uint8_t Code(Fn f) { return static_cast<uint8_t>(f); }

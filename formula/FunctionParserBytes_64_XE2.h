@@ -57,9 +57,25 @@ inline constexpr const char* kNotCompiledMessage = "The formula has not been com
 // reduced form may hold at most kMaxReducedTokens tokens (integer powers copy
 // their base), brackets nest at most kMaxNesting deep (the postfix conversion
 // recurses on them), and the constant table is indexed by 16 bits.
-inline constexpr std::size_t kMaxReducedTokens = 1u << 20;
+inline constexpr std::size_t kMaxReducedTokens = 1u << 16;
 inline constexpr int kMaxNesting = 1000;
 inline constexpr int kMaxDataSlots = 65536;
+
+// The characters a formula may contain: letters, digits, the three decimal
+// points "'", ",", ".", brackets of three kinds, the operators + - * / \ ^,
+// ";" and the blanks space, tab, line feed and carriage return. Any other is
+// "You have used an illegal character." in both formula engines.
+constexpr bool IsFormulaCharacter(char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+    switch (c) {
+        case '\'': case ',': case '.': case '(': case '[': case '{': case ')': case ']': case '}':
+        case '*': case '+': case '-': case '/': case '\\': case '^': case ';':
+        case ' ': case '\t': case '\n': case '\r':
+            return true;
+        default:
+            return false;
+    }
+}
 
 // The value-only function of a postfix program of this language, from
 // prologue to epilogue, reading the table `data` (the parser's Fv and the

@@ -319,6 +319,45 @@ void X87CodeGen::SeqTanhOfExp2() {
     fdivp(1);
 }
 
+void X87CodeGen::LoadClampSlot(int k) {
+    if (k == 0) {
+        fld_qword_rax0();
+    } else {
+        fld_qword_rax_disp8(8 * k);
+    }
+}
+
+void X87CodeGen::SeqArcTanh(int positiveClamp, int negativeClamp) {
+    X87Label inside, negative, clamped, done;
+    fld_st(0);
+    fabs();
+    fld1();
+    fcomip_st(1);      // 1 vs |x|
+    jcc(JumpCond::Above, inside);
+    fstp_st(0);
+    fldz();
+    fcomip_st(1);      // 0 vs x
+    fstp_st(0);
+    jcc(JumpCond::Above, negative);
+    LoadClampSlot(positiveClamp);
+    jmp(clamped);
+    Bind(negative);
+    LoadClampSlot(negativeClamp);
+    Bind(clamped);
+    jmp(done);
+    Bind(inside);
+    fxch_st(1);
+    fstp_st(1);
+    fld1();
+    fadd_st0_st(1);
+    fld1();
+    fsubrp(2);
+    fdivrp(1);
+    SeqLn();
+    SeqHalve();
+    Bind(done);
+}
+
 // Leaves x in ST0 and the flags of the comparison of |x| with 1.
 void X87CodeGen::SeqCompareAbsWithOne() {
     fld1();
@@ -453,37 +492,7 @@ void X87CodeGen::SeqFunction(Fn code) {
             Bind(done);
             break;
         }
-        case Fn::ArcTanh: {  // ln((1+x)/(1-x))/2 when |x| < 1, else -230 / 230
-            X87Label inside, negative, clamped, done;
-            fld_st(0);
-            fabs();
-            fld1();
-            fcomip_st(1);      // 1 vs |x|
-            jcc(JumpCond::Above, inside);
-            fstp_st(0);
-            fldz();
-            fcomip_st(1);      // 0 vs x
-            fstp_st(0);
-            jcc(JumpCond::Above, negative);
-            fld_qword_rax_disp8(8 * kSlot230);
-            jmp(clamped);
-            Bind(negative);
-            fld_qword_rax0();  // -230
-            Bind(clamped);
-            jmp(done);
-            Bind(inside);
-            fxch_st(1);
-            fstp_st(1);
-            fld1();
-            fadd_st0_st(1);
-            fld1();
-            fsubrp(2);
-            fdivrp(1);
-            SeqLn();
-            SeqHalve();
-            Bind(done);
-            break;
-        }
+        case Fn::ArcTanh: SeqArcTanh(kSlot230, kSlotMinus230); break;  // -230 / 230 outside (-1, 1)
         case Fn::ArcSinh: {  // sign(x) ln(|x| + sqrt(x^2 + 1)), sign compared first
             X87Label done;
             fldz();

@@ -38,6 +38,7 @@ inline constexpr const char* kTooManyPendingMessage =
 // 0 = -230, 1 = 1e100, 2 = -1e100, 3 = 1e-100, 4 = -1e-100, 5 = 230).
 inline constexpr int kSlotMinus230 = 0;
 inline constexpr int kSlotHuge = 1;
+inline constexpr int kSlotMinusHuge = 2;
 inline constexpr int kSlotTiny = 3;
 inline constexpr int kSlot230 = 5;
 
@@ -97,6 +98,7 @@ public:
     void frndint() { Bytes({0xD9, 0xFC}); }
     void fprem() { Bytes({0xD9, 0xF8}); }
     void fdecstp() { Bytes({0xD9, 0xF6}); }
+    void fxtract() { Bytes({0xD9, 0xF4}); }  // ST0 = significand (1 <= |s| < 2), exponent below it
 
     void fld_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC0 + i)}); }
     void fxch_st(int i) { Bytes({0xD9, static_cast<uint8_t>(0xC8 + i)}); }
@@ -179,6 +181,10 @@ public:
     void SeqSinhCoshOfExp(bool sinh);  // e = e^x in, (e - 1/e)/2 or (e + 1/e)/2 out
     void SeqTanhOfExp2();        // E = e^(2x) in, (E - 1)/(E + 1) out
     void SeqCompareAbsWithOne(); // EFLAGS of (abs(x) vs 1), x kept
+    // ln((1+x)/(1-x))/2 when |x| < 1, else the table slot `negativeClamp`
+    // when x < 0 and `positiveClamp` otherwise.
+    void SeqArcTanh(int positiveClamp, int negativeClamp);
+    void LoadClampSlot(int k);  // fld qword [rax + 8k], 8-bit displacement (DD 00 for slot 0), no accounting
     void SeqFunction(Fn code);
 
     // Need (extra free registers) and size in bytes of each value-only function.

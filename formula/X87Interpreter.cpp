@@ -41,6 +41,10 @@ long double Fyl2x(long double st1, long double st0) {
     asm("fyl2x" : "=t"(r) : "0"(st0), "u"(st1) : "st(1)");
     return r;
 }
+// The significand replaces x and the exponent goes below it.
+void Fxtract(long double x, long double& significand, long double& exponent) {
+    asm("fxtract" : "=t"(significand), "=u"(exponent) : "0"(x));
+}
 void Fsincos(long double x, long double& sine, long double& cosine) {
     asm("fsincos" : "=t"(cosine), "=u"(sine) : "0"(x));
 }
@@ -174,6 +178,13 @@ private:
                 }
                 break;
             case 0xF3: Set(1, Fpatan(St(1), St(0))); Pop(); break;
+            case 0xF4: {  // fxtract
+                long double significand, exponent;
+                Fxtract(St(0), significand, exponent);
+                Set(0, exponent);
+                Push(significand);
+                break;
+            }
             case 0xF6: top_ = (top_ - 1) & 7; break;  // fdecstp
             case 0xF8: Set(0, Fprem(St(0), St(1))); break;
             case 0xFA: Set(0, Fsqrt(St(0))); break;

@@ -33,7 +33,12 @@ void TEngineSetsBuild::Coordinate(int i, const TFunctionParserBytes_64& parsed, 
 }
 
 void TEngineSetsBuild::Commit() {
-    for (TEngineSet* set : sets_) set->area.Commit();
+    // Every set's code is mapped first: when one mapping fails, no set takes
+    // its new code and every set keeps the code it had.
+    std::vector<std::shared_ptr<const CodeMapping>> published;
+    published.reserve(sets_.size());
+    for (TEngineSet* set : sets_) published.push_back(set->area.Publish());  // on failure the destructor abandons
+    for (std::size_t i = 0; i < sets_.size(); ++i) sets_[i]->area.Install(published[i]);
 }
 
 }  // namespace velmora

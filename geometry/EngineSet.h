@@ -37,9 +37,8 @@ struct TEngineSet {
 // A build of several sets from the same four formulas, as "Enter" does: each
 // formula is parsed once, and every set gets its evaluator and its symbolic
 // object of that coordinate; Commit publishes the code of each set in one
-// mapping. A build that is not committed leaves every engine without code
-// from it: the evaluators keep their previous code and table, and the
-// symbolic objects it parsed have no callable block.
+// mapping, for all sets or (when a mapping fails) for none. A build that is
+// not committed leaves every engine with the code and table it had.
 class TEngineSetsBuild {
 public:
     explicit TEngineSetsBuild(std::vector<TEngineSet*> sets);

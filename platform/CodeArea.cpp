@@ -74,29 +74,37 @@ void TCodeArea::Enlist(CodeAreaMember& member) {
 }
 
 void TCodeArea::Commit() {
+    std::shared_ptr<const CodeMapping> published;
+    try {
+        published = Publish();
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    Install(published);
+}
+
+std::shared_ptr<const CodeMapping> TCodeArea::Publish() {
     // A member whose later build failed has nothing staged: it stays as it is.
     std::erase_if(members_, [](const CodeAreaMember* member) { return member->Staged().Empty(); });
-    std::vector<std::size_t> offsets;
+    offsets_.clear();
     std::size_t size = 0;
     for (const CodeAreaMember* member : members_) {
         size = AlignUp(size);
-        offsets.push_back(size);
+        offsets_.push_back(size);
         size += member->Staged().Size();
     }
-    std::shared_ptr<const CodeMapping> mapping;
-    if (!members_.empty()) {
-        try {
-            mapping = CodeMapping::Publish(size, [&](uint8_t* to) {
-                for (std::size_t i = 0; i < members_.size(); ++i)
-                    std::memcpy(to + offsets[i], members_[i]->Staged().Bytes(), members_[i]->Staged().Size());
-            });
-        } catch (...) {
-            Abandon();
-            throw;
-        }
-        for (std::size_t i = 0; i < members_.size(); ++i) members_[i]->Install(mapping, mapping->Base() + offsets[i]);
-    }
-    mapping_ = std::move(mapping);
+    if (members_.empty()) return nullptr;
+    return CodeMapping::Publish(size, [&](uint8_t* to) {
+        for (std::size_t i = 0; i < members_.size(); ++i)
+            std::memcpy(to + offsets_[i], members_[i]->Staged().Bytes(), members_[i]->Staged().Size());
+    });
+}
+
+void TCodeArea::Install(const std::shared_ptr<const CodeMapping>& published) noexcept {
+    if (published)
+        for (std::size_t i = 0; i < members_.size(); ++i) members_[i]->Install(published, published->Base() + offsets_[i]);
+    mapping_ = published;
     members_.clear();
     open_ = false;
 }

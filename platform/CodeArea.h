@@ -113,6 +113,12 @@ public:
     // Publishes the code of every enlisted member in one mapping and installs
     // it. On failure every staged code is discarded and the error passed on.
     void Commit();
+    // Commit in two steps, so that several areas change all or none: Publish
+    // maps and protects the code of the enlisted members without installing
+    // it (on failure nothing changes and the error is passed on); Install
+    // gives every member its code and cannot fail.
+    std::shared_ptr<const CodeMapping> Publish();
+    void Install(const std::shared_ptr<const CodeMapping>& published) noexcept;
     // Discards the staged code of every enlisted member.
     void Abandon() noexcept;
 
@@ -122,6 +128,7 @@ public:
 private:
     bool open_ = false;
     std::vector<CodeAreaMember*> members_;
+    std::vector<std::size_t> offsets_;  // of the members' code in the published mapping
     std::shared_ptr<const CodeMapping> mapping_;
 };
 

@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace velmora {
 
 namespace {
+std::atomic<ThreadStartHook> threadStartHook{nullptr};
 std::mutex beepMutex;
 std::function<void(int, int)>& BeepHandler() {
     static std::function<void(int, int)> handler;
@@ -32,5 +34,14 @@ void SetBeepHandler(std::function<void(int, int)> handler) {
     std::lock_guard<std::mutex> lock(beepMutex);
     BeepHandler() = std::move(handler);
 }
+
+std::thread StartThread(std::function<void()> body) {
+    const ThreadStartHook hook = threadStartHook.load(std::memory_order_acquire);
+    if (hook != nullptr && !hook())
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "thread start refused");
+    return std::thread(std::move(body));
+}
+
+void SetThreadStartHook(ThreadStartHook hook) { threadStartHook.store(hook, std::memory_order_release); }
 
 }  // namespace velmora

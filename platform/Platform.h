@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <thread>
 
 namespace velmora {
 
@@ -13,5 +14,12 @@ int LogicalProcessorCount();
 // the program installed (the window installs its own); by default it is silent.
 void Beep(int frequencyHz, int durationMs);
 void SetBeepHandler(std::function<void(int frequencyHz, int durationMs)> handler);
+
+// Starts a thread running `body`. Throws std::system_error when the system
+// refuses the thread - or when the start hook does (tests make starts fail
+// through it; nullptr removes it, and it is installed process-wide).
+std::thread StartThread(std::function<void()> body);
+using ThreadStartHook = bool (*)();
+void SetThreadStartHook(ThreadStartHook hook);
 
 }  // namespace velmora

@@ -47,14 +47,14 @@ bool Paint(QPaintDevice& device, int size, const TSurfaceSession& session, const
     return painter.end();
 }
 
-bool WritePng(QSaveFile& file, int size, const TSurfaceSession& session, const QImage* background) {
+bool WritePng(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
     QImage image(size, size, QImage::Format_RGB32);
     if (image.isNull()) return false;
     image.fill(Qt::white);
     return Paint(image, size, session, background) && image.save(&file, "PNG");
 }
 
-bool WriteSvg(QSaveFile& file, int size, const TSurfaceSession& session, const QImage* background) {
+bool WriteSvg(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
     svg.setSize(QSize(size, size));
@@ -63,7 +63,7 @@ bool WriteSvg(QSaveFile& file, int size, const TSurfaceSession& session, const Q
     return Paint(svg, size, session, background);
 }
 
-bool WritePdf(QSaveFile& file, int size, const TSurfaceSession& session, const QImage* background) {
+bool WritePdf(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
     // One square page of `size` points: one device pixel per point.
     QPdfWriter pdf(&file);
     pdf.setResolution(72);
@@ -75,6 +75,16 @@ bool WritePdf(QSaveFile& file, int size, const TSurfaceSession& session, const Q
 }
 
 }  // namespace
+
+bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSurfaceSession& session,
+                   const QImage* background) {
+    switch (format) {
+        case TFigureFormat::Png: return WritePng(device, size, session, background);
+        case TFigureFormat::Svg: return WriteSvg(device, size, session, background);
+        case TFigureFormat::Pdf: return WritePdf(device, size, session, background);
+    }
+    return false;
+}
 
 TFigureWrite CheckFigureTarget(const QString& path, int size) {
     // A figure is never written over a folder or a device.
@@ -92,13 +102,7 @@ TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& s
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return Failure(path, file.errorString());
-    bool drawn = false;
-    switch (format) {
-        case TFigureFormat::Png: drawn = WritePng(file, size, session, background); break;
-        case TFigureFormat::Svg: drawn = WriteSvg(file, size, session, background); break;
-        case TFigureFormat::Pdf: drawn = WritePdf(file, size, session, background); break;
-    }
-    if (!drawn) {
+    if (!WriteFigureTo(file, format, size, session, background)) {
         const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
                                                                      : QStringLiteral("the figure could not be drawn");
         file.cancelWriting();

@@ -9,6 +9,7 @@
 #include "canvas/Canvas.h"
 
 #include <QImage>
+#include <QIODevice>
 #include <QString>
 
 #include <optional>
@@ -44,6 +45,11 @@ struct TFigureWrite {
 // within kMinFigureSize..kMaxFigureSize. Checked before any work goes into the
 // figure; WriteFigure checks it again.
 TFigureWrite CheckFigureTarget(const QString& path, int size);
+
+// Writes the figure of side `size` on white into device as a file of the
+// format; false when it could not be drawn or written.
+bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSurfaceSession& session,
+                   const QImage* background);
 
 // Writes the figure of side `size` on white into path, in the format of its
 // extension. The file appears only when all of it was written: a failure

@@ -41,7 +41,9 @@ void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     // The bounds of integrals (not allowed here) would be the corners of U.
     const std::vector<double> minCorner{map_.min2D[0], map_.min2D[1]};
     const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
-    formulaParser_->ParseNewText(text, "uv", "", false, true, minCorner, maxCorner);
+    // The parser's own code would never be called: the engine sets compile
+    // the program it yields (and refuse what it could not compile).
+    formulaParser_->ParseNewText(text, "uv", "", false, false, minCorner, maxCorner);
     // Every engine set gets the evaluator and the symbolic object of this
     // coordinate; the code of each set is published when all four are in.
     build.Coordinate(i, *formulaParser_, text);
@@ -72,27 +74,22 @@ void TSurfaceSession::ReadBound(int i, Vector2& minCorner, Vector2& maxCorner) {
 
 TReadResult TSurfaceSession::Run(int fields) {
     TReadResult result;
+    // What a read that cannot publish its code gives back: the surface of the
+    // last successful read, as it was.
+    const bool wasParsed = alreadyParsed_;
+    const TDomainMap previousMap = map_;
+    const std::array<std::string, 12> previousStrs = InputStrs_;
     alreadyParsed_ = false;
     fieldsTrimmed_ = 0;
     int field = -1;  // the field being read; -1 while the domain as a whole is checked
+    std::vector<TEngineSet*> sets{mainSet_.get()};
+    for (auto& set : workerSets_) sets.push_back(set.get());
+    // The formulas are compiled into every set, and the code published when
+    // the whole input has been read; until then, and after any error, every
+    // engine keeps the code of the last successful read.
+    TEngineSetsBuild build(sets);
     try {
-        {
-            std::vector<TEngineSet*> sets{mainSet_.get()};
-            for (auto& set : workerSets_) sets.push_back(set.get());
-            TEngineSetsBuild build(sets);
-            try {
-                for (field = xField; field <= wField && field < fields; ++field) ReadFormula(field, build);
-            } catch (...) {
-                // The formulas compiled before the error stay compiled, as the
-                // fields read before it stay read; the error is the one reported.
-                try {
-                    build.Commit();
-                } catch (...) {
-                }
-                throw;
-            }
-            build.Commit();
-        }
+        for (field = xField; field <= wField && field < fields; ++field) ReadFormula(field, build);
         if (fields > uMinField) {
             Vector2 minCorner = map_.min2D, maxCorner = map_.max2D;
             for (field = uMinField; field <= vMaxField; ++field) ReadBound(field, minCorner, maxCorner);
@@ -105,10 +102,23 @@ TReadResult TSurfaceSession::Run(int fields) {
             if (!std::isfinite(next.span2D)) throw VelmoraError(readmsg::DomainTooLarge);
             map_ = next;
         }
+        field = -1;
     } catch (const std::exception& e) {
         result.message = e.what();
         result.fieldsTrimmed = fieldsTrimmed_;
         result.failedField = field;
+        return result;
+    }
+    try {
+        build.Commit();
+    } catch (const std::exception& e) {
+        // Executable memory refused: the input was sound, the previous surface stays.
+        alreadyParsed_ = wasParsed;
+        map_ = previousMap;
+        InputStrs_ = previousStrs;
+        result.message = e.what();
+        result.fieldsTrimmed = fieldsTrimmed_;
+        result.codeNotPublished = true;
         return result;
     }
     result.ok = true;

@@ -38,6 +38,9 @@ struct TReadResult {
     std::string message;
     int fieldsTrimmed = 0;
     int failedField = -1;
+    // The input was sound but its code could not be published (executable
+    // memory was refused): the session kept the surface it had, read or not.
+    bool codeNotPublished = false;
     explicit operator bool() const { return ok; }
 };
 
@@ -67,9 +70,12 @@ public:
     // set (a bound is evaluated instead). A bound must be finite; after uMax and
     // after vMax the minimum must be less than the maximum; the domain must give
     // the panel a usable scale. An error ends the read where it happens: the
-    // fields read before it stay trimmed, compiled and stored in InputStrs, the
-    // bounds read before it stay in the map's corners, and the session is
-    // unread until the next successful read. A success empties the stores.
+    // fields read before it stay trimmed and stored in InputStrs, the bounds
+    // read before it stay in the map's corners, and the session is unread
+    // until the next successful read; the engines keep the code of the last
+    // successful read (nothing uses it while unread). When the input is sound
+    // but its code cannot be published, nothing changes: the session keeps
+    // its surface, read or not (codeNotPublished). A success empties the stores.
     TReadResult ReadData();
     // Reads only the four formulas (for work that needs no domain); the
     // session stays unread.

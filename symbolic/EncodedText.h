@@ -20,7 +20,8 @@ inline constexpr uint8_t kOperandPrefix = 0xFF;
 inline constexpr uint8_t kFunctionPrefix = 0xFE;
 
 // Slots of the constant table.
-inline constexpr int kSlotZero = 0;
+// Slots 0 to 5 are the clamp values of the formula language: -230, 1e100,
+// -1e100, 1e-100, -1e-100, 230.
 inline constexpr int kSlotLn = 5;          // 230: ln x = -230 for x <= 0
 inline constexpr int kSlotHalfPi = 6;      // pi/2
 inline constexpr int kFirstParameterSlot = 12;

@@ -15,7 +15,10 @@ namespace velmora {
 using namespace symbolic;
 
 TFunctionAndPartDerivs_64::TFunctionAndPartDerivs_64() {
+    // The first six slots hold the clamp values of the formula language's
+    // table, read by the sequences the two engines share.
     data.fill(0.0);
+    data[0] = -230.0;
     data[1] = 1e100;
     data[2] = -1e100;
     data[3] = 1e-100;
@@ -37,8 +40,9 @@ double TFunctionAndPartDerivs_64::NotCompiledValue() { return std::numeric_limit
 
 const RealFunction& TFunctionAndPartDerivs_64::FF(int i, int j, int k) const {
     static const RealFunction unassigned{};
-    if (i < 0 || j < 0 || k < 0 || i > argNum || j > argNum || k > argNum) return unassigned;
-    const std::size_t slot = static_cast<std::size_t>(Slot(i, j, k));
+    const int n = codeArgNum;
+    if (i < 0 || j < 0 || k < 0 || i > n || j > n || k > n) return unassigned;
+    const auto slot = static_cast<std::size_t>((i * (n + 1) + j) * (n + 1) + k);
     return slot < ff.size() ? ff[slot] : unassigned;
 }
 
@@ -67,11 +71,11 @@ std::string DeclaredLetters(const std::string& letters, const std::string& exclu
 
 void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
                                              bool codify, bool withPDs) {
-    // No block of the previous parse survives: their code reads the table,
-    // which this parse rewrites.
+    // The blocks of the last published parse stay callable until this parse
+    // publishes its own: they read a table of their own.
     rawText = t;
     usedVarsAndParams.reset();
-    ClearBlocks();
+    Discard();
     FBlockLengths.clear();
     uFormula.clear();
     uReduced.clear();
@@ -92,11 +96,13 @@ void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::st
 
     BuildFuncAssigner();
     const auto blocks = static_cast<std::size_t>(lastBlock) + 1;
-    FBlocks.assign(blocks, nullptr);
     FBlockLengths.assign(blocks, 0);
-    fs.assign(blocks, RealFunction{});
-    ff.assign(FuncAssigner.size(), RealFunction{});
     stagedOffsets.assign(blocks, -1);
+    stagedFBlocks.assign(blocks, nullptr);
+    stagedFs.assign(blocks, RealFunction{});
+    stagedFf.assign(FuncAssigner.size(), RealFunction{});
+    stagedArgNum = argNum;
+    stagedTable = std::make_shared<Table>();
 
     try {
         // Text to validated encoded formula.
@@ -105,7 +111,7 @@ void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::st
         if (CheckSyntax(uReduced) != 0) throw VelmoraError(kMsgSyntax);
         CheckTextLimits(uReduced);
 
-        // The reduced alphabet: no "-", "/", "#"; powers as D, W, X, "~" or |B|^E.
+        // The reduced alphabet: no "-", "/", "#"; powers as D, W, X, "~" or exp(E ln B).
         uReduced = ConvertPowers(uReduced);
         uReduced = ExpandMinusAndDivide(uReduced);
         CheckTextLimits(uReduced);
@@ -117,19 +123,18 @@ void TFunctionAndPartDerivs_64::ParseNewText(const std::string& t, const std::st
             tirar = 0;
             for (int32_t length : FBlockLengths) tirar += length;
         }
+        *stagedTable = data;  // every constant of the parse is in
     } catch (...) {
         Discard();
         throw;
     }
-    if (!staged.Empty()) PublishOrEnlist();
-}
-
-void TFunctionAndPartDerivs_64::ClearBlocks() noexcept {
-    std::fill(FBlocks.begin(), FBlocks.end(), nullptr);
-    std::fill(fs.begin(), fs.end(), RealFunction{});
-    std::fill(ff.begin(), ff.end(), RealFunction{});
-    f = RealFunction{};
-    Discard();
+    if (staged.Empty()) {
+        // Nothing compiled: no block of an earlier formula stays callable.
+        Discard();
+        Forget();
+        return;
+    }
+    PublishOrEnlist();
 }
 
 void TFunctionAndPartDerivs_64::Forget() noexcept {
@@ -138,26 +143,32 @@ void TFunctionAndPartDerivs_64::Forget() noexcept {
     std::fill(ff.begin(), ff.end(), RealFunction{});
     f = RealFunction{};
     mapping.reset();
+    codeTable.reset();
 }
 
 void TFunctionAndPartDerivs_64::Discard() noexcept {
     staged.Clear();
     std::fill(stagedOffsets.begin(), stagedOffsets.end(), -1);
+    stagedTable.reset();
 }
 
 void TFunctionAndPartDerivs_64::Install(const std::shared_ptr<const CodeMapping>& where, const uint8_t* code) noexcept {
-    mapping = where;
     for (std::size_t b = 0; b < stagedOffsets.size(); ++b) {
-        if (stagedOffsets[b] < 0) continue;
-        FBlocks[b] = code + stagedOffsets[b];
-        fs[b] = RealFunction{FBlocks[b], nullptr};
+        stagedFBlocks[b] = stagedOffsets[b] < 0 ? nullptr : code + stagedOffsets[b];
+        stagedFs[b] = RealFunction{stagedFBlocks[b], nullptr};
     }
     // Every multi-index of a compiled block refers to it.
-    for (std::size_t slot = 0; slot < FuncAssigner.size(); ++slot) {
+    for (std::size_t slot = 0; slot < FuncAssigner.size() && slot < stagedFf.size(); ++slot) {
         const int32_t b = FuncAssigner[slot];
-        if (b >= 0 && stagedOffsets[static_cast<std::size_t>(b)] >= 0) ff[slot] = fs[static_cast<std::size_t>(b)];
+        stagedFf[slot] = b >= 0 ? stagedFs[static_cast<std::size_t>(b)] : RealFunction{};
     }
+    FBlocks.swap(stagedFBlocks);
+    fs.swap(stagedFs);
+    ff.swap(stagedFf);
     f = fs.empty() ? RealFunction{} : fs[0];
+    mapping = where;
+    codeTable = std::move(stagedTable);
+    codeArgNum = stagedArgNum;
     Discard();
 }
 
@@ -208,28 +219,41 @@ std::string TFunctionAndPartDerivs_64::DeriveAndCompile(int b, int v, const std:
     const auto letter = static_cast<uint8_t>(allVars[static_cast<std::size_t>(v - 1)]);
     std::string derivative = usedVarsAndParams.test(letter) ? DeriveSum(text, v) : std::string("0");
     CheckTextLimits(derivative);
-    actorList = PostfixSum(derivative);
-    StageBlock(b, actorList);
+    derivativeCode = true;
+    try {
+        actorList = PostfixSum(derivative);
+        StageBlock(b, actorList);
+    } catch (...) {
+        derivativeCode = false;
+        throw;
+    }
+    derivativeCode = false;
     return derivative;
 }
 
 double TFunctionAndPartDerivs_64::ConstantValue(const std::string& program) {
-    if (const auto known = constantValues.find(program); known != constantValues.end()) return known->second;
+    // The value code and the derivative code may fold a program differently.
+    const std::string key = (derivativeCode ? "d" : "v") + program;
+    if (const auto known = constantValues.find(key); known != constantValues.end()) return known->second;
     const double x = EvaluateActorList(program);
-    constantValues.emplace(program, x);
+    constantValues.emplace(key, x);
     return x;
 }
 
 void TFunctionAndPartDerivs_64::UpdateParameters(const std::vector<double>& values) {
     if (values.empty() || values.size() > static_cast<std::size_t>(parNum)) return;
-    for (std::size_t i = 0; i < values.size(); ++i) data[kFirstParameterSlot + i] = values[i];
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        data[kFirstParameterSlot + i] = values[i];
+        if (codeTable) (*codeTable)[kFirstParameterSlot + i] = values[i];
+    }
 }
 
 double EvaluateConstantFormula(const std::string& text) {
+    // The code of the formula, run by the x87 interpreter: the value the
+    // compiled block would give, without mapping executable memory.
     auto temporary = std::make_unique<TFunctionAndPartDerivs_64>();
-    temporary->ParseNewText(text, "", "", true, false);
-    static const std::array<double, 16> noArguments{};
-    return temporary->f(noArguments.data(), 0);
+    temporary->ParseNewText(text, "", "", false, false);
+    return temporary->EvaluateActorList(temporary->actorList);
 }
 
 }  // namespace velmora

@@ -10,6 +10,9 @@
 //
 // The blocks of a parse are staged and published together: in a mapping of
 // the object's own, or in its engine set's code area while the set is built.
+// Until then the blocks of the last published parse stay callable, with a copy
+// of the constant table of their own: a parse that fails, or whose code is
+// never published, leaves them as they were.
 #pragma once
 
 #include "formula/InfByteArrays.h"
@@ -33,16 +36,17 @@ public:
     ~TFunctionAndPartDerivs_64() = default;  // the code and the arrays are owned
 
     // Throws VelmoraError with the exact message on any fault; the object then
-    // has no callable block.
+    // keeps the blocks it had.
     void ParseNewText(const std::string& t, const std::string& vars, const std::string& pars, bool codify,
                       bool withPDs);
 
     // The compiled derivative with multi-index (i, j, k), 0 = no further
     // derivative: (0,0,0) f, (1,0,0) f_u, (1,2,0) f_uv, (1,1,2) f_uuv ...
-    // An index outside 0..argNum gives an unassigned reference.
+    // An index outside the variables of the published parse gives an
+    // unassigned reference.
     const RealFunction& FF(int i, int j, int k) const;
     // Calls FF(i, j, k) at the variable values `args` (argNum of them); NaN
-    // when that derivative has not been compiled by the last parse.
+    // when the published parse has not compiled that derivative.
     double EvaluateFF(int i, int j, int k, const double* args) const {
         const RealFunction& g = FF(i, j, k);
         return g.Assigned() ? g(args, argNum) : NotCompiledValue();
@@ -66,7 +70,7 @@ public:
     std::string allVars;      // allowedVars + allowedPars
     bool reduceConsts = false;  // fold constant sub-programs (true when allVars is not empty)
     X87CodeGen gen;             // lastPreserved, emptyRegisters, fCode of the block being written
-    std::vector<const uint8_t*> FBlocks;  // the code of each function and partial derivative
+    std::vector<const uint8_t*> FBlocks;  // the code of each function and partial derivative (published)
     std::vector<int32_t> FBlockLengths;   // the size computed for each (EstimateCodeSize)
     int32_t lastBlock = 0;
     ByteArray auxBlock;  // the code of the last EvaluateActorList
@@ -94,7 +98,9 @@ public:
 
     // ---- rewriting into the reduced alphabet ---------------------------------
     std::string ConvertPowers(std::string s);
-    // True when `exponent` is an integer constant; its value goes to n.
+    // True when `exponent` is an integer written as a number (in brackets or
+    // not, after a unary minus or not), the exponents the formula language
+    // expands into products of squares; its value goes to n.
     bool IntegerExponent(const std::string& exponent, double& n);
     static std::string ExpandMinusAndDivide(std::string s);
 
@@ -129,6 +135,11 @@ private:
     void Forget() noexcept override;
 
     static double NotCompiledValue();
+    // Set while the derivative blocks are converted and compiled: arctanh
+    // outside (-1, 1) is then +-1e100, as in the derivative code of the
+    // formula language, whose value and derivatives the geometry combines
+    // with these blocks; the value block keeps the value code's +-230.
+    bool derivativeCode = false;
     // EvaluateActorList with the values of this parse remembered: the same
     // constant program always gives the same value while the table slots it
     // reads keep theirs, which holds from one parse start to the next.
@@ -138,18 +149,27 @@ private:
     std::string ReadName(std::size_t& i);
     std::string ResolveFunctionName(const std::string& letters);
     std::string LettersToVariables(const std::string& letters);
-    // Writes the code of a program into `block` (`capacity` bytes); returns its length.
-    int32_t EmitInto(uint8_t* block, int32_t capacity, const std::string& program);
-    void EmitProgram(const std::string& program);
+    // Writes the code of a program reading the constant table `table` into
+    // `block` (`capacity` bytes); returns its length.
+    int32_t EmitInto(uint8_t* block, int32_t capacity, const std::string& program, const double* table);
+    void EmitProgram(const std::string& program, const double* table);
     // Compiles a program as block b of this parse, to be published with the others.
     void StageBlock(int b, const std::string& program);
-    // No block may be called: every reference to one is dropped (the mapping
-    // is kept, to be written over by the next publication when it can be).
-    void ClearBlocks() noexcept;
 
+    using Table = std::array<double, 254>;
     StagedCode staged;                   // the blocks of this parse, before publication
     std::vector<int64_t> stagedOffsets;  // where each block starts in `staged` (-1: not compiled)
-    std::shared_ptr<const CodeMapping> mapping;  // where the published blocks live
+    std::shared_ptr<Table> stagedTable;  // the table the staged blocks read, filled when the parse ends
+    int32_t stagedArgNum = 0;
+    // The references the staged blocks will take, sized by the parse and
+    // filled on installation (which must not allocate).
+    std::vector<const uint8_t*> stagedFBlocks;
+    std::vector<RealFunction> stagedFs, stagedFf;
+    // The published blocks: their mapping, the table they read, the number of
+    // variables of their parse.
+    std::shared_ptr<const CodeMapping> mapping;
+    std::shared_ptr<Table> codeTable;
+    int32_t codeArgNum = 0;
 };
 
 using FourFPD = std::array<TFunctionAndPartDerivs_64, 4>;

@@ -1,10 +1,12 @@
-// Compilation of a postfix program into x87 code: the shared operand loads,
-// operators and value-only functions, plus the sequences of this engine
-// (unclamped exp, sinh, cosh, tanh; arctanh with 0 outside (-1, 1); sign,
-// reciprocal, change of sign, cube, fourth power, the power "^" of a positive
-// base and the integer power "~"). The blocks of a parse are staged and
-// published together; constant programs are folded by running their code in
-// the x87 interpreter, without executable memory.
+// Compilation of a postfix program into x87 code: the operand loads,
+// operators and value-only functions of the formula language, plus the
+// sequences of this engine: sign, reciprocal, change of sign, cube, fourth
+// power, the derivatives of ln and abs, the power "^" of a positive base and
+// the integer power "~". The functions the formula language also has are
+// compiled with its own sequences and clamps, so that both engines describe
+// the same surface. The blocks of a parse are staged and published together;
+// constant programs are folded by running their code in the x87 interpreter,
+// without executable memory.
 #include "formula/X87Emitter.h"
 #include "formula/X87Interpreter.h"
 #include "platform/Platform.h"
@@ -19,37 +21,6 @@ namespace velmora {
 using namespace symbolic;
 
 namespace {
-
-// e^x: t = x log2 e, then 2^t; no clamp (overflow gives infinity).
-void SeqExp(X87CodeGen& g) {
-    g.fldl2e();
-    g.fmulp(1);
-    g.SeqPow2();
-}
-
-// ln((1 + x)/(1 - x))/2 when |x| < 1, else 0.
-void SeqArcTanh(X87CodeGen& g) {
-    X87Label inside, done;
-    g.fld_st(0);
-    g.fabs();
-    g.fld1();
-    g.fcomip_st(1);        // 1 vs |x|
-    g.jcc(JumpCond::Above, inside);
-    g.fstp_st(1);
-    g.fsub_st0_st(0);      // 0
-    g.jmp(done);
-    g.Bind(inside);
-    g.fxch_st(1);
-    g.fstp_st(1);
-    g.fld_st(0);
-    g.fld1();
-    g.fadd_st_st0(1);      // 1 + x
-    g.fsubrp(2);           // 1 - x
-    g.fdivrp(1);
-    g.SeqLn();
-    g.SeqHalve();
-    g.Bind(done);
-}
 
 // -1, 0, 1 (0 also when unordered).
 void SeqSign(X87CodeGen& g) {
@@ -78,6 +49,33 @@ void SeqReciprocal(X87CodeGen& g) {
     g.Bind(done);
 }
 
+// The derivative of ln: 1/x when x > 0 (and for NaN, like ln itself), else 0.
+void SeqDerivativeOfLn(X87CodeGen& g) {
+    X87Label positive, done;
+    g.fldz();
+    g.fcomip_st(1);        // 0 vs x
+    g.jcc(JumpCond::Below, positive);
+    g.fstp_st(0);
+    g.fldz();
+    g.jmp(done);
+    g.Bind(positive);
+    g.fld1();
+    g.fdivrp(1);
+    g.Bind(done);
+}
+
+// The derivative of abs: -1 when x < 0, else 1 (also at 0 and for NaN).
+void SeqDerivativeOfAbs(X87CodeGen& g) {
+    X87Label done;
+    g.fldz();
+    g.fcomip_st(1);        // 0 vs x; the flags survive the loads below
+    g.fstp_st(0);
+    g.fld1();
+    g.jcc(JumpCond::BelowOrEqual, done);
+    g.fchs();
+    g.Bind(done);
+}
+
 // Base x in ST0, exponent y in ST1: 0 when x = 0, else 2^(y log2 x).
 void SeqPower(X87CodeGen& g) {
     X87Label nonzero, done;
@@ -92,44 +90,76 @@ void SeqPower(X87CodeGen& g) {
     g.Bind(done);
 }
 
-// Base x in ST0, integer exponent y in ST1: 0 when x = 0; for y < 0 x := 1/x
-// and y := |y|; then a := 1 and a := a x while y >= 1, y := y - 1.
+// Base x in ST0, integer exponent y in ST1: x^|y| by squaring along the bits
+// of |y| from the highest, r := r r and r := r x for a bit 1, which is the
+// product of squares the formula language writes for x^|y|; then 1/r (0 when
+// r = 0) for y < 0. The bits come from |y| = s 2^e (1 <= s < 2): e + 1 rounds,
+// each taking the leading bit of s off and doubling the rest. An exponent of
+// 2^230 or more (never produced) runs 231 rounds, so the loop always ends.
 void SeqIntegerPower(X87CodeGen& g) {
-    X87Label nonzero, positive, loop, finished, done;
-    g.fldz();
-    g.fcomip_st(1);        // 0 vs x
-    g.jcc(JumpCond::NotEqual, nonzero);
-    g.fstp_st(1);
-    g.jmp(done);
-    g.Bind(nonzero);
-    g.fldz();
-    g.fcomip_st(2);        // 0 vs y
-    g.jcc(JumpCond::BelowOrEqual, positive);
-    g.fld1();
-    g.fdivrp(1);
-    g.fxch_st(1);
-    g.fabs();
-    g.fxch_st(1);
-    g.Bind(positive);
-    g.fld1();              // a; x and y below it
+    X87Label bounded, loop, bitClear, finished, nonNegative;
+    g.fld_st(1);
+    g.fabs();              // m = |y|; x, y below it
+    g.fxtract();           // s, e (m = 0: s = 0, e = -inf)
+    g.fld_qword_rax_disp8(8 * kSlot230);
+    g.fcomip_st(2);        // 230 vs e
+    g.jcc(JumpCond::Above, bounded);
+    g.fld_qword_rax_disp8(8 * kSlot230);
+    g.fstp_st(2);          // e := 230
+    g.Bind(bounded);
+    g.fld1();              // r = 1; s, e, x, y below it
     g.Bind(loop);
-    g.fld1();
-    g.fcomip_st(3);        // 1 vs y
+    g.fldz();
+    g.fcomip_st(3);        // 0 vs e
     g.jcc(JumpCond::Above, finished);
-    g.fmul_st0_st(1);
+    g.fmul_st0_st(0);      // r r
     g.fld1();
-    g.fsubp(3);
+    g.fcomip_st(2);        // 1 vs s
+    g.jcc(JumpCond::Above, bitClear);
+    g.fmul_st0_st(3);      // r x
+    g.fld1();
+    g.fsubp(2);            // s - 1
+    g.Bind(bitClear);
+    g.fld_st(1);
+    g.faddp(2);            // 2 s
+    g.fld1();
+    g.fsubp(3);            // e - 1
     g.jmp(loop);
     g.Bind(finished);
     g.fstp_st(1);
     g.fstp_st(1);
-    g.Bind(done);
+    g.fstp_st(1);          // r, y
+    g.fldz();
+    g.fcomip_st(2);        // 0 vs y
+    g.jcc(JumpCond::BelowOrEqual, nonNegative);
+    g.fld1();
+    g.fxch_st(1);
+    g.SeqDivide();         // 1/r
+    g.Bind(nonNegative);
+    g.fstp_st(1);
+}
+
+// Free registers the integer power needs above its base and exponent.
+constexpr int kIntegerPowerNeed = 4;
+
+// arctanh in the derivative blocks: 1e100 and -1e100 outside (-1, 1), the
+// value the derivative code takes there (the value code takes 230 and -230).
+void SeqDerivativeCodeArcTanh(X87CodeGen& g) { g.SeqArcTanh(kSlotHuge, kSlotMinusHuge); }
+
+int DerivativeCodeArcTanhSize() {
+    static const int size = [] {
+        X87CodeGen g;
+        g.BeginDryRun(1);
+        SeqDerivativeCodeArcTanh(g);
+        return g.Length();
+    }();
+    return size;
 }
 
 bool IsOwnFunction(uint8_t c) {
     switch (AsFn(c)) {
-        case Fn::Exp: case Fn::Sinh: case Fn::Cosh: case Fn::Tanh: case Fn::ArcTanh: case Fn::Sign:
-        case Fn::Reciprocal: case Fn::ChangeSign: case Fn::Cube: case Fn::FourthPower:
+        case Fn::Sign: case Fn::Reciprocal: case Fn::ChangeSign: case Fn::Cube: case Fn::FourthPower:
+        case Fn::DerivativeOfLn: case Fn::DerivativeOfAbs:
             return true;
         default:
             return false;
@@ -142,23 +172,15 @@ bool IsSharedFunction(uint8_t c) { return !IsOwnFunction(c) && X87CodeGen::Funct
 int OwnNeed(uint8_t c) {
     switch (AsFn(c)) {
         case Fn::ChangeSign: case Fn::FourthPower: return 0;
-        case Fn::Sign: case Fn::Reciprocal: case Fn::Cube: return 1;
-        default: return 2;  // exp, sinh, cosh, tanh, arctanh
+        default: return 1;  // sign, reciprocal, cube, the derivatives of ln and abs
     }
 }
 
 void EmitOwnFunction(X87CodeGen& g, uint8_t c) {
     switch (AsFn(c)) {
-        case Fn::Exp: SeqExp(g); break;
-        case Fn::Sinh: SeqExp(g); g.SeqSinhCoshOfExp(true); break;
-        case Fn::Cosh: SeqExp(g); g.SeqSinhCoshOfExp(false); break;
-        case Fn::Tanh:  // e^(2x), then (E - 1)/(E + 1)
-            g.fadd_st0_st(0);
-            SeqExp(g);
-            g.SeqTanhOfExp2();
-            break;
-        case Fn::ArcTanh: SeqArcTanh(g); break;
         case Fn::Sign: SeqSign(g); break;
+        case Fn::DerivativeOfLn: SeqDerivativeOfLn(g); break;
+        case Fn::DerivativeOfAbs: SeqDerivativeOfAbs(g); break;
         case Fn::Reciprocal: SeqReciprocal(g); break;
         case Fn::ChangeSign: g.fchs(); break;
         case Fn::Cube: g.fld_st(0); g.fmul_st0_st(0); g.fmulp(1); break;
@@ -218,12 +240,12 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
             est.Operator(c);
         } else if (c == '^' || c == '~') {
             est.ReloadIfNeeded();
-            est.EnsureFree(c == '^' ? 1 : 2);
+            est.EnsureFree(c == '^' ? 1 : kIntegerPowerNeed);
             est.Add(c == '^' ? PowerSize() : IntegerPowerSize());
             est.BinaryOperatorDone();
         } else if (IsSharedFunction(c)) {
             est.EnsureFree(X87CodeGen::FunctionNeed(c));
-            est.Add(X87CodeGen::FunctionSize(c));
+            est.Add(derivativeCode && AsFn(c) == Fn::ArcTanh ? DerivativeCodeArcTanhSize() : X87CodeGen::FunctionSize(c));
         } else if (IsOwnFunction(c)) {
             est.EnsureFree(OwnNeed(c));
             est.Add(OwnSize(c));
@@ -236,8 +258,8 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
     return static_cast<int32_t>(est.size);
 }
 
-void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
-    gen.Prologue(data.data());
+void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program, const double* table) {
+    gen.Prologue(table);
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t c = Byte(program, i);
         if (c == kOperandPrefix) {
@@ -262,10 +284,13 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
                 gen.EnsureFree(1);
                 SeqPower(gen);
             } else {
-                gen.EnsureFree(2);
+                gen.EnsureFree(kIntegerPowerNeed);
                 SeqIntegerPower(gen);
             }
             ++gen.emptyRegisters;
+        } else if (derivativeCode && AsFn(c) == Fn::ArcTanh) {
+            gen.EnsureFree(X87CodeGen::FunctionNeed(c));
+            SeqDerivativeCodeArcTanh(gen);
         } else if (IsSharedFunction(c)) {
             gen.Function(c);
         } else if (IsOwnFunction(c)) {
@@ -278,9 +303,10 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program) {
     gen.Epilogue();
 }
 
-int32_t TFunctionAndPartDerivs_64::EmitInto(uint8_t* block, int32_t capacity, const std::string& program) {
+int32_t TFunctionAndPartDerivs_64::EmitInto(uint8_t* block, int32_t capacity, const std::string& program,
+                                            const double* table) {
     gen.Begin(block, capacity, kFirstPreserved);
-    EmitProgram(program);
+    EmitProgram(program, table);
     if (gen.Length() > capacity) Beep(100, 100);  // cannot happen: the writer refuses first
     return gen.Length();
 }
@@ -295,7 +321,7 @@ void TFunctionAndPartDerivs_64::Compile(ExecutableBlock& block, RealFunction& re
     } else {
         block.Allocate(static_cast<std::size_t>(length));
     }
-    EmitInto(block.Data(), length, program);
+    EmitInto(block.Data(), length, program, data.data());
     block.MakeExecutable();
     reference = RealFunction{block.Data(), nullptr};
 }
@@ -304,7 +330,7 @@ void TFunctionAndPartDerivs_64::StageBlock(int b, const std::string& program) {
     const auto index = static_cast<std::size_t>(b);
     FBlockLengths[index] = EstimateCodeSize(program);
     const std::size_t offset = staged.Reserve(static_cast<std::size_t>(FBlockLengths[index]));
-    const int32_t used = EmitInto(staged.At(offset), FBlockLengths[index], program);
+    const int32_t used = EmitInto(staged.At(offset), FBlockLengths[index], program, stagedTable->data());
     staged.Trim(offset, static_cast<std::size_t>(used));
     stagedOffsets[index] = static_cast<int64_t>(offset);
 }
@@ -312,7 +338,7 @@ void TFunctionAndPartDerivs_64::StageBlock(int b, const std::string& program) {
 double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
     auxBlockLength = EstimateCodeSize(str);
     auxBlock.resize(static_cast<std::size_t>(auxBlockLength));
-    const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str);
+    const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str, data.data());
     // The programs run here have no variables; a zeroed array stands in for
     // the empty argument array so that a stray variable load stays inside it.
     static const std::array<double, 16> noArguments{};

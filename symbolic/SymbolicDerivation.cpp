@@ -136,7 +136,8 @@ std::string TFunctionAndPartDerivs_64::DeriveFunction(uint8_t letter, const std:
         case Fn::Exp: d = chain("C(" + g + ")"); break;
         case Fn::Square: d = chain(Operand(kSlotTwo) + "*(" + g + ")"); break;
         case Fn::Sqrt: d = chain(Operand(kSlotHalf) + "*U(E(" + g + "))"); break;
-        case Fn::Ln: d = unit ? "U(" + g + ")" : "(" + dg + ")*U(" + g + ")"; break;
+        // 1/g where ln is not clamped, 0 where it is (g <= 0).
+        case Fn::Ln: d = unit ? "Y(" + g + ")" : "(" + dg + ")*Y(" + g + ")"; break;
         case Fn::Tan: d = chain("(1+D(G(" + g + ")))"); break;
         case Fn::Sinh: d = chain("I(" + g + ")"); break;
         case Fn::Cosh: d = chain("H(" + g + ")"); break;
@@ -144,16 +145,25 @@ std::string TFunctionAndPartDerivs_64::DeriveFunction(uint8_t letter, const std:
         case Fn::ArcSin: d = unit ? "U(E(1+V(D(" + g + "))))" : "(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
         case Fn::ArcCos: d = unit ? "V(U(E(1+V(D(" + g + ")))))" : "V(" + dg + ")*U(E(1+V(D(" + g + "))))"; break;
         case Fn::ArcTan: d = unit ? "U(1+D(" + g + "))" : "(" + dg + ")*U(1+D(" + g + "))"; break;
-        case Fn::Abs: d = chain("T(" + g + ")"); break;
-        case Fn::Cot: d = unit ? "V(1+D(O(" + g + ")))" : "V(" + dg + ")*(1+D(O(" + g + ")))"; break;
-        case Fn::ArcCosh: d = unit ? "U(E(V(1)+D(" + g + ")))" : "(" + dg + ")*U(E(V(1)+D(" + g + ")))"; break;
-        case Fn::ArcTanh: d = unit ? "U(1+V(D(" + g + ")))" : "(" + dg + ")*U(1+V(D(" + g + ")))"; break;
+        // sign(g), with 1 at g = 0.
+        case Fn::Abs: d = chain("Z(" + g + ")"); break;
+        // -(1 + cot^2 g) = -1/sin^2 g, and 0 where cot is clamped (sin g = 0).
+        case Fn::Cot: d = unit ? "V(Y(D(B(" + g + "))))" : "V(" + dg + ")*Y(D(B(" + g + ")))"; break;
+        // 1/sqrt((g - 1)(g + 1)) for g > 1, and 0 where arccosh is clamped.
+        case Fn::ArcCosh: {
+            const std::string root = "E(Y(" + g + "+V(1))*Y(" + g + "+1))";
+            d = unit ? root : "(" + dg + ")*" + root;
+            break;
+        }
+        // 1/(1 - g^2) for |g| < 1, and 0 where arctanh is clamped.
+        case Fn::ArcTanh: d = unit ? "Y(1+V(D(" + g + ")))" : "(" + dg + ")*Y(1+V(D(" + g + ")))"; break;
         case Fn::ArcSinh: d = unit ? "U(E(1+D(" + g + ")))" : "(" + dg + ")*U(E(1+D(" + g + ")))"; break;
         case Fn::Reciprocal: d = unit ? "V(U(D(" + g + ")))" : "V(" + dg + ")*U(D(" + g + "))"; break;
         case Fn::ChangeSign: d = unit ? "V(1)" : "V(" + dg + ")"; break;
         case Fn::Cube: d = chain(Operand(kSlotThree) + "*D(" + g + ")"); break;
         case Fn::FourthPower: d = chain(Operand(kSlotFour) + "*W(" + g + ")"); break;
-        default: d = "0"; break;  // S integral, T sign and anything else
+        case Fn::DerivativeOfLn: d = chain("V(D(Y(" + g + ")))"); break;  // -1/g^2 for g > 0, else 0
+        default: d = "0"; break;  // S integral, T sign, Z and anything else
     }
     return Bounded(d);
 }

@@ -1,6 +1,7 @@
 // From the typed text to the validated encoded formula: upper-casing and
 // normalisation, tokenising (numbers, names, implicit products), encoding of
 // the variables and the syntax check.
+#include "formula/FunctionParserBytes_64_XE2.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
@@ -22,17 +23,28 @@ bool IsLetter(uint8_t c) { return c >= 'A' && c <= 'Z'; }
 bool IsSeparator(uint8_t c) { return c == '\'' || c == ',' || c == '.'; }
 bool In(std::string_view set, uint8_t c) { return set.find(static_cast<char>(c)) != std::string_view::npos; }
 
-// Upper case of the Latin-1 letters; the byte after 0xFF (an encoded operand
-// number) is left as it is.
+bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Whether the last character before index i that is not a blank is a digit.
+bool LastNonBlankIsDigit(const std::string& s, std::size_t i) {
+    while (i > 0 && IsBlank(Byte(s, i - 1))) --i;
+    return i > 0 && IsDigit(Byte(s, i - 1));
+}
+
+// Whether the number starting at index i is the base of a power ("2^u").
+bool NumberIsPowerBase(const std::string& s, std::size_t i) {
+    while (i < s.size() && (IsDigit(Byte(s, i)) || IsSeparator(Byte(s, i)))) ++i;
+    return i < s.size() && s[i] == '^';
+}
+
+// Upper case of a text of the formula language; a character the language
+// does not know is refused, as the formula parser refuses it (an encoded
+// operand byte included: typed text never carries one).
 std::string UpperCase(const std::string& s) {
     std::string out = s;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<uint8_t>(out[i]);
-        if (c == 0xFF) {
-            ++i;
-        } else if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) {
-            out[i] = static_cast<char>(c - 0x20);
-        }
+    for (char& c : out) {
+        if (!IsFormulaCharacter(c)) throw VelmoraError(kMsgIllegal);
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return out;
 }
@@ -45,18 +57,12 @@ std::string TFunctionAndPartDerivs_64::NormalizeText(const std::string& s) const
     const std::size_t n = s.size();
     for (std::size_t i = 0; i < n; ++i) {
         const uint8_t c = Byte(s, i);
-        if (c == kOperandPrefix) {
-            // An encoded operand passes unchanged, both of its bytes.
-            out += s[i];
-            if (i + 1 < n) out += s[++i];
-            continue;
-        }
-        const bool prevDigit = i > 0 && IsDigit(Byte(s, i - 1));
-        const bool nextDigit = i + 1 < n && IsDigit(Byte(s, i + 1));
         switch (c) {
             case '\t': case '\n': case '\r': case ' ':
-                // Blanks vanish, except that one between two digits is a product ("2 3" is 2*3).
-                if (prevDigit && nextDigit) out += '*';
+                // Blanks vanish, except that a space right before a digit whose
+                // last non-blank predecessor is a digit is a product: "2 3" is
+                // 2*3, while "2" tab "3" is 23.
+                if (c == ' ' && i + 1 < n && IsDigit(Byte(s, i + 1)) && LastNonBlankIsDigit(s, i)) out += '*';
                 continue;
             case '[': case '{':
                 out += '(';
@@ -109,8 +115,10 @@ void TFunctionAndPartDerivs_64::Tokenize() {
     while (i < n && depth >= 0) {
         const uint8_t c = Byte(s, i);
         if (c == '#') {
-            if (i + 1 < n && IsDigit(Byte(s, i + 1))) {
-                ReadNumber(i, prev);  // a negative number
+            // A negative number, unless the number is the base of a power:
+            // -2^2 is -(2^2).
+            if (i + 1 < n && IsDigit(Byte(s, i + 1)) && !NumberIsPowerBase(s, i + 1)) {
+                ReadNumber(i, prev);
             } else {
                 uFormula += '#';
                 prev = '#';
@@ -181,13 +189,8 @@ void TFunctionAndPartDerivs_64::Tokenize() {
             const std::string name = ReadName(i);
             uFormula += name;
             if (!name.empty()) prev = name.back();
-        } else if (c == kOperandPrefix) {
-            // An encoded operand is copied as it is; the table has 254 slots.
-            if (i + 1 >= n || Byte(s, i + 1) > kLastSlot) throw VelmoraError(kMsgIllegal);
-            uFormula += s.substr(i, 2);
-            i += 2;
         } else {
-            ++i;  // any other character is ignored
+            throw VelmoraError(kMsgIllegal);  // UpperCase has let no other character through
         }
     }
 

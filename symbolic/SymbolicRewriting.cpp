@@ -1,7 +1,10 @@
-// Rewriting of the encoded formula into the reduced alphabet: powers become
-// squares, cubes, fourth powers, integer powers "~" or the real power
-// |B|^E cos((pi/2)(1 - sign B) E); subtraction, division and unary minus become
-// sums and products with V (change of sign) and U (reciprocal).
+// Rewriting of the encoded formula into the reduced alphabet. Powers are read
+// as the formula language reads them: an integer literal exponent becomes a
+// square, cube, fourth power or integer power "~" (values those of its product
+// of squares), and every other power B^E is exp(E ln B) with that language's
+// clamped exp and ln, a tower a^b^c being (a^b)^c. Subtraction, division and
+// unary minus become sums and products with V (change of sign) and U
+// (reciprocal).
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 #include "symbolic/FunctionAndPartDerivs_64.h"
@@ -15,107 +18,97 @@ using namespace symbolic;
 
 namespace {
 
-// Restores the folding switch when the exponent test is done.
-class FoldingOff {
-public:
-    explicit FoldingOff(bool& flag) : flag_(flag), saved_(flag) { flag_ = false; }
-    ~FoldingOff() { flag_ = saved_; }
-    FoldingOff(const FoldingOff&) = delete;
-    FoldingOff& operator=(const FoldingOff&) = delete;
+bool IsPower(char c) { return c == '^' || c == '~'; }
 
-private:
-    bool& flag_;
-    bool saved_;
-};
+// The base of the power whose "^" is at index p: back to an operator or "#"
+// of depth 0, or an unmatched "(".
+std::size_t BaseStart(const std::string& s, std::size_t p) { return OperandStart(s, p - 1, "#*+-/^~"); }
+
+// The end of the exponent of the power whose "^" is at index p: up to an
+// operator of depth 0 or an unmatched ")".
+std::size_t ExponentEnd(const std::string& s, std::size_t p) { return NextTopLevelOperator(s, p + 1, "*+-/^~").end; }
 
 }  // namespace
 
 std::string TFunctionAndPartDerivs_64::ConvertPowers(std::string s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
+    // Integer powers first, left to right: in a tower a^2^3 the first power is
+    // the base of the second, in a^b^2 the exponent b^2 is one.
+    for (std::size_t i = 0; i < s.size();) {
         if (IsPrefix(Byte(s, i))) {
             i += 2;
             continue;
         }
-        if (s[i] != '^' || i == 0 || i + 1 >= s.size()) {
+        double n = 0.0;
+        const std::size_t end = s[i] == '^' && i > 0 ? ExponentEnd(s, i) : 0;
+        if (end == 0 || !IntegerExponent(s.substr(i + 1, end - i - 1), n)) {
             ++i;
             continue;
         }
-        // Exponent: a tower a^b^c is one power with the exponent b*c.
-        std::string exponent;
-        int towerSize = 0;
-        std::size_t start = i + 1;
-        TopLevelStop stop{};
-        for (;;) {
-            stop = NextTopLevelOperator(s, start, "*+-/^~");
-            if (towerSize > 0) exponent += '*';
-            exponent += s.substr(start, stop.end - start);
-            ++towerSize;
-            if ((stop.op != '^' && stop.op != '~') || stop.end == s.size()) break;
-            start = stop.end + 1;
-        }
-        const std::size_t end = stop.end;
-        const std::size_t b = OperandStart(s, i - 1, "#*+-/^~");
+        if (!(n >= -2147483648.0 && n <= 2147483647.0)) throw VelmoraError(kMsgExponent);
+        const std::size_t b = BaseStart(s, i);
         const std::string base = s.substr(b, i - b);
-
-        // Powers inside the exponent are rewritten first, so that every "^"
-        // left in the result has an absolute value as its base.
-        exponent = ConvertPowers(exponent);
-
         std::string replacement;
-        double n = 0.0;
-        if (IntegerExponent(exponent, n)) {
-            if (b > 0 && (s[b - 1] == '^' || s[b - 1] == '~')) throw VelmoraError(kMsgConvertPowers);
-            if (!(std::fabs(n) <= 2147483647.0)) throw VelmoraError(kMsgExponent);
-            if (n == 0) {
-                replacement = "1";
-            } else if (n == 1) {
-                replacement = base;
-            } else if (n == 2) {
-                replacement = "D(" + base + ")";
-            } else if (n == 3) {
-                replacement = "W(" + base + ")";
-            } else if (n == 4) {
-                replacement = "X(" + base + ")";
-            } else {
-                int j = kFirstConstantSlot;
-                while (j <= endFD && data[j] != n) ++j;
-                if (j > endFD) j = AppendConstant(n);
-                replacement = base + "~" + Operand(j);
-            }
+        if (n == 0) {
+            replacement = "1";
+        } else if (n == 1) {
+            replacement = base;
+        } else if (n == 2) {
+            replacement = "D(" + base + ")";
+        } else if (n == 3) {
+            replacement = "W(" + base + ")";
+        } else if (n == 4) {
+            replacement = "X(" + base + ")";
         } else {
-            // B^E = |B|^E cos((pi/2)(1 - sign B) E): B^E for B > 0, and the real
-            // part |B|^E cos(pi E) of the principal value for B < 0.
-            const std::string powerExponent = towerSize > 1 ? "(" + exponent + ")" : exponent;
-            replacement = "N(" + base + ")^" + powerExponent + "*A(" + Operand(kSlotHalfPi) + "*(1+V(T(" + base +
-                          ")))*" + exponent + ")";
+            int j = kFirstConstantSlot;
+            while (j <= endFD && data[j] != n) ++j;
+            if (j > endFD) j = AppendConstant(n);
+            replacement = base + "~" + Operand(j);
         }
+        // Within a tower the result is one operand of the next power.
+        if ((b > 0 && IsPower(s[b - 1])) || (end < s.size() && IsPower(s[end]))) replacement = "(" + replacement + ")";
         s.replace(b, end - b, replacement);
         i = b + replacement.size();
+    }
+    // Every other power B^E is exp(E ln B), the exponent pushed first. The
+    // scan goes on inside the replacement, where powers in brackets remain,
+    // and a power that follows takes the whole replacement as its base.
+    for (std::size_t i = 0; i < s.size();) {
+        if (IsPrefix(Byte(s, i))) {
+            i += 2;
+            continue;
+        }
+        if (s[i] != '^' || i == 0) {
+            ++i;
+            continue;
+        }
+        const std::size_t end = ExponentEnd(s, i);
+        const std::size_t b = BaseStart(s, i);
+        const std::string replacement =
+            "C((" + s.substr(i + 1, end - i - 1) + ")*F(" + s.substr(b, i - b) + "))";
+        s.replace(b, end - b, replacement);
+        i = b;
     }
     return s;
 }
 
 bool TFunctionAndPartDerivs_64::IntegerExponent(const std::string& exponent, double& n) {
-    const std::string e = Unwrapped(exponent);
-    if (e == "0" || e == "1") {
-        n = e == "0" ? 0.0 : 1.0;
-        return true;
-    }
+    // Whole bracket pairs around it aside, the exponent is one number token
+    // (or "0", "1"), optionally after a unary minus, whose value is whole.
+    std::string e = Unwrapped(exponent);
+    const bool negative = !e.empty() && e.front() == '#';
+    if (negative) e.erase(0, 1);
+    double value = 0.0;
     int j = 0;
-    if (IsOperandToken(e, j)) {
-        if (j < kFirstConstantSlot) return false;  // a variable or a parameter
-        n = data[j];
-        return n == std::trunc(n);
+    if (e == "0" || e == "1") {
+        value = e == "0" ? 0.0 : 1.0;
+    } else if (IsOperandToken(e, j) && j >= kFirstConstantSlot) {
+        value = data[j];
+    } else {
+        return false;  // a variable, a parameter, pi or an expression
     }
-    if (ContainsVariableOrParameter(exponent)) return false;
-    double x = 0.0;
-    {
-        FoldingOff noFolding(reduceConsts);
-        x = ConstantValue(PostfixSum(ExpandMinusAndDivide(exponent)));
-    }
-    n = x;
-    return x == std::trunc(x);
+    if (value != std::trunc(value)) return false;
+    n = negative ? -value : value;
+    return true;
 }
 
 std::string TFunctionAndPartDerivs_64::ExpandMinusAndDivide(std::string s) {

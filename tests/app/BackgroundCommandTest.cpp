@@ -5,10 +5,12 @@
 #include "WindowFixture.h"
 
 #include "background/BackgroundThreads.h"
+#include "platform/Platform.h"
 
 #include <QPushButton>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -163,6 +165,46 @@ TEST_F(BackgroundTest, AStartWithNothingToColourLeavesTheWindowIdle) {
     }
     C().lociItems[3]->trigger();
     EXPECT_GT(W().Session().Stores().lociData()[3].last, 2);
+}
+
+// Refuses the second thread start from now on, and no other.
+class SecondThreadRefused {
+public:
+    SecondThreadRefused() {
+        starts_.store(0);
+        SetThreadStartHook(&Hook);
+    }
+    ~SecondThreadRefused() { SetThreadStartHook(nullptr); }
+    SecondThreadRefused(const SecondThreadRefused&) = delete;
+    SecondThreadRefused& operator=(const SecondThreadRefused&) = delete;
+
+private:
+    static bool Hook() { return starts_.fetch_add(1) != 1; }
+    static inline std::atomic<int> starts_{0};
+};
+
+TEST_F(BackgroundTest, AWorkerThatCannotStartLeavesTheWindowIdleAndUsable) {
+    Start(2);
+    {
+        SecondThreadRefused refused;
+        C().backgroundItems[3]->trigger();
+        // The first worker was stopped and waited for; nothing runs.
+        EXPECT_FALSE(W().busy());
+        EXPECT_FALSE(W().Background().Running());
+        EXPECT_EQ(C().EnterButton->text(), "Enter");
+        EXPECT_TRUE(W().InfoText().startsWith("The background could not be started: ")) << W().InfoText().toStdString();
+        // Its end, queued before it was stopped, changes nothing.
+        QApplication::processEvents();
+        EXPECT_FALSE(W().busy());
+    }
+    // Every command works again: a locus, and the background itself.
+    C().lociItems[3]->trigger();
+    EXPECT_GT(W().Session().Stores().lociData()[3].last, 2);
+    C().backgroundItems[3]->trigger();
+    EXPECT_TRUE(W().busy());
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(W().Background().RowsDone(), 548);
+    ExpectRowColoured(300, TBackgroundType::GaussCurvature);
 }
 
 TEST_F(BackgroundTest, APageBackgroundCallsThePageHandlerAndLeavesThePanelAlone) {

@@ -108,7 +108,14 @@ TEST_F(CliRenderTest, FailuresExitTwoWithOneLineAndNoFile) {
     EXPECT_EQ(r.err.rfind("Cannot write " + (dir / "none/f.svg").string() + ": ", 0), 0u) << r.err;
 
     r = Cli("render --out " + In("f.png") + " --size 8");
-    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    r = Cli("render --out ''");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("is empty"), std::string::npos) << r.err;
+    r = Cli("render --out " + In("f.png") + " --lines 1 --from 7,1");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--from: 7,1 lies outside the domain"), std::string::npos) << r.err;
     r = Cli("render --out " + In("f.png") + " --v 1,1");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "The minimum of 'v' must be less than its maximum\n");

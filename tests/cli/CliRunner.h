@@ -23,11 +23,11 @@ inline std::string SlurpFile(const std::filesystem::path& p) {
 }
 
 // Runs the CLI with arguments (already quoted for the shell); the output goes
-// through files in dir.
-inline CliRun RunCli(const std::string& args, const std::filesystem::path& dir) {
+// through files in dir (standard output to `stdoutPath` instead when given).
+inline CliRun RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& stdoutPath = "") {
     const std::filesystem::path out = dir / "out.txt", err = dir / "err.txt";
-    const std::string command =
-        std::string("'") + VELMORA_CLI + "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const std::string command = "cd '" + dir.string() + "' && '" + VELMORA_CLI + "' " + args + " >'" +
+                                (stdoutPath.empty() ? out.string() : stdoutPath) + "' 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());
     CliRun r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

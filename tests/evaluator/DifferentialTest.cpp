@@ -1,7 +1,7 @@
 // Random formulas, given as text to the parser, run four ways: the parser's
 // Fv, the evaluator's ff, vv and aa, and the reference interpreter. Values and
 // derivatives must agree within the rounding-error model of ErrorBound.h.
-#include "ErrorBound.h"
+#include "EngineComparison.h"
 #include "RandomFormula.h"
 
 #include "evaluator/FEvaluatorBytes_64_XE2.h"
@@ -11,15 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
 #include <random>
 
 namespace velmora {
 namespace {
-
-using test::EvaluateWithBounds;
-using test::WithinBound;
 
 struct Tally {
     int formulas = 0, compared = 0, skipped = 0;
@@ -34,41 +29,10 @@ void CheckFormula(const std::string& text, TFunctionParserBytes_64& parser, TEva
     std::uniform_real_distribution<double> x(-2, 2), d(-1.5, 1.5), e(-1, 1);
     for (int k = 0; k < points; ++k) {
         const double args[6] = {x(rng), x(rng), d(rng), d(rng), e(rng), e(rng)};
-        SCOPED_TRACE(testing::Message() << "at u=" << args[0] << " v=" << args[1] << " d=(" << args[2] << ","
-                                        << args[3] << ") e=(" << args[4] << "," << args[5] << ")");
-        // ff is the parser's code on a copy of its table: identical bits.
-        const double fv = parser.Evaluate(args);
-        const double ff = evaluator.Value(args);
-        EXPECT_EQ(std::bit_cast<uint64_t>(fv), std::bit_cast<uint64_t>(ff)) << fv << " vs " << ff;
-
-        const Vector3 aa = evaluator.SecondD(args);
-        const double firstArgs[4] = {args[0], args[1], args[2], args[3]};
-        const Vector2 vv = evaluator.FirstD(firstArgs);
-        // The value and first derivative channels do the same operations in vv and aa.
-        EXPECT_EQ(std::bit_cast<uint64_t>(vv[0]), std::bit_cast<uint64_t>(aa[0]));
-        EXPECT_EQ(std::bit_cast<uint64_t>(vv[1]), std::bit_cast<uint64_t>(aa[1]));
-
-        const auto valueBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, true);
-        const auto derivBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, false);
-        if (valueBound.ambiguous || derivBound.ambiguous) {
-            ++tally.skipped;
-            continue;
-        }
-        ++tally.compared;
-        const double refValue = reference.Value(args);
-        const Vector3 ref = reference.Derivatives(args);
-        EXPECT_TRUE(WithinBound(ff, refValue, valueBound.jet.m0))
-            << "ff " << ff << " reference " << refValue << " magnitude " << valueBound.jet.m0;
-        EXPECT_TRUE(WithinBound(aa[0], ref[0], derivBound.jet.m0))
-            << "aa value " << aa[0] << " reference " << ref[0] << " magnitude " << derivBound.jet.m0;
-        EXPECT_TRUE(WithinBound(aa[1], ref[1], derivBound.jet.m1))
-            << "aa f' " << aa[1] << " reference " << ref[1] << " magnitude " << derivBound.jet.m1;
-        EXPECT_TRUE(WithinBound(aa[2], ref[2], derivBound.jet.m2))
-            << "aa f'' " << aa[2] << " reference " << ref[2] << " magnitude " << derivBound.jet.m2;
-        // The reference's own first-derivative mode is the same computation.
-        const Vector2 refFirst = reference.FirstDerivative(firstArgs);
-        EXPECT_EQ(refFirst[0], ref[0]);
-        EXPECT_EQ(refFirst[1], ref[1]);
+        const test::Verdict verdict = test::CompareCompiledWithReference(parser, evaluator, reference, args);
+        EXPECT_TRUE(verdict) << verdict.failure << " at u=" << args[0] << " v=" << args[1] << " d=(" << args[2]
+                             << "," << args[3] << ") e=(" << args[4] << "," << args[5] << ")";
+        ++(verdict.compared ? tally.compared : tally.skipped);
     }
     ++tally.formulas;
 }

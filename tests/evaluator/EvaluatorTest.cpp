@@ -177,7 +177,9 @@ TEST(EvaluatorTest, ExponentialClampEdgeMatchesValueCode) {
         EXPECT_EQ(ff == 1e100 || ff == 1e-100, clamped);
         const Vector3 r = e.Second(u, 0, 1, 0);
         EXPECT_EQ(r[0] == 1e100 || r[0] == 1e-100, clamped);
-        if (!clamped) EXPECT_NEAR(r[0], ff, 1e-14 * ff);
+        if (!clamped) {
+            EXPECT_NEAR(r[0], ff, 1e-14 * ff);
+        }
     }
 }
 

@@ -31,8 +31,9 @@ TEST(ScalarInvariants, LociBackgroundsAndDataPanelAgreeOnTheDefaultSurface) {
             EXPECT_NEAR(value(TInvariantKind::DiscrStrongPrincipal), panel.discrStrPpal, scale(panel.discrStrPpal));
             // The panel's depth (confocal ellipse through the origin) and the
             // parabolic function are different measures with one sign.
-            if (std::fabs(panel.depth) > 1e-6)
+            if (std::fabs(panel.depth) > 1e-6) {
                 EXPECT_EQ(value(TInvariantKind::OriginDepth) > 0, panel.depth > 0) << u << "," << v;
+            }
             const double angle = value(TInvariantKind::AngleHMajorAxis);
             if (panel.alpha == UndefinedValue)
                 EXPECT_EQ(angle, UndefinedValue);

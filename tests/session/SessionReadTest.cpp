@@ -74,8 +74,10 @@ TEST(SessionRead, EveryWorkerSetComputesWhatTheMainSetComputes) {
     }
 }
 
-TEST(SessionRead, FieldsReadBeforeAnErrorStayTrimmedCompiledAndStored) {
+TEST(SessionRead, FieldsReadBeforeAnErrorStayTrimmedAndStored) {
     TSurfaceSession s(0);
+    s.SetInputTexts(Texts("u", "v", "u+v", "u-v", "0", "1", "0", "1"));
+    ASSERT_TRUE(s.ReadData().ok);
     // "x" is not a variable of the formulas; the bounds are not reached.
     s.SetInputTexts(Texts("  u \t", "\tv", "u*v ", " x ", " 0 ", "1", "0", "1"));
     const TReadResult r = s.ReadData();
@@ -90,9 +92,11 @@ TEST(SessionRead, FieldsReadBeforeAnErrorStayTrimmedCompiledAndStored) {
     EXPECT_EQ(s.InputText(uMinField), " 0 ");  // fields after it are untouched
     EXPECT_EQ(s.InputStrs()[4], "u");
     EXPECT_EQ(s.InputStrs()[6], "u*v");
-    EXPECT_EQ(s.InputStrs()[7], "");
-    // The third coordinate's engines were rebuilt: z = u v.
-    EXPECT_DOUBLE_EQ(s.MainEngines().spds[2].EvaluateFF(0, 0, 0, Vector2{2, 3}.data()), 6.0);
+    EXPECT_EQ(s.InputStrs()[7], "u-v");  // the failing field keeps what was read before
+    EXPECT_FALSE(s.alreadyParsed());
+    // The engines keep the code of the last successful read: z = u + v.
+    EXPECT_EQ(s.MainEngines().spds[2].EvaluateFF(0, 0, 0, Vector2{2, 3}.data()), 5.0);
+    EXPECT_EQ(s.MainEngines().sds[2].Value(Vector2{2, 3}.data()), 5.0);
 
     s.SetInputText(wField, "u+v");
     EXPECT_TRUE(s.ReadData().ok);

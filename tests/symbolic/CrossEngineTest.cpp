@@ -1,13 +1,19 @@
 // The symbolic blocks against the derivative evaluator, an independent engine
 // (its own parser, forward propagation of derivatives along a curve): f_u, f_v,
 // f_uu, f_uv, f_vv directly, and the four third derivatives against central
-// differences of the evaluator's second derivatives.
+// differences of the evaluator's second derivatives. Both engines read every
+// formula of the language alike, so random formulas over the whole language
+// must agree wherever the rounding-error model can judge.
 #include "SymbolicTestSupport.h"
+
+#include "EngineComparison.h"
+#include "RandomFormula.h"
 
 #include "evaluator/FEvaluatorBytes_64_XE2.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace velmora::test {
@@ -97,6 +103,73 @@ TEST(SymbolicCrossEngine, BlocksAgreeWithTheDerivativeEvaluator) {
             EXPECT_NEAR(block(2, 2, 2), fvvv, 1e-6 * Scale(fvvv)) << "fvvv " << where;
         }
     }
+}
+
+struct Engines {
+    TFunctionParserBytes_64 parser;
+    TEvaluatorBytes_64 evaluator;
+    TFunctionAndPartDerivs_64 symbolic;
+    void Parse(const std::string& text) {
+        parser.ParseNewText(text, "uv", "", false, false);
+        evaluator.Build(parser);
+        symbolic.ParseNewText(text, "uv", "", true, true);
+    }
+};
+
+TEST(SymbolicCrossEngine, RandomFormulasOverTheWholeLanguageAgree) {
+    RandomFormula gen(97531);
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> x(-2.5, 2.5);
+    Engines e;
+    int compared = 0, skipped = 0, refused = 0;
+    for (int i = 0; i < 500 && !HasFailure(); ++i) {
+        const std::string text = gen.Next(1 + i % 5);
+        try {
+            e.Parse(text);
+        } catch (const VelmoraError& error) {
+            ++refused;  // only the limits of the symbolic engine may refuse
+            EXPECT_TRUE(std::string(error.what()).find("grow too large") != std::string::npos ||
+                        std::string(error.what()).find("213 constants") != std::string::npos)
+                << text << ": " << error.what();
+            continue;
+        }
+        for (int k = 0; k < 6; ++k) {
+            // Whole numbers and zero too: the edges of abs, sqrt, ln, cot lie there.
+            double u = x(rng), v = x(rng);
+            if (k == 0) u = std::round(u);
+            if (k == 1) v = 0;
+            const Verdict verdict = CompareSymbolicWithEvaluator(e.parser, e.evaluator, e.symbolic, u, v);
+            EXPECT_TRUE(verdict) << text << " at (" << u << ", " << v << "): " << verdict.failure;
+            ++(verdict.compared ? compared : skipped);
+        }
+    }
+    EXPECT_LT(refused, 25);
+    EXPECT_GT(compared, 4 * skipped) << compared << " compared, " << skipped << " skipped";
+}
+
+// Formulas where the two readings used to part: towers ending in an integer,
+// general powers of negative bases, the exp clamp, arctanh outside (-1, 1),
+// the derivatives of clamped functions and of abs at 0, a tab between digits,
+// a minus before a number that is a base.
+TEST(SymbolicCrossEngine, FormulasTheTwoLanguagesOnceReadApart) {
+    const char* texts[] = {
+        "u^v^2",          "(u+2)^v^3 + u^2^v",   "(u-3)^v + v^(u*0.5)",  "(-2)^u + u^(1+1)",
+        "exp(200*u*v)",   "sinh(170 u) - cosh(v*180)", "tanh(400*u)", "arctanh(u*v) + arctanh(3*u)",
+        "ln(u) + ln(-v)", "arccosh(u+v) * arccosh(-3*u)", "cot(u*v)", "abs(u)*v + abs(v)^3",
+        "2\t3*u + 4 5*v", "-2^u + u*(-3^2)", "sqrt(u) + arcsin(2u)",
+    };
+    const double points[][2] = {{0.7, 0.3}, {-1.3, -0.4}, {0.0, 1.1}, {1.8, 0.0}, {-0.45, 2.5}, {2.0, -1.5}};
+    Engines e;
+    int compared = 0;
+    for (const char* text : texts) {
+        ASSERT_NO_THROW(e.Parse(text)) << text;
+        for (const auto& p : points) {
+            const Verdict verdict = CompareSymbolicWithEvaluator(e.parser, e.evaluator, e.symbolic, p[0], p[1]);
+            EXPECT_TRUE(verdict) << text << " at (" << p[0] << ", " << p[1] << "): " << verdict.failure;
+            compared += verdict.compared;
+        }
+    }
+    EXPECT_GT(compared, 60);
 }
 
 }  // namespace

@@ -140,8 +140,28 @@ TEST(SymbolicFrontEnd, LettersMustBeDeclaredVariablesOrFunctionNames) {
     EXPECT_EQ(ParseMessage("x"), "You have used an illegal character.");
     EXPECT_EQ(ParseMessage("w*u"), "You have used an illegal character.");
     EXPECT_EQ(Reduced("w*u", "uvw"), "{3}*u");
-    // Characters that are neither letters nor symbols of the language are ignored.
-    EXPECT_EQ(Reduced("u$v"), "u*v");
+}
+
+TEST(SymbolicFrontEnd, CharactersOutsideTheLanguageAreRefusedAsTheFormulaParserRefusesThem) {
+    // A character the formula language does not have is an error, never
+    // skipped: u@v is not u*v.
+    for (const char* text : {"u$v", "u@v", "u~2", "u&v", "u\"v", "2\x7Fu", "s\xE9n(u)", "u\x01"})
+        EXPECT_EQ(ParseMessage(text), "You have used an illegal character.") << text;
+    // Every character of the language passes this check.
+    EXPECT_EQ(Reduced("[u]*{v}+(u)\\v + 1'5 +2,5- 3.5"), "(u)*(v)+(u)*U(v)+{41}+{42}+V({43})");
+}
+
+TEST(SymbolicFrontEnd, OnlyASpaceBetweenDigitsIsAProduct) {
+    // As in the formula language: "2 3" is 2*3, but tab, line feed and
+    // carriage return vanish, so "2" tab "3" is 23; a space counts when it
+    // comes right before the second number, other blanks before it or not.
+    EXPECT_EQ(EvaluateConstantFormula("2 3"), 6);
+    EXPECT_EQ(EvaluateConstantFormula("2\t3"), 23);
+    EXPECT_EQ(EvaluateConstantFormula("2\n3"), 23);
+    EXPECT_EQ(EvaluateConstantFormula("2 \t3"), 23);
+    EXPECT_EQ(EvaluateConstantFormula("2\t 3"), 6);
+    EXPECT_EQ(EvaluateConstantFormula("2 .5"), 2.5);
+    EXPECT_EQ(EvaluateConstantFormula("2. 5"), 2.5);
 }
 
 TEST(SymbolicFrontEnd, DeclaredLettersAndEmptyTexts) {
@@ -178,13 +198,16 @@ TEST(SymbolicFrontEnd, SyntaxCheckerClasses) {
     EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("{40}+{43}")), 0);
 }
 
-TEST(SymbolicFrontEnd, EncodedOperandsInTheTextStayInsideTheTable) {
-    // A 0xFF byte followed by a slot number is an operand; anything that would
-    // address past the 254 slots, or a lone 0xFF at the end, is refused.
-    EXPECT_EQ(ValueAt(std::string("u*\xFF") + static_cast<char>(24), 1.5, 0), 3);
+TEST(SymbolicFrontEnd, AnOperandByteInTheTextIsRefused) {
+    // The bytes that start encoded tokens are no characters of the language:
+    // typed text cannot inject an operand (here the constant 2 or a slot past
+    // the table).
+    EXPECT_EQ(ParseMessage(std::string("u*\xFF") + static_cast<char>(24)), "You have used an illegal character.");
     EXPECT_EQ(ParseMessage("u*\xFF"), "You have used an illegal character.");
     EXPECT_EQ(ParseMessage("u*\xFF\xFE"), "You have used an illegal character.");
-    EXPECT_EQ(ParseMessage("u*\xFF\xFF"), "You have used an illegal character.");
+    EXPECT_EQ(ParseMessage("u*\xFE" "A(v)"), "You have used an illegal character.");
+    EXPECT_EQ(MessageOf([] { EvaluateConstantFormula(std::string("2*\xFF") + static_cast<char>(5)); }),
+              "You have used an illegal character.");
 }
 
 }  // namespace

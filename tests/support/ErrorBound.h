@@ -26,6 +26,15 @@ struct BoundedJet {
 struct BoundResult {
     BoundedJet jet;
     bool ambiguous = false;
+    // An exponential (exp, sinh, cosh) was clamped: its derivatives keep the
+    // clamped value as their factor, so they are not the derivatives of the
+    // value along the curve.
+    bool expClamped = false;
+    // The largest magnitude of a value or derivative on the stack, and the
+    // smallest nonzero magnitude of a value.
+    double largest = 0, smallest = 0;
+    // The largest error magnitude of a value or derivative on the stack.
+    double largestMagnitude = 0;
 };
 
 // Runs the program at args = (x, d, e) (argNum each). valueOnly selects the

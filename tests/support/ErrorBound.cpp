@@ -4,6 +4,7 @@
 #include "evaluator/ReferenceEvaluator.h"
 #include "formula/FunctionParserBytes_64_XE2.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -27,33 +28,45 @@ struct Factors {
     // backward-stable |f|, |g1|, |g2|: cancellation inside the function.
     double extraF = 0, extraG1 = 0, extraG2 = 0;
     bool flat = false;
+    // A clamped exponential: the value does not move with the argument, but
+    // the derivatives still carry the clamped factors g1, g2 (the chain rule
+    // applied to the argument's derivatives), so their errors propagate.
+    bool clampedFactors = false;
 };
 
 // Beyond this the x87 reduces trigonometric arguments only partially (and
 // fsin leaves arguments of 2^63 and more unchanged): its result is no sine.
 constexpr double kTrigReductionLimit = 1e15;
 
+constexpr double kFactorOverflowLimit = 1e60;
+constexpr double kDivisorLimit = 1e150;
+
 bool Near(double distance, double magnitude) { return std::fabs(distance) <= 4 * kSlack * kEps * magnitude; }
 
 // Derivative factors at u (the reference's value semantics decide the branch);
 // sets `ambiguous` when the branch is within rounding distance of its edge.
-Factors FactorsAt(uint8_t code, double u, double mu, bool valueOnly, bool& ambiguous) {
+Factors FactorsAt(uint8_t code, double u, double mu, bool valueOnly, bool& ambiguous, bool& expClamped) {
     Factors f;
     const double thr = ExpClampThreshold();
     auto expEdge = [&] {
         if (Near(std::fabs(u) - thr, mu + thr)) ambiguous = true;
-        return std::fabs(u) >= thr;
+        const bool clamped = !(std::fabs(u) < thr);
+        if (clamped && code != 'J') expClamped = true;
+        return clamped;
     };
     if ((code == 'A' || code == 'B' || code == 'G' || code == 'O') && !(std::fabs(u) < kTrigReductionLimit))
         ambiguous = true;
+    // The reference forms the second derivative factors of these from u^2,
+    // squared once more for arctan: beyond this they overflow to 0 or NaN.
+    if ((code == 'M' || code == 'P' || code == 'R') && !(std::fabs(u) < kFactorOverflowLimit)) ambiguous = true;
     switch (code) {
         case '#': f.g1 = -1; break;
         case 'A': f.g1 = -std::sin(u); f.g2 = -std::cos(u); f.g3 = std::sin(u); break;
         case 'B': f.g1 = std::cos(u); f.g2 = -std::sin(u); f.g3 = -std::cos(u); break;
         case 'C': {
-            const bool clamped = expEdge();
-            const double e = ClampedExp(u);
-            f.g1 = f.g2 = f.g3 = clamped ? 0 : e;  // a clamped e does not move with u
+            f.clampedFactors = expEdge();
+            f.g1 = f.g2 = ClampedExp(u);
+            f.g3 = f.clampedFactors ? 0 : f.g1;
             break;
         }
         case 'D': f.g1 = 2 * u; f.g2 = 2; break;
@@ -76,8 +89,15 @@ Factors FactorsAt(uint8_t code, double u, double mu, bool valueOnly, bool& ambig
         case 'H':
         case 'I': {
             const bool clamped = expEdge();
+            if (clamped) {
+                const double e = ClampedExp(u);
+                const double s = e / 2 - 0.5 / e, c = e / 2 + 0.5 / e;
+                f.clampedFactors = true;
+                f.g1 = code == 'H' ? c : s;
+                f.g2 = code == 'H' ? s : c;
+                break;
+            }
             const double s = std::sinh(u), c = std::cosh(u);
-            if (clamped) break;
             f.g1 = code == 'H' ? c : s;
             f.g2 = code == 'H' ? s : c;
             f.g3 = f.g1;
@@ -145,9 +165,9 @@ Factors FactorsAt(uint8_t code, double u, double mu, bool valueOnly, bool& ambig
     return f;
 }
 
-BoundedJet ApplyFunction(uint8_t code, const BoundedJet& x, bool valueOnly, bool& ambiguous) {
+BoundedJet ApplyFunction(uint8_t code, const BoundedJet& x, bool valueOnly, bool& ambiguous, bool& expClamped) {
     const Jet r = ReferenceEvaluator::Function(code, Jet{x.v, x.d1, x.d2}, valueOnly);
-    const Factors g = FactorsAt(code, x.v, x.m0, valueOnly, ambiguous);
+    const Factors g = FactorsAt(code, x.v, x.m0, valueOnly, ambiguous, expClamped);
     BoundedJet y{r.v, r.d1, r.d2, 0, 0, 0};
     if (g.flat) {
         y.m0 = std::fabs(r.v);
@@ -155,9 +175,11 @@ BoundedJet ApplyFunction(uint8_t code, const BoundedJet& x, bool valueOnly, bool
     }
     const double a1 = std::fabs(x.d1), a2 = std::fabs(x.d2);
     const double g1 = std::fabs(g.g1), g2 = std::fabs(g.g2), g3 = std::fabs(g.g3);
-    y.m0 = g1 * x.m0 + std::fabs(r.v) + g.extraF;
-    y.m1 = g1 * x.m1 + a1 * (g2 * x.m0 + g1 + g.extraG1) + std::fabs(r.d1);
-    y.m2 = 2 * g2 * a1 * x.m1 + a1 * a1 * (g3 * x.m0 + g2 + g.extraG2) + g1 * x.m2 + a2 * (g2 * x.m0 + g1 + g.extraG1) +
+    // The sensitivity of the factors to an error of the argument (none when clamped).
+    const double m0 = g.clampedFactors ? 0 : x.m0;
+    y.m0 = g1 * m0 + std::fabs(r.v) + g.extraF;
+    y.m1 = g1 * x.m1 + a1 * (g2 * m0 + g1 + g.extraG1) + std::fabs(r.d1);
+    y.m2 = 2 * g2 * a1 * x.m1 + a1 * a1 * (g3 * m0 + g2 + g.extraG2) + g1 * x.m2 + a2 * (g2 * m0 + g1 + g.extraG1) +
            std::fabs(r.d2);
     return y;
 }
@@ -182,6 +204,8 @@ BoundedJet ApplyOperator(uint8_t op, const BoundedJet& a, const BoundedJet& b, b
             break;
         default: {
             if (Near(b.v, b.m0)) ambiguous = true;
+            // The second derivative of a quotient divides by the divisor squared.
+            if (std::fabs(b.v) > kDivisorLimit || (b.v != 0 && std::fabs(b.v) < 1 / kDivisorLimit)) ambiguous = true;
             if (b.v == 0 || std::isnan(b.v)) break;
             const double q = std::fabs(r.v), q1 = std::fabs(r.d1), q2 = std::fabs(r.d2);
             y.m0 = (a.m0 + q * b.m0) / bv + q;
@@ -234,9 +258,13 @@ BoundResult EvaluateWithBounds(const ByteArray& program, const std::vector<doubl
             stack.pop_back();
             stack.back() = ApplyOperator(b, stack.back(), r, result.ambiguous);
         } else {
-            stack.back() = ApplyFunction(b, stack.back(), valueOnly, result.ambiguous);
+            stack.back() = ApplyFunction(b, stack.back(), valueOnly, result.ambiguous, result.expClamped);
         }
         if (OutOfRange(stack.back())) result.ambiguous = true;
+        const BoundedJet& top = stack.back();
+        result.largest = std::max({result.largest, std::fabs(top.v), std::fabs(top.d1), std::fabs(top.d2)});
+        if (top.v != 0 && (result.smallest == 0 || std::fabs(top.v) < result.smallest)) result.smallest = std::fabs(top.v);
+        result.largestMagnitude = std::max({result.largestMagnitude, top.m0, top.m1, top.m2});
     }
     result.jet = stack.back();
     return result;
