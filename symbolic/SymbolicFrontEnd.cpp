@@ -143,38 +143,47 @@ void TFunctionAndPartDerivs_64::Tokenize() {
             prev = ';';
             ++i;
         } else if (In("*+-/^", c)) {
+            // A pair of operators stands for one (or for an operator and a
+            // sign), which then follows the rules of a single one: "(+ -u)"
+            // is -u and "+ +2" is 2, as the formula language reads them.
+            std::string_view ops = std::string_view(s).substr(i, 1);
+            std::size_t width = 1;
             if (i + 1 < n && In(kSixOperators, Byte(s, i + 1))) {
                 if (i + 2 < n && In(kSixOperators, Byte(s, i + 2))) throw VelmoraError(kMsgBadSequence);
-                const std::string_view replacement = OperatorPair(s[i], s[i + 1]);
-                if (replacement.empty()) throw VelmoraError(kMsgBadSequence);
-                uFormula += replacement;
-                prev = replacement.back();
-                i += 2;
-                continue;
+                ops = OperatorPair(s[i], s[i + 1]);
+                if (ops.empty()) throw VelmoraError(kMsgBadSequence);
+                width = 2;
             }
-            switch (c) {
-                case '*': case '/':
-                    if (prev == '(' || prev == ';') throw VelmoraError(kMsgSyntax);
-                    uFormula += static_cast<char>(c);
-                    prev = static_cast<char>(c);
-                    break;
-                case '+':
-                    if (!In("(*+-/;^~", static_cast<uint8_t>(prev))) {
-                        uFormula += '+';
-                        prev = '+';
-                    }  // otherwise a unary plus, dropped
-                    break;
-                case '-':
-                    prev = (prev == '(') ? '#' : '-';
-                    uFormula += prev;
-                    break;
-                default:  // '^'
-                    if (i + 1 == n || prev == '(' || prev == ';') throw VelmoraError(kMsgSyntax);
-                    uFormula += '^';
-                    prev = '^';
-                    break;
+            const bool atEnd = i + width == n;
+            for (const char op : ops) {
+                switch (op) {
+                    case '*': case '/':
+                        if (prev == '(' || prev == ';') throw VelmoraError(kMsgSyntax);
+                        uFormula += op;
+                        prev = op;
+                        break;
+                    case '+':
+                        if (!In("(*+-/;^~", static_cast<uint8_t>(prev))) {
+                            uFormula += '+';
+                            prev = '+';
+                        }  // otherwise a unary plus, dropped
+                        break;
+                    case '-':
+                        prev = (prev == '(') ? '#' : '-';
+                        uFormula += prev;
+                        break;
+                    case '#':  // the sign of what follows an operator
+                        uFormula += '#';
+                        prev = '#';
+                        break;
+                    default:  // '^'
+                        if (atEnd || prev == '(' || prev == ';') throw VelmoraError(kMsgSyntax);
+                        uFormula += '^';
+                        prev = '^';
+                        break;
+                }
             }
-            ++i;
+            i += width;
         } else if (IsDigit(c)) {
             implicitProduct();
             if (c == '1' && i + 1 < n && !IsDigit(Byte(s, i + 1)) && !IsSeparator(Byte(s, i + 1))) {

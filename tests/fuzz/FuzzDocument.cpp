@@ -59,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                                                        again.headerMessage + "\"");
     Check(again.texts == expected, "a written document read back other texts");
 
+    // Through a real file for one input in 64 (chosen by its content, so a
+    // finding reproduces): the safe writer's fsync would otherwise bound the
+    // run to a few hundred inputs a second.
+    std::size_t hash = 0;
+    for (const char c : content) hash = hash * 131 + static_cast<unsigned char>(c);
+    if (hash % 64 != 0) return 0;
     static const std::string path = "/tmp/velmora-fuzz-document-" + std::to_string(::getpid()) + ".vm4";
     const TDocumentWrite write = WriteDocument(path, Lines(read.texts));
     Check(write.ok, "the document could not be saved: " + write.message);
