@@ -4,7 +4,6 @@
 #include "WindowFixture.h"
 
 #include <QActionGroup>
-#include <QFile>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +17,8 @@ TEST_F(WindowTest, MenusAndControlsShareOneFont) {
     const QFont controls = C().InfoBar->font();
     EXPECT_EQ(W().menuBar()->font().family(), controls.family());
     EXPECT_EQ(W().menuBar()->font().pixelSize(), controls.pixelSize());
+    // The windows carry the program's icon.
+    EXPECT_FALSE(W().windowIcon().pixmap(48, 48).isNull());
     for (QMenu* menu : W().menuBar()->findChildren<QMenu*>()) {
         EXPECT_EQ(menu->font().family(), controls.family()) << menu->objectName().toStdString();
         EXPECT_EQ(menu->font().pixelSize(), controls.pixelSize()) << menu->objectName().toStdString();
@@ -38,9 +39,8 @@ TEST_F(WindowTest, TheLineKindAndTheBackgroundAreChoicesOfOneWithRadioMarks) {
     // The loci are drawn together: no group.
     for (QAction* a : C().lociItems) EXPECT_EQ(a->actionGroup(), nullptr);
 
+    // Choosing the same kind twice keeps it chosen.
     C().lineItems[2]->trigger();
-    EXPECT_EQ(C().lineGroup->checkedAction(), C().lineItems[2]);
-    // Choosing the same kind again keeps it chosen.
     C().lineItems[2]->trigger();
     EXPECT_EQ(C().lineGroup->checkedAction(), C().lineItems[2]);
     // A choice made while a background is computed does nothing: the mark stays.
@@ -66,12 +66,6 @@ TEST_F(WindowTest, TheDataTableEndsWithItsLastRow) {
     EXPECT_GE(table->rowHeight(0), 16);
     EXPECT_GE(table->horizontalHeader()->height(), 15);
     for (int r = 1; r <= last; ++r) EXPECT_EQ(table->rowHeight(r), table->rowHeight(0));
-}
-
-TEST_F(WindowTest, TheWindowCarriesTheProgramsIcon) {
-    EXPECT_TRUE(QFile::exists(QStringLiteral(":/velmora4/velmora4.svg")));
-    EXPECT_FALSE(W().windowIcon().isNull());
-    EXPECT_FALSE(W().windowIcon().pixmap(48, 48).isNull());
 }
 
 }  // namespace

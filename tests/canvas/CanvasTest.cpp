@@ -176,30 +176,6 @@ QImage WhiteImage2x(int logicalW, int logicalH) {
 
 }  // namespace
 
-TEST_F(CanvasTest, AtRatioTwoALineCoversTheDevicePixelsOfItsLogicalPixels) {
-    QImage img = WhiteImage2x(20, 20);
-    TCanvas c(&img);
-    EXPECT_EQ(c.Scale(), 2);
-    c.MoveTo(2, 3);
-    c.LineTo(7, 3);
-    // Logical pixels 2..6 of row 3: device columns 4..13 of rows 6 and 7.
-    EXPECT_EQ(CountNonWhite(img), 5 * 4);
-    for (int y : {6, 7}) {
-        EXPECT_EQ(img.pixel(4, y), 0xFF000000u);
-        EXPECT_EQ(img.pixel(13, y), 0xFF000000u);
-        EXPECT_EQ(img.pixel(3, y), 0xFFFFFFFFu);
-        EXPECT_EQ(img.pixel(14, y), 0xFFFFFFFFu);
-    }
-    EXPECT_EQ(c.Pixel(2, 3), clBlack);
-    EXPECT_EQ(c.Pixel(7, 3), clWhite);
-    // A vertical line: two device columns.
-    c.MoveTo(15, 18);
-    c.LineTo(15, 10);
-    EXPECT_EQ(img.pixel(30, 36) & img.pixel(31, 36) & img.pixel(30, 21) & img.pixel(31, 21), 0xFF000000u);
-    EXPECT_EQ(img.pixel(30, 20), 0xFFFFFFFFu);
-    EXPECT_EQ(CountNonWhite(img), 5 * 4 + 8 * 4);
-}
-
 TEST_F(CanvasTest, AtRatioTwoASlantedLineFollowsDeviceStepsAndXorTwiceRestores) {
     QImage img = WhiteImage2x(40, 40);
     TCanvas c(&img);
@@ -222,21 +198,4 @@ TEST_F(CanvasTest, AtRatioTwoASlantedLineFollowsDeviceStepsAndXorTwiceRestores) 
         }
     }
     EXPECT_EQ(img, before);
-}
-
-TEST_F(CanvasTest, APaintBoxOfScaleTwoKeepsItsLogicalSize) {
-    TPaintBox box(30, 20, clWhite, nullptr, 2);
-    EXPECT_EQ(box.size(), QSize(30, 20));
-    EXPECT_EQ(box.Picture().size(), QSize(60, 40));
-    EXPECT_EQ(box.Picture().devicePixelRatio(), 2);
-    EXPECT_EQ(box.ClientRect(), (TRect{0, 0, 30, 20}));
-    // A picture of the same ratio lands on its logical place.
-    QImage patch = WhiteImage2x(5, 5);
-    patch.fill(0xFF112233u);
-    box.Canvas().Draw(10, 4, patch);
-    EXPECT_EQ(box.Canvas().Pixel(10, 4), 0x332211u);
-    EXPECT_EQ(box.Canvas().Pixel(14, 8), 0x332211u);
-    EXPECT_EQ(box.Canvas().Pixel(15, 8), clWhite);
-    EXPECT_EQ(box.Picture().pixel(29, 17), 0xFF112233u);
-    EXPECT_EQ(box.Picture().pixel(30, 17), 0xFFFFFFFFu);
 }

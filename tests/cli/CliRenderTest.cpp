@@ -1,20 +1,16 @@
 // velmora4-cli render as a user runs it: the PNG is the background command's
-// picture at the size asked for, the SVG holds one path per polyline the
-// locus and lines commands report, the PDF is one square page, and failures
-// exit 2 with one line and no file.
+// picture at the size asked for, and failures exit 2 with one line and no
+// file. (The formats themselves are the figure tests'; the window's export
+// of the same document gives the same picture, as the export tests check.)
 #include "CliRunner.h"
 #include "tests/TestFolder.h"
-#include "tests/printing/PdfPages.h"
 
-#include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -30,25 +26,6 @@ protected:
     const fs::path& dir = folder.path();
 };
 
-// The JSON lines of a command's output that hold at least two points.
-int Polylines(const std::string& out) {
-    std::istringstream lines(out);
-    std::string line;
-    int n = 0;
-    while (std::getline(lines, line)) n += line.find("],[") != std::string::npos ? 1 : 0;
-    return n;
-}
-
-int Paths(const fs::path& svg) {
-    QFile file(QString::fromStdString(svg.string()));
-    if (!file.open(QIODevice::ReadOnly)) return -1;
-    QXmlStreamReader xml(&file);
-    int n = 0;
-    while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("path")) ++n;
-    return xml.hasError() ? -1 : n;
-}
-
 TEST_F(CliRenderTest, ThePngIsTheBackgroundOfTheSurfaceAtTheSizeAsked) {
     CliRun r = Cli("render --out " + In("k.png") + " --size 333 --background gauss --threads 2");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -59,34 +36,6 @@ TEST_F(CliRenderTest, ThePngIsTheBackgroundOfTheSurfaceAtTheSizeAsked) {
     const QImage background(QString::fromStdString((dir / "b.png").string()));
     ASSERT_EQ(figure.size(), QSize(333, 333));
     EXPECT_EQ(figure.convertToFormat(QImage::Format_RGB32), background.convertToFormat(QImage::Format_RGB32));
-}
-
-TEST_F(CliRenderTest, TheSvgHoldsOnePathPerLocusPieceCurveAndCoordinateLine) {
-    const std::string surface = " --x 'u' --y 'v' --z 'u^2 + u v' --w 'v^3/3 + u^2 v' --u -1,1 --v -1,2";
-    const CliRun locus = Cli("locus --kind 3" + surface);
-    const CliRun lines = Cli("lines --class 1 --from 0.3,0.4" + surface);
-    ASSERT_EQ(locus.status, 0) << locus.err;
-    ASSERT_EQ(lines.status, 0) << lines.err;
-    const int expected = Polylines(locus.out) + Polylines(lines.out) + 2;
-    ASSERT_GT(Polylines(locus.out), 0);
-    ASSERT_GT(Polylines(lines.out), 1);
-
-    const CliRun r = Cli("render --out " + In("f.svg") + " --size 400 --background 3 --locus gauss" + surface +
-                         " --lines 1 --from 0.3,0.4 --lines 0 --from=-0.5,0.5 --colour 3366cc");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Paths(dir / "f.svg"), expected);
-    // The curves keep the colour given (Qt writes it in lower case).
-    EXPECT_NE(SlurpFile(dir / "f.svg").find("#3366cc"), std::string::npos);
-}
-
-TEST_F(CliRenderTest, ThePdfIsOneSquarePage) {
-    if (!pdfpages::HavePoppler()) GTEST_SKIP() << "pdfinfo (Debian's poppler-utils) is not installed";
-    const CliRun r = Cli("render --out " + In("f.pdf") + " --size 300 --locus 0");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(pdfpages::PageCount(dir / "f.pdf"), 1);
-    const pdfpages::Page page = pdfpages::Render(dir / "f.pdf", 1, 72);
-    EXPECT_EQ(page.width, 300);
-    EXPECT_EQ(page.height, 300);
 }
 
 TEST_F(CliRenderTest, FailuresExitTwoWithOneLineAndNoFile) {
