@@ -40,6 +40,15 @@ bool NumberIsPowerBase(const std::string& s, std::size_t i) {
 // Upper case of a text of the formula language; a character the language
 // does not know is refused, as the formula parser refuses it (an encoded
 // operand byte included: typed text never carries one).
+// True when the pluses and blanks from s[i] on are followed by an operand or a
+// minus.
+bool SignsBeforeOperand(const std::string& s, std::size_t i) {
+    while (i < s.size() && (s[i] == '+' || IsBlank(static_cast<uint8_t>(s[i])))) ++i;
+    if (i == s.size()) return false;
+    const auto c = static_cast<uint8_t>(s[i]);
+    return IsDigit(c) || IsLetter(c) || IsSeparator(c) || In("([{-", c);
+}
+
 std::string UpperCase(const std::string& s) {
     std::string out = s;
     for (char& c : out) {
@@ -81,6 +90,10 @@ std::string TFunctionAndPartDerivs_64::NormalizeText(const std::string& s) const
             default:
                 break;
         }
+        // Pluses at the start or after an opening bracket are no operators:
+        // before an operand or a minus any number of them vanish, as in the
+        // formula language ("+++v" is v); alone they stay, and are refused.
+        if (c == '+' && (out.empty() || out.back() == '(') && SignsBeforeOperand(s, i)) continue;
         if (c == '-' && (i == 0 || s[i - 1] == '(')) {
             out += '#';
             continue;

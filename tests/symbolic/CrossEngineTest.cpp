@@ -158,7 +158,7 @@ TEST(SymbolicCrossEngine, FormulasTheTwoLanguagesOnceReadApart) {
         "ln(u) + ln(-v)", "arccosh(u+v) * arccosh(-3*u)", "cot(u*v)", "abs(u)*v + abs(v)^3",
         "2\t3*u + 4 5*v", "-2^u + u*(-3^2)", "sqrt(u) + arcsin(2u)",
         // Signs split by blanks: a pair of operators that stands for a sign.
-        "+ +v", "v*(+ -u)", "u + (+ +v)",
+        "+ +v", "v*(+ -u)", "u + (+ +v)", "+++v", "u*(+ + +v)",
     };
     const double points[][2] = {{0.7, 0.3}, {-1.3, -0.4}, {0.0, 1.1}, {1.8, 0.0}, {-0.45, 2.5}, {2.0, -1.5}};
     Engines e;
