@@ -140,7 +140,7 @@ void TBackgroundCommand::ShowNewRows() {
         if (done <= shownRows_[i]) continue;
         const int first = w.firstRow + shownRows_[i];
         const int count = done - shownRows_[i];
-        panel_.Canvas().Draw(0, first, target_->copy(0, first, target_->width(), count));
+        panel_.Canvas().CopyRows(*target_, first, count);
         shownRows_[i] = done;
         shown = true;
     }

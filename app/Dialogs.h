@@ -1,5 +1,6 @@
-// The modal questions of the window - the Open and Save dialogs, the page
-// dialog, the system print dialog and the question before losing input - go
+// The modal questions of the window - the Open and Save dialogs, the size of
+// an exported image, the page dialog, the system print dialog and the
+// question before losing input - go
 // through this one interface, so that tests answer them without a person.
 // The window uses TSystemDialogs unless it is given another.
 #pragma once
@@ -7,6 +8,8 @@
 #include "app/FYesNotCancel.h"
 
 #include <QString>
+
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -18,12 +21,18 @@ class TForm2;
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
-    // The file chosen in the Open dialog; empty when it was cancelled.
-    virtual QString OpenFileName(QWidget* parent, const QString& filter) = 0;
-    // The file chosen in the Save dialog (with the extension added when none
-    // was typed); empty when it was cancelled.
+    // The file chosen in the Open dialog, which starts in folder (the
+    // dialog's own choice when empty); empty when it was cancelled.
+    virtual QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) = 0;
+    // The file chosen in the Save dialog, which starts in folder and offers
+    // the types of filter (";;" between them); without a typed extension the
+    // chosen type's is added (defaultSuffix for the first type). Empty when
+    // it was cancelled.
     virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                                 const QString& defaultSuffix) = 0;
+                                 const QString& defaultSuffix, const QString& folder) = 0;
+    // The side in pixels of an exported image, proposed first, from min to
+    // max; none when it was cancelled.
+    virtual std::optional<int> FigureSize(QWidget* parent, int proposed, int min, int max) = 0;
     // Shows the page dialog; true when it was closed with OK.
     virtual bool ConfigurePage(TForm2& form) = 0;
     // Shows the system print dialog for printer; true when it was confirmed.
@@ -32,12 +41,13 @@ public:
     virtual TConfirmAnswer ConfirmSave(QWidget* parent) = 0;
 };
 
-// The dialogs of the desktop: QFileDialog, QPrintDialog, TForm2 and TYesNotCancel.
+// The dialogs of the desktop: QFileDialog, QInputDialog, QPrintDialog, TForm2 and TYesNotCancel.
 class TSystemDialogs : public TDialogs {
 public:
-    QString OpenFileName(QWidget* parent, const QString& filter) override;
-    QString SaveFileName(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& defaultSuffix) override;
+    QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) override;
+    QString SaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
+                         const QString& folder) override;
+    std::optional<int> FigureSize(QWidget* parent, int proposed, int min, int max) override;
     bool ConfigurePage(TForm2& form) override;
     bool SetupPrinter(QWidget* parent, QPrinter& printer) override;
     TConfirmAnswer ConfirmSave(QWidget* parent) override;

@@ -13,6 +13,9 @@ constexpr TColor kEllipseColor = 0xFF0000;
 constexpr TColor kFocalColor = 0x0000FF;
 constexpr TColor kCircleColor = 0xFFFF00;
 constexpr TColor kGreyColor = 0xC0C0C0;
+// The numbers are written darker than the silver lines they belong to, so
+// that they stay readable at their small size.
+constexpr TColor kTextColor = 0x505050;
 
 void Line(TCanvas& c, const TPixelSegment& s) {
     c.MoveTo(s.a.x, s.a.y);
@@ -29,9 +32,11 @@ void Polyline(TCanvas& c, const TPixelPolyline& points) {
 
 TEllipsePanel::TEllipsePanel(QWidget* parent) : box_(new TPaintBox(kWidth, kHeight, clWhite, parent)) {
     box_->setObjectName(QStringLiteral("EllipseBox"));
+    // A small fixed-width face; 10 pixels is the least that reads well.
     QFont f;
-    f.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")});
-    f.setPixelSize(8);
+    f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")});
+    f.setStyleHint(QFont::Monospace);
+    f.setPixelSize(10);
     TCanvas& c = box_->Canvas();
     c.font = f;
     c.brushColor = clWhite;
@@ -67,9 +72,17 @@ void TEllipsePanel::DrawEllipse() {
 
     c.penColor = kGreyColor;
     Line(c, figure_.ScaleBar());
-    c.fontColor = kGreyColor;
     const Vector2Int at = figure_.ScaleTextPos();
-    c.TextOut(at.x, at.y, QString::fromStdString(EllipsePanelNumber(figure_.ScaleLength(), 7)));
+    Text(at.x, at.y, QString::fromStdString(EllipsePanelNumber(figure_.ScaleLength(), 7)));
+}
+
+void TEllipsePanel::Text(int x, int y, const QString& text) {
+    // On a white cell of its own, over whatever the figure drew there.
+    TCanvas& c = box_->Canvas();
+    c.fontColor = kTextColor;
+    c.brushColor = clWhite;
+    c.brushSolid = true;
+    c.TextOut(x, y, text);
 }
 
 void TEllipsePanel::DrawFocalLocus() {
@@ -87,13 +100,13 @@ void TEllipsePanel::MoveInEllipsePanel(int X, int Y) {
     TCanvas& c = box_->Canvas();
     c.penColor = kGreyColor;
     c.penMode = TPenMode::pmCopy;
-    c.fontColor = kGreyColor;
+    if (projection->hasSegments)
+        for (const TPixelSegment& s : projection->segments) Line(c, s);
+    // The text last, so that no line of the figure crosses it.
     const Vector2Int at = figure_.ProjectionTextPos();
-    c.TextOut(at.x, at.y,
-              QStringLiteral("K= ") + QString::fromStdString(EllipsePanelNumber(projection->K, 8)) +
-                  QStringLiteral(";  H= ") + QString::fromStdString(EllipsePanelNumber(projection->Hm, 8)));
-    if (!projection->hasSegments) return;
-    for (const TPixelSegment& s : projection->segments) Line(c, s);
+    Text(at.x, at.y,
+         QStringLiteral("K= ") + QString::fromStdString(EllipsePanelNumber(projection->K, 8)) +
+             QStringLiteral(";  H= ") + QString::fromStdString(EllipsePanelNumber(projection->Hm, 8)));
 }
 
 void TEllipsePanel::PaintEllipsePanel(bool frozen) {

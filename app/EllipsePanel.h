@@ -2,7 +2,8 @@
 // Ellipse" that draws the figure of the normal plane at the point last
 // evaluated (the mathematics is TEllipseFigure's) - H in green, the ellipse in
 // blue, the focal conic in red, the circumscribed circle in aqua, the scale bar
-// and the projection in silver - and the extra scale of the focal conic that
+// and the projection in silver with their numbers in dark grey over every
+// line - and the extra scale of the focal conic that
 // the Up and Down keys change.
 #pragma once
 
@@ -45,6 +46,8 @@ public:
 
 private:
     void Blank();
+    // A number text of the panel at (x, y).
+    void Text(int x, int y, const QString& text);
 
     TPaintBox* box_;
     TRect rctEllipse_{0, 0, kWidth, kHeight};

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -32,20 +33,6 @@ constexpr int kClientHeight = 665;
 constexpr int kStatusBarHeight = 22;
 constexpr int kDataRows = 11;
 
-// Interface font of the window: the family the layout was drawn for, then
-// metric-compatible and common ones.
-QFont WindowFont(int pixelSize, bool bold = false) {
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                   QStringLiteral("DejaVu Sans")});
-    // Without Tahoma, font substitution would otherwise pick the system's
-    // default face instead of the next family in the list.
-    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) f.setFamilies(f.families().mid(1));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 const char* const kStartLabels[kDataRows] = {
     "u =", "v =", "Maj Axis =", "Min Axis =", "|H| =", "O depth =", "Sin <(H,E) =", "Gauss Curv =",
     "Discr Extr Norm Dev =", "Discr Extr Lat Dev =", "Discr Str Ppal Dirs ="};
@@ -63,6 +50,21 @@ QPoint PointOf(const QMouseEvent* e) { return e->position().toPoint(); }
 
 }  // namespace
 
+// The family the layout was drawn for, then metric-compatible and common ones.
+QFont InterfaceFont(int pixelSize, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                   QStringLiteral("DejaVu Sans")});
+    // Without Tahoma, font substitution would otherwise pick the system's
+    // default face instead of the next family in the list.
+    if (!QFontDatabase::hasFamily(QStringLiteral("Tahoma"))) f.setFamilies(f.families().mid(1));
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
+QIcon ProgramIcon() { return QIcon(QStringLiteral(":/velmora4/velmora4.svg")); }
+
 // A failure while creating the engines leaves the constructor with the
 // exception, which ends the program.
 TVelmora4::TVelmora4(int numOfCPU)
@@ -78,9 +80,12 @@ TVelmora4::TVelmora4(int numOfCPU)
     background = std::make_unique<TBackgroundCommand>(session, mainPanel, *watch,
                                                       [this](const QString& text) { SetInfoText(text); });
     CreateMenus();
+    RebuildRecentMenu();
     ConnectPanels();
+    setWindowIcon(ProgramIcon());
     ellipsePanel.PaintEllipsePanel(lockPtData_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    RestoreDesktopSettings();
     qApp->installEventFilter(this);
 }
 
@@ -102,7 +107,7 @@ QWidget* TVelmora4::CreateClient() {
     auto* w = new QWidget(this);
     w->setObjectName(QStringLiteral("client"));
     w->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
-    w->setFont(WindowFont(12));
+    w->setFont(InterfaceFont(12));
     w->setMouseTracking(true);
     w->installEventFilter(this);
     setCentralWidget(w);
@@ -129,7 +134,7 @@ void TVelmora4::CreateControls() {
     ui.FunctionValues1 = new TValueList(kDataRows, client);
     ui.FunctionValues1->setObjectName(QStringLiteral("FunctionValues1"));
     ui.FunctionValues1->setGeometry(556, 2, 225, 204);
-    ui.FunctionValues1->setFont(WindowFont(11));
+    ui.FunctionValues1->setFont(InterfaceFont(11));
     for (int i = 0; i < kDataRows; ++i) ui.FunctionValues1->SetRow(i, QString::fromLatin1(kStartLabels[i]));
 
     ui.Label4 = new QLabel(QStringLiteral("Curvature Ellipse"), client);
@@ -142,7 +147,7 @@ void TVelmora4::CreateControls() {
     ui.EnterButton = new QPushButton(QString::fromLatin1(res::Enter), client);
     ui.EnterButton->setObjectName(QStringLiteral("EnterButton"));
     ui.EnterButton->setGeometry(620, 478, 100, 25);
-    ui.EnterButton->setFont(WindowFont(19, true));
+    ui.EnterButton->setFont(InterfaceFont(19, true));
     watch = std::make_unique<TWatch>(ui.EnterButton);
     connect(ui.EnterButton, &QPushButton::clicked, this, [this] { OnEnterButton(); });
 
@@ -171,7 +176,7 @@ void TVelmora4::CreateControls() {
     ui.InfoBar->setObjectName(QStringLiteral("InfoBar"));
     ui.InfoBar->setFixedHeight(kStatusBarHeight);
     ui.InfoBar->setSizeGripEnabled(false);
-    ui.InfoBar->setFont(WindowFont(12));
+    ui.InfoBar->setFont(InterfaceFont(12));
     // A plain label keeps the text: menu hovering would clear a status message.
     infoText = new QLabel(ui.InfoBar);
     ui.InfoBar->addWidget(infoText, 1);

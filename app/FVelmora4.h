@@ -19,12 +19,15 @@
 //   BackgroundItems.cpp     the Backgrounds menu
 //   FVelmora4File.cpp       documents: open, save, the question before closing
 //   FVelmora4Print.cpp      the printed page and the manual
+//   FVelmora4Export.cpp     Export Image: the figure as PNG, SVG or PDF
+//   FVelmora4Desktop.cpp    what is remembered between runs, Open Recent
 #pragma once
 
 #include "app/BackgroundCommand.h"
 #include "app/Dialogs.h"
 #include "app/EllipsePanel.h"
 #include "app/MainPanel.h"
+#include "app/Settings.h"
 #include "app/Watch.h"
 #include "canvas/Colour.h"
 #include "geometry/LineClass.h"
@@ -44,6 +47,9 @@
 #include <string>
 
 class QAction;
+class QActionGroup;
+class QFont;
+class QIcon;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -57,6 +63,11 @@ class TForm2;
 class TLinePalette;
 class TManual;
 class TValueList;
+
+// The interface font of the windows (menus and controls alike).
+QFont InterfaceFont(int pixelSize, bool bold = false);
+// The program's icon (packaging/velmora4.svg, built into the program).
+QIcon ProgramIcon();
 
 inline constexpr int kBackgroundKinds = 7;
 inline constexpr int kLineKinds = 8;
@@ -72,16 +83,19 @@ struct TVelmora4Controls {
     QStatusBar* InfoBar = nullptr;
 
     // Menu items (object names are the item names; data() holds the Tag).
-    QAction *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr, *Print1 = nullptr, *Manual1 = nullptr,
-            *Exit1 = nullptr;
+    QAction *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr, *Print1 = nullptr, *ExportImage1 = nullptr,
+            *Manual1 = nullptr, *Exit1 = nullptr;
+    QMenu* OpenRecent1 = nullptr;  // one item per remembered document
     QAction *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr;
     QMenu *File1 = nullptr, *Edit1 = nullptr, *Loci1 = nullptr, *Backgrounds1 = nullptr, *Foliations1 = nullptr,
           *View1 = nullptr;
     std::array<QAction*, kLociCount> lociItems{};
     QAction* EraseLoci1 = nullptr;
     std::array<QAction*, kBackgroundKinds> backgroundItems{};
+    QActionGroup* backgroundGroup = nullptr;  // one background at most: radio marks
     QAction* EraseBackground1 = nullptr;
     std::array<QAction*, kLineKinds> lineItems{};
+    QActionGroup* lineGroup = nullptr;  // one line kind: radio marks
     QAction *Erasetheselines1 = nullptr, *ShowFoliationOne1 = nullptr, *ShowFoliationTwo1 = nullptr;
     QAction* ColorPalette1 = nullptr;
 
@@ -98,8 +112,9 @@ public:
     explicit TVelmora4(int numOfCPU = LogicalProcessorCount());
     ~TVelmora4() override;  // OnDestroyForm
 
-    // The picker whose curveColor colours the cross and new curves.
-    void SetLinePalette(TLinePalette* palette) { linePalette = palette; }
+    // The picker whose curveColor colours the cross and new curves; it takes
+    // the choice remembered from the last run.
+    void SetLinePalette(TLinePalette* palette);
     TColor CurveColor() const;
 
     // ---- input ------------------------------------------------------------------
@@ -112,6 +127,8 @@ public:
     void BeginWatch() { watch->BeginWatch(); }
     void EndWatch() { watch->EndWatch(); }
     void ManageMenus();
+    // The checks of the line kind and the background follow the options.
+    void ShowChosenItems();
 
     // ---- main panel -------------------------------------------------------------
     Vector2Int FromR2toWindow(const Vector2& param) const { return session.Map().FromR2toWindow(param); }
@@ -187,6 +204,25 @@ public:
     // The modal dialogs (the system's unless replaced, e.g. by a test).
     void SetDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
 
+    // ---- desktop: what is remembered between runs --------------------------------------
+    TSettings& Settings() { return settings_; }
+    // The window's position and the picker's choice, into the settings.
+    void SaveDesktopSettings();
+    // Open Recent: the items of the remembered documents, most recent first.
+    void RebuildRecentMenu();
+    // A remembered document chosen: opened as Open does; one that is gone
+    // leaves the list.
+    void OnOpenRecent(const QString& path);
+
+    // ---- export ------------------------------------------------------------------
+    // File > "Export Image...": a file name (PNG, SVG or PDF) and a size.
+    void OnExportImage();
+    // Writes the figure of side size into path; with a background chosen,
+    // the workers compute it anew at that size first and the file is written
+    // when the last one ends (the window stays usable; Stop cancels). False
+    // when it failed at once; the outcome is told in the status bar.
+    bool ExportImage(const QString& path, int size);
+
     // ---- manual and printing --------------------------------------------------------
     void Manual1Click();
     TManual& Manual();  // created on first use
@@ -241,6 +277,13 @@ private:
     void SetCaptionFromFile(const QString& path);
     // Starts the workers on the page bitmap; false when the page goes without background.
     bool StartPageBackground(QImage& pageBitmap);
+    // Starts the workers of the chosen background on an image that is not
+    // the panel's (a page, an exported figure): the last end calls finished.
+    // False when no worker started.
+    bool ColourImageBackground(QImage& target, std::function<void()> finished);
+    // The background of the pending export is done: the file is written.
+    void FinishExport();
+    void RestoreDesktopSettings();
     // Drops the print run and its printer, abandoning a page not yet drawn.
     void CancelPrint();
 
@@ -248,6 +291,7 @@ private:
     // decimal separator is "." while the window lives), the session before
     // the panels that draw from it.
     std::string savedNumericLocale;
+    TSettings settings_;
     TSurfaceSession session;
     QWidget* client;
     TMainPanel mainPanel;
@@ -274,6 +318,13 @@ private:
     std::unique_ptr<TManual> manual_;
     std::unique_ptr<TForm2> form2_;
     TPrintSettings printSettings_;
+    // The figure being exported while its background is computed.
+    struct TPendingExport {
+        QString path;
+        int size = 0;
+        QImage bitmap;
+    };
+    std::unique_ptr<TPendingExport> pendingExport_;
     // The print run and its printer; the run refers to the session and the
     // printer, so it is declared after both and ends first.
     std::unique_ptr<QPrinter> printer_;

@@ -66,6 +66,8 @@ bool TVelmora4::OpenDocument(const QString& path) {
     if (CommandsBlocked()) return false;
     if (!FromDisk(path)) return false;
     Filename_ = path;
+    settings_.AddRecentDocument(path);
+    RebuildRecentMenu();
     ReadData();
     // The freshly read surface starts blank, also when its read failed.
     mainPanel.bm().fill(PixelOfColour(clWhite));
@@ -81,8 +83,9 @@ void TVelmora4::OnOpen() {
     if (CommandsBlocked()) return;
     QString chosen;
     do {
-        chosen = dialogs_->OpenFileName(this, kOpenFilter);
+        chosen = dialogs_->OpenFileName(this, kOpenFilter, settings_.LastFolder());
         if (chosen.isEmpty()) return;
+        settings_.SetLastFolderOf(chosen);
     } while (!HasDocumentExtension(chosen));
     OpenDocument(chosen);
 }
@@ -98,11 +101,14 @@ TVelmora4::TSaveOutcome TVelmora4::SaveInput() {
 
 TVelmora4::TSaveOutcome TVelmora4::SaveInputAs() {
     if (!session.alreadyParsed()) return TSaveOutcome::NothingToSave;
-    const QString chosen = dialogs_->SaveFileName(this, kSaveTitle, kSaveFilter, kExtension);
+    const QString chosen = dialogs_->SaveFileName(this, kSaveTitle, kSaveFilter, kExtension, settings_.LastFolder());
     if (chosen.isEmpty()) return TSaveOutcome::Cancelled;
+    settings_.SetLastFolderOf(chosen);
     // A name that could not be written to does not become the document's.
     if (!ToDisk(chosen)) return TSaveOutcome::Failed;
     Filename_ = chosen;
+    settings_.AddRecentDocument(chosen);
+    RebuildRecentMenu();
     session.SetDirty(false);
     ManageMenus();
     return TSaveOutcome::Saved;
@@ -147,9 +153,12 @@ void TVelmora4::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The workers stop and are waited for before the page they colour is dropped.
+    // The workers stop and are waited for before the page or figure they
+    // colour is dropped.
     StopAllWork();
     CancelPrint();
+    pendingExport_.reset();
+    SaveDesktopSettings();
     QMainWindow::closeEvent(event);
 }
 

@@ -4,6 +4,7 @@
 
 #include "picker/FLinePalette.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -54,19 +55,26 @@ constexpr MenuItemDef kLineItems[kLineKinds] = {
 
 // Adds an item. Qt flips the check of a checkable item before its handler
 // runs; the handler decides the check itself, so the flip is undone first.
+// An item of a group (one choice of many, shown with a radio mark) gets its
+// check from the window's options after the handler instead (`checks`):
+// the group has already moved the check, and a command that did nothing
+// must not leave it moved.
 QAction* AddItem(QMenu* menu, const char* name, const char* caption, int tag, bool checkable,
-                 std::function<void()> handler) {
+                 std::function<void()> handler, QActionGroup* group = nullptr, std::function<void()> checks = {}) {
     QAction* a = menu->addAction(QString::fromLatin1(caption));
     a->setObjectName(QString::fromLatin1(name));
     a->setData(tag);
     a->setCheckable(checkable);
-    QObject::connect(a, &QAction::triggered, menu, [a, checkable, handler = std::move(handler)] {
-        if (checkable) {
-            const QSignalBlocker block(a);
-            a->setChecked(!a->isChecked());
-        }
-        handler();
-    });
+    if (group) group->addAction(a);
+    QObject::connect(a, &QAction::triggered, menu,
+                     [a, checkable, group, handler = std::move(handler), checks = std::move(checks)] {
+                         if (checkable && !group) {
+                             const QSignalBlocker block(a);
+                             a->setChecked(!a->isChecked());
+                         }
+                         handler();
+                         if (checks) checks();
+                     });
     return a;
 }
 
@@ -87,10 +95,15 @@ void TVelmora4::CreateMenus() {
 
     ui.File1 = AddMenu(bar, "File1", "&File");
     ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, [this] { OnOpen(); });
+    ui.OpenRecent1 = ui.File1->addMenu(QStringLiteral("Open &Recent"));
+    ui.OpenRecent1->setObjectName(QStringLiteral("OpenRecent1"));
+    ui.OpenRecent1->menuAction()->setObjectName(QStringLiteral("OpenRecent1"));
     ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, [this] { OnSave(); });
     ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, [this] { OnSaveAs(); });
     ui.File1->addSeparator();
     ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, [this] { OnPrint(); });
+    ui.ExportImage1 =
+        AddItem(ui.File1, "ExportImage1", "&Export Image...", 0, false, [this] { OnExportImage(); });
     ui.File1->addSeparator();
     ui.Manual1 = AddItem(ui.File1, "Manual1", "Manual", 0, false, [this] { Manual1Click(); });
     ui.File1->addSeparator();
@@ -119,21 +132,26 @@ void TVelmora4::CreateMenus() {
     ui.Loci1->addSeparator();
     ui.EraseLoci1 = AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, [this] { OnEraseLoci(); });
 
+    const auto checks = [this] { ShowChosenItems(); };
     ui.Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
+    ui.backgroundGroup = new QActionGroup(ui.Backgrounds1);
+    ui.backgroundGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int i = 0; i < kBackgroundKinds; ++i) {
         const int tag = kBackgroundItems[i].tag;
         ui.backgroundItems[i] = AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption, tag,
-                                        true, [this, tag] { OnColorByFunction(tag); });
+                                        true, [this, tag] { OnColorByFunction(tag); }, ui.backgroundGroup, checks);
     }
     ui.Backgrounds1->addSeparator();
     ui.EraseBackground1 = AddItem(ui.Backgrounds1, "EraseBackground1", "Erase Background", 17, false,
                                   [this] { OnEraseBackground(); });
 
     ui.Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
+    ui.lineGroup = new QActionGroup(ui.Foliations1);
+    ui.lineGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int i = 0; i < kLineKinds; ++i) {
         const int tag = kLineItems[i].tag;
         ui.lineItems[i] = AddItem(ui.Foliations1, kLineItems[i].name, kLineItems[i].caption, tag, true,
-                               [this, tag] { OnLineItem(tag); });
+                                  [this, tag] { OnLineItem(tag); }, ui.lineGroup, checks);
     }
     ui.lineItems[0]->setChecked(true);
     ui.Foliations1->addSeparator();
@@ -149,19 +167,28 @@ void TVelmora4::CreateMenus() {
 
     ui.View1 = AddMenu(bar, "View1", "&View");
     ui.ColorPalette1 = AddItem(ui.View1, "ColorPalette1", "Color Palette", 0, false, [this] { OnViewPalette(); });
+
+    // The menus in the font of the controls.
+    bar->setFont(InterfaceFont(12));
+    for (QMenu* m : bar->findChildren<QMenu*>()) m->setFont(InterfaceFont(12));
 }
 
 void TVelmora4::ManageMenus() {
     if (busy()) return;
     ui.Save1->setEnabled(session.alreadyParsed() && session.dirty());
-    for (QAction* a : {ui.SaveAs1, ui.Print1}) a->setEnabled(session.alreadyParsed());
+    for (QAction* a : {ui.SaveAs1, ui.Print1, ui.ExportImage1}) a->setEnabled(session.alreadyParsed());
     for (QMenu* m : {ui.Loci1, ui.Backgrounds1, ui.Foliations1}) m->menuAction()->setEnabled(session.alreadyParsed());
-    for (QAction* a : ui.backgroundItems)
-        a->setChecked(backgroundType_ && static_cast<int>(*backgroundType_) == a->data().toInt());
-    for (QAction* a : ui.lineItems) a->setChecked(linesOption_ == LineClassOfTag(a->data().toInt()));
+    ShowChosenItems();
     // The strong principal lines have no two foliations to choose from.
     ui.ShowFoliationOne1->setEnabled(linesOption_ != TLineClass::StrongPrincipal);
     ui.ShowFoliationTwo1->setEnabled(linesOption_ != TLineClass::StrongPrincipal);
+}
+
+void TVelmora4::ShowChosenItems() {
+    for (QAction* a : ui.backgroundItems)
+        a->setChecked(backgroundType_ && static_cast<int>(*backgroundType_) == a->data().toInt());
+    for (QAction* a : ui.lineItems)
+        if (linesOption_ == LineClassOfTag(a->data().toInt())) a->setChecked(true);
 }
 
 void TVelmora4::OnViewPalette() {

@@ -72,10 +72,7 @@ void TVelmora4::OnPrint() {
 }
 
 bool TVelmora4::StartPageBackground(QImage& pageBitmap) {
-    SetPageBackgroundFinished([this] { FinishPagePrint(); });
-    SetPrintingBackground(true);
-    if (!ColorByFunction(pageBitmap)) {
-        SetPrintingBackground(false);
+    if (!ColourImageBackground(pageBitmap, [this] { FinishPagePrint(); })) {
         // Without workers the page goes without background; the print goes on.
         BeginWatch();
         watch->SetEnterButton(QString::fromLatin1(res::Printing), clRed);

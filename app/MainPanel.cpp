@@ -10,7 +10,9 @@ namespace velmora {
 
 TMainPanel::TMainPanel(QWidget* parent)
     : box_(new TPaintBox(kMainPanelSize, kMainPanelSize, clWhite, parent)),
-      bm_(kMainPanelSize, kMainPanelSize, QImage::Format_RGB32) {
+      // At the box's resolution: the workers colour every device pixel.
+      bm_(kMainPanelSize * box_->Scale(), kMainPanelSize * box_->Scale(), QImage::Format_RGB32) {
+    bm_.setDevicePixelRatio(box_->Scale());
     box_->setObjectName(QStringLiteral("MainBox"));
     box_->setCursor(Qt::CrossCursor);
     bm_.fill(PixelOfColour(clWhite));

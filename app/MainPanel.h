@@ -34,7 +34,8 @@ public:
     TPaintBox* MainBox() const { return box_; }
     TCanvas& Canvas() { return box_->Canvas(); }
     const TRect& rctMain() const { return rctMain_; }
-    // The background picture, RGB32, the size of the panel.
+    // The background picture, RGB32, the size of the panel at the box's
+    // resolution (its device pixel ratio is the box's scale).
     QImage& bm() { return bm_; }
     const QImage& bm() const { return bm_; }
 

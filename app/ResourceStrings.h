@@ -15,5 +15,7 @@ inline constexpr const char* ComputationHalted = "Computation halted";
 inline constexpr const char* Enter = "Enter";
 inline constexpr const char* Stop = "Stop";
 inline constexpr const char* MainCaption = "VelmoraR4";
+inline constexpr const char* ImageSaved = "Image saved as %1";
+inline constexpr const char* ExportCancelled = "Export cancelled";
 
 }  // namespace velmora::res

@@ -4,7 +4,16 @@
 #include <QHeaderView>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace velmora {
+
+namespace {
+
+constexpr int kMinRowHeight = 8;
+constexpr int kMinTitleHeight = 15;
+
+}  // namespace
 
 TValueList::TValueList(int rows, QWidget* parent) : QTableWidget(rows, 2, parent) {
     setHorizontalHeaderLabels({QStringLiteral("Function"), QStringLiteral("Value")});
@@ -13,7 +22,7 @@ TValueList::TValueList(int rows, QWidget* parent) : QTableWidget(rows, 2, parent
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setMinimumSectionSize(8);
+    verticalHeader()->setMinimumSectionSize(kMinRowHeight);
     verticalHeader()->setDefaultSectionSize(16);
     horizontalHeader()->setMinimumSectionSize(8);
     horizontalHeader()->setFixedHeight(17);
@@ -31,6 +40,21 @@ TValueList::TValueList(int rows, QWidget* parent) : QTableWidget(rows, 2, parent
         texts_.append(QString());
         for (int c = 0; c < 2; ++c) setItem(r, c, new QTableWidgetItem());
     }
+}
+
+void TValueList::resizeEvent(QResizeEvent* event) {
+    QTableWidget::resizeEvent(event);
+    FitRows();
+}
+
+void TValueList::FitRows() {
+    const int rows = rowCount();
+    if (rows == 0) return;
+    const int room = height() - 2 * frameWidth();
+    const int rowHeight = std::max(kMinRowHeight, (room - kMinTitleHeight) / rows);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    for (int r = 0; r < rows; ++r) setRowHeight(r, rowHeight);
+    horizontalHeader()->setFixedHeight(std::max(kMinTitleHeight, room - rows * rowHeight));
 }
 
 void TValueList::SetRow(int row, const QString& text) {

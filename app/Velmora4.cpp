@@ -51,6 +51,9 @@ int main(int argc, char** argv) {
     // text of the program uses ".".
     std::setlocale(LC_NUMERIC, "C");
     velmora::SetBeepHandler([](int, int) { QApplication::beep(); });
+    // Every window and dialog in the font of the main window, with our icon.
+    QApplication::setFont(velmora::InterfaceFont(12));
+    QApplication::setWindowIcon(velmora::ProgramIcon());
     // What QApplication left of the arguments: at most one document.
     QStringList arguments = QApplication::arguments().mid(1);
     arguments.removeAll(QString());  // a launcher's empty file argument

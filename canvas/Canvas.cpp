@@ -2,8 +2,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -26,7 +28,6 @@ void TCanvas::Paint(F&& draw) {
     {
         QPainter p(image_);
         p.setRenderHint(QPainter::Antialiasing, false);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
         draw(p);
     }
     if (changed_) changed_();
@@ -38,7 +39,8 @@ void TCanvas::SetupPen(QPainter& p) const {
         // One pixel of the device (a cosmetic pen on an image; on a printer
         // page one printer pixel, not the thinnest line the printer can make);
         // the flat cap leaves out the end pixel.
-        pen.setWidth(painter_ ? 1 : 0);
+        // At a device pixel ratio above 1 one logical pixel.
+        pen.setWidth(painter_ || Scale() > 1 ? 1 : 0);
         pen.setCapStyle(Qt::FlatCap);
     } else {
         pen.setWidth(penWidth);
@@ -70,16 +72,19 @@ int64_t FloorDiv(int64_t num, int64_t den) {
 }  // namespace
 
 void TCanvas::PlotLine(QPoint from, QPoint to) {
-    // One pixel per step along the major axis, from `from` up to but not
-    // including `to`; the minor coordinate is rounded (halves up). Only the
+    // One step per device pixel along the major axis, from the device pixel
+    // of `from` up to but not including that of `to`; the minor coordinate
+    // is rounded (halves up) and s device pixels are set across it. Only the
     // steps that fall inside the image are visited, so lines reaching far
     // outside cost no more than lines across it.
-    const int64_t dx = int64_t(to.x()) - from.x(), dy = int64_t(to.y()) - from.y();
+    const int64_t s = Scale();
+    const int64_t fx = s * from.x(), fy = s * from.y();
+    const int64_t dx = s * (int64_t(to.x()) - from.x()), dy = s * (int64_t(to.y()) - from.y());
     const bool xMajor = std::llabs(dx) >= std::llabs(dy);
     const int64_t n = xMajor ? std::llabs(dx) : std::llabs(dy);
     const int64_t minorDelta = xMajor ? dy : dx;
-    const int64_t start = xMajor ? from.x() : from.y();
-    const int64_t minorStart = xMajor ? from.y() : from.x();
+    const int64_t start = xMajor ? fx : fy;
+    const int64_t minorStart = xMajor ? fy : fx;
     const int step = (xMajor ? dx : dy) > 0 ? 1 : -1;
     const int64_t size = xMajor ? image_->width() : image_->height();
     int64_t lo = 0, hi = n;  // steps i in [lo, hi) with start + step i inside [0, size)
@@ -95,13 +100,15 @@ void TCanvas::PlotLine(QPoint from, QPoint to) {
     for (int64_t i = lo; i < hi; ++i) {
         const int64_t major = start + step * i;
         const int64_t minor = minorStart + FloorDiv(2 * i * minorDelta + n, 2 * n);
-        const int64_t x = xMajor ? major : minor, y = xMajor ? minor : major;
-        if (x < 0 || x >= width || y < 0 || y >= height) continue;
-        uint32_t& p = reinterpret_cast<uint32_t*>(image_->scanLine(int(y)))[x];
-        switch (penMode) {
-            case TPenMode::pmCopy: p = 0xFF000000u | rgb; break;
-            case TPenMode::pmXor: p = 0xFF000000u | ((p ^ rgb) & 0xFFFFFFu); break;
-            case TPenMode::pmNotXor: p = 0xFF000000u | (~(p ^ rgb) & 0xFFFFFFu); break;
+        for (int64_t across = 0; across < s; ++across) {
+            const int64_t x = xMajor ? major : minor + across, y = xMajor ? minor + across : major;
+            if (x < 0 || x >= width || y < 0 || y >= height) continue;
+            uint32_t& p = reinterpret_cast<uint32_t*>(image_->scanLine(int(y)))[x];
+            switch (penMode) {
+                case TPenMode::pmCopy: p = 0xFF000000u | rgb; break;
+                case TPenMode::pmXor: p = 0xFF000000u | ((p ^ rgb) & 0xFFFFFFu); break;
+                case TPenMode::pmNotXor: p = 0xFF000000u | (~(p ^ rgb) & 0xFFFFFFu); break;
+            }
         }
     }
 }
@@ -120,6 +127,25 @@ void TCanvas::LineTo(int x, int y) {
     Paint([&](QPainter& p) {
         SetupPen(p);
         p.drawLine(from, to);
+    });
+}
+
+void TCanvas::Polyline(const QPolygon& points) {
+    if (points.size() < 2) return;
+    penPos_ = points.constLast();
+    if (!painter_ && penWidth <= 1) {
+        if (!image_ || image_->isNull()) return;
+        for (qsizetype i = 1; i < points.size(); ++i)
+            if (points[i] != points[i - 1]) PlotLine(points[i - 1], points[i]);
+        if (changed_) changed_();
+        return;
+    }
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        p.setBrush(Qt::NoBrush);
+        QPainterPath path;
+        path.addPolygon(QPolygonF(points));
+        p.drawPath(path);
     });
 }
 
@@ -178,6 +204,16 @@ void TCanvas::Draw(int x, int y, const QImage& picture) {
     });
 }
 
+void TCanvas::CopyRows(const QImage& picture, int firstRow, int count) {
+    if (picture.isNull() || count <= 0) return;
+    Paint([&](QPainter& p) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        const qreal ratio = picture.devicePixelRatio();
+        const QRectF source(0, firstRow, picture.width(), count);
+        p.drawImage(QRectF(0, firstRow / ratio, picture.width() / ratio, count / ratio), picture, source);
+    });
+}
+
 void TCanvas::StretchDraw(const TRect& r, const QImage& picture) {
     if (picture.isNull() || r.Right <= r.Left || r.Bottom <= r.Top) return;
     Paint([&](QPainter& p) {
@@ -187,8 +223,14 @@ void TCanvas::StretchDraw(const TRect& r, const QImage& picture) {
 }
 
 TColor TCanvas::Pixel(int x, int y) const {
-    if (!image_ || !image_->valid(x, y)) return clBlack;
-    return ColourOfPixel(image_->pixel(x, y));
+    const int s = Scale();
+    if (!image_ || !image_->valid(x * s, y * s)) return clBlack;
+    return ColourOfPixel(image_->pixel(x * s, y * s));
+}
+
+int TCanvas::Scale() const {
+    if (!image_ || image_->isNull()) return 1;
+    return std::max(1, static_cast<int>(std::lround(image_->devicePixelRatio())));
 }
 
 }  // namespace velmora

@@ -11,6 +11,13 @@
 // raster operations on the colour bytes (the alpha byte stays opaque), which
 // only an image supports; drawing the same line twice in either XOR mode
 // restores the pixels exactly.
+//
+// An image whose device pixel ratio is s (2 on a high-density screen) is
+// drawn on in logical pixels at full resolution: a one-pixel line runs
+// between the device pixels of its end points and is s device pixels thick,
+// so that it covers exactly the logical pixels of an axis-parallel line and
+// follows a slanted one in device steps; text, ellipses and pictures of the
+// same ratio are drawn by the painter at the device's resolution.
 #pragma once
 
 #include "canvas/Colour.h"
@@ -19,6 +26,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPoint>
+#include <QPolygon>
 #include <QString>
 
 #include <cstdint>
@@ -52,6 +60,11 @@ public:
     // ---- drawing ---------------------------------------------------------------
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
+    // The polyline through the points: on an image the pixels of MoveTo to
+    // the first point and LineTo to each further one; through a painter one
+    // path, so that a vector device (SVG, PDF) keeps it as one curve.
+    // Fewer than two points draw nothing.
+    void Polyline(const QPolygon& points);
     // Ellipse inscribed in the rectangle with corners (x1, y1), (x2, y2), in
     // either order; the right and bottom edges are exclusive. Outlined with the
     // pen and filled with the brush.
@@ -65,11 +78,17 @@ public:
     int TextHeight(const QString& text) const;
     // Copies a picture with its top-left corner at (x, y).
     void Draw(int x, int y, const QImage& picture);
+    // Copies device rows firstRow .. firstRow + count - 1 of a picture of the
+    // canvas's own size and ratio onto the same rows.
+    void CopyRows(const QImage& picture, int firstRow, int count);
     // Copies a whole picture stretched onto the rectangle.
     void StretchDraw(const TRect& r, const QImage& picture);
     // Colour of a pixel of the backing image (black when there is none or the
-    // point is outside).
+    // point is outside); at a ratio s, of the top-left device pixel of the
+    // logical pixel.
     TColor Pixel(int x, int y) const;
+    // Device pixels per logical pixel of the backing image (1 without one).
+    int Scale() const;
 
     QImage* Image() const { return image_; }
     QPainter* Painter() const { return painter_; }

@@ -3,6 +3,7 @@
 #include "session/SurfaceSession.h"
 
 #include <QImage>
+#include <QPolygon>
 
 #include <algorithm>
 
@@ -25,13 +26,16 @@ void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, boo
     if (!toPrint) can.penWidth = 1;
     const int last = std::min(stores.lociData()[locusType].last, static_cast<int>(knots.size()) - 1);
     if (last <= 1) return;
-    can.MoveTo(m.X(knots[0].pos), m.Y(knots[0].pos));
-    for (int k = 1; k <= last; ++k) {
-        if (knots[k].key == 1)
-            can.MoveTo(m.X(knots[k].pos), m.Y(knots[k].pos));
-        else
-            can.LineTo(m.X(knots[k].pos), m.Y(knots[k].pos));
+    // Each piece (a knot with key 1 starts the next one) is one polyline.
+    QPolygon piece;
+    for (int k = 0; k <= last; ++k) {
+        if (k > 0 && knots[k].key == 1) {
+            can.Polyline(piece);
+            piece.clear();
+        }
+        piece.append(QPoint(m.X(knots[k].pos), m.Y(knots[k].pos)));
     }
+    can.Polyline(piece);
 }
 
 void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
@@ -44,10 +48,8 @@ void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
     const int lastCoord = std::min(coordLines.last, static_cast<int>(coordLines.pts.size()) - 1);
     for (int i = 0; i <= lastCoord; ++i) {
         const Vector2& p = coordLines.pts[i];
-        can.MoveTo(r.Left, m.Y(p));
-        can.LineTo(r.Right, m.Y(p));
-        can.MoveTo(m.X(p), r.Top);
-        can.LineTo(m.X(p), r.Bottom);
+        can.Polyline(QPolygon({QPoint(r.Left, m.Y(p)), QPoint(r.Right, m.Y(p))}));
+        can.Polyline(QPolygon({QPoint(m.X(p), r.Top), QPoint(m.X(p), r.Bottom)}));
     }
     const CurvesArray& lines = stores.lines();
     if (lines.last < 0 || static_cast<int>(lines.cc.size()) < lines.last + 1) return;
@@ -55,13 +57,15 @@ void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
         const Curve& curve = lines.cc[i];
         can.penColor = curve.c;
         if (curve.last <= 0 || static_cast<int>(curve.pts.size()) < curve.last + 1) continue;
-        can.MoveTo(m.X(curve.pts[0]), m.Y(curve.pts[0]));
-        for (int k = 1; k <= curve.last; ++k) can.LineTo(m.X(curve.pts[k]), m.Y(curve.pts[k]));
+        QPolygon points;
+        points.reserve(curve.last + 1);
+        for (int k = 0; k <= curve.last; ++k) points.append(QPoint(m.X(curve.pts[k]), m.Y(curve.pts[k])));
+        can.Polyline(points);
     }
 }
 
 void DrawBackground(TCanvas& can, const TRect& r, const QImage& bm) {
-    if (bm.width() == r.Width() && bm.height() == r.Height())
+    if (bm.deviceIndependentSize() == QSizeF(r.Width(), r.Height()))
         can.Draw(r.Left, r.Top, bm);
     else
         can.StretchDraw(r, bm);

@@ -30,12 +30,13 @@ struct TRectMap {
     int Y(const Vector2& p) const { return RoundHalfEven(ov - kv * p[1]); }
 };
 
-// One stored locus (kind 0..6) in silver; a store of fewer than three knots
-// draws nothing. toPrint keeps the caller's pen width (else width 1).
+// One stored locus (kind 0..6) in silver, one polyline per piece; a store of
+// fewer than three knots draws nothing. toPrint keeps the caller's pen width (else width 1).
 void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, bool toPrint, TLocusKind kind);
 
 // The coordinate lines through every stored coordinate point, across r, and
-// every stored curve in its own colour (a curve of one point draws nothing).
+// every stored curve in its own colour (a curve of one point draws nothing),
+// each line and curve one polyline.
 // Nothing before the session's first successful read.
 void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r);
 

@@ -1,14 +1,27 @@
 #include "canvas/PaintBox.h"
 
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace velmora {
 
-TPaintBox::TPaintBox(int width, int height, TColor background, QWidget* parent)
+int TPaintBox::DeviceScale() {
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return std::max(1, static_cast<int>(std::lround(ratio)));
+}
+
+TPaintBox::TPaintBox(int width, int height, TColor background, QWidget* parent, int scale)
     : QWidget(parent),
-      image_(width, height, QImage::Format_RGB32),
+      width_(width),
+      height_(height),
+      scale_(scale > 0 ? scale : DeviceScale()),
+      image_(width * scale_, height * scale_, QImage::Format_RGB32),
       canvas_(&image_, [this] { update(); }) {
+    image_.setDevicePixelRatio(scale_);
     image_.fill(PixelOfColour(background));
     setFixedSize(width, height);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -17,7 +30,9 @@ TPaintBox::TPaintBox(int width, int height, TColor background, QWidget* parent)
 
 void TPaintBox::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), image_);
+    // On a screen of another ratio than the picture's the copy is scaled.
+    if (devicePixelRatio() != scale_) p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(0, 0, width_, height_), image_);
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* event) {

@@ -18,9 +18,13 @@ constexpr TColor kDiscCentreGrey = 0x999999;
 }  // namespace
 
 void DiscHueSaturation(Vector2Int centre, int x, int y, double& h, double& s) {
-    s = std::hypot(double(centre.x - x), double(y - centre.y)) / kDiscRadius;
+    DiscHueSaturation(centre, double(x), double(y), h, s);
+}
+
+void DiscHueSaturation(Vector2Int centre, double x, double y, double& h, double& s) {
+    s = std::hypot(centre.x - x, y - centre.y) / kDiscRadius;
     if (s > 0) {
-        h = SafeArcTan2(double(y - centre.y), double(centre.x - x)) / (2 * std::numbers::pi) + 0.5;
+        h = SafeArcTan2(y - centre.y, centre.x - x) / (2 * std::numbers::pi) + 0.5;
         h -= std::floor(h);
         h = std::clamp(h, 0.0, 1.0);
     } else {
@@ -47,9 +51,12 @@ TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOw
     disc.brushColor = clWhite;
     disc.brushSolid = true;
     disc.penColor = clWhite;
-    HSBm = QImage(HSRect.Width(), HSRect.Height(), QImage::Format_RGB32);
+    // The pictures have the boxes' resolution.
+    const int scale = HSBox->Scale();
+    HSBm = QImage(HSRect.Width() * scale, HSRect.Height() * scale, QImage::Format_RGB32);
+    HSBm.setDevicePixelRatio(scale);
     HSBm.fill(PixelOfColour(clWhite));
-    HSctr = {HSBm.width() / 2, HSBm.height() / 2};
+    HSctr = {HSRect.Width() / 2, HSRect.Height() / 2};
     HSPt = {40, 40};
     PaintDisc();
 
@@ -58,7 +65,8 @@ TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOw
     meterBox->setObjectName(QStringLiteral("meterBox"));
     meterBox->move(14, 188);
     meterBox->Canvas().brushColor = clWhite;
-    meterBm = QImage(meterRect.Width(), meterRect.Height(), QImage::Format_RGB32);
+    meterBm = QImage(meterRect.Width() * scale, meterRect.Height() * scale, QImage::Format_RGB32);
+    meterBm.setDevicePixelRatio(scale);
     meterBm.fill(PixelOfColour(clWhite));
     meterPos = 82;
 
@@ -82,14 +90,20 @@ TLinePalette::TLinePalette(QWidget* aOwner) : QWidget(aOwner, Qt::Tool), own(aOw
 }
 
 void TLinePalette::PaintDisc() {
+    // Every device pixel is coloured at its own place, (i + 1/2)/scale - 1/2
+    // in logical pixels (i itself at scale 1), so that the disc keeps its
+    // round edge and smooth hues on a high-density screen.
+    const double scale = HSBm.devicePixelRatio();
+    const auto logical = [scale](int i) { return (i + 0.5) / scale - 0.5; };
     for (int row = 0; row < HSBm.height(); ++row) {
         auto* line = reinterpret_cast<uint32_t*>(HSBm.scanLine(row));
         for (int i = 0; i < HSBm.width(); ++i) {
-            const double dist = std::hypot(double(HSctr.x - i), double(row - HSctr.y));
+            const double x = logical(i), y = logical(row);
+            const double dist = std::hypot(HSctr.x - x, y - HSctr.y);
             if (dist > kDiscRadius) continue;
             if (dist != 0) {
                 double h, s;
-                DiscHueSaturation(HSctr, i, row, h, s);
+                DiscHueSaturation(HSctr, x, y, h, s);
                 line[i] = 0xFF000000u | HLS(h, s, 0.6);
             } else {
                 line[i] = 0xFF000000u | kDiscCentreGrey;
@@ -99,19 +113,38 @@ void TLinePalette::PaintDisc() {
 }
 
 TColor TLinePalette::MeterColorAt(int x, int y) const {
-    if (!meterBm.valid(x, y)) return clBlack;
-    return ColourOfPixel(meterBm.pixel(x, y));
+    const int scale = MeterScale();
+    if (!meterBm.valid(x * scale, y * scale)) return clBlack;
+    return ColourOfPixel(meterBm.pixel(x * scale, y * scale));
 }
+
+int TLinePalette::MeterScale() const { return std::max(1, static_cast<int>(std::lround(meterBm.devicePixelRatio()))); }
 
 void TLinePalette::Initiate() {
     double h, s;
     DiscHueSaturation(HSctr, HSPt.x, HSPt.y, h, s);
-    const int width = meterBm.width();
+    // One colour per logical column (the colour chosen is a column's).
+    const int scale = MeterScale();
+    const int width = meterRect.Width();
     for (int i = 0; i < width; ++i) {
         const uint32_t pixel = 0xFF000000u | HLS(h, s, double(i) / width);
-        for (int row = 0; row < kMeterColouredRows; ++row)
-            reinterpret_cast<uint32_t*>(meterBm.scanLine(row))[i] = pixel;
+        for (int row = 0; row < kMeterColouredRows * scale; ++row) {
+            auto* line = reinterpret_cast<uint32_t*>(meterBm.scanLine(row));
+            std::fill(line + i * scale, line + (i + 1) * scale, pixel);
+        }
     }
+}
+
+bool TLinePalette::Choose(Vector2Int point, int column) {
+    if (std::hypot(double(HSctr.x - point.x), double(point.y - HSctr.y)) > kDiscRadius) return false;
+    if (column < meterRect.Left || column >= meterRect.Right) return false;
+    HSPt = point;
+    meterPos = column;
+    Initiate();
+    curveColor = MeterColorAt(meterPos, 5);
+    PaintHSBox();
+    OnPaintMeter();
+    return true;
 }
 
 void TLinePalette::DrawHSPoint() {

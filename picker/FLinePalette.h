@@ -19,6 +19,8 @@ namespace velmora {
 // saturation is the distance to the centre over 80 pixels; the hue grows
 // counter-clockwise from 0 at the right of the centre.
 void DiscHueSaturation(Vector2Int centre, int x, int y, double& h, double& s);
+// The same at a point between pixels (a device pixel of a high-density screen).
+void DiscHueSaturation(Vector2Int centre, double x, double y, double& h, double& s);
 
 class TLinePalette : public QWidget {
 public:
@@ -28,6 +30,7 @@ public:
     QWidget* own = nullptr;
     TPaintBox* HSBox = nullptr;
     TPaintBox* meterBox = nullptr;
+    // The pictures, in logical pixels; at the boxes' device pixel ratio.
     QImage HSBm;     // the disc picture, 164 x 164
     QImage meterBm;  // the meter picture, 164 x 14
     TRect HSRect{0, 0, 164, 164};
@@ -36,6 +39,12 @@ public:
     Vector2Int HSPt{40, 40};
     int meterPos = 82;
     TColor curveColor = clBlack;
+
+    // Chooses the disc point and the meter column (a choice kept from an
+    // earlier run): the pictures and curveColor follow. False, and nothing
+    // changes, when the point is outside the disc or the column outside the
+    // meter.
+    bool Choose(Vector2Int point, int column);
 
     void Initiate();
     void DrawHSPoint();
@@ -53,6 +62,7 @@ protected:
 private:
     void PaintDisc();
     TColor MeterColorAt(int x, int y) const;
+    int MeterScale() const;
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "printing/Printing.h"
 
 #include "canvas/LayerDrawing.h"
+#include "printing/Figure.h"
 #include "session/SurfaceSession.h"
 
 #include <QPagedPaintDevice>
@@ -171,12 +172,8 @@ bool TPrintJob::FinishPrint() {
         canvas_->FillRect(layout_.frameRect);
         painter_.setClipping(false);
         layout_.DrawTexts(*canvas_, pageWidth_);
-        const TRect& r = layout_.pageRect;
-        painter_.setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()));
-        if (settings_.PrintBackground && backgroundType_ >= 0 && !pageBitmap_.isNull())
-            DrawBitmapOnPage(*canvas_, r, pageBitmap_);
-        DrawCurvesOnPage(session_, *canvas_, r);
-        painter_.setClipping(false);
+        const bool withBackground = settings_.PrintBackground && backgroundType_ >= 0 && !pageBitmap_.isNull();
+        DrawFigure(session_, *canvas_, layout_.pageRect, withBackground ? &pageBitmap_ : nullptr);
         if (copy < copies_ && !printer_.newPage()) ok = false;
     }
     if (!painter_.end()) ok = false;

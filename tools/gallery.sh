@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the window for docs/gallery.md, taken under a virtual X
 # server as a user would work: "Enter" on the default surface, then each
-# background, all seven loci together, and each line family from one click.
+# background, all seven loci together, and each line family from one click;
+# last the whole window at device pixel ratio 1 and 2 (QT_SCALE_FACTOR).
 # Needs xvfb-run, xdotool and ImageMagick (installed when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,14 +10,18 @@ if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != "--inside" ]; then
   tools/deps.sh xvfb xdotool imagemagick
   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build/release -j 2 --target velmora4
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside
+  exec xvfb-run -a -s "-screen 0 1700x1450x24" "$0" --inside
 fi
 
 out=docs/gallery
 mkdir -p "$out"
+# The window opens where the positions below expect it, whatever earlier
+# runs remembered, and this run remembers nothing.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
 build/release/app/velmora4 &
 program=$!
-trap 'kill $program 2>/dev/null || true' EXIT
+trap 'kill $program 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
 window=$(xdotool search --sync --name VelmoraR4 | head -1)
 sleep 1
 
@@ -93,3 +98,38 @@ choose $foliationsX 2
 click $((panelX + 380)) $((panelY + 150)) 2
 xdotool mousemove $((panelX + 200)) $((panelY + 420)); sleep 0.5
 import -window root -crop 788x684+0+0 +repage -strip "$out/window-other-surface.png"
+
+kill $program 2>/dev/null || true
+wait $program 2>/dev/null || true
+
+# The window at device pixel ratio 1 and 2: the Gauss curvature background,
+# three loci, curvature lines from one click, and the frozen ellipse panel
+# projecting onto the pointer's line. Positions are logical, times the scale.
+ratioShot() {
+  local s=$1
+  QT_SCALE_FACTOR=$s build/release/app/velmora4 &
+  program=$!
+  xdotool search --sync --name VelmoraR4 >/dev/null
+  sleep 1.5
+  at() { xdotool mousemove $(($1 * s)) $(($2 * s)); sleep "${3:-0.3}"; }
+  press() { at "$1" "$2" 0.1; xdotool click 1; sleep "${3:-0.3}"; }
+  pick() {
+    press "$1" "$menuY" 0.4
+    for ((i = 0; i < $2; ++i)); do xdotool key Down; done
+    xdotool key Return
+    sleep "${3:-0.5}"
+  }
+  press $enterX $enterY 1
+  pick $backgroundsX 4 4
+  for k in 1 2 4; do pick $lociX "$k" 1; done
+  pick $foliationsX 2
+  at 153 222; press 152 221 2
+  at 420 221 0.6
+  xdotool key ctrl; sleep 0.3
+  at 640 300 0.6
+  import -window root -crop $((788 * s))x$((684 * s))+0+0 +repage -strip "$out/window-${s}x.png"
+  kill $program
+  wait $program 2>/dev/null || true
+}
+ratioShot 1
+ratioShot 2

@@ -1,12 +1,10 @@
 // The Backgrounds menu in the window: the workers' bands, the picture on the
 // panel, Stop, the restart rule, commands while the workers run, a start that
 // finds nothing to colour, a page's background, and closing while busy.
+#include "ExpectedBackground.h"
 #include "WindowFixture.h"
 
 #include "background/BackgroundThreads.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
-#include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
 #include "platform/Platform.h"
 
 #include <QPushButton>
@@ -19,32 +17,6 @@
 using namespace velmora;
 
 namespace {
-
-// A surface whose Gauss curvature changes along both u and v, over [-1, 1] x [-1, 2].
-constexpr std::array<const char*, 8> kSurface = {"u", "v", "u^2 + u v", "v^3/3 + u^2 v", "-1", "1", "-1", "2"};
-
-// The colour a background pixel must have, from the surface's own geometry
-// functions on engines of our own: column 0 is uMin, column W - 1 uMax, row 0
-// vMax, row H - 1 vMin.
-class ExpectedBackground {
-public:
-    ExpectedBackground() {
-        set_.Build({kSurface[0], kSurface[1], kSurface[2], kSurface[3]}, parser_);
-        surface_ = std::make_unique<TParametrizationR2R4>(set_);
-    }
-    TColor At(TBackgroundType type, int x, int y, int w = 548, int h = 548) {
-        const Vector2 p = {-1 + 2.0 * x / (w - 1), 2 - 3.0 * y / (h - 1)};
-        const double d = type == TBackgroundType::GaussCurvature ? surface_->GaussCurvature(p)
-                                                                 : surface_->DepthOfOrigin(p);
-        if (d == UndefinedValue) return clWhite;
-        return BackgroundPalette()[BackgroundIndex(d)];
-    }
-
-private:
-    TFunctionParserBytes_64 parser_;
-    TEngineSet set_;
-    std::unique_ptr<TParametrizationR2R4> surface_;
-};
 
 class BackgroundTest : public WindowTest {
 protected:

@@ -169,3 +169,35 @@ TEST_F(EllipsePanelTest, AMouseMoveDrawsTheEllipseOfTheSurfacePoint) {
     EXPECT_NEAR(F().c1() * F().c1() + F().c2() * F().c2(), s.cc, 1e-9 * (1 + s.cc));
     EXPECT_GT(CountInRow(120, 0, 224, kAqua) + CountInRow(120, 0, 224, kBlue), 0);
 }
+
+namespace {
+
+// Pixels of the ellipse panel in [x0, x1) x [y0, y1) dark enough to read
+// as text (every channel below 0x70; the panel's lines are lighter or coloured).
+int DarkIn(const QImage& picture, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const QRgb p = picture.pixel(x, y);
+            n += qRed(p) < 0x70 && qGreen(p) < 0x70 && qBlue(p) < 0x70;
+        }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(EllipsePanelTest, TheNumbersAreSolidAndNoLineCrossesTheKAndHText) {
+    // The red polar x = 101 of the segment case runs down the whole panel,
+    // through the scale number's row and the K and H text's rows.
+    SetPoint(1, 0.5, 0, 0, 0);
+    const QImage& picture = W().EllipsePanel().EllipseBox()->Picture();
+    EXPECT_GT(DarkIn(picture, 117, 2, 224, 14), 20);
+    Freeze();
+    MoveOver(W().EllipsePanel().EllipseBox(), 60, 60);
+    const int textWidth = W().EllipsePanel().EllipseBox()->Canvas().TextWidth(QStringLiteral("K= 0.123456;  H= 0.123456"));
+    ASSERT_GT(11 + textWidth, 110);
+    EXPECT_GT(DarkIn(picture, 11, 224, 11 + textWidth, 238), 60);
+    EXPECT_GE(CountInColumn(101, 140, 220, kRed), 70);
+    const int textHeight = W().EllipsePanel().EllipseBox()->Canvas().TextHeight(QStringLiteral("K"));
+    EXPECT_EQ(CountInColumn(101, 224, 224 + textHeight, kRed), 0);
+}

@@ -12,20 +12,31 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class ScriptedDialogs : public velmora::TDialogs {
 public:
-    QString OpenFileName(QWidget*, const QString& filter) override {
+    QString OpenFileName(QWidget*, const QString& filter, const QString& folder) override {
         ++opens;
         openFilter = filter;
+        dialogFolder = folder;
         return Next(openAnswers, QString());
     }
-    QString SaveFileName(QWidget*, const QString& title, const QString& filter, const QString& suffix) override {
+    QString SaveFileName(QWidget*, const QString& title, const QString& filter, const QString& suffix,
+                         const QString& folder) override {
         ++saves;
         saveTitle = title;
         saveFilter = filter;
         saveSuffix = suffix;
+        dialogFolder = folder;
         return Next(saveAnswers, QString());
+    }
+    std::optional<int> FigureSize(QWidget*, int proposed, int min, int max) override {
+        ++sizes;
+        proposedSize = proposed;
+        sizeRange = {min, max};
+        return Next(sizeAnswers, std::optional<int>());
     }
     bool ConfigurePage(velmora::TForm2& form) override {
         ++pages;
@@ -46,10 +57,13 @@ public:
 
     std::deque<QString> openAnswers, saveAnswers;
     std::deque<velmora::TConfirmAnswer> confirmAnswers;
+    std::deque<std::optional<int>> sizeAnswers;
     std::function<bool(velmora::TForm2&)> configure;  // sets the controls; false cancels
     std::function<bool(QPrinter&)> setupPrinter;       // sets the printer; false cancels
-    int opens = 0, saves = 0, pages = 0, printers = 0, questions = 0;
-    QString openFilter, saveTitle, saveFilter, saveSuffix;
+    int opens = 0, saves = 0, pages = 0, printers = 0, questions = 0, sizes = 0;
+    QString openFilter, saveTitle, saveFilter, saveSuffix, dialogFolder;
+    int proposedSize = 0;
+    std::pair<int, int> sizeRange;
 
 private:
     template <class T>

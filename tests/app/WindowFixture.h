@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,18 @@ bool RunEventsUntil(Done done) {
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { CreateWindow(velmora::LogicalProcessorCount()); }
+    // Every test starts without remembered settings (TestApp keeps them in
+    // a folder of the test process).
+    void SetUp() override {
+        TestApp();
+        ClearSettings();
+        CreateWindow(velmora::LogicalProcessorCount());
+    }
+    static void ClearSettings() {
+        QSettings store(velmora::TSettings().FileName(), QSettings::IniFormat);
+        store.clear();
+        store.sync();
+    }
     // A window with numOfCPU engine sets and background workers.
     void CreateWindow(int numOfCPU) {
         TestApp();

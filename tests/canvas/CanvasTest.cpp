@@ -163,3 +163,39 @@ TEST_F(CanvasTest, PaintBoxKeepsItsPictureInTheBackingImage) {
     const QImage grabbed = box.grab().toImage();
     EXPECT_EQ(ColourOfPixel(grabbed.pixel(15, 10)), clRed);
 }
+
+// ---- an image of device pixel ratio 2 (a high-density screen) -----------------------
+
+namespace {
+
+QImage WhiteImage2x(int logicalW, int logicalH) {
+    QImage img = WhiteImage(2 * logicalW, 2 * logicalH);
+    img.setDevicePixelRatio(2);
+    return img;
+}
+
+}  // namespace
+
+TEST_F(CanvasTest, AtRatioTwoASlantedLineFollowsDeviceStepsAndXorTwiceRestores) {
+    QImage img = WhiteImage2x(40, 40);
+    TCanvas c(&img);
+    c.penColor = 0x3366CC;
+    c.FillRect({5, 5, 30, 12});
+    const QImage before = img.copy();
+    c.penMode = TPenMode::pmNotXor;
+    c.penColor = 0x00FF00;
+    for (int pass = 0; pass < 2; ++pass) {
+        c.MoveTo(1, 1);
+        c.LineTo(31, 16);  // slope 1/2
+        if (pass == 0) {
+            // Twice as many steps as at ratio 1, two device pixels across each.
+            int changed = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) changed += img.pixel(x, y) != before.pixel(x, y);
+            EXPECT_EQ(changed, 2 * 30 * 2);
+            // The line passes the device pixel of its logical middle (16, 8.5).
+            EXPECT_NE(img.pixel(32, 17), before.pixel(32, 17));
+        }
+    }
+    EXPECT_EQ(img, before);
+}

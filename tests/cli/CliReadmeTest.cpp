@@ -52,8 +52,8 @@ TEST(CliReadme, EveryExampleRunsAsWritten) {
         const CliRun r = RunCli(command.substr(13), folder.path());
         EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
         EXPECT_EQ(r.err, "") << command;
-        // Every command prints JSON lines but print, which writes its PDF only.
-        if (command.rfind("velmora4-cli print", 0) != 0) {
+        // Every command prints JSON lines but print and render, which write their file only.
+        if (command.rfind("velmora4-cli print", 0) != 0 && command.rfind("velmora4-cli render", 0) != 0) {
             ASSERT_FALSE(r.out.empty()) << command;
             EXPECT_EQ(r.out.front(), '{') << command;
             EXPECT_EQ(r.out.back(), '\n') << command;
@@ -63,6 +63,9 @@ TEST(CliReadme, EveryExampleRunsAsWritten) {
         }
         if (command.find("--pdf page.pdf") != std::string::npos) {
             EXPECT_TRUE(std::filesystem::exists(folder / "page.pdf"));
+        }
+        if (command.find("--out fig.svg") != std::string::npos) {
+            EXPECT_TRUE(std::filesystem::exists(folder / "fig.svg"));
         }
     }
 }

@@ -17,6 +17,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 [ "$(dpkg-deb -f "$deb" Package)" = velmora4 ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt widgets library"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || fail "Depends lacks the Qt SVG library (figures, the icon)"
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
@@ -32,4 +33,7 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/velmora4" --version)
 out=$("$root/usr/bin/velmora4-cli" --version)
 [ "$out" = "velmora4-cli $version" ] || fail "velmora4-cli --version printed '$out'"
 "$root/usr/bin/velmora4-cli" const '2 pi' | grep -q '6.28318530717958' || fail "velmora4-cli const"
+# A figure as SVG: the installed program finds Qt's SVG module.
+"$root/usr/bin/velmora4-cli" render --out "$scratch/fig.svg" --size 64 --locus 3 &&
+  grep -q '<path' "$scratch/fig.svg" || fail "velmora4-cli render of an SVG figure"
 echo "package $deb: contents, control fields and both programs OK"

@@ -1,0 +1,54 @@
+// What velmora4-cli print and render draw: the surface, its loci, the lines
+// through given points and the background, set by the same options in both
+// commands, and the pieces both need to draw without a window (the fonts'
+// application object, the background colouring that waits for its workers).
+#pragma once
+
+#include "cli/CliCommon.h"
+#include "geometry/ScalarInvariants.h"
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QGuiApplication;
+class QImage;
+
+namespace velmora::cli {
+
+struct FigureOptions {
+    SurfaceOptions surface;
+    std::string background;  // a kind of the invariant table; empty: none
+    std::vector<std::string> loci;
+    std::vector<int> lineClasses;
+    std::vector<std::string> from;
+    int foliations = 3;
+    std::string colour = "000000";
+    int threads = 0;  // 0: the logical processors
+    long long maxPoints = 1000000;
+
+    std::optional<TBackgroundType> BackgroundType() const;
+};
+
+// --x --y --z --w --doc --u --v, --background, --locus, --lines/--from,
+// --foliations, --colour, --threads and --max-points.
+void AddFigureOptions(CLI::App* cmd, FigureOptions& options);
+
+// The surface read as the window reads it, with the loci traced and the lines
+// of every --lines/--from pair stored in the colour given; engine sets for
+// background workers only when there is a background. Throws VelmoraError,
+// or CLI::ValidationError for a --from point outside the domain.
+std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options);
+
+// Colours bitmap (Format_RGB32) by the background type with the session's
+// worker engine sets and waits for the workers.
+void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type);
+
+// The application object that gives pages and figures their fonts, on Qt's
+// offscreen platform (no display is needed).
+QGuiApplication& FontApplication();
+
+}  // namespace velmora::cli

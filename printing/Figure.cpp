@@ -1,0 +1,115 @@
+#include "printing/Figure.h"
+
+#include "printing/Printing.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace velmora {
+
+void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background) {
+    QPainter* painter = can.Painter();
+    if (painter) painter->setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Qt::IntersectClip);
+    if (background && !background->isNull()) DrawBitmapOnPage(can, r, *background);
+    DrawCurvesOnPage(session, can, r);
+    if (painter) painter->setClipping(false);
+}
+
+std::optional<TFigureFormat> FigureFormatOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png")) return TFigureFormat::Png;
+    if (suffix == QLatin1String("svg")) return TFigureFormat::Svg;
+    if (suffix == QLatin1String("pdf")) return TFigureFormat::Pdf;
+    return std::nullopt;
+}
+
+namespace {
+
+TFigureWrite Failure(const QString& path, const QString& reason) {
+    return {false, QStringLiteral("Cannot write %1: %2").arg(path, reason)};
+}
+
+// The figure on white, through a painter on any device of side `size`.
+bool Paint(QPaintDevice& device, int size, const TSurfaceSession& session, const QImage* background) {
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    TCanvas can(&painter);
+    const TRect r{0, 0, size, size};
+    can.brushColor = clWhite;
+    can.brushSolid = true;
+    can.FillRect(r);
+    DrawFigure(session, can, r, background);
+    return painter.end();
+}
+
+bool WritePng(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
+    QImage image(size, size, QImage::Format_RGB32);
+    if (image.isNull()) return false;
+    image.fill(Qt::white);
+    return Paint(image, size, session, background) && image.save(&file, "PNG");
+}
+
+bool WriteSvg(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(QSize(size, size));
+    svg.setViewBox(QRect(0, 0, size, size));
+    svg.setTitle(QStringLiteral("Velmora4 figure"));
+    return Paint(svg, size, session, background);
+}
+
+bool WritePdf(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
+    // One square page of `size` points: one device pixel per point.
+    QPdfWriter pdf(&file);
+    pdf.setResolution(72);
+    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(size, size), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                  QPageLayout::Portrait, QMarginsF()));
+    pdf.setCreator(QStringLiteral("Velmora4"));
+    pdf.setTitle(QStringLiteral("Velmora4 figure"));
+    return Paint(pdf, size, session, background);
+}
+
+}  // namespace
+
+bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSurfaceSession& session,
+                   const QImage* background) {
+    switch (format) {
+        case TFigureFormat::Png: return WritePng(device, size, session, background);
+        case TFigureFormat::Svg: return WriteSvg(device, size, session, background);
+        case TFigureFormat::Pdf: return WritePdf(device, size, session, background);
+    }
+    return false;
+}
+
+TFigureWrite CheckFigureTarget(const QString& path, int size) {
+    // A figure is never written over a folder or a device.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) return Failure(path, QStringLiteral("it is not a regular file"));
+    if (!FigureFormatOf(path)) return Failure(path, QStringLiteral("the name must end in .png, .svg or .pdf"));
+    if (size < kMinFigureSize || size > kMaxFigureSize)
+        return Failure(path, QStringLiteral("the size must be %1 to %2").arg(kMinFigureSize).arg(kMaxFigureSize));
+    return {true, QString()};
+}
+
+TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& session, const QImage* background) {
+    if (TFigureWrite target = CheckFigureTarget(path, size); !target) return target;
+    const TFigureFormat format = *FigureFormatOf(path);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return Failure(path, file.errorString());
+    if (!WriteFigureTo(file, format, size, session, background)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                     : QStringLiteral("the figure could not be drawn");
+        file.cancelWriting();
+        return Failure(path, reason);
+    }
+    if (!file.commit()) return Failure(path, file.errorString());
+    return {true, QString()};
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+// The square figure of the domain - the background, the stored loci, the
+// coordinate lines and the stored curves - drawn by one routine onto any
+// square: the printed page's, or a figure file for a paper. A figure file is
+// a PNG picture of N x N pixels, or an SVG drawing or a one-page PDF of
+// N x N units in which every locus piece, coordinate line and curve is one
+// vector path over the background picture.
+#pragma once
+
+#include "canvas/Canvas.h"
+
+#include <QImage>
+#include <QIODevice>
+#include <QString>
+
+#include <optional>
+
+namespace velmora {
+
+class TSurfaceSession;
+
+// The figure onto the square r: the background (when one is given, else
+// nothing) stretched onto r, then the loci with a pen of side/100 pixels and
+// the coordinate lines and curves with a pen of side/500 pixels (at least
+// one pixel each); through a painter nothing is drawn outside r.
+void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background);
+
+enum class TFigureFormat { Png, Svg, Pdf };
+
+// The side of a figure file, in pixels (PNG) or units (SVG, PDF).
+inline constexpr int kMinFigureSize = 16;
+inline constexpr int kMaxFigureSize = 5000;
+inline constexpr int kDefaultFigureSize = 1200;
+
+// The format named by the file's extension (.png, .svg, .pdf, in any case).
+std::optional<TFigureFormat> FigureFormatOf(const QString& path);
+
+struct TFigureWrite {
+    bool ok = false;
+    QString message;  // why nothing was written
+    explicit operator bool() const { return ok; }
+};
+
+// Whether a figure of side `size` could be written to path: the path is
+// not a folder or a device, its extension names a format and the size is
+// within kMinFigureSize..kMaxFigureSize. Checked before any work goes into the
+// figure; WriteFigure checks it again.
+TFigureWrite CheckFigureTarget(const QString& path, int size);
+
+// Writes the figure of side `size` on white into device as a file of the
+// format; false when it could not be drawn or written.
+bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSurfaceSession& session,
+                   const QImage* background);
+
+// Writes the figure of side `size` on white into path, in the format of its
+// extension. The file appears only when all of it was written: a failure
+// (an unknown extension, a size outside kMinFigureSize..kMaxFigureSize, a
+// path that is a folder or a device, a folder that cannot be written to, a
+// full disk) leaves any earlier file whole and says why.
+TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& session, const QImage* background);
+
+}  // namespace velmora
