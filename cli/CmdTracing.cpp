@@ -6,8 +6,6 @@
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
 #include "curves/DiffEqSolver.h"
-#include "curves/FImplicitCurveLine.h"
-#include "curves/LocusFunctions.h"
 #include "curves/TracerHost.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
@@ -46,18 +44,9 @@ struct LocusOptions {
 
 void RunLocus(const LocusOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
-    const TDomainMap& map = s->Map();
-    R2ToR1Function f = LocusFunction(s->Surface(), *InvariantKindFromName(o.kind));
-    std::vector<std::vector<Vector2>> polylines;
-    auto tracer = std::make_unique<TImplicitCurveLine>();
-    tracer->ComputeImplicitCurve(
-        f,
-        [&](const Vector2& p, int key) {
-            if (key == 1 || polylines.empty()) polylines.emplace_back();
-            polylines.back().push_back(p);
-        },
-        map.min2D, map.max2D, 40, 464, map.radius2D);
-    for (const auto& line : polylines) JsonLine().Raw("points", PointsJson(line)).Print();
+    const TLocusKind kind = *InvariantKindFromName(o.kind);
+    s->TraceLocus(kind);
+    for (const auto& piece : s->Stores().LocusPieces(kind)) JsonLine().Raw("points", PointsJson(piece)).Print();
 }
 
 // ---- lines --------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "session/DrawingStores.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 TColor ExtremalsCurveColour(int cl, TColor pickerColour) {
@@ -34,6 +36,19 @@ void TDrawingStores::AddLocusSegment(const Vector2& currentX, int key) {
     const int k = ++lociData_[kind].last;
     if (k >= static_cast<int>(knots.size())) knots.resize(k + kLocusGrowth);
     knots[k] = {static_cast<uint8_t>(key), currentX};
+}
+
+std::vector<std::vector<Vector2>> TDrawingStores::LocusPieces(TLocusKind kind) const {
+    std::vector<std::vector<Vector2>> pieces;
+    if (!IsInvariantKind(kind)) return pieces;
+    const auto index = static_cast<std::size_t>(kind);
+    const wireKnots& knots = loci_[index];
+    const int last = std::min(lociData_[index].last, static_cast<int>(knots.size()) - 1);
+    for (int k = 0; k <= last; ++k) {
+        if (knots[k].key == 1 || pieces.empty()) pieces.emplace_back();
+        pieces.back().push_back(knots[k].pos);
+    }
+    return pieces;
 }
 
 void TDrawingStores::InitializeLines() {

@@ -74,6 +74,9 @@ public:
     TLocusKind lociOption() const { return lociOption_; }
     const std::array<wireKnots, kLociCount>& loci() const { return loci_; }
     const std::array<wireData, kLociCount>& lociData() const { return lociData_; }
+    // The stored locus of a kind as its pieces: a knot with key 1 starts the
+    // next piece (the first knot always starts one).
+    std::vector<std::vector<Vector2>> LocusPieces(TLocusKind kind) const;
 
     // ---- curves -----------------------------------------------------------------
     void InitializeLines();

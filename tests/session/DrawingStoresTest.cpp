@@ -50,6 +50,23 @@ TEST(LocusStores, ATraceOfTheSameKindReplacesTheEarlierOne) {
     EXPECT_EQ(s.lociData()[1].last, -1);
 }
 
+TEST(LocusStores, PiecesSplitAtKeyOneAndEndAtTheLastKnot) {
+    TDrawingStores s;
+    EXPECT_TRUE(s.LocusPieces(TLocusKind::GaussCurvature).empty());
+    s.BeginLocus(TLocusKind::GaussCurvature);
+    // A first knot without key 1 still starts a piece; the room past the last
+    // stored knot (100 knots) is never read as points.
+    const int keys[] = {0, 0, 1, 0, 0, 1};
+    for (int k = 0; k < 6; ++k) s.AddLocusSegment({double(k), 1}, keys[k]);
+    const auto pieces = s.LocusPieces(TLocusKind::GaussCurvature);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], (std::vector<Vector2>{{0, 1}, {1, 1}}));
+    EXPECT_EQ(pieces[1], (std::vector<Vector2>{{2, 1}, {3, 1}, {4, 1}}));
+    EXPECT_EQ(pieces[2], (std::vector<Vector2>{{5, 1}}));
+    EXPECT_TRUE(s.LocusPieces(TLocusKind::OriginDepth).empty());
+    EXPECT_TRUE(s.LocusPieces(static_cast<TLocusKind>(9)).empty());
+}
+
 TEST(CurveStores, KeyOneStartsACurveInItsOwnColour) {
     TDrawingStores s;
     s.AddLineSegment({0, 0}, 1, 0x0000FF);
