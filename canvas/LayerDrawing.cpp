@@ -19,23 +19,17 @@ void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, boo
     if (!IsInvariantKind(kind)) return;
     const int locusType = static_cast<int>(kind);
     const TDrawingStores& stores = session.Stores();
-    const wireKnots& knots = stores.loci()[locusType];
     const TRectMap m(session.Map(), r);
     can.penColor = kLocusColour;
     can.penMode = TPenMode::pmCopy;
     if (!toPrint) can.penWidth = 1;
-    const int last = std::min(stores.lociData()[locusType].last, static_cast<int>(knots.size()) - 1);
-    if (last <= 1) return;
-    // Each piece (a knot with key 1 starts the next one) is one polyline.
-    QPolygon piece;
-    for (int k = 0; k <= last; ++k) {
-        if (k > 0 && knots[k].key == 1) {
-            can.Polyline(piece);
-            piece.clear();
-        }
-        piece.append(QPoint(m.X(knots[k].pos), m.Y(knots[k].pos)));
+    // A locus of fewer than three knots is not drawn.
+    if (stores.lociData()[locusType].last <= 1) return;
+    for (const auto& piece : stores.LocusPieces(kind)) {
+        QPolygon polygon;
+        for (const Vector2& p : piece) polygon.append(QPoint(m.X(p), m.Y(p)));
+        can.Polyline(polygon);
     }
-    can.Polyline(piece);
 }
 
 void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
