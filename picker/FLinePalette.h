@@ -24,7 +24,8 @@ void DiscHueSaturation(Vector2Int centre, double x, double y, double& h, double&
 
 class TLinePalette : public QWidget {
 public:
-    explicit TLinePalette(QWidget* aOwner = nullptr);  // Create
+    // The tool window with the disc and the meter drawn, over its owner.
+    explicit TLinePalette(QWidget* aOwner = nullptr);
     ~TLinePalette() override = default;                // the bitmaps are owned values
 
     QWidget* own = nullptr;
