@@ -4,6 +4,7 @@
 //   background  the colour map of one invariant, rendered into a PNG file
 #include "background/BackgroundThreads.h"
 #include "cli/CliCommon.h"
+#include "cli/CliFigure.h"
 #include "cli/Registry.h"
 #include "curves/DiffEqSolver.h"
 #include "curves/TracerHost.h"
@@ -150,15 +151,8 @@ void RunBackground(const BackgroundOptions& o) {
     const auto s = LoadSurface(o.surface, threads);
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull()) throw std::runtime_error("Cannot create an image of that size");
-    const TPixelView view{image.bits(), static_cast<std::ptrdiff_t>(image.bytesPerLine()), width, height};
-    const std::vector<TEngineSet*> sets = s->WorkerSets();
-
     const auto begin = std::chrono::steady_clock::now();
-    {
-        TBackgroundWorkers workers;
-        workers.Start(view, s->Map().min2D, s->Map().max2D, *InvariantKindFromName(o.type), sets);
-        workers.Wait();
-    }
+    ColourBackground(*s, image, *InvariantKindFromName(o.type));
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
     SaveOutputFile(o.png, [&](QIODevice& file) { return image.save(&file, "PNG"); });
     JsonLine().Number("ms", ms).Integer("threads", threads).Print();
