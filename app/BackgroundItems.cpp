@@ -1,10 +1,10 @@
 // The Backgrounds menu: colouring the panel's background by the chosen
 // invariant, and erasing it.
-#include "app/FVelmora4.h"
+#include "app/MainWindow.h"
 
 namespace velmora {
 
-void TVelmora4::OnColorByFunction(int tag) {
+void TMainWindow::OnColorByFunction(int tag) {
     const TBackgroundType type = static_cast<TBackgroundType>(tag);
     if (CommandsBlocked() || !session.alreadyParsed() || !IsInvariantKind(type)) return;
     background->printingBackground = false;
@@ -13,12 +13,12 @@ void TVelmora4::OnColorByFunction(int tag) {
     ColorByFunction(mainPanel.bm());
 }
 
-bool TVelmora4::ColorByFunction(QImage& target) {
+bool TMainWindow::ColorByFunction(QImage& target) {
     if (!backgroundType_) return false;
     return background->ColorByFunction(target, *backgroundType_);
 }
 
-void TVelmora4::OnEraseBackground() {
+void TMainWindow::OnEraseBackground() {
     if (CommandsBlocked()) return;
     mainPanel.bm().fill(PixelOfColour(clWhite));
     backgroundType_.reset();

@@ -1,6 +1,6 @@
 #include "app/Dialogs.h"
 
-#include "printing/LinesToPrintDlg.h"
+#include "printing/PageSetupDialog.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -48,7 +48,7 @@ std::optional<int> TSystemDialogs::FigureSize(QWidget* parent, int proposed, int
     return size;
 }
 
-bool TSystemDialogs::ConfigurePage(TForm2& form) { return form.exec() == QDialog::Accepted; }
+bool TSystemDialogs::ConfigurePage(TPageSetupDialog& form) { return form.exec() == QDialog::Accepted; }
 
 bool TSystemDialogs::SetupPrinter(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
@@ -56,7 +56,7 @@ bool TSystemDialogs::SetupPrinter(QWidget* parent, QPrinter& printer) {
 }
 
 TConfirmAnswer TSystemDialogs::ConfirmSave(QWidget* parent) {
-    TYesNotCancel dialog(parent);
+    TSaveChangesQuestion dialog(parent);
     return dialog.Ask();
 }
 

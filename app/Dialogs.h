@@ -5,7 +5,7 @@
 // The window uses TSystemDialogs unless it is given another.
 #pragma once
 
-#include "app/FYesNotCancel.h"
+#include "app/SaveChangesQuestion.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ class QWidget;
 
 namespace velmora {
 
-class TForm2;
+class TPageSetupDialog;
 
 class TDialogs {
 public:
@@ -34,21 +34,21 @@ public:
     // max; none when it was cancelled.
     virtual std::optional<int> FigureSize(QWidget* parent, int proposed, int min, int max) = 0;
     // Shows the page dialog; true when it was closed with OK.
-    virtual bool ConfigurePage(TForm2& form) = 0;
+    virtual bool ConfigurePage(TPageSetupDialog& form) = 0;
     // Shows the system print dialog for printer; true when it was confirmed.
     virtual bool SetupPrinter(QWidget* parent, QPrinter& printer) = 0;
     // Asks "Do you want to save changes made?".
     virtual TConfirmAnswer ConfirmSave(QWidget* parent) = 0;
 };
 
-// The dialogs of the desktop: QFileDialog, QInputDialog, QPrintDialog, TForm2 and TYesNotCancel.
+// The dialogs of the desktop: QFileDialog, QInputDialog, QPrintDialog, TPageSetupDialog and TSaveChangesQuestion.
 class TSystemDialogs : public TDialogs {
 public:
     QString OpenFileName(QWidget* parent, const QString& filter, const QString& folder) override;
     QString SaveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& defaultSuffix,
                          const QString& folder) override;
     std::optional<int> FigureSize(QWidget* parent, int proposed, int min, int max) override;
-    bool ConfigurePage(TForm2& form) override;
+    bool ConfigurePage(TPageSetupDialog& form) override;
     bool SetupPrinter(QWidget* parent, QPrinter& printer) override;
     TConfirmAnswer ConfirmSave(QWidget* parent) override;
 };

@@ -29,7 +29,7 @@ public:
     double ellFactor() const { return ellFactor_; }
 
     // The basis and components at the surface's current point.
-    void ComputeEllipse(const TParametrizationR2R4& s) { figure_.ComputeEllipse(s); }
+    void ComputeEllipse(const TLocalGeometry& s) { figure_.ComputeEllipse(s); }
     // Clears the panel and draws the figure (blank where there is none).
     void DrawEllipse();
     // The focal conic at ellFactor times its size.

@@ -2,21 +2,21 @@
 // click traces, the foliation filter, the coordinate lines through a clicked
 // point, the integral curves through it (stored in the session and drawn as
 // they are traced), the Shift-drag of an orthogonal basis, and erasing.
-#include "app/FVelmora4.h"
+#include "app/MainWindow.h"
 
 #include "app/PanelTracerHost.h"
 #include "app/ResourceStrings.h"
 
 namespace velmora {
 
-void TVelmora4::OnLineItem(int tag) {
+void TMainWindow::OnLineItem(int tag) {
     if (busy()) return;
     linesOption_ = LineClassOfTag(tag);
     curvesParts_ = HalfBranches(linesOption_);
     ManageMenus();
 }
 
-void TVelmora4::OnShowFoliations(int tag) {
+void TMainWindow::OnShowFoliations(int tag) {
     QAction* item = tag == 16 ? ui.ShowFoliationOne1 : tag == 17 ? ui.ShowFoliationTwo1 : nullptr;
     if (!item) return;
     item->setChecked(!item->isChecked());
@@ -24,11 +24,11 @@ void TVelmora4::OnShowFoliations(int tag) {
                                           (ui.ShowFoliationOne1->isChecked() ? 1 : 0));
 }
 
-void TVelmora4::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
+void TMainWindow::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
     if (busy() || !session.alreadyParsed()) return;
     SetInfoText(QString());
     mainPanel.Press(QPoint(X, Y), (shift & Qt::ShiftModifier) != 0);
-    lockPtData_ = false;
+    panelsFrozen_ = false;
     const Vector2 p = FromWindowToR2(X, Y);
     BeginWatch();
     if (!mainPanel.drawOrthonLine()) {
@@ -50,13 +50,13 @@ void TVelmora4::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
     EndWatch();
 }
 
-void TVelmora4::OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
-    if (lockPtData_ || busy() || !session.alreadyParsed()) return;
+void TMainWindow::OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y) {
+    if (panelsFrozen_ || busy() || !session.alreadyParsed()) return;
     watch->SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
     mainPanel.FinishDrag(QPoint(X, Y), session.Surface(), session.Map());
 }
 
-void TVelmora4::OnEraseCurves() {
+void TMainWindow::OnEraseCurves() {
     if (busy() || !session.alreadyParsed()) return;
     session.Stores().InitializeLines();  // the coordinate lines go with the curves
     OnPaint();                           // the background and the loci

@@ -1,6 +1,6 @@
 // The Loci menu: tracing the zero set of one invariant over the whole domain
 // into the session's store of that kind, and erasing every stored locus.
-#include "app/FVelmora4.h"
+#include "app/MainWindow.h"
 
 #include "app/ResourceStrings.h"
 #include "canvas/LayerDrawing.h"
@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-void TVelmora4::OnLocusItem(int tag) {
+void TMainWindow::OnLocusItem(int tag) {
     const TLocusKind kind = static_cast<TLocusKind>(tag);
     if (busy() || !session.alreadyParsed() || !IsInvariantKind(kind)) return;
     ManageMenus();
@@ -28,7 +28,7 @@ void TVelmora4::OnLocusItem(int tag) {
     EndWatch();
 }
 
-void TVelmora4::OnEraseLoci() {
+void TMainWindow::OnEraseLoci() {
     if (busy() || !session.alreadyParsed()) return;
     session.Stores().InitializeLoci();
     OnPaint();  // the background and the lines, without the loci

@@ -119,7 +119,7 @@ void TMainPanel::DragTo(QPoint p) {
     lastPt_ = p;
 }
 
-void TMainPanel::FinishDrag(QPoint release, TParametrizationR2R4& surface, const TDomainMap& map) {
+void TMainPanel::FinishDrag(QPoint release, TLocalGeometry& surface, const TDomainMap& map) {
     if (!drawOrthonLine_) return;
     TCanvas& c = Canvas();
     c.penColor = clGreen;
@@ -135,7 +135,7 @@ void TMainPanel::FinishDrag(QPoint release, TParametrizationR2R4& surface, const
 }
 
 void TMainPanel::DrawOrthogonalVector(QPoint first, QPoint last, const Vector2& param,
-                                      TParametrizationR2R4& surface, const TDomainMap& map) {
+                                      TLocalGeometry& surface, const TDomainMap& map) {
     surface.ComputeFff(param);
     const double guu = surface.guu, guv = surface.guv, gvv = surface.gvv;
     const double a = std::sqrt(std::fabs(guu * gvv - guv * guv));

@@ -3,7 +3,7 @@
 #include "background/BackgroundThreads.h"
 
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <memory>
 
@@ -15,7 +15,7 @@ namespace {
 // to whole cache lines so that two workers' objects never share one.
 struct alignas(64) TWorkerGeometry {
     explicit TWorkerGeometry(TEngineSet& engines) : surface(engines) {}
-    TParametrizationR2R4 surface;
+    TLocalGeometry surface;
 };
 
 }  // namespace

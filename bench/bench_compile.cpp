@@ -13,10 +13,10 @@
 //                               Target: within 2x of it.
 // Medians: --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 #include "BenchSurface.h"
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/EngineSet.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +29,7 @@ namespace {
 constexpr int kWorkerSets = 2;
 
 void BM_EnterDefaultSurface(benchmark::State& state) {
-    auto parser = std::make_unique<TFunctionParserBytes_64>();
+    auto parser = std::make_unique<TFormulaCompiler>();
     std::vector<std::unique_ptr<TEngineSet>> sets;
     for (int k = 0; k <= kWorkerSets; ++k) sets.push_back(std::make_unique<TEngineSet>());
     std::vector<TEngineSet*> all;
@@ -49,8 +49,8 @@ void BM_EnterDefaultSurface(benchmark::State& state) {
 BENCHMARK(BM_EnterDefaultSurface)->Unit(benchmark::kMillisecond);
 
 void BM_CompileFormula(benchmark::State& state, const std::string& text) {
-    auto parser = std::make_unique<TFunctionParserBytes_64>();
-    auto evaluator = std::make_unique<TEvaluatorBytes_64>();
+    auto parser = std::make_unique<TFormulaCompiler>();
+    auto evaluator = std::make_unique<TJetEvaluator>();
     for (auto _ : state) {
         parser->ParseNewText(text, "uv", "", false, true);
         evaluator->Build(*parser);

@@ -16,9 +16,9 @@
 // Targets: Fv within 2x of NativeValue, SecondD within 3x of NativeDual.
 // Run with --benchmark_repetitions=N --benchmark_report_aggregates_only=true
 // for medians.
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "BenchSurface.h"
 
 #include <benchmark/benchmark.h>
@@ -31,8 +31,8 @@
 namespace {
 
 using velmora::ReferenceEvaluator;
-using velmora::TEvaluatorBytes_64;
-using velmora::TFunctionParserBytes_64;
+using velmora::TJetEvaluator;
+using velmora::TFormulaCompiler;
 using namespace velmora::bench;
 
 // Points of the default domain [0, 2 pi] x [0, 2.2], visited in turn so that
@@ -71,9 +71,9 @@ void Loop(benchmark::State& state, F&& f) {
 }
 
 void Register(const Case& c) {
-    auto parser = std::make_shared<TFunctionParserBytes_64>();
+    auto parser = std::make_shared<TFormulaCompiler>();
     parser->ParseNewText(c.text, "uv", "", false, true);
-    auto evaluator = std::make_shared<TEvaluatorBytes_64>();
+    auto evaluator = std::make_shared<TJetEvaluator>();
     evaluator->Build(*parser);
     auto reference = std::make_shared<ReferenceEvaluator>();
     reference->Load(*parser);

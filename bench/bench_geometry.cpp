@@ -2,7 +2,7 @@
 // panel values (every mouse move) and the direction cross of the strong
 // principal lines (mouse moves with that class selected).
 #include "geometry/HigherDegreeDirections.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include "BenchSurface.h"
 
@@ -18,9 +18,9 @@ using namespace velmora;
 namespace {
 
 struct DefaultSurface {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     TEngineSet engines;
-    TParametrizationR2R4 surface{engines};
+    TLocalGeometry surface{engines};
     DefaultSurface() {
         engines.Build(bench::kDefaultSurface, parser);
     }
@@ -34,13 +34,13 @@ DefaultSurface& Surface() {
 const Vector2 kPoint{1.3, 0.9};
 
 void BM_ComputeHBCandProducts(benchmark::State& state) {
-    TParametrizationR2R4& s = Surface().surface;
+    TLocalGeometry& s = Surface().surface;
     for (auto _ : state) benchmark::DoNotOptimize(s.ComputeHBCandProducts(kPoint));
 }
 BENCHMARK(BM_ComputeHBCandProducts);
 
 void BM_ComputeInvariants(benchmark::State& state) {
-    TParametrizationR2R4& s = Surface().surface;
+    TLocalGeometry& s = Surface().surface;
     TInvariants out;
     for (auto _ : state) {
         benchmark::DoNotOptimize(s.ComputeInvariants(kPoint, out));
@@ -50,7 +50,7 @@ void BM_ComputeInvariants(benchmark::State& state) {
 BENCHMARK(BM_ComputeInvariants);
 
 void BM_ComputeCross(benchmark::State& state) {
-    TParametrizationR2R4& s = Surface().surface;
+    TLocalGeometry& s = Surface().surface;
     const TLineClass cClass = static_cast<TLineClass>(state.range(0));
     TInvariants out;
     TDirectionCross cross;
@@ -62,7 +62,7 @@ void BM_ComputeCross(benchmark::State& state) {
 BENCHMARK(BM_ComputeCross)->Arg(1)->Arg(5)->Arg(7);
 
 void BM_Directions(benchmark::State& state) {
-    TParametrizationR2R4& s = Surface().surface;
+    TLocalGeometry& s = Surface().surface;
     Vector2 tangent{};
     for (auto _ : state) {
         double phi = 0.3;
@@ -72,7 +72,7 @@ void BM_Directions(benchmark::State& state) {
 BENCHMARK(BM_Directions);
 
 void BM_NewtonDirection7(benchmark::State& state) {
-    TParametrizationR2R4& s = Surface().surface;
+    TLocalGeometry& s = Surface().surface;
     THigherDegreeDirections solver(s);
     DirectionList list;
     solver.HigherDegreeDirections(TLineClass::StrongPrincipal, list, kPoint);

@@ -10,8 +10,8 @@
 // Medians: --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 #include "BenchSurface.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/LocalGeometry.h"
+#include "geometry/VectorMath.h"
 
 #include <benchmark/benchmark.h>
 
@@ -98,13 +98,13 @@ double NativeGaussCurvature(const Vector2& p) {
 
 // ---- the engine ------------------------------------------------------------------------
 struct DefaultSurface {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     TEngineSet engines;
-    TParametrizationR2R4 surface{engines};
+    TLocalGeometry surface{engines};
     DefaultSurface() { engines.Build(kDefaultSurface, parser); }
 };
 
-double EngineGaussCurvature(TParametrizationR2R4& s, const Vector2& p) {
+double EngineGaussCurvature(TLocalGeometry& s, const Vector2& p) {
     if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
     return s.hh - s.cc - s.bb;
 }

@@ -4,7 +4,7 @@
 // machine (each of the four formulas parsed once per processor plus once for
 // the main thread: 12 parses). Also the cost of calling one compiled block.
 //   bench_symbolic --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include "BenchSurface.h"
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using velmora::TFunctionAndPartDerivs_64;
+using velmora::TSymbolicPartials;
 using velmora::bench::kDefaultSurface;
 
 // 200 characters: products, quotients, integer and general powers, nine functions.
@@ -26,12 +26,12 @@ const std::string kLongFormula =
     "cos(u*v)/(2+u*u) -u/5";
 
 void BM_ParseWithPartials(benchmark::State& state, const std::string& text) {
-    auto f = std::make_unique<TFunctionAndPartDerivs_64>();
+    auto f = std::make_unique<TSymbolicPartials>();
     for (auto _ : state) {
         f->ParseNewText(text, "uv", "", true, true);
-        benchmark::DoNotOptimize(f->tirar);
+        benchmark::DoNotOptimize(f->totalCodeBytes);
     }
-    state.counters["codeBytes"] = static_cast<double>(f->tirar);
+    state.counters["codeBytes"] = static_cast<double>(f->totalCodeBytes);
 }
 
 BENCHMARK_CAPTURE(BM_ParseWithPartials, x_default, kDefaultSurface[0])->Unit(benchmark::kMicrosecond);
@@ -42,9 +42,9 @@ BENCHMARK_CAPTURE(BM_ParseWithPartials, formula_200_chars, kLongFormula)->Unit(b
 
 // "Enter" on a two-processor machine: the main set and one set per processor.
 void BM_EnterDefaultSurfaceTwoProcessors(benchmark::State& state) {
-    std::array<std::array<std::unique_ptr<TFunctionAndPartDerivs_64>, 4>, 3> sets;
+    std::array<std::array<std::unique_ptr<TSymbolicPartials>, 4>, 3> sets;
     for (auto& set : sets)
-        for (auto& f : set) f = std::make_unique<TFunctionAndPartDerivs_64>();
+        for (auto& f : set) f = std::make_unique<TSymbolicPartials>();
     for (auto _ : state) {
         for (int i = 0; i < 4; ++i)
             for (auto& set : sets) set[static_cast<std::size_t>(i)]->ParseNewText(kDefaultSurface[i], "uv", "", true, true);
@@ -54,7 +54,7 @@ BENCHMARK(BM_EnterDefaultSurfaceTwoProcessors)->Unit(benchmark::kMillisecond);
 
 // One call of a third-derivative block (the geometry calls four per coordinate).
 void BM_CallThirdDerivative(benchmark::State& state) {
-    auto f = std::make_unique<TFunctionAndPartDerivs_64>();
+    auto f = std::make_unique<TSymbolicPartials>();
     f->ParseNewText(kDefaultSurface[2], "uv", "", true, true);
     double args[2] = {0.7, 0.3};
     for (auto _ : state) {

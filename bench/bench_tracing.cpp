@@ -3,14 +3,14 @@
 //   BM_Locus/K               the locus of kind K (0..6), points stored
 //   BM_CurvatureLines/I      curvature lines from start point I, steps taken
 #include "background/BackgroundThreads.h"
-#include "curves/DiffEqSolver.h"
-#include "curves/FImplicitCurveLine.h"
+#include "curves/LineFieldTracer.h"
+#include "curves/ImplicitCurveTracer.h"
 #include "curves/LocusFunctions.h"
 #include "curves/TracerHost.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include "BenchSurface.h"
 
@@ -32,7 +32,7 @@ TDomainMap DefaultMap() {
 }
 
 std::vector<std::unique_ptr<TEngineSet>> BuildSets(int n) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     std::vector<std::unique_ptr<TEngineSet>> sets;
     for (int i = 0; i < n; ++i) {
         sets.push_back(std::make_unique<TEngineSet>());
@@ -68,7 +68,7 @@ BENCHMARK(BM_BackgroundGauss)->Apply(BackgroundSettings)->Args({5000, 1})->Args(
 void BM_Locus(benchmark::State& state) {
     const TLocusKind kind = static_cast<TLocusKind>(state.range(0));
     auto sets = BuildSets(1);
-    TParametrizationR2R4 surface(*sets[0]);
+    TLocalGeometry surface(*sets[0]);
     const TDomainMap map = DefaultMap();
     R2ToR1Function f = LocusFunction(surface, kind);
     long long evaluations = 0;
@@ -76,7 +76,7 @@ void BM_Locus(benchmark::State& state) {
         ++evaluations;
         return f(p);
     };
-    auto tracer = std::make_unique<TImplicitCurveLine>();
+    auto tracer = std::make_unique<TImplicitCurveTracer>();
     long long points = 0, polylines = 0;
     for (auto _ : state) {
         points = polylines = evaluations = 0;
@@ -125,7 +125,7 @@ void BM_CurvatureLines(benchmark::State& state) {
     static const Vector2 kStarts[3] = {{1.2, 0.8}, {3.5, 1.6}, {5.0, 0.3}};
     const Vector2 start = kStarts[state.range(0)];
     auto sets = BuildSets(1);
-    TParametrizationR2R4 surface(*sets[0]);
+    TLocalGeometry surface(*sets[0]);
     const TDomainMap map = DefaultMap();
     CountingHost host(map);
     for (auto _ : state) {

@@ -10,7 +10,7 @@
 //                               Gauss-curvature background at R pixels per
 //                               line on 2 workers, until the PDF is written;
 //                               max_gap_ms as above
-#include "app/FVelmora4.h"
+#include "app/MainWindow.h"
 #include "tests/app/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -32,15 +32,15 @@
 namespace velmora {
 namespace {
 
-std::unique_ptr<TVelmora4> ReadyWindow(int workers) {
-    auto w = std::make_unique<TVelmora4>(workers);
+std::unique_ptr<TMainWindow> ReadyWindow(int workers) {
+    auto w = std::make_unique<TMainWindow>(workers);
     w->ReadData();
     return w;
 }
 
 // Runs the event loop until the window is idle; returns the longest time
 // between two turns of the loop (a 1 ms timer marks each turn).
-double RunUntilIdle(TVelmora4& w) {
+double RunUntilIdle(TMainWindow& w) {
     QEventLoop loop;
     QTimer turn;
     turn.setTimerType(Qt::PreciseTimer);
@@ -112,7 +112,7 @@ void BM_WindowPrintGauss(benchmark::State& state) {
     const QString pdf = QDir::temp().filePath(QStringLiteral("velmora-bench-print.pdf"));
     double maxGap = 0;
     for (auto _ : state) {
-        dialogs.configure = [&](TForm2& form) {
+        dialogs.configure = [&](TPageSetupDialog& form) {
             form.ColorBackCheck->setChecked(true);
             form.ResolutionEdit->setText(resolution);
             return true;

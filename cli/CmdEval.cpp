@@ -7,8 +7,8 @@
 // (default 0,0).
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <memory>
@@ -31,8 +31,8 @@ Vector2 LastPair(const std::vector<std::string>& given, Vector2 fallback) {
 }
 
 void RunEval(const EvalOptions& options) {
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     try {
         parser.ParseNewText(options.formula, "uv", "", false, true);
         evaluator.Build(parser);

@@ -3,7 +3,7 @@
 // functions and the directions of the seven line classes.
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/HigherDegreeDirections.h"
 #include "platform/VelmoraError.h"
 #include "session/SurfaceSession.h"
@@ -42,7 +42,7 @@ void AddDistinct(std::vector<double>& angles, double theta) {
 
 // The distinct directions of classes 1 to 4, found with Directions itself: the
 // first direction, then the candidates one step away in [0, pi).
-std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> LowDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     Vector2 tangent{};
     double phi = UndefinedValue;
@@ -65,7 +65,7 @@ std::vector<double> LowDegreeAngles(TParametrizationR2R4& s, const Vector2& p, T
 }
 
 // Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
-std::vector<double> HigherDegreeAngles(TParametrizationR2R4& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> HigherDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     THigherDegreeDirections solver(s);
     DirectionList list;
@@ -75,7 +75,7 @@ std::vector<double> HigherDegreeAngles(TParametrizationR2R4& s, const Vector2& p
     return angles;
 }
 
-void PrintPoint(TParametrizationR2R4& s, const Vector2& p) {
+void PrintPoint(TLocalGeometry& s, const Vector2& p) {
     JsonLine line;
     line.Number("u", p[0]).Number("v", p[1]);
     static const char* const kInvariantKeys[] = {"halfMajorAxis", "halfMinorAxis", "longH", "depth",

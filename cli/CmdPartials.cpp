@@ -11,9 +11,9 @@
 //   velmora4-cli const 'TEXT'   ->   {"value": ...}
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <array>
 #include <memory>
@@ -29,11 +29,11 @@ struct PartialsOptions {
 };
 
 void RunPartials(const PartialsOptions& options) {
-    auto derivs = std::make_unique<TFunctionAndPartDerivs_64>();
+    auto derivs = std::make_unique<TSymbolicPartials>();
     try {
         // The formula language first, as "Enter" reads a coordinate: the
         // symbolic engine alone would also take its own spellings (sgn, inv ...).
-        TFunctionParserBytes_64 language;
+        TFormulaCompiler language;
         language.ParseNewText(options.formula, "uv", "", false, false);
         derivs->ParseNewText(options.formula, "uv", "", true, true);
     } catch (const VelmoraError& e) {

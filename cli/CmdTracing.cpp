@@ -6,11 +6,11 @@
 #include "cli/CliCommon.h"
 #include "cli/CliFigure.h"
 #include "cli/Registry.h"
-#include "curves/DiffEqSolver.h"
+#include "curves/LineFieldTracer.h"
 #include "curves/TracerHost.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "session/SurfaceSession.h"
@@ -109,7 +109,7 @@ void RunLines(const LinesOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const Vector2 start = ParsePair(o.from.at(0));
     CheckInDomain(*s, start, "--from");
-    TParametrizationR2R4& surface = s->Surface();
+    TLocalGeometry& surface = s->Surface();
     RecordingHost host(s->Map(), o.maxPoints);
     // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
     // (the higher-degree tracer counts its own directions).

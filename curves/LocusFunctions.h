@@ -2,13 +2,13 @@
 // surface object, in the form the implicit-curve tracer takes.
 #pragma once
 
-#include "curves/FImplicitCurveLine.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "curves/ImplicitCurveTracer.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/ScalarInvariants.h"
 
 namespace velmora {
 
 // The function of the locus kind bound to `surface` (which must outlive it).
-R2ToR1Function LocusFunction(TParametrizationR2R4& surface, TLocusKind kind);
+R2ToR1Function LocusFunction(TLocalGeometry& surface, TLocusKind kind);
 
 }  // namespace velmora

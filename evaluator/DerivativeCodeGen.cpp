@@ -1,7 +1,7 @@
 #include "evaluator/DerivativeCodeGen.h"
 
 #include "evaluator/DerivativeKernels.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "formula/X87Emitter.h"
 #include "platform/VelmoraError.h"
 

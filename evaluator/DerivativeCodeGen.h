@@ -23,7 +23,7 @@
 #pragma once
 
 #include "evaluator/SseEmitter.h"
-#include "formula/InfByteArrays.h"
+#include "formula/CodeBuffer.h"
 #include "platform/CodeArea.h"
 
 #include <array>

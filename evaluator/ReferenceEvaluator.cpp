@@ -42,7 +42,7 @@ void ReferenceEvaluator::Load(const ByteArray& actorList, const std::vector<doub
     stack_.assign(static_cast<std::size_t>(depth), Jet{});
 }
 
-void ReferenceEvaluator::Load(const TFunctionParserBytes_64& parser) {
+void ReferenceEvaluator::Load(const TFormulaCompiler& parser) {
     Load(parser.actorList, parser.data, parser.argNum);
 }
 

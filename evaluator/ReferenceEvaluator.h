@@ -5,8 +5,8 @@
 // the compiled evaluator and as a portable fallback.
 #pragma once
 
-#include "formula/FunctionParserBytes_64_XE2.h"
-#include "formula/InfByteArrays.h"
+#include "formula/FormulaCompiler.h"
+#include "formula/CodeBuffer.h"
 #include "platform/VelmoraTypes.h"
 
 #include <vector>
@@ -20,7 +20,7 @@ public:
     // Takes a copy of the program and table; throws VelmoraError like Build
     // ("Undigested power symbol", "I did fail in analysing the function.").
     void Load(const ByteArray& actorList, const std::vector<double>& data, int argNum);
-    void Load(const TFunctionParserBytes_64& parser);
+    void Load(const TFormulaCompiler& parser);
 
     // Value at x (argNum values), with the clamps of the value-only code.
     double Value(const double* x);
@@ -30,7 +30,7 @@ public:
     // args = (x, d): (f, f').
     Vector2 FirstDerivative(const double* args);
 
-    // Parameters: the same rule as TEvaluatorBytes_64::UpdateParameters.
+    // Parameters: the same rule as TJetEvaluator::UpdateParameters.
     void UpdateParameters(const std::vector<double>& pars, int parNum);
 
     const std::vector<double>& Data() const { return data_; }

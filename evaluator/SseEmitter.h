@@ -12,7 +12,7 @@
 // displacements (they stay right wherever the piece is published).
 #pragma once
 
-#include "formula/InfByteArrays.h"
+#include "formula/CodeBuffer.h"
 #include "platform/CodeArea.h"
 #include "platform/ExecutableMemory.h"
 

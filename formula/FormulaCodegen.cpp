@@ -1,7 +1,7 @@
 // Native code of a parsed formula: the postfix program mapped onto the x87
 // register stack, with the size of the block computed beforehand so that one
 // allocation suffices.
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 
 #include "platform/VelmoraError.h"
 
@@ -23,7 +23,7 @@ OperandRef ReadOperand(const ByteArray& program, std::size_t i) {
 
 }  // namespace
 
-int32_t TFunctionParserBytes_64::EstimateCodeSize() const {
+int32_t TFormulaCompiler::EstimateCodeSize() const {
     X87SizeEstimate estimate(1);
     estimate.Add(kPrologueSize);
     for (std::size_t i = 0; i < actorList.size(); ++i) {
@@ -76,7 +76,7 @@ void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, co
     gen.Epilogue();
 }
 
-void TFunctionParserBytes_64::GenerateCode() {
+void TFormulaCompiler::GenerateCode() {
     gen.lastPreserved = 1;
     FBlockLength = EstimateCodeSize();
 

@@ -1,7 +1,7 @@
 // From the reduced form to the postfix program: the syntax check, the
 // expansion of integer powers into products of squares, and the conversion by
 // precedence levels (sums, products, powers, atoms).
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 
 #include "platform/VelmoraError.h"
 
@@ -172,7 +172,7 @@ private:
 
 }  // namespace
 
-void TFunctionParserBytes_64::CheckSyntax(const ReducedForm& reduced) {
+void TFormulaCompiler::CheckSyntax(const ReducedForm& reduced) {
     TokenClass before = kOpen;
     for (const ReducedToken t : reduced) {
         const TokenClass c = ClassOf(t);
@@ -190,7 +190,7 @@ void TFunctionParserBytes_64::CheckSyntax(const ReducedForm& reduced) {
     if (before != kClose && before != kConstant && before != kVariable) throw VelmoraError(kSyntaxFaultMessage);
 }
 
-void TFunctionParserBytes_64::ExpandIntegerPowers(ReducedForm& r) const {
+void TFormulaCompiler::ExpandIntegerPowers(ReducedForm& r) const {
     // `out` is the form before the scan position, already rewritten; the base
     // of a power is at its end, the exponent still in `r`.
     ReducedForm out;
@@ -275,14 +275,14 @@ void TFunctionParserBytes_64::ExpandIntegerPowers(ReducedForm& r) const {
     r = std::move(out);
 }
 
-ByteArray TFunctionParserBytes_64::ToPostfix(const ReducedForm& reduced) {
+ByteArray TFormulaCompiler::ToPostfix(const ReducedForm& reduced) {
     ByteArray out;
     out.reserve(reduced.size() * 2);
     PostfixWriter(reduced).Sum(0, reduced.size(), out);
     return out;
 }
 
-int32_t TFunctionParserBytes_64::StackDepth(const ByteArray& program) {
+int32_t TFormulaCompiler::StackDepth(const ByteArray& program) {
     int32_t depth = 0, deepest = 0;
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t t = program[i];

@@ -1,7 +1,7 @@
 // Normalisation of the typed text and its reduction to tokens: numbers become
 // table slots, names become functions, variables, parameters and pi, and the
 // implicit products of the written form become explicit.
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 
 #include "platform/VelmoraError.h"
 
@@ -33,7 +33,7 @@ double NumeralValue(const std::string& text) {
 
 }  // namespace
 
-void TFunctionParserBytes_64::NormalizeText() {
+void TFormulaCompiler::NormalizeText() {
     for (char& c : rawText)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (rawText.empty()) throw VelmoraError(kEmptyFieldMessage);
@@ -91,7 +91,7 @@ void TFunctionParserBytes_64::NormalizeText() {
     uFormula = std::move(out);
 }
 
-ReducedForm TFunctionParserBytes_64::ReduceFormula(bool allowIntegrals) {
+ReducedForm TFormulaCompiler::ReduceFormula(bool allowIntegrals) {
     const std::string& s = uFormula;
     const std::size_t n = s.size();
     ReducedForm reduced;

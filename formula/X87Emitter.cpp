@@ -17,14 +17,14 @@ int8_t ShortDisplacement(int32_t site, int32_t target) {
 }  // namespace
 
 void X87CodeGen::Begin(uint8_t* block, int32_t length, uint8_t firstPreserved) {
-    fCode = InfBArray(block, length);
+    fCode = TCodeBuffer(block, length);
     dryRun_ = false;
     lastPreserved = firstPreserved;
     emptyRegisters = 8;
 }
 
 void X87CodeGen::BeginDryRun(uint8_t firstPreserved) {
-    fCode = InfBArray(nullptr, INT32_MAX);
+    fCode = TCodeBuffer(nullptr, INT32_MAX);
     dryRun_ = true;
     lastPreserved = firstPreserved;
     emptyRegisters = 8;

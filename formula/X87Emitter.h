@@ -16,7 +16,7 @@
 #pragma once
 
 #include "formula/FunctionCodes.h"
-#include "formula/InfByteArrays.h"
+#include "formula/CodeBuffer.h"
 
 #include <array>
 #include <cstdint>
@@ -65,7 +65,7 @@ class X87CodeGen {
 public:
     uint8_t lastPreserved = 1;   // last occupied spill slot; 1 when nothing is spilled
     uint8_t emptyRegisters = 8;  // free x87 registers at the current point
-    InfBArray fCode;             // the writer into the block
+    TCodeBuffer fCode;             // the writer into the block
 
     // Starts writing into `block` of `length` bytes with an empty x87 stack.
     void Begin(uint8_t* block, int32_t length, uint8_t firstPreserved);

@@ -3,7 +3,7 @@
 // of the direction that continues a traced curve, the foliation of a direction,
 // and the cross of directions laid out at a point for classes 1 to 7.
 #include "geometry/HigherDegreeDirections.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <cmath>
 #include <numbers>
@@ -29,7 +29,7 @@ double NormalizedAngle(double phi) {
 
 // The two asymptotic angles in [0, pi), from jhb sin 2t - jhc cos 2t = jbc,
 // i.e. sin(2t - psi) = jbc/|JH|; false when there are none.
-bool AsymptoticAngles(const TParametrizationR2R4& s, double minimumLength, double& theta1, double& theta2,
+bool AsymptoticAngles(const TLocalGeometry& s, double minimumLength, double& theta1, double& theta2,
                       double* psiOut = nullptr, double* aOut = nullptr) {
     const double h = Hypot(s.jhb, s.jhc);
     if (h < minimumLength) return false;
@@ -53,7 +53,7 @@ bool AsymptoticAngles(const TParametrizationR2R4& s, double minimumLength, doubl
 
 // The form of the class just after theta (argument increased by 0.001):
 // positive means foliation 1.
-uint8_t FoliationOfAngle(const TParametrizationR2R4& s, TLineClass curveClass, double theta) {
+uint8_t FoliationOfAngle(const TLocalGeometry& s, TLineClass curveClass, double theta) {
     double value = 0;
     if (curveClass == TLineClass::Curvature) {
         const double w = 4 * theta + 0.001;
@@ -90,7 +90,7 @@ double NearestAsymptotic(double phi, double theta1, double theta2) {
 
 }  // namespace
 
-uint8_t TParametrizationR2R4::Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent, double& phi) {
+uint8_t TLocalGeometry::Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent, double& phi) {
     if (!IsLowDegree(curveClass)) return 0;
     if (!ComputeHBCandProducts(par)) return 0;
     if (!std::isfinite(phi)) return 0;
@@ -155,7 +155,7 @@ uint8_t TParametrizationR2R4::Directions(const Vector2& par, TLineClass curveCla
     return FoliationOfAngle(*this, curveClass, theta);
 }
 
-bool TParametrizationR2R4::CrossSegments(const Vector2& par, TLineClass cClass, double span2D, TDirectionCross& cross) {
+bool TLocalGeometry::CrossSegments(const Vector2& par, TLineClass cClass, double span2D, TDirectionCross& cross) {
     const double k = 0.025 * span2D;
     auto add = [&](const Vector2& d) {
         cross.segments[cross.count++] = {Vector2{par[0] - d[0], par[1] - d[1]}, Vector2{par[0] + d[0], par[1] + d[1]}};

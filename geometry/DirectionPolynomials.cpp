@@ -2,13 +2,13 @@
 // families: the quartics N (extremal normal deviation) and L (extremal lateral
 // deviation) in x = tan(theta), and the strong principal quintic Q in x = dv/du.
 #include "geometry/DirectionPolynomials.h"
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/VectorMath.h"
 
 #include <cmath>
 
 namespace velmora {
 
-Polynomial5 NormalDeviationQuartic(const TParametrizationR2R4& s) {
+Polynomial5 NormalDeviationQuartic(const TLocalGeometry& s) {
     // cos^4(theta) N(tan theta) is a quarter of d/dtheta |II(v,v)|^2.
     Polynomial5 n;
     n.degree = 4;
@@ -20,7 +20,7 @@ Polynomial5 NormalDeviationQuartic(const TParametrizationR2R4& s) {
     return n;
 }
 
-Polynomial5 LateralDeviationQuartic(const TParametrizationR2R4& s) {
+Polynomial5 LateralDeviationQuartic(const TLocalGeometry& s) {
     // cos^4(theta) L(tan theta) is half of d/dtheta II(v,v).II(v,Jv).
     Polynomial5 l;
     l.degree = 4;
@@ -32,7 +32,7 @@ Polynomial5 LateralDeviationQuartic(const TParametrizationR2R4& s) {
     return l;
 }
 
-bool StrongPrincipalQuintic(TParametrizationR2R4& surface, const Vector2& p, Polynomial5& q) {
+bool StrongPrincipalQuintic(TLocalGeometry& surface, const Vector2& p, Polynomial5& q) {
     Vector4 value;
     surface.PosFirstAndSecondDerivativesFR2R4(p[0], p[1], value, surface.xu, surface.xv, surface.xuu, surface.xuv,
                                               surface.xvv);
@@ -40,7 +40,7 @@ bool StrongPrincipalQuintic(TParametrizationR2R4& surface, const Vector2& p, Pol
     return StrongPrincipalQuinticFromDerivatives(surface, q);
 }
 
-bool StrongPrincipalQuinticFromDerivatives(const TParametrizationR2R4& s, Polynomial5& q) {
+bool StrongPrincipalQuinticFromDerivatives(const TLocalGeometry& s, Polynomial5& q) {
     const Vector4 &xu = s.xu, &xv = s.xv, &xuu = s.xuu, &xuv = s.xuv, &xvv = s.xvv;
     const double E = Dot4(xu, xu), F = Dot4(xu, xv), G = Dot4(xv, xv);
     const double W = std::sqrt(std::fabs(E * G - F * F));

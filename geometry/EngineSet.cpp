@@ -5,11 +5,11 @@
 namespace velmora {
 
 TEngineSet::TEngineSet() {
-    for (auto& evaluator : sds) evaluator.AttachTo(&area);
-    for (auto& derivatives : spds) derivatives.AttachTo(&area);
+    for (auto& evaluator : evaluators) evaluator.AttachTo(&area);
+    for (auto& derivatives : partials) derivatives.AttachTo(&area);
 }
 
-void TEngineSet::Build(const std::array<std::string, 4>& texts, TFunctionParserBytes_64& parser) {
+void TEngineSet::Build(const std::array<std::string, 4>& texts, TFormulaCompiler& parser) {
     TEngineSetsBuild build({this});
     for (int i = 0; i < 4; ++i) {
         parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
@@ -26,10 +26,10 @@ TEngineSetsBuild::~TEngineSetsBuild() {
     for (TEngineSet* set : sets_) set->area.Abandon();
 }
 
-void TEngineSetsBuild::Coordinate(int i, const TFunctionParserBytes_64& parsed, const std::string& text) {
+void TEngineSetsBuild::Coordinate(int i, const TFormulaCompiler& parsed, const std::string& text) {
     const auto k = static_cast<std::size_t>(i);
-    for (TEngineSet* set : sets_) set->sds[k].Build(parsed);
-    for (TEngineSet* set : sets_) set->spds[k].ParseNewText(text, "uv", "", true, true);
+    for (TEngineSet* set : sets_) set->evaluators[k].Build(parsed);
+    for (TEngineSet* set : sets_) set->partials[k].ParseNewText(text, "uv", "", true, true);
 }
 
 void TEngineSetsBuild::Commit() {

@@ -9,10 +9,10 @@
 // read+execute by one protection change.
 #pragma once
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/CodeArea.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <array>
 #include <string>
@@ -21,8 +21,8 @@
 namespace velmora {
 
 struct TEngineSet {
-    FourEvaluators sds;  // x, y, z, w: value, first and second derivatives
-    FourFPD spds;        // x, y, z, w: partial derivatives up to order three
+    FourJetEvaluators evaluators;  // x, y, z, w: value, first and second derivatives
+    FourSymbolicPartials partials;        // x, y, z, w: partial derivatives up to order three
     TCodeArea area;      // the code of all eight
 
     TEngineSet();
@@ -31,7 +31,7 @@ struct TEngineSet {
 
     // Parses and compiles the four coordinate texts (variables "uv") with the
     // given parser; throws the first engine error.
-    void Build(const std::array<std::string, 4>& texts, TFunctionParserBytes_64& parser);
+    void Build(const std::array<std::string, 4>& texts, TFormulaCompiler& parser);
 };
 
 // A build of several sets from the same four formulas, as "Enter" does: each
@@ -48,7 +48,7 @@ public:
 
     // Coordinate i (0..3) of every set: the evaluators from the parsed formula,
     // the symbolic objects from its text (variables "uv").
-    void Coordinate(int i, const TFunctionParserBytes_64& parsed, const std::string& text);
+    void Coordinate(int i, const TFormulaCompiler& parsed, const std::string& text);
     void Commit();
 
 private:

@@ -4,7 +4,7 @@
 // method on the angular form to follow one direction.
 #include "geometry/HigherDegreeDirections.h"
 
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@ namespace velmora {
 
 bool THigherDegreeDirections::BuildDirectionPolynomial(TLineClass curveClass, const Vector2& p) {
     if (!IsHigherDegree(curveClass)) return false;
-    TParametrizationR2R4& s = *surface_;
+    TLocalGeometry& s = *surface_;
     if (!s.ComputeHBCandProducts(p)) return false;
     switch (curveClass) {
         case TLineClass::ExtremalNormalDeviation: P = NormalDeviationQuartic(s); break;
@@ -131,7 +131,7 @@ void THigherDegreeDirections::FindDirections(TLineClass curveClass) {
         list.count = 1;
         e.x = 0;
         e.y = 1;
-        const TParametrizationR2R4& s = *surface_;
+        const TLocalGeometry& s = *surface_;
         e.value = curveClass == TLineClass::ExtremalNormalDeviation    ? s.hh - 2 * s.hb + s.bb
                   : curveClass == TLineClass::ExtremalLateralDeviation ? s.bc - s.hc
                                                                        : 0.0;
@@ -233,7 +233,7 @@ uint8_t THigherDegreeDirections::NewtonDirection(TLineClass curveClass, double& 
         direction = {lastCos, lastSin};
         return 1;
     }
-    const TParametrizationR2R4& s = *surface_;
+    const TLocalGeometry& s = *surface_;
     const double W = std::sqrt(std::fabs(s.guu * s.gvv - s.guv * s.guv));
     if (!(W > 0) || !(s.guu > 0)) return 0;
     const double rootGuu = std::sqrt(s.guu);

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "geometry/DirectionPolynomials.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/LineClass.h"
 #include "platform/VelmoraTypes.h"
 
@@ -23,8 +23,8 @@ class THigherDegreeDirections {
 public:
     static constexpr int kMaxSturm = 8;
 
-    explicit THigherDegreeDirections(TParametrizationR2R4& surface) : surface_(&surface) {}
-    TParametrizationR2R4& Surface() const { return *surface_; }
+    explicit THigherDegreeDirections(TLocalGeometry& surface) : surface_(&surface) {}
+    TLocalGeometry& Surface() const { return *surface_; }
 
     // ---- state (rewritten by every operation) ----------------------------------
     Polynomial5 P;          // the current direction polynomial
@@ -69,7 +69,7 @@ public:
     void AddRoot(double x, TLineClass curveClass);
 
 private:
-    TParametrizationR2R4* surface_;
+    TLocalGeometry* surface_;
 };
 
 }  // namespace velmora

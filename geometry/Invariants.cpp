@@ -2,7 +2,7 @@
 // point: half axes, |H|, the position of the origin relative to the ellipse
 // (depth), the angle between H and the major axis, the Gauss curvature and the
 // discriminants of the direction polynomials.
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/ScalarInvariants.h"
 
 #include <cmath>
@@ -19,20 +19,20 @@ bool AllFinite(const TInvariants& v) {
 
 // |sin| of the angle between H and the major axis; undefined for a circle or a
 // vanishing H or axis.
-double AbsSineHMajorAxis(TParametrizationR2R4& s, const Vector2& p) {
+double AbsSineHMajorAxis(TLocalGeometry& s, const Vector2& p) {
     const double a = InvariantFromProducts(s, TInvariantKind::AngleHMajorAxis, p);
     return a == UndefinedValue ? UndefinedValue : std::fabs(a);
 }
 
 }  // namespace
 
-void TParametrizationR2R4::DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out) {
+void TLocalGeometry::DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out) {
     out.discrNormDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrNormalDeviation, par));
     out.discrLatDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrLateralDeviation, par));
     out.discrStrPpal = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrStrongPrincipal, par));
 }
 
-bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& out) {
+bool TLocalGeometry::ComputeInvariants(const Vector2& par, TInvariants& out) {
     if (!ComputeHBCandProducts(par)) return false;
     DiscriminantsAtCurrentPoint(par, out);
     out.KGauss = InvariantFromProducts(*this, TInvariantKind::GaussCurvature, par);
@@ -59,7 +59,7 @@ bool TParametrizationR2R4::ComputeInvariants(const Vector2& par, TInvariants& ou
     return AllFinite(out);
 }
 
-bool TParametrizationR2R4::ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out,
+bool TLocalGeometry::ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out,
                                         TDirectionCross& cross) {
     cross = TDirectionCross{};
     if (cClass == TLineClass::CoordinateLines) cross.curvesParts = 0;
@@ -82,41 +82,41 @@ bool TParametrizationR2R4::ComputeCross(const Vector2& par, TLineClass cClass, d
 
 // ---- scalar functions of a point ----------------------------------------------------
 
-double TParametrizationR2R4::DepthOfOrigin(const Vector2& p) {
+double TLocalGeometry::DepthOfOrigin(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::OriginDepth, p);
 }
 
-double TParametrizationR2R4::AngleHEllipse(const Vector2& p) {
+double TLocalGeometry::AngleHEllipse(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::AngleHMajorAxis, p);
 }
 
-double TParametrizationR2R4::EllipseArea(const Vector2& p) {
+double TLocalGeometry::EllipseArea(const Vector2& p) {
     if (!ComputeHBCandProducts(p)) return UndefinedValue;
     return OrUndefined(std::sqrt(std::fabs(bb * cc - bc * bc)));
 }
 
-double TParametrizationR2R4::GaussCurvature(const Vector2& p) {
+double TLocalGeometry::GaussCurvature(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::GaussCurvature, p);
 }
 
-double TParametrizationR2R4::JHdotB(const Vector2& p) {
+double TLocalGeometry::JHdotB(const Vector2& p) {
     if (!ComputeHBCandProducts(p)) return UndefinedValue;
     return OrUndefined(jhb);
 }
 
-double TParametrizationR2R4::JBdotC(const Vector2& p) {
+double TLocalGeometry::JBdotC(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::OrientedAreaBC, p);
 }
 
-double TParametrizationR2R4::DiscriminantExtremalNormDevDirs(const Vector2& p) {
+double TLocalGeometry::DiscriminantExtremalNormDevDirs(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::DiscrNormalDeviation, p);
 }
 
-double TParametrizationR2R4::DiscriminantExtremalLatDevDirs(const Vector2& p) {
+double TLocalGeometry::DiscriminantExtremalLatDevDirs(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::DiscrLateralDeviation, p);
 }
 
-double TParametrizationR2R4::DiscriminantStrongPrincipalLines(const Vector2& p) {
+double TLocalGeometry::DiscriminantStrongPrincipalLines(const Vector2& p) {
     return LocusValue(*this, TInvariantKind::DiscrStrongPrincipal, p);
 }
 

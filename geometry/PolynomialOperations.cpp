@@ -5,7 +5,7 @@
 // direction for the extremal deviation families.
 #include "geometry/DirectionPolynomials.h"
 
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,7 +114,7 @@ Polynomial5 AngularDerivative(const Polynomial5& p) {
     return d;
 }
 
-double DeviationValue(const TParametrizationR2R4& s, TLineClass curveClass, double cos2t, double sin2t) {
+double DeviationValue(const TLocalGeometry& s, TLineClass curveClass, double cos2t, double sin2t) {
     switch (curveClass) {
         case TLineClass::ExtremalNormalDeviation:
             return s.hh + s.bb * cos2t * cos2t + s.cc * sin2t * sin2t + 2 * s.hb * cos2t + 2 * s.hc * sin2t +

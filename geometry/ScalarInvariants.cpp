@@ -1,7 +1,7 @@
 #include "geometry/ScalarInvariants.h"
 
 #include "geometry/DirectionPolynomials.h"
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/VectorMath.h"
 
 #include <cmath>
 
@@ -25,7 +25,7 @@ constexpr std::array<TScalarInvariant, kInvariantKinds> kInvariants = {{
 // Sine of the angle between H and the major-axis vector V = cos(tau) B +
 // sin(tau) C, signed by the orientation Det(V, t, Jt, H) of the normal plane;
 // undefined for a circle (no major axis) or a vanishing |V| |H|.
-double SignedSineHMajorAxis(const TParametrizationR2R4& s) {
+double SignedSineHMajorAxis(const TLocalGeometry& s) {
     if (Hypot(s.bb - s.cc, 2 * s.bc) < 1e-8) return UndefinedValue;
     const double tau = SafeArcTan2(2 * s.bc, s.bb - s.cc) / 2;
     const double ct = std::cos(tau), st = std::sin(tau);
@@ -50,7 +50,7 @@ std::optional<TInvariantKind> InvariantKindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-double InvariantFromProducts(TParametrizationR2R4& s, TInvariantKind kind, const Vector2& p) {
+double InvariantFromProducts(TLocalGeometry& s, TInvariantKind kind, const Vector2& p) {
     switch (kind) {
         case TInvariantKind::OriginDepth:
             return s.bb * s.cc - s.bc * s.bc - Hypot(s.hb * s.cc - s.hc * s.bc, s.hc * s.bb - s.hb * s.bc);
@@ -76,7 +76,7 @@ double InvariantFromProducts(TParametrizationR2R4& s, TInvariantKind kind, const
     return UndefinedValue;
 }
 
-double LocusValue(TParametrizationR2R4& s, TInvariantKind kind, const Vector2& p) {
+double LocusValue(TLocalGeometry& s, TInvariantKind kind, const Vector2& p) {
     if (kind == TInvariantKind::DiscrStrongPrincipal) {
         // The quintic needs only the derivatives and the metric, not the frame.
         Polynomial5 q;
@@ -87,7 +87,7 @@ double LocusValue(TParametrizationR2R4& s, TInvariantKind kind, const Vector2& p
     return OrUndefined(InvariantFromProducts(s, kind, p));
 }
 
-double BackgroundValue(TParametrizationR2R4& s, TBackgroundType type, const Vector2& p) {
+double BackgroundValue(TLocalGeometry& s, TBackgroundType type, const Vector2& p) {
     if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
     const double value = InvariantFromProducts(s, type, p);
     if (value == UndefinedValue || !ScalarInvariant(type).backgroundMagnitude) return value;

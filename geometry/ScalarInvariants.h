@@ -4,7 +4,7 @@
 // functions from here.
 #pragma once
 
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "platform/VelmoraTypes.h"
 
 #include <array>
@@ -52,15 +52,15 @@ std::optional<TInvariantKind> InvariantKindFromName(std::string_view name);
 // principal discriminant adds the third derivatives at p). UndefinedValue
 // where the quantity has no definite value; an overflow is returned as it
 // came (infinite or NaN).
-double InvariantFromProducts(TParametrizationR2R4& surface, TInvariantKind kind, const Vector2& p);
+double InvariantFromProducts(TLocalGeometry& surface, TInvariantKind kind, const Vector2& p);
 
 // The value whose zero set is the locus of that kind: UndefinedValue where the
 // frame cannot be built or the value is not a finite number.
-double LocusValue(TParametrizationR2R4& surface, TInvariantKind kind, const Vector2& p);
+double LocusValue(TLocalGeometry& surface, TInvariantKind kind, const Vector2& p);
 
 // The value a background of that type paints at p: UndefinedValue where the
 // frame cannot be built; overflowed values as they came (the colour map
 // takes infinities to its darkest entries and leaves NaN unpainted).
-double BackgroundValue(TParametrizationR2R4& surface, TBackgroundType type, const Vector2& p);
+double BackgroundValue(TLocalGeometry& surface, TBackgroundType type, const Vector2& p);
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 #include "session/EllipseFigure.h"
 
-#include "geometry/VectorsAndUtil.h"
+#include "geometry/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,7 +35,7 @@ void ClipLine(double x0, double y0, double dx, double dy, int left, int top, int
     }
 }
 
-bool TEllipseFigure::ComputeEllipse(const TParametrizationR2R4& s) {
+bool TEllipseFigure::ComputeEllipse(const TLocalGeometry& s) {
     h_ = s.nh;
     Vector4 base;
     double length;

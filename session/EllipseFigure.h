@@ -14,7 +14,7 @@
 // coordinates are rounded to the nearest integer, ties to even.
 #pragma once
 
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "platform/VelmoraTypes.h"
 
 #include <array>
@@ -57,7 +57,7 @@ public:
     // ComputeEllipse: the basis and the components of H, B and C at the
     // surface's current point. Without a basis (|H|, |B|, |C| all at most 1e-7)
     // sc := 0, nothing else changes, and the result is false.
-    bool ComputeEllipse(const TParametrizationR2R4& s);
+    bool ComputeEllipse(const TLocalGeometry& s);
     // The layout of the panel: sc, the pixels of the centre and of the origin.
     // False (the panel stays blank) without a basis or for a figure of size
     // at most 1e-9.

@@ -1,11 +1,11 @@
 #include "session/SurfaceSession.h"
 
-#include "curves/DiffEqSolver.h"
-#include "curves/FImplicitCurveLine.h"
+#include "curves/LineFieldTracer.h"
+#include "curves/ImplicitCurveTracer.h"
 #include "curves/LocusFunctions.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,13 +15,13 @@ namespace velmora {
 
 TSurfaceSession::TSurfaceSession(int workerSets)
     : texts_(DefaultSurfaceTexts()),
-      formulaParser_(std::make_unique<TFunctionParserBytes_64>()),
+      formulaParser_(std::make_unique<TFormulaCompiler>()),
       mainSet_(std::make_unique<TEngineSet>()) {
     for (int i = 0; i < 4; ++i) InputStrs_[i] = kDocumentHeader[i];
     const int n = std::max(workerSets, 0);
     workerSets_.reserve(n);
     for (int k = 0; k < n; ++k) workerSets_.push_back(std::make_unique<TEngineSet>());
-    surface_ = std::make_unique<TParametrizationR2R4>(*mainSet_);
+    surface_ = std::make_unique<TLocalGeometry>(*mainSet_);
 }
 
 TSurfaceSession::~TSurfaceSession() = default;
@@ -140,7 +140,7 @@ TReadResult TSurfaceSession::ReadData() {
 
 bool TSurfaceSession::TraceLocus(TLocusKind kind) {
     if (!alreadyParsed_ || !IsInvariantKind(kind)) return false;
-    if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveLine>();
+    if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveTracer>();
     stores_.BeginLocus(kind);
     implicitCurve_->ComputeImplicitCurve(
         LocusFunction(*surface_, kind), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); },

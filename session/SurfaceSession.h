@@ -12,7 +12,7 @@
 
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
 #include "session/DrawingStores.h"
@@ -25,8 +25,8 @@
 
 namespace velmora {
 
-class TFunctionParserBytes_64;
-class TImplicitCurveLine;
+class TFormulaCompiler;
+class TImplicitCurveTracer;
 class TTracerHost;
 
 // What a read found. The texts of the fields it reached (fieldsTrimmed of them,
@@ -91,8 +91,8 @@ public:
     const TDomainMap& Map() const { return map_; }
     int numOfCPU() const { return static_cast<int>(workerSets_.size()); }
     // The surface object of the calling thread, bound to its engine set.
-    TParametrizationR2R4& Surface() { return *surface_; }
-    const TParametrizationR2R4& Surface() const { return *surface_; }
+    TLocalGeometry& Surface() { return *surface_; }
+    const TLocalGeometry& Surface() const { return *surface_; }
     TEngineSet& MainEngines() { return *mainSet_; }
     // Worker k's engine set; no two threads may use one set.
     std::vector<TEngineSet*> WorkerSets() const;
@@ -126,11 +126,11 @@ private:
     TDomainMap map_;
     int fieldsTrimmed_ = 0;
 
-    std::unique_ptr<TFunctionParserBytes_64> formulaParser_;
+    std::unique_ptr<TFormulaCompiler> formulaParser_;
     std::unique_ptr<TEngineSet> mainSet_;
     std::vector<std::unique_ptr<TEngineSet>> workerSets_;
-    std::unique_ptr<TParametrizationR2R4> surface_;
-    std::unique_ptr<TImplicitCurveLine> implicitCurve_;
+    std::unique_ptr<TLocalGeometry> surface_;
+    std::unique_ptr<TImplicitCurveTracer> implicitCurve_;
 
     TDrawingStores stores_;
 };

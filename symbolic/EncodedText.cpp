@@ -1,6 +1,6 @@
 #include "symbolic/EncodedText.h"
 
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <algorithm>
@@ -48,7 +48,7 @@ bool IsSecondByte(const std::string& s, std::size_t i) { return i >= 1 && IsPref
 }  // namespace
 
 uint8_t FunctionCode(std::string_view name) {
-    const uint8_t shared = TFunctionParserBytes_64::FunctionCode(std::string(name));
+    const uint8_t shared = TFormulaCompiler::FunctionCode(std::string(name));
     if (shared != '?') return shared;
     for (const auto& entry : extraFunctionNames)
         if (name == entry.t) return entry.by;

@@ -12,7 +12,7 @@
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <array>
 
@@ -224,7 +224,7 @@ constexpr uint8_t kFirstPreserved = 4;
 
 }  // namespace
 
-int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) const {
+int32_t TSymbolicPartials::EstimateCodeSize(const std::string& program) const {
     X87SizeEstimate est(kFirstPreserved);
     est.Add(kPrologueSize);
     for (std::size_t i = 0; i < program.size(); ++i) {
@@ -258,7 +258,7 @@ int32_t TFunctionAndPartDerivs_64::EstimateCodeSize(const std::string& program) 
     return static_cast<int32_t>(est.size);
 }
 
-void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program, const double* table) {
+void TSymbolicPartials::EmitProgram(const std::string& program, const double* table) {
     gen.Prologue(table);
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t c = Byte(program, i);
@@ -303,7 +303,7 @@ void TFunctionAndPartDerivs_64::EmitProgram(const std::string& program, const do
     gen.Epilogue();
 }
 
-int32_t TFunctionAndPartDerivs_64::EmitInto(uint8_t* block, int32_t capacity, const std::string& program,
+int32_t TSymbolicPartials::EmitInto(uint8_t* block, int32_t capacity, const std::string& program,
                                             const double* table) {
     gen.Begin(block, capacity, kFirstPreserved);
     EmitProgram(program, table);
@@ -311,7 +311,7 @@ int32_t TFunctionAndPartDerivs_64::EmitInto(uint8_t* block, int32_t capacity, co
     return gen.Length();
 }
 
-void TFunctionAndPartDerivs_64::Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length,
+void TSymbolicPartials::Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length,
                                         const std::string& program) {
     reference = RealFunction{};
     length = EstimateCodeSize(program);  // refuses unknown symbols before anything is written
@@ -326,7 +326,7 @@ void TFunctionAndPartDerivs_64::Compile(ExecutableBlock& block, RealFunction& re
     reference = RealFunction{block.Data(), nullptr};
 }
 
-void TFunctionAndPartDerivs_64::StageBlock(int b, const std::string& program) {
+void TSymbolicPartials::StageBlock(int b, const std::string& program) {
     const auto index = static_cast<std::size_t>(b);
     FBlockLengths[index] = EstimateCodeSize(program);
     const std::size_t offset = staged.Reserve(static_cast<std::size_t>(FBlockLengths[index]));
@@ -335,7 +335,7 @@ void TFunctionAndPartDerivs_64::StageBlock(int b, const std::string& program) {
     stagedOffsets[index] = static_cast<int64_t>(offset);
 }
 
-double TFunctionAndPartDerivs_64::EvaluateActorList(const std::string& str) {
+double TSymbolicPartials::EvaluateActorList(const std::string& str) {
     auxBlockLength = EstimateCodeSize(str);
     auxBlock.resize(static_cast<std::size_t>(auxBlockLength));
     const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str, data.data());

@@ -5,7 +5,7 @@
 #include "formula/FunctionCodes.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 namespace velmora {
 
@@ -36,7 +36,7 @@ std::string Sum(const std::string& x, const std::string& y) {
 
 }  // namespace
 
-std::string TFunctionAndPartDerivs_64::DeriveSum(const std::string& s, int v) const {
+std::string TSymbolicPartials::DeriveSum(const std::string& s, int v) const {
     if (s.empty()) return "0";
     if (std::string inner = StripParentheses(s); !inner.empty()) return DeriveSum(inner, v);
     std::string result;
@@ -50,7 +50,7 @@ std::string TFunctionAndPartDerivs_64::DeriveSum(const std::string& s, int v) co
     return result.empty() ? "0" : result;
 }
 
-std::string TFunctionAndPartDerivs_64::DeriveProduct(const std::string& s, int v) const {
+std::string TSymbolicPartials::DeriveProduct(const std::string& s, int v) const {
     if (s.empty()) throw VelmoraError(kMsgSyntax);
     if (std::string inner = StripParentheses(s); !inner.empty()) return DeriveSum(inner, v);
     const std::vector<std::string> factors = SplitTopLevel(s, '*');
@@ -80,7 +80,7 @@ std::string TFunctionAndPartDerivs_64::DeriveProduct(const std::string& s, int v
     return r;
 }
 
-std::string TFunctionAndPartDerivs_64::DerivePower(const std::string& s, int v) const {
+std::string TSymbolicPartials::DerivePower(const std::string& s, int v) const {
     if (std::string inner = StripParentheses(s); !inner.empty()) return DeriveSum(inner, v);
     const TopLevelStop stop = NextTopLevelOperator(s, 0, "^~");
     if (stop.op != '^' && stop.op != '~') return DeriveAtom(s, v);
@@ -110,7 +110,7 @@ std::string TFunctionAndPartDerivs_64::DerivePower(const std::string& s, int v) 
     return Bounded(logTerm + "+" + powerTerm);
 }
 
-std::string TFunctionAndPartDerivs_64::DeriveAtom(const std::string& s, int v) const {
+std::string TSymbolicPartials::DeriveAtom(const std::string& s, int v) const {
     if (std::string inner = StripParentheses(s); !inner.empty()) return DeriveSum(inner, v);
     if (s == "0") return "0";
     if (!s.empty() && Byte(s, 0) == kFunctionPrefix) throw VelmoraError(kMsgIntegrals);
@@ -121,7 +121,7 @@ std::string TFunctionAndPartDerivs_64::DeriveAtom(const std::string& s, int v) c
     return "0";  // "1", "p"
 }
 
-std::string TFunctionAndPartDerivs_64::DeriveFunction(uint8_t letter, const std::string& arg, int v) const {
+std::string TSymbolicPartials::DeriveFunction(uint8_t letter, const std::string& arg, int v) const {
     const std::string g = Unwrapped(arg);
     const std::string dg = DeriveSum(g, v);
     if (dg == "0") return "0";

@@ -1,10 +1,10 @@
 // From the typed text to the validated encoded formula: upper-casing and
 // normalisation, tokenising (numbers, names, implicit products), encoding of
 // the variables and the syntax check.
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <charconv>
 #include <string_view>
@@ -60,7 +60,7 @@ std::string UpperCase(const std::string& s) {
 
 }  // namespace
 
-std::string TFunctionAndPartDerivs_64::NormalizeText(const std::string& s) const {
+std::string TSymbolicPartials::NormalizeText(const std::string& s) const {
     std::string out;
     out.reserve(s.size());
     const std::size_t n = s.size();
@@ -111,7 +111,7 @@ std::string TFunctionAndPartDerivs_64::NormalizeText(const std::string& s) const
     return out;
 }
 
-void TFunctionAndPartDerivs_64::Tokenize() {
+void TSymbolicPartials::Tokenize() {
     rawText = NormalizeText(UpperCase(rawText));
     if (rawText.empty()) throw VelmoraError(kMsgEmpty);
 
@@ -225,7 +225,7 @@ void TFunctionAndPartDerivs_64::Tokenize() {
     if (depth != 0) throw VelmoraError(kMsgParentheses);
 }
 
-void TFunctionAndPartDerivs_64::ReadNumber(std::size_t& i, char& prev) {
+void TSymbolicPartials::ReadNumber(std::size_t& i, char& prev) {
     const std::string& s = rawText;
     const std::size_t n = s.size();
     std::string text;
@@ -272,7 +272,7 @@ void TFunctionAndPartDerivs_64::ReadNumber(std::size_t& i, char& prev) {
     }
 }
 
-std::string TFunctionAndPartDerivs_64::ReadName(std::size_t& i) {
+std::string TSymbolicPartials::ReadName(std::size_t& i) {
     const std::string& s = rawText;
     const std::size_t n = s.size();
     std::string word;
@@ -311,7 +311,7 @@ std::string TFunctionAndPartDerivs_64::ReadName(std::size_t& i) {
     return LettersToVariables(word);
 }
 
-std::string TFunctionAndPartDerivs_64::ResolveFunctionName(const std::string& letters) {
+std::string TSymbolicPartials::ResolveFunctionName(const std::string& letters) {
     // The longest suffix that is a function name wins: "UCH(" is u*cosh(.
     const std::size_t n = letters.size();
     if (n >= 2) {
@@ -327,7 +327,7 @@ std::string TFunctionAndPartDerivs_64::ResolveFunctionName(const std::string& le
     return LettersToVariables(letters) + "*(";
 }
 
-std::string TFunctionAndPartDerivs_64::LettersToVariables(const std::string& letters) {
+std::string TSymbolicPartials::LettersToVariables(const std::string& letters) {
     std::string out;
     for (char c : letters) {
         if (allVars.find(c) == std::string::npos) throw VelmoraError(kMsgIllegal);
@@ -338,7 +338,7 @@ std::string TFunctionAndPartDerivs_64::LettersToVariables(const std::string& let
     return out;
 }
 
-void TFunctionAndPartDerivs_64::EncodeVariables() {
+void TSymbolicPartials::EncodeVariables() {
     const std::string& s = uFormula;
     uReduced.clear();
     for (std::size_t i = 0; i < s.size();) {
@@ -364,7 +364,7 @@ void TFunctionAndPartDerivs_64::EncodeVariables() {
     }
 }
 
-int TFunctionAndPartDerivs_64::CheckSyntax(const std::string& s) {
+int TSymbolicPartials::CheckSyntax(const std::string& s) {
     if (s.empty()) return 1;  // "Formula reduces to nothing"
     auto classOf = [&](std::size_t i) -> int {
         const uint8_t b = Byte(s, i);

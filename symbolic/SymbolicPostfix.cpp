@@ -6,7 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <vector>
 
@@ -21,7 +21,7 @@ bool IsPowerOperator(char c) { return c == '^' || c == '~'; }
 
 }  // namespace
 
-std::string TFunctionAndPartDerivs_64::PostfixSum(const std::string& s) {
+std::string TSymbolicPartials::PostfixSum(const std::string& s) {
     if (s.empty()) return "0";
     const std::vector<std::string> terms = SplitTopLevel(Unwrapped(s), '+');
     if (terms.size() == 1) return PostfixProduct(terms[0]);
@@ -41,7 +41,7 @@ std::string TFunctionAndPartDerivs_64::PostfixSum(const std::string& s) {
     return result.empty() ? "0" : result;
 }
 
-std::string TFunctionAndPartDerivs_64::PostfixProduct(const std::string& s) {
+std::string TSymbolicPartials::PostfixProduct(const std::string& s) {
     std::string result;
     if (std::string inner = StripParentheses(s); !inner.empty()) {
         result = PostfixSum(inner);
@@ -81,7 +81,7 @@ std::string TFunctionAndPartDerivs_64::PostfixProduct(const std::string& s) {
     return result.empty() ? "0" : result;
 }
 
-std::string TFunctionAndPartDerivs_64::FactorBA(const std::string& s) {
+std::string TSymbolicPartials::FactorBA(const std::string& s) {
     if (std::string inner = StripParentheses(s); !inner.empty()) return PostfixSum(inner);
     const TopLevelStop stop = NextTopLevelOperator(s, 0, "^~");
     if (!IsPowerOperator(stop.op)) return AtomString(s);
@@ -105,7 +105,7 @@ std::string TFunctionAndPartDerivs_64::FactorBA(const std::string& s) {
     return b + a + o;
 }
 
-std::string TFunctionAndPartDerivs_64::AtomString(const std::string& s) {
+std::string TSymbolicPartials::AtomString(const std::string& s) {
     if (std::string inner = StripParentheses(s); !inner.empty()) return PostfixSum(inner);
     std::string r;
     if (s == "0" || s == "1" || s == "p" || (s.size() == 2 && IsPrefix(Byte(s, 0)))) {
@@ -123,7 +123,7 @@ std::string TFunctionAndPartDerivs_64::AtomString(const std::string& s) {
     return r;
 }
 
-void TFunctionAndPartDerivs_64::FoldConstant(std::string& r) {
+void TSymbolicPartials::FoldConstant(std::string& r) {
     if (!reduceConsts || r.empty() || IsSingleToken(r) || ContainsVariableOrParameter(r)) return;
     const double x = ConstantValue(r);
     if (x == 1.0 || x == 0.0) {

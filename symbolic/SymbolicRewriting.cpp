@@ -7,7 +7,7 @@
 // (reciprocal).
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <cmath>
 #include <cstring>
@@ -30,7 +30,7 @@ std::size_t ExponentEnd(const std::string& s, std::size_t p) { return NextTopLev
 
 }  // namespace
 
-std::string TFunctionAndPartDerivs_64::ConvertPowers(std::string s) {
+std::string TSymbolicPartials::ConvertPowers(std::string s) {
     // Integer powers first, left to right: in a tower a^2^3 the first power is
     // the base of the second, in a^b^2 the exponent b^2 is one.
     for (std::size_t i = 0; i < s.size();) {
@@ -91,7 +91,7 @@ std::string TFunctionAndPartDerivs_64::ConvertPowers(std::string s) {
     return s;
 }
 
-bool TFunctionAndPartDerivs_64::IntegerExponent(const std::string& exponent, double& n) {
+bool TSymbolicPartials::IntegerExponent(const std::string& exponent, double& n) {
     // Whole bracket pairs around it aside, the exponent is one number token
     // (or "0", "1"), optionally after a unary minus, whose value is whole.
     std::string e = Unwrapped(exponent);
@@ -111,7 +111,7 @@ bool TFunctionAndPartDerivs_64::IntegerExponent(const std::string& exponent, dou
     return true;
 }
 
-std::string TFunctionAndPartDerivs_64::ExpandMinusAndDivide(std::string s) {
+std::string TSymbolicPartials::ExpandMinusAndDivide(std::string s) {
     std::size_t p = 0;
     while (p < s.size()) {
         const uint8_t b = Byte(s, p);

@@ -198,7 +198,7 @@ TEST_F(ScriptedWindowTest, ExitWhoseSaveFailsKeepsTheWindowOpen) {
 
 TEST(YesNotCancel, AsksWithItsOwnWordsAndAnswersByItsButtons) {
     TestApp();
-    TYesNotCancel dialog;
+    TSaveChangesQuestion dialog;
     EXPECT_EQ(dialog.windowTitle(), "Confirm");
     EXPECT_EQ(dialog.MessageLabel->text(), "Do you want to save changes made?");
     EXPECT_EQ(dialog.YesButton->text(), "Yes");

@@ -18,7 +18,7 @@ protected:
     // H = h e3; B = (b1 e3 - b2 e4); C = (c1 e3 - c2 e4), in the panel's
     // normal-plane coordinates (e1, e2).
     void SetPoint(double h, double b1, double b2, double c1, double c2) {
-        TParametrizationR2R4& s = W().Session().Surface();
+        TLocalGeometry& s = W().Session().Surface();
         s.t = {1, 0, 0, 0};
         s.Jt = {0, 1, 0, 0};
         s.vH = {0, 0, h, 0};
@@ -35,10 +35,10 @@ protected:
 
     const TEllipseFigure& F() { return W().EllipsePanel().Figure(); }
     void Freeze() {
-        if (!W().lockPtData()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+        if (!W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
     }
     void Release() {
-        if (W().lockPtData()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+        if (W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
     }
 
     TColor At(int x, int y) const { return ColourOfPixel(window->EllipsePanel().EllipseBox()->Picture().pixel(x, y)); }
@@ -158,7 +158,7 @@ TEST_F(EllipsePanelTest, FrozenPanelsProjectTheEllipseOnThePointerLine) {
 
 TEST_F(EllipsePanelTest, AMouseMoveDrawsTheEllipseOfTheSurfacePoint) {
     MoveOverMainPanel(300, 200);
-    const TParametrizationR2R4& s = W().Session().Surface();
+    const TLocalGeometry& s = W().Session().Surface();
     ASSERT_GT(F().sc(), 0);
     EXPECT_DOUBLE_EQ(F().h(), s.nh);
     EXPECT_NEAR(Dot4(F().e1(), F().e1()), 1, 1e-12);

@@ -6,9 +6,9 @@
 #include "background/BackgroundThreads.h"
 #include "background/Palette.h"
 #include "canvas/Colour.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <array>
 #include <memory>
@@ -23,7 +23,7 @@ class ExpectedBackground {
 public:
     ExpectedBackground() {
         set_.Build({kSurface[0], kSurface[1], kSurface[2], kSurface[3]}, parser_);
-        surface_ = std::make_unique<TParametrizationR2R4>(set_);
+        surface_ = std::make_unique<TLocalGeometry>(set_);
     }
     TColor At(TBackgroundType type, int x, int y, int w = 548, int h = 548) {
         const Vector2 p = {-1 + 2.0 * x / (w - 1), 2 - 3.0 * y / (h - 1)};
@@ -34,9 +34,9 @@ public:
     }
 
 private:
-    TFunctionParserBytes_64 parser_;
+    TFormulaCompiler parser_;
     TEngineSet set_;
-    std::unique_ptr<TParametrizationR2R4> surface_;
+    std::unique_ptr<TLocalGeometry> surface_;
 };
 
 }  // namespace velmora

@@ -1,8 +1,8 @@
 #include "WindowFixture.h"
 
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <QFontMetrics>
 #include <QPushButton>
@@ -54,10 +54,10 @@ protected:
 
 TEST_F(MainPanelTest, AMouseMoveShowsTheInvariantsOfThePixelsDomainPoint) {
     // An engine set of our own, built from the same texts.
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     TEngineSet set;
     set.Build({kDefaultTexts[0], kDefaultTexts[1], kDefaultTexts[2], kDefaultTexts[3]}, parser);
-    TParametrizationR2R4 surface(set);
+    TLocalGeometry surface(set);
 
     for (auto [x, y] : {std::pair{300, 200}, std::pair{137, 411}, std::pair{547, 1}}) {
         MoveOverMainPanel(x, y);
@@ -150,20 +150,20 @@ TEST_F(MainPanelTest, CtrlFreezesAndReleasesThePanels) {
     MoveOverMainPanel(300, 200);
     const auto tracked = DataRows();
     PressKey(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_TRUE(W().lockPtData());
+    EXPECT_TRUE(W().panelsFrozen());
     MoveOverMainPanel(320, 220);
     EXPECT_EQ(DataRows(), tracked);
     PressKey(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_FALSE(W().lockPtData());
+    EXPECT_FALSE(W().panelsFrozen());
     MoveOverMainPanel(320, 220);
     EXPECT_NE(DataRows(), tracked);
     // Ctrl with another key toggles as well; a press on the panel releases.
     PressKey(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_TRUE(W().lockPtData());
+    EXPECT_TRUE(W().panelsFrozen());
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), W().MainPanel().MainBox()->mapToGlobal(QPointF(100, 100)),
                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(W().MainPanel().MainBox(), &press);
-    EXPECT_FALSE(W().lockPtData());
+    EXPECT_FALSE(W().panelsFrozen());
     EXPECT_EQ(W().MainPanel().firstPt(), QPoint(100, 100));
 }
 

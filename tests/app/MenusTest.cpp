@@ -8,7 +8,7 @@ using namespace velmora;
 
 namespace {
 
-QAction* Item(TVelmora4& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
+QAction* Item(TMainWindow& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
 
 struct Expected {
     const char* name;
@@ -16,7 +16,7 @@ struct Expected {
     int tag;
 };
 
-void CheckItems(TVelmora4& w, std::initializer_list<Expected> items) {
+void CheckItems(TMainWindow& w, std::initializer_list<Expected> items) {
     for (const Expected& e : items) {
         QAction* a = Item(w, e.name);
         ASSERT_NE(a, nullptr) << e.name;

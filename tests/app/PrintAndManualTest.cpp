@@ -3,7 +3,7 @@
 #include "WindowFixture.h"
 #include "tests/TestFolder.h"
 
-#include "app/FManVelmora4.h"
+#include "app/ManualWindow.h"
 #include "app/ResourceStrings.h"
 #include "tests/printing/PdfPages.h"
 
@@ -34,7 +34,7 @@ std::function<bool(QPrinter&)> PrintToPdf(const QString& path, int copies) {
 TEST_F(ScriptedWindowTest, PrintingIntoAPdfFileGivesOnePagePerCopy) {
     REQUIRE_POPPLER();
     ASSERT_TRUE(W().ReadData());
-    dialogs->configure = [](TForm2& form) {
+    dialogs->configure = [](TPageSetupDialog& form) {
         form.ColorBackCheck->setChecked(false);
         return true;
     };
@@ -68,7 +68,7 @@ protected:
         ASSERT_TRUE(W().ReadData());
         W().OnColorByFunction(3);
         ASSERT_TRUE(WaitUntilIdle());
-        dialogs->configure = [resolution](TForm2& form) {
+        dialogs->configure = [resolution](TPageSetupDialog& form) {
             form.ColorBackCheck->setChecked(true);
             form.ResolutionEdit->setText(QString::number(resolution));
             return true;
@@ -142,7 +142,7 @@ TEST_F(ScriptedWindowTest, CancellingEitherDialogPrintsNothing) {
     EXPECT_EQ(dialogs->printers, 0);
 
     W().SetInfoText(QString());
-    dialogs->configure = [](TForm2&) { return true; };
+    dialogs->configure = [](TPageSetupDialog&) { return true; };
     C().Print1->trigger();  // the print dialog is cancelled: no message
     EXPECT_EQ(dialogs->printers, 1);
     EXPECT_EQ(W().InfoText(), QString());
@@ -151,7 +151,7 @@ TEST_F(ScriptedWindowTest, CancellingEitherDialogPrintsNothing) {
 
 TEST_F(ScriptedWindowTest, APrinterThatCannotBeginReportsAnError) {
     ASSERT_TRUE(W().ReadData());
-    dialogs->configure = [](TForm2&) { return true; };
+    dialogs->configure = [](TPageSetupDialog&) { return true; };
     dialogs->setupPrinter = PrintToPdf("/proc/velmora-no-such-place/page.pdf", 1);
     C().Print1->trigger();
     EXPECT_EQ(W().InfoText(), res::ErrorInPrinting);
@@ -163,7 +163,7 @@ TEST_F(ScriptedWindowTest, TheTitleProposedIsTheNameOfTheDocument) {
     std::ofstream(PathOf("flat torus.vm4").toStdString()) << "cos(u)\nsin(u)\ncos(v)\nsin(v)\n0\n2 pi\n0\n2 pi\n";
     ASSERT_TRUE(W().OpenDocument(PathOf("flat torus.vm4")));
     QString proposed;
-    dialogs->configure = [&](TForm2& form) {
+    dialogs->configure = [&](TPageSetupDialog& form) {
         proposed = form.TitleEdit->text();
         return false;
     };
@@ -173,7 +173,7 @@ TEST_F(ScriptedWindowTest, TheTitleProposedIsTheNameOfTheDocument) {
 
 TEST_F(WindowTest, TheManualShowsItsHeaderAndTheWholeText) {
     C().Manual1->trigger();
-    TManual& m = W().Manual();
+    TManualWindow& m = W().Manual();
     EXPECT_TRUE(m.isVisible());
     EXPECT_EQ(m.windowTitle(), "Manual");
     EXPECT_EQ(m.titleLabel->text(), "Velmora4");

@@ -11,7 +11,7 @@ using namespace velmora;
 
 namespace {
 
-void SetFields(TVelmora4& w, const char* const texts[8]) {
+void SetFields(TMainWindow& w, const char* const texts[8]) {
     QLineEdit* const edits[8] = {w.Controls().xEdit, w.Controls().yEdit, w.Controls().zEdit, w.Controls().wEdit, w.Controls().uMinEdit, w.Controls().uMaxEdit, w.Controls().vMinEdit, w.Controls().vMaxEdit};
     for (int i = 0; i < 8; ++i) edits[i]->setText(QString::fromUtf8(texts[i]));
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/Dialogs.h"
-#include "printing/LinesToPrintDlg.h"
+#include "printing/PageSetupDialog.h"
 
 #include <QPrinter>
 
@@ -38,7 +38,7 @@ public:
         sizeRange = {min, max};
         return Next(sizeAnswers, std::optional<int>());
     }
-    bool ConfigurePage(velmora::TForm2& form) override {
+    bool ConfigurePage(velmora::TPageSetupDialog& form) override {
         ++pages;
         form.OnActivate();
         if (!configure) return false;
@@ -58,7 +58,7 @@ public:
     std::deque<QString> openAnswers, saveAnswers;
     std::deque<velmora::TConfirmAnswer> confirmAnswers;
     std::deque<std::optional<int>> sizeAnswers;
-    std::function<bool(velmora::TForm2&)> configure;  // sets the controls; false cancels
+    std::function<bool(velmora::TPageSetupDialog&)> configure;  // sets the controls; false cancels
     std::function<bool(QPrinter&)> setupPrinter;       // sets the printer; false cancels
     int opens = 0, saves = 0, pages = 0, printers = 0, questions = 0, sizes = 0;
     QString openFilter, saveTitle, saveFilter, saveSuffix, dialogFolder;

@@ -91,7 +91,7 @@ TEST_F(SettingsTest, TheWindowPositionAndThePickersColourOutliveTheRun) {
     ASSERT_TRUE(picker->Choose({60, 52}, 120));
     const TColor chosen = picker->curveColor;
     EXPECT_EQ(W().CurveColor(), chosen);
-    EXPECT_NE(chosen, TLinePalette(nullptr).curveColor);
+    EXPECT_NE(chosen, TColourPicker(nullptr).curveColor);
     Restart();
     EXPECT_EQ(window->pos(), QPoint(37, 29));
     EXPECT_EQ(picker->HSPt, (Vector2Int{60, 52}));

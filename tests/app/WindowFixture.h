@@ -5,9 +5,9 @@
 #pragma once
 
 #include "ScriptedDialogs.h"
-#include "app/FVelmora4.h"
+#include "app/MainWindow.h"
 #include "app/ValueList.h"
-#include "picker/FLinePalette.h"
+#include "picker/ColourPicker.h"
 #include "platform/Platform.h"
 #include "tests/TestFolder.h"
 #include "tests/canvas/TestApp.h"
@@ -70,8 +70,8 @@ protected:
         TestApp();
         velmora::SetBeepHandler([this](int hz, int ms) { beeps.emplace_back(hz, ms); });
         DestroyWindow();
-        window = std::make_unique<velmora::TVelmora4>(numOfCPU);
-        picker = std::make_unique<velmora::TLinePalette>(window.get());
+        window = std::make_unique<velmora::TMainWindow>(numOfCPU);
+        picker = std::make_unique<velmora::TColourPicker>(window.get());
         window->SetLinePalette(picker.get());
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
@@ -88,8 +88,8 @@ protected:
         dialogs = nullptr;
     }
 
-    velmora::TVelmora4& W() { return *window; }
-    const velmora::TVelmora4Controls& C() const { return window->Controls(); }
+    velmora::TMainWindow& W() { return *window; }
+    const velmora::TMainWindowControls& C() const { return window->Controls(); }
 
     void MoveOver(QWidget* w, int x, int y, Qt::MouseButtons buttons = Qt::NoButton) {
         QMouseEvent e(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, buttons,
@@ -148,8 +148,8 @@ protected:
     }
 
     std::vector<std::pair<int, int>> beeps;
-    std::unique_ptr<velmora::TVelmora4> window;
-    std::unique_ptr<velmora::TLinePalette> picker;
+    std::unique_ptr<velmora::TMainWindow> window;
+    std::unique_ptr<velmora::TColourPicker> picker;
     ScriptedDialogs* dialogs = nullptr;  // owned by the window
 };
 

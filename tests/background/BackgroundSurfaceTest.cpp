@@ -1,9 +1,9 @@
 // Backgrounds of a real surface: workers with their own engine sets agree
 // with the main thread's surface object, bit for bit, however many there are.
 #include "background/BackgroundThreads.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ const std::array<std::string, 4> kDefaultSurface = {
 const Vector2 kLo{0, 0}, kHi{6.283185307179586, 2.2};
 
 std::vector<std::unique_ptr<TEngineSet>> BuildSets(int n, const std::array<std::string, 4>& texts = kDefaultSurface) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     std::vector<std::unique_ptr<TEngineSet>> sets;
     for (int i = 0; i < n; ++i) {
         sets.push_back(std::make_unique<TEngineSet>());
@@ -50,7 +50,7 @@ TEST(BackgroundSurface, GaussCurvatureFromOneAndTwoWorkersIsTheSamePicture) {
 TEST(BackgroundSurface, PixelsMatchTheMainThreadsInvariants) {
     const int w = 23, h = 17;
     auto sets = BuildSets(1);
-    TParametrizationR2R4 surface(*sets[0]);
+    TLocalGeometry surface(*sets[0]);
     const TBackgroundTransform t = BackgroundTransform(w, h, kLo, kHi);
     const Plt& pal = BackgroundPalette();
     for (int type : {0, 1, 2, 3, 4, 5, 6}) {

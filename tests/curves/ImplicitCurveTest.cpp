@@ -1,5 +1,5 @@
 // The implicit-curve tracer on analytic functions whose zero sets are known.
-#include "curves/FImplicitCurveLine.h"
+#include "curves/ImplicitCurveTracer.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ struct Recorder {
 };
 
 // The tracer holds a 465 x 465 flag grid: keep it off the stack.
-std::unique_ptr<TImplicitCurveLine> MakeTracer() { return std::make_unique<TImplicitCurveLine>(); }
+std::unique_ptr<TImplicitCurveTracer> MakeTracer() { return std::make_unique<TImplicitCurveTracer>(); }
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -34,7 +34,7 @@ double RadiusFor(const Vector2& lo, const Vector2& hi) {
     return std::hypot(hi[0] - lo[0], hi[1] - lo[1]) / 1096;
 }
 
-Recorder Trace(TImplicitCurveLine& tracer, R2ToR1Function f, Vector2 lo, Vector2 hi, int pp = 40, int flags = 464) {
+Recorder Trace(TImplicitCurveTracer& tracer, R2ToR1Function f, Vector2 lo, Vector2 hi, int pp = 40, int flags = 464) {
     Recorder rec;
     tracer.ComputeImplicitCurve(std::move(f), rec.Proc(), lo, hi, pp, flags, RadiusFor(lo, hi));
     return rec;

@@ -1,6 +1,6 @@
 // Integral curves of the line fields on surfaces whose lines are known.
-#include "curves/DiffEqSolver.h"
-#include "curves/HigherDegreeLines.h"
+#include "curves/LineFieldTracer.h"
+#include "curves/HigherDegreeLineTracer.h"
 #include "tests/curves/TestSurfaces.h"
 
 #include <gtest/gtest.h>
@@ -224,7 +224,7 @@ TEST(LineField, BranchStartingOnTheBorderPointingOutwardsKeepsOnlyItsStart) {
     EXPECT_GE(single, 1);
 }
 
-TEST(HigherDegreeLines, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
+TEST(HigherDegreeLineTracer, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
     TestSurface s = tracertest::DefaultSurface();
     const Vector2 start{1.3, 0.9};
     for (int curveClass : {5, 6}) {
@@ -252,7 +252,7 @@ TEST(HigherDegreeLines, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
     }
 }
 
-TEST(HigherDegreeLines, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
+TEST(HigherDegreeLineTracer, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
     TestSurface s = tracertest::DefaultSurface();
     const Vector2 start{2.0, 1.1};
     RecordingHost host(s.map);

@@ -1,5 +1,5 @@
 // Loci of the default surface: every stored point lies on the zero set.
-#include "curves/FImplicitCurveLine.h"
+#include "curves/ImplicitCurveTracer.h"
 #include "tests/curves/TestSurfaces.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ struct LocusRun {
 
 LocusRun TraceLocus(tracertest::TestSurface& s, const R2ToR1Function& f) {
     LocusRun run;
-    auto tracer = std::make_unique<TImplicitCurveLine>();
+    auto tracer = std::make_unique<TImplicitCurveTracer>();
     tracer->ComputeImplicitCurve(
         f,
         [&](const Vector2& p, int key) {
@@ -57,14 +57,14 @@ void ExpectOnZeroSet(tracertest::TestSurface& s, const R2ToR1Function& f, const 
 
 TEST(Loci, ParabolicLocusOfTheDefaultSurfaceLiesOnItsZeroSet) {
     tracertest::TestSurface s = tracertest::DefaultSurface();
-    TParametrizationR2R4& g = *s.surface;
+    TLocalGeometry& g = *s.surface;
     R2ToR1Function f = [&](const Vector2& p) { return g.DepthOfOrigin(p); };
     ExpectOnZeroSet(s, f, TraceLocus(s, f));
 }
 
 TEST(Loci, ZeroGaussCurvatureLocusOfTheDefaultSurfaceLiesOnItsZeroSet) {
     tracertest::TestSurface s = tracertest::DefaultSurface();
-    TParametrizationR2R4& g = *s.surface;
+    TLocalGeometry& g = *s.surface;
     R2ToR1Function f = [&](const Vector2& p) { return g.GaussCurvature(p); };
     const LocusRun run = TraceLocus(s, f);
     ExpectOnZeroSet(s, f, run);
@@ -82,7 +82,7 @@ TEST(Loci, ZeroGaussCurvatureLocusOfTheDefaultSurfaceLiesOnItsZeroSet) {
 // p, with the axis taken as the eigenvector of the larger eigenvalue of the
 // Gram matrix of B and C (not through the arc tangent that the locus function
 // uses, whose branch cut flips the axis).
-double SineHToMajorAxis(TParametrizationR2R4& g, const Vector2& p) {
+double SineHToMajorAxis(TLocalGeometry& g, const Vector2& p) {
     if (!g.ComputeHBCandProducts(p)) return -1;
     const double half = (g.bb - g.cc) / 2;
     const double lambda = (g.bb + g.cc) / 2 + std::hypot(half, g.bc);
@@ -105,7 +105,7 @@ TEST(Loci, TheHParallelToMajorAxisLocusNeverFollowsAFlipOfTheAxis) {
     // function turns round, and its signed sine jumps across a curve on which
     // H is far from parallel to the axis. That curve is no zero.
     tracertest::TestSurface s({"u", "v", "u^2 + 2 v^2", "u v + 0.5 v^3 + u^2 v"}, {-1, -1}, {1, 1});
-    TParametrizationR2R4& g = *s.surface;
+    TLocalGeometry& g = *s.surface;
     R2ToR1Function f = [&](const Vector2& p) { return g.AngleHEllipse(p); };
     // The flip is there: a change of sign of F that bisection pins down to
     // two points 1e-12 apart on which |F| stays above 0.5.
@@ -144,7 +144,7 @@ TEST(Loci, TheHParallelToMajorAxisLocusNeverFollowsAFlipOfTheAxis) {
 
 TEST(Loci, TracingTwiceGivesTheSamePolylines) {
     tracertest::TestSurface s = tracertest::DefaultSurface();
-    TParametrizationR2R4& g = *s.surface;
+    TLocalGeometry& g = *s.surface;
     R2ToR1Function f = [&](const Vector2& p) { return g.JBdotC(p); };
     const LocusRun first = TraceLocus(s, f), second = TraceLocus(s, f);
     EXPECT_EQ(first.polylines, second.polylines);

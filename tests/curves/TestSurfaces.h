@@ -2,10 +2,10 @@
 #pragma once
 
 #include "curves/TracerHost.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -20,13 +20,13 @@ namespace velmora::tracertest {
 // Compiled engines, the surface object bound to them and the domain map.
 struct TestSurface {
     std::unique_ptr<TEngineSet> engines = std::make_unique<TEngineSet>();
-    std::unique_ptr<TParametrizationR2R4> surface;
+    std::unique_ptr<TLocalGeometry> surface;
     TDomainMap map;
 
     TestSurface(const std::array<std::string, 4>& texts, Vector2 lo, Vector2 hi) {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         engines->Build(texts, parser);
-        surface = std::make_unique<TParametrizationR2R4>(*engines);
+        surface = std::make_unique<TLocalGeometry>(*engines);
         map.Setup(lo, hi);
     }
 };

@@ -4,9 +4,9 @@
 #include "EngineComparison.h"
 #include "RandomFormula.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ struct Tally {
 };
 
 // Compares every engine at `points` random points of one parsed formula.
-void CheckFormula(const std::string& text, TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
+void CheckFormula(const std::string& text, TFormulaCompiler& parser, TJetEvaluator& evaluator,
                   ReferenceEvaluator& reference, std::mt19937_64& rng, int points, Tally& tally) {
     SCOPED_TRACE("formula: " + text);
     evaluator.Build(parser);
@@ -40,8 +40,8 @@ void CheckFormula(const std::string& text, TFunctionParserBytes_64& parser, TEva
 TEST(DifferentialTest, RandomFormulasAgreeAcrossEngines) {
     test::RandomFormula gen(20240611);
     std::mt19937_64 rng(7);
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     ReferenceEvaluator reference;
     Tally tally;
     int refused = 0;
@@ -79,8 +79,8 @@ TEST(DifferentialTest, DeepFormulasThatSpill) {
         "cosh(u/(1+(v*v/(2+(u*u/(3+(v*v/(4+(u*u/(5+(v*v)))))))))))",
     };
     std::mt19937_64 rng(11);
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     ReferenceEvaluator reference;
     Tally tally;
     for (const char* text : texts) {

@@ -1,9 +1,9 @@
 // Hand-derived values and derivatives, the clamps at the edges of the domains,
 // the refused programs and the life cycle of the evaluator.
 #include "evaluator/DerivativeKernels.h"
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +18,8 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 struct Compiled {
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     explicit Compiled(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
         parser.ParseNewText(text, vars, pars, false, true);
         evaluator.Build(parser);
@@ -246,9 +246,9 @@ TEST(EvaluatorTest, ValueCodeIsTheParsersCode) {
 }
 
 TEST(EvaluatorTest, RefusedPrograms) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText("u*v+1", "uv", "", false, true);
-    TEvaluatorBytes_64 ev;
+    TJetEvaluator ev;
     ev.Build(parser);
     auto refused = [&](ByteArray program) {
         try {
@@ -287,7 +287,7 @@ TEST(EvaluatorTest, RefusedPrograms) {
 }
 
 TEST(EvaluatorTest, UnbuiltEvaluatorAnswersZero) {
-    TEvaluatorBytes_64 ev;
+    TJetEvaluator ev;
     const double args[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_EQ(ev.SecondD(args), (Vector3{0, 0, 0}));
     EXPECT_EQ(ev.FirstD(args), (Vector2{0, 0}));
@@ -295,9 +295,9 @@ TEST(EvaluatorTest, UnbuiltEvaluatorAnswersZero) {
 }
 
 TEST(EvaluatorTest, BuildCopiesTheFormula) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText("u^2 + 3v", "uv", "", false, true);
-    TEvaluatorBytes_64 ev;
+    TJetEvaluator ev;
     ev.Build(parser);
     parser.ParseNewText("sin(u)*7.5 - v", "uv", "", false, true);
     const double args[6] = {2, 1, 1, 1, 0, 0};

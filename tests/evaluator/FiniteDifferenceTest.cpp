@@ -2,8 +2,8 @@
 // value-only x87 code along the curve c(t) = x + t d + t^2 e / 2, with
 // Richardson extrapolation. The value-only code shares nothing with the
 // derivative code but the postfix program.
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ struct Differences {
 };
 
 // f' and f'' of t -> f(c(t)) at 0 from values at +-h, +-h/2.
-Differences AlongCurve(TEvaluatorBytes_64& ev, const double* x, const double* d, const double* e, double h) {
+Differences AlongCurve(TJetEvaluator& ev, const double* x, const double* d, const double* e, double h) {
     auto F = [&](double t) {
         const double p[2] = {x[0] + t * d[0] + t * t * e[0] / 2, x[1] + t * d[1] + t * t * e[1] / 2};
         return ev.Value(p);
@@ -31,9 +31,9 @@ Differences AlongCurve(TEvaluatorBytes_64& ev, const double* x, const double* d,
 
 void CheckAgainstDifferences(const std::string& text, double lo, double hi, int points) {
     SCOPED_TRACE(text);
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText(text, "uv", "", false, true);
-    TEvaluatorBytes_64 ev;
+    TJetEvaluator ev;
     ev.Build(parser);
     std::mt19937_64 rng(std::hash<std::string>{}(text));
     std::uniform_real_distribution<double> X(lo, hi), D(-1, 1);

@@ -5,9 +5,9 @@
 #include "ErrorBound.h"
 #include "RandomFormula.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +22,8 @@ using test::EvaluateWithBounds;
 using test::WithinBound;
 
 struct Compiled {
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     explicit Compiled(const std::string& text) {
         parser.ParseNewText(text, "uv", "", false, false);
         evaluator.Build(parser);
@@ -71,8 +71,8 @@ TEST(JetTest, HandDerivedValuesAndClamps) {
 }
 
 TEST(JetTest, OnlyFormulasInTwoVariablesHaveAJet) {
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     parser.ParseNewText("u*v*w", "uvw", "", false, false);
     evaluator.Build(parser);
     const double at[3] = {1, 2, 3};
@@ -81,7 +81,7 @@ TEST(JetTest, OnlyFormulasInTwoVariablesHaveAJet) {
     EXPECT_EQ(evaluator.hh(at, 3), 6);
     const double* d = evaluator.data.data() + evaluator.jetSlot;
     EXPECT_EQ(std::vector<double>(d, d + 9), (std::vector<double>{6, 3, 2, 0, 3, 2, 0, 1, 0}));
-    TEvaluatorBytes_64 unbuilt;
+    TJetEvaluator unbuilt;
     ExpectJet(unbuilt.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
 }
 
@@ -90,7 +90,7 @@ struct Tally {
 };
 
 // The jet at (u, v) against the reference along (1,0), (0,1) and (1,1).
-void CheckJet(const TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator, ReferenceEvaluator& reference,
+void CheckJet(const TFormulaCompiler& parser, TJetEvaluator& evaluator, ReferenceEvaluator& reference,
               double u, double v, Tally& tally) {
     const double along[3][6] = {{u, v, 1, 0, 0, 0}, {u, v, 0, 1, 0, 0}, {u, v, 1, 1, 0, 0}};
     test::BoundResult bound[3];
@@ -121,8 +121,8 @@ TEST(JetTest, RandomAndDeepFormulasAgreeWithTheReference) {
     test::RandomFormula gen(99173);
     std::mt19937_64 rng(5);
     std::uniform_real_distribution<double> x(-2, 2);
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
     ReferenceEvaluator reference;
     Tally tally;
     std::vector<std::string> texts;

@@ -1,8 +1,8 @@
 // Evaluators on concurrent threads, and the SSE2 encodings and constant pool
 // of the derivative code.
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/SseEmitter.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,9 @@ const std::array<const char*, 4> kSurface = {
 
 // One evaluator per coordinate, built from its own parser, as each thread has.
 struct EvaluatorSet {
-    std::array<TEvaluatorBytes_64, 4> ev;
+    std::array<TJetEvaluator, 4> ev;
     EvaluatorSet() {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         for (int i = 0; i < 4; ++i) {
             parser.ParseNewText(kSurface[static_cast<std::size_t>(i)], "uv", "", false, true);
             ev[static_cast<std::size_t>(i)].Build(parser);

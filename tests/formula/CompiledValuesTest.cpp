@@ -22,7 +22,7 @@ public:
     double operator()(double u) const { return parser_.Evaluate(&u); }
 
 private:
-    TFunctionParserBytes_64 parser_;
+    TFormulaCompiler parser_;
 };
 
 std::vector<double> Points(double from, double to, int count) {
@@ -102,7 +102,7 @@ TEST(FunctionValues, ClampsAtAndPastEveryDomainEdge) {
 }
 
 TEST(FunctionValues, ArgumentsArriveInTheOrderOfTheVariables) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("100u+10v+w", "uvw", "", false, true);
     const double args[3] = {1, 2, 3};
     EXPECT_EQ(p.Evaluate(args), 123);
@@ -155,7 +155,7 @@ TEST(Spilling, TheFrameHoldsFiftyOneSpilledValues) {
 }
 
 TEST(Concurrency, OneCompiledFunctionServesTwoThreads) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText(NestedSum(12, "sin(u)*exp(v)/(1+sqr(u))"), "uv", "", false, true);
     constexpr int kCalls = 20000;
     auto worker = [&p](double offset, int& mismatches) {

@@ -19,7 +19,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Emitted(const TFunctionParserBytes_64& p) {
+Bytes Emitted(const TFormulaCompiler& p) {
     return Bytes(p.FBlock.Data(), p.FBlock.Data() + p.gen.Length());
 }
 
@@ -57,7 +57,7 @@ int EstimateExcess(const ByteArray& program) {
 }
 
 TEST(FrameBytes, PrologueOperandAndEpilogue) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("u", "uv", "", false, true);
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x02}, kEpilogue}));
     EXPECT_EQ(p.FBlockLength, 21 + 6 + 17);
@@ -76,7 +76,7 @@ TEST(FrameBytes, PrologueOperandAndEpilogue) {
 }
 
 TEST(FrameBytes, OperatorsAndDivision) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("(u+v)*u-v", "uv", "", false, true);
     const Bytes loads = {0xDD, 0x02, 0xDD, 0x42, 0x08};
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
@@ -89,7 +89,7 @@ TEST(FrameBytes, OperatorsAndDivision) {
 
 TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
     // 1+(2+(...(9+u))): ten values pending, two of them in the frame.
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, true);
     const Bytes spillSlot2 = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+400]
     const Bytes spillSlot3 = {0xD9, 0xF6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+392]
@@ -106,7 +106,7 @@ TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
 }
 
 TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", false, true);
     Bytes head = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
     for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
@@ -240,7 +240,7 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
     for (unsigned seed = 1; seed <= 400; ++seed) {
         FormulaFactory factory(seed, u, v);
         const Expr e = factory.Make(4 + static_cast<int>(seed % 40));
-        TFunctionParserBytes_64 p;
+        TFormulaCompiler p;
         try {
             p.ParseNewText(e.text, "uv", "", false, true);
         } catch (const VelmoraError& error) {
@@ -263,7 +263,7 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
 }
 
 // The interpreter's result has the bits of the code's own result.
-void ExpectInterpretedAsRun(const TFunctionParserBytes_64& p, double u, double v) {
+void ExpectInterpretedAsRun(const TFormulaCompiler& p, double u, double v) {
     const double args[2] = {u, v};
     const double run = p.Evaluate(args);
     const double interpreted = RunX87Code(p.FBlock.Data(), static_cast<std::size_t>(p.gen.Length()), args);
@@ -275,7 +275,7 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
     // Random programs, many of them spilling.
     for (unsigned seed = 1; seed <= 300; ++seed) {
         FormulaFactory factory(seed, 0.8, -1.3);
-        TFunctionParserBytes_64 p;
+        TFormulaCompiler p;
         try {
             p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", false, true);
         } catch (const VelmoraError&) {
@@ -292,7 +292,7 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
     const double points[] = {0.0, -0.0, 1.0, -1.0, 0.5, -3.0, 1000.0, -1000.0, 159.5, 1e30, -1e25, 7e300,
                              std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
     for (const char* text : edges) {
-        TFunctionParserBytes_64 p;
+        TFormulaCompiler p;
         p.ParseNewText(text, "uv", "", false, true);
         for (const double u : points) ExpectInterpretedAsRun(p, u, 2.0);
     }
@@ -307,7 +307,7 @@ TEST(X87Interpreter, RefusesWhatTheEmitterNeverWrites) {
 }
 
 TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("u+v", "uv", "", false, false);
     p.actorList.push_back('^');
     try {
@@ -319,7 +319,7 @@ TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
 }
 
 TEST(ExecutableBlockReuse, ABlockLargeEnoughIsKept) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("sin(u)+cos(v)", "uv", "", false, true);
     const uint8_t* first = p.FBlock.Data();
     p.ParseNewText("u*v", "uv", "", false, true);

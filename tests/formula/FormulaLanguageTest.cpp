@@ -126,9 +126,9 @@ TEST(FunctionNames, LongestSuffixWinsAndSpellingsAgree) {
         EXPECT_NEAR(ValueAt(name + "(u)", u, v), expected, 1e-14) << name;
     for (const std::string name : {"ARGCH", "ACOSH", "ARGCOSH", "ARCCOSH"})
         EXPECT_NEAR(ValueAt(name + "(u+1)", u, v), std::acosh(u + 1), 1e-14) << name;
-    EXPECT_EQ(TFunctionParserBytes_64::functionNames().size(), 44u);
-    EXPECT_EQ(TFunctionParserBytes_64::FunctionCode("INTEGRAL"), 'S');
-    EXPECT_EQ(TFunctionParserBytes_64::FunctionCode("E"), '?');
+    EXPECT_EQ(TFormulaCompiler::functionNames().size(), 44u);
+    EXPECT_EQ(TFormulaCompiler::FunctionCode("INTEGRAL"), 'S');
+    EXPECT_EQ(TFormulaCompiler::FunctionCode("E"), '?');
 }
 
 TEST(NamedConstant, PiInAllItsForms) {
@@ -197,7 +197,7 @@ TEST(PostfixPrograms, OrderOfOperationsAndOperands) {
 }
 
 TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     ASSERT_EQ(p.data.size(), 32u);
     const std::vector<double> clamps = {-230, 1e100, -1e100, 1e-100, -1e-100, 230};
     EXPECT_EQ(std::vector<double>(p.data.begin(), p.data.begin() + 6), clamps);
@@ -235,7 +235,7 @@ TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
 }
 
 TEST(ConstantTable, StackDepthCountsPendingValues) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, false);
     EXPECT_EQ(p.vaNum, 10);
     p.ParseNewText("sin(u)*v+exp(u)", "uv", "", false, false);
@@ -246,7 +246,7 @@ TEST(ConstantTable, StackDepthCountsPendingValues) {
 
 TEST(ConstantTable, ElevenParametersReachPastTheShortDisplacement) {
     // Without variables every letter p..z may be a parameter; z lives in slot 16.
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("z-p", "", "pqrstuvwxyz", false, true);
     EXPECT_EQ(p.endParam, 16);
     p.data[16] = 5;
@@ -293,7 +293,7 @@ TEST(Limits, BoundsTheLanguageLeavesOpen) {
 }
 
 TEST(Reparse, AFailedParseLeavesNoCallableCode) {
-    TFunctionParserBytes_64 p;
+    TFormulaCompiler p;
     p.ParseNewText("u+1", "uv", "", false, true);
     EXPECT_TRUE(p.Fv.Assigned());
     EXPECT_THROW(p.ParseNewText("u+", "uv", "", false, true), VelmoraError);

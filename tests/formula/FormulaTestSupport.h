@@ -2,7 +2,7 @@
 // readable rendering of postfix programs, and message expectations.
 #pragma once
 
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace velmora::test {
 
 // Compiles `formula` in the variables u, v and returns its value at (u, v).
 inline double ValueAt(const std::string& formula, double u, double v = 0.0) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText(formula, "uv", "", false, true);
     const double args[2] = {u, v};
     return parser.Evaluate(args);
@@ -42,7 +42,7 @@ inline std::string Render(const ByteArray& program) {
 }
 
 inline std::string PostfixOf(const std::string& formula, const std::string& vars = "uv") {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText(formula, vars, "", false, false);
     return Render(parser.actorList);
 }
@@ -50,7 +50,7 @@ inline std::string PostfixOf(const std::string& formula, const std::string& vars
 // The message of the VelmoraError that parsing throws, or "" when it succeeds.
 inline std::string ParseMessage(const std::string& formula, const std::string& vars = "uv",
                                 const std::string& pars = "", bool codify = true) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     try {
         parser.ParseNewText(formula, vars, pars, false, codify);
     } catch (const VelmoraError& e) {

@@ -9,9 +9,9 @@
 #include "ErrorBound.h"
 #include "FuzzInput.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 
 #include <cmath>
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<std::string> lines = fuzz::Lines(data, size, 2);
     const std::vector<double> args = fuzz::Numbers(lines[1], 6, 1e4, {0.7, 0.3, 1, 0, 0, 0});
-    static TFunctionParserBytes_64 parser;
-    static TEvaluatorBytes_64 evaluator;
+    static TFormulaCompiler parser;
+    static TJetEvaluator evaluator;
     static ReferenceEvaluator reference;
     try {
         parser.ParseNewText(lines[0], "uv", "", false, true);

@@ -13,7 +13,7 @@
 #include "background/BackgroundThreads.h"
 #include "curves/LocusFunctions.h"
 #include "geometry/EngineSet.h"
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraError.h"
 
@@ -56,14 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::array<std::string, 4> texts = {lines[0], lines[1], lines[2], lines[3]};
     const std::vector<double> point = fuzz::Numbers(lines[4], 2, 1e4, {0.7, 0.3});
     const Vector2 p{point[0], point[1]};
-    static TFunctionParserBytes_64 parser;
+    static TFormulaCompiler parser;
     static auto set = std::make_unique<TEngineSet>();
     try {
         set->Build(texts, parser);
     } catch (const VelmoraError&) {
         return 0;
     }
-    TParametrizationR2R4 surface(*set);
+    TLocalGeometry surface(*set);
     const std::string where = Where(texts, p);
 
     TInvariants first, again;
@@ -120,11 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             fuzz::Fail(where + ": the background " + invariant.name + " colours " + fuzz::Written({colour}) +
                        " where the locus function is " + fuzz::Written({locus}));
     }
-    for (double (TParametrizationR2R4::*scalar)(const Vector2&) :
-         {&TParametrizationR2R4::DepthOfOrigin, &TParametrizationR2R4::AngleHEllipse, &TParametrizationR2R4::EllipseArea,
-          &TParametrizationR2R4::GaussCurvature, &TParametrizationR2R4::JHdotB, &TParametrizationR2R4::JBdotC,
-          &TParametrizationR2R4::DiscriminantExtremalNormDevDirs, &TParametrizationR2R4::DiscriminantExtremalLatDevDirs,
-          &TParametrizationR2R4::DiscriminantStrongPrincipalLines})
+    for (double (TLocalGeometry::*scalar)(const Vector2&) :
+         {&TLocalGeometry::DepthOfOrigin, &TLocalGeometry::AngleHEllipse, &TLocalGeometry::EllipseArea,
+          &TLocalGeometry::GaussCurvature, &TLocalGeometry::JHdotB, &TLocalGeometry::JBdotC,
+          &TLocalGeometry::DiscriminantExtremalNormDevDirs, &TLocalGeometry::DiscriminantExtremalLatDevDirs,
+          &TLocalGeometry::DiscriminantStrongPrincipalLines})
         if (!FiniteOrUndefined((surface.*scalar)(p))) fuzz::Fail(where + ": a scalar function gave no number");
     return 0;
 }

@@ -11,11 +11,11 @@
 #include "ErrorBound.h"
 #include "FuzzInput.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <cstring>
 
@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::vector<std::string> lines = fuzz::Lines(data, size, 2);
     const std::string& text = lines[0];
     const std::vector<double> point = fuzz::Numbers(lines[1], 2, 1e4, {0.7, 0.3});
-    static TFunctionAndPartDerivs_64 symbolic;
-    static TFunctionParserBytes_64 parser;
-    static TEvaluatorBytes_64 evaluator;
+    static TSymbolicPartials symbolic;
+    static TFormulaCompiler parser;
+    static TJetEvaluator evaluator;
 
     std::string symbolicRefusal;
     try {

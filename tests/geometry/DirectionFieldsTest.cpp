@@ -17,7 +17,7 @@ constexpr double kPi = std::numbers::pi;
 const Vector2 kPoints[] = {{1.3, 0.9}, {0.4, 1.7}, {4.0, 0.3}, {2.5, 2.0}, {5.9, 1.1}};
 
 // The reference geometry from the derivatives the surface holds at p.
-ReferenceGeometry AtPoint(TParametrizationR2R4& s, const Vector2& p) {
+ReferenceGeometry AtPoint(TLocalGeometry& s, const Vector2& p) {
     EXPECT_TRUE(s.ComputeHBCandProducts(p));
     ReferenceGeometry g;
     g.xu = s.xu;
@@ -81,7 +81,7 @@ TEST(Directions, NearestCandidateAcrossTheWrap) {
     char text[64];
     std::snprintf(text, sizeof text, "u^2 - %.17g*u*v", 1 / std::tan(1.4));
     auto g = MakeSurface({"u", "v", text, "u^2 + v^2"});
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     Vector2 tangent{};
     double phi = UndefinedValue;
     ASSERT_NE(s.Directions({0, 0}, TLineClass::Curvature, tangent, phi), 0);
@@ -105,7 +105,7 @@ TEST(Directions, NearestCandidateAcrossTheWrap) {
 
 TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     for (const Vector2& p : kPoints) {
         const ReferenceGeometry ref = AtPoint(s, p);
         for (int c = 1; c <= 4; ++c) {
@@ -158,7 +158,7 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
 
 TEST(Directions, FoliationsAlternateBetweenNeighbouringDirections) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     for (const Vector2& p : kPoints) {
         for (int c : {1, 3, 4}) {
             const double step = c == 1 ? kPi / 4 : kPi / 2;
@@ -195,7 +195,7 @@ TEST(Directions, OtherClassesHaveNoLowDegreeField) {
 
 TEST(HigherDegreeDirections, ExtremalDeviationDirections) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     THigherDegreeDirections solver(s);
     for (const Vector2& p : kPoints) {
         const ReferenceGeometry ref = AtPoint(s, p);
@@ -319,7 +319,7 @@ TEST(HigherDegreeDirections, QuinticOfACubicGraphAtTheOrigin) {
 
 TEST(DirectionCross, SegmentsAlongTheDirections) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     const Vector2 p{1.3, 0.9};
     const double span = 6.65, k = 0.025 * span;
     TInvariants values;

@@ -25,9 +25,9 @@ const std::array<std::string, 4> kPolynomialSurface = {"u", "v", "u*v", "u*u-v*v
 // symbolic objects' blocks.
 std::vector<const void*> CodeOf(const TEngineSet& set) {
     std::vector<const void*> code;
-    for (const TEvaluatorBytes_64& e : set.sds)
+    for (const TJetEvaluator& e : set.evaluators)
         for (const RealFunction* f : {&e.ff, &e.vv, &e.aa, &e.hh}) code.push_back(f->code);
-    for (const TFunctionAndPartDerivs_64& d : set.spds)
+    for (const TSymbolicPartials& d : set.partials)
         for (const RealFunction& f : d.fs) code.push_back(f.code);
     return code;
 }
@@ -35,7 +35,7 @@ std::vector<const void*> CodeOf(const TEngineSet& set) {
 Vector4 Values(TEngineSet& set, double u, double v) {
     const double at[2] = {u, v};
     Vector4 x{};
-    for (int i = 0; i < 4; ++i) x[i] = set.sds[i].SecondOrderJet(at).f;
+    for (int i = 0; i < 4; ++i) x[i] = set.evaluators[i].SecondOrderJet(at).f;
     return x;
 }
 
@@ -47,7 +47,7 @@ void ExpectDefaultSurfaceAt(TEngineSet& set, double u, double v) {
 
 TEST(EngineSet, ABuildMapsAllItsCodeOnceAndMakesItExecutableOnce) {
     auto set = std::make_unique<TEngineSet>();
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     MemoryCallRecorder calls;
     set->Build(DefaultSurfaceTexts(), parser);
     EXPECT_EQ(calls.Count(MemoryCall::Map), 1);
@@ -84,31 +84,31 @@ TEST(EngineSet, ABuildMapsAllItsCodeOnceAndMakesItExecutableOnce) {
 
 TEST(EngineSet, BuildingAgainReplacesTheCodeAndReleasesThePreviousArea) {
     auto set = std::make_unique<TEngineSet>();
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     set->Build(DefaultSurfaceTexts(), parser);
     const uint8_t* first = set->area.Mapping()->Base();
     set->Build(kPolynomialSurface, parser);
     EXPECT_EQ(ProtectionOf(first), "") << "no engine refers to the first area any more";
     const double at[2] = {1.5, -2};
-    const TSecondOrderJet w = set->sds[3].SecondOrderJet(at);
+    const TSecondOrderJet w = set->evaluators[3].SecondOrderJet(at);
     EXPECT_EQ(w.f, 2.25 - 4);
     EXPECT_EQ(w.fu, 3);
     EXPECT_EQ(w.fv, 4);
     EXPECT_EQ(w.fuu, 2);
     EXPECT_EQ(w.fuv, 0);
     EXPECT_EQ(w.fvv, -2);
-    EXPECT_EQ(set->spds[2].EvaluateFF(1, 2, 0, at), 1);
+    EXPECT_EQ(set->partials[2].EvaluateFF(1, 2, 0, at), 1);
     set->Build(DefaultSurfaceTexts(), parser);
     ExpectDefaultSurfaceAt(*set, 5.0, 0.3);
 }
 
 TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
     auto set = std::make_unique<TEngineSet>();
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     set->Build(DefaultSurfaceTexts(), parser);
     const double at[2] = {1.3, 0.9};
     std::array<double, 4> fuuu{};
-    for (int i = 0; i < 4; ++i) fuuu[i] = set->spds[i].EvaluateFF(1, 1, 1, at);
+    for (int i = 0; i < 4; ++i) fuuu[i] = set->partials[i].EvaluateFF(1, 1, 1, at);
 
     // The third formula is refused: the evaluators and the symbolic objects
     // keep their code and tables, also those whose new formula was parsed.
@@ -116,7 +116,7 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
     texts[2] = "u*(";
     EXPECT_THROW(set->Build(texts, parser), VelmoraError);
     ExpectDefaultSurfaceAt(*set, 1.3, 0.9);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(set->spds[i].EvaluateFF(1, 1, 1, at), fuuu[i]) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(set->partials[i].EvaluateFF(1, 1, 1, at), fuuu[i]) << i;
     for (const void* c : CodeOf(*set)) {
         if (c != nullptr) {
             EXPECT_EQ(ProtectionOf(c).substr(0, 3), "r-x");
@@ -138,7 +138,7 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
     }
     EXPECT_FALSE(test::AnyWritableExecutableMapping());
     ExpectDefaultSurfaceAt(*set, 1.3, 0.9);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(set->spds[i].EvaluateFF(1, 1, 1, at), fuuu[i]) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(set->partials[i].EvaluateFF(1, 1, 1, at), fuuu[i]) << i;
     set->Build(kPolynomialSurface, parser);
     EXPECT_EQ(Values(*set, 2, 3), (Vector4{2, 3, 6, -5}));
 
@@ -152,7 +152,7 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
             build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
         }
         const ByteArray undigested = {0xFF, 1, 0, 1, 0xFF, 1, 0, 2, '^'};
-        EXPECT_THROW(set->sds[1].BuildFrom(undigested, parser.data, 2, 0, parser.endFD, parser.endVD), VelmoraError);
+        EXPECT_THROW(set->evaluators[1].BuildFrom(undigested, parser.data, 2, 0, parser.endFD, parser.endVD), VelmoraError);
         build.Commit();
     }
     const Vector4 mixed = Values(*set, 0.5, 0.25), surface = DefaultSurfacePoint(0.5, 0.25);
@@ -167,14 +167,14 @@ TEST(EngineSet, SetsBuiltAndUsedOnTwoThreadsAtOnce) {
     std::array<std::unique_ptr<TEngineSet>, 2> sets = {std::make_unique<TEngineSet>(), std::make_unique<TEngineSet>()};
     std::array<std::vector<double>, 2> got;
     auto work = [&](int k) {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         for (int round = 0; round < 5; ++round) sets[k]->Build(surfaces[k], parser);
         for (int i = 0; i < 200; ++i) {
             const double at[2] = {0.03 * i, 2.2 - 0.01 * i};
             for (int c = 0; c < 4; ++c) {
-                const TSecondOrderJet j = sets[k]->sds[c].SecondOrderJet(at);
+                const TSecondOrderJet j = sets[k]->evaluators[c].SecondOrderJet(at);
                 got[k].insert(got[k].end(), {j.f, j.fu, j.fv, j.fuu, j.fuv, j.fvv});
-                got[k].push_back(sets[k]->spds[c].EvaluateFF(1, 1, 2, at));
+                got[k].push_back(sets[k]->partials[c].EvaluateFF(1, 1, 2, at));
             }
         }
     };
@@ -184,14 +184,14 @@ TEST(EngineSet, SetsBuiltAndUsedOnTwoThreadsAtOnce) {
     // The same values from sets built and used alone.
     for (int k = 0; k < 2; ++k) {
         auto alone = std::make_unique<TEngineSet>();
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         alone->Build(surfaces[k], parser);
         std::size_t n = 0;
         for (int i = 0; i < 200; ++i) {
             const double at[2] = {0.03 * i, 2.2 - 0.01 * i};
             for (int c = 0; c < 4; ++c) {
-                const TSecondOrderJet j = alone->sds[c].SecondOrderJet(at);
-                for (double x : {j.f, j.fu, j.fv, j.fuu, j.fuv, j.fvv, alone->spds[c].EvaluateFF(1, 1, 2, at)})
+                const TSecondOrderJet j = alone->evaluators[c].SecondOrderJet(at);
+                for (double x : {j.f, j.fu, j.fv, j.fuu, j.fuv, j.fvv, alone->partials[c].EvaluateFF(1, 1, 2, at)})
                     ASSERT_EQ(got[k][n++], x) << "surface " << k << " point " << i << " coordinate " << c;
             }
         }

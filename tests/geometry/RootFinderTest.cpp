@@ -26,7 +26,7 @@ Polynomial5 Poly(const std::vector<double>& coeffs) {
 // A root finder on an unbuilt surface: the polynomial is set directly.
 struct Finder {
     TEngineSet engines;
-    TParametrizationR2R4 surface{engines};
+    TLocalGeometry surface{engines};
     THigherDegreeDirections solver{surface};
 
     // The roots x in list order (an entry (0, 1) is the root at infinity).

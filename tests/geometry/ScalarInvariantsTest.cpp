@@ -15,7 +15,7 @@ using testing::MakeSurface;
 
 TEST(ScalarInvariants, LociBackgroundsAndDataPanelAgreeOnTheDefaultSurface) {
     auto built = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = built->s;
+    TLocalGeometry& s = built->s;
     int compared = 0;
     for (double u = 0.1; u < 6.2; u += 0.7)
         for (double v = 0.05; v < 2.2; v += 0.35) {

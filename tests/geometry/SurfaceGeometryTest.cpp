@@ -24,7 +24,7 @@ TEST(SurfaceGeometry, GraphOfQuadraticsAtTheOrigin) {
     // (u, v, f, g): at the origin t = e1, Jt = e2 and II is the pair of Hessians.
     // f_uu = 3, f_uv = -0.8, f_vv = 0.5; g_uu = -1, g_uv = 1.2, g_vv = 1.8.
     auto g = MakeSurface({"u", "v", "1.5*u^2 - 0.8*u*v + 0.25*v^2", "-0.5*u^2 + 1.2*u*v + 0.9*v^2"});
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     ASSERT_TRUE(s.ComputeHBCandProducts({0, 0}));
     ExpectVector(s.t, {1, 0, 0, 0});
     ExpectVector(s.Jt, {0, 1, 0, 0});
@@ -53,7 +53,7 @@ TEST(SurfaceGeometry, GraphOfQuadraticsAtTheOrigin) {
 
 TEST(SurfaceGeometry, DefaultSurfaceAgainstAnIndependentComputation) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     for (const Vector2& p : kDefaultPoints) {
         SCOPED_TRACE(::testing::Message() << "at " << p[0] << ", " << p[1]);
         const auto ref = ReferenceGeometry::FromFunction(DefaultSurfacePoint, p[0], p[1]);
@@ -114,7 +114,7 @@ TEST(SurfaceGeometry, CircularEllipse) {
     // (u, v, 1.5u^2 - 0.5v^2, uv): H = (0,0,1,0), B = (0,0,2,0), C = (0,0,0,2),
     // a circle of radius 2 around H with the origin inside.
     auto g = MakeSurface({"u", "v", "1.5*u^2 - 0.5*v^2", "2*u*v"});
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     TInvariants inv;
     ASSERT_TRUE(s.ComputeInvariants({0, 0}, inv));
     EXPECT_NEAR(inv.halfMajorAxis, 2, 1e-12);
@@ -183,7 +183,7 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
 
 TEST(SurfaceGeometry, CliffordTorus) {
     auto g = MakeSurface({"cos(u)", "sin(u)", "cos(v)", "sin(v)"});
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     for (const Vector2& p : kDefaultPoints) {
         TInvariants inv;
         ASSERT_TRUE(s.ComputeInvariants(p, inv));
@@ -278,7 +278,7 @@ TEST(SurfaceGeometry, ReparametrisationKeepsTheInvariants) {
 
 TEST(SurfaceGeometry, RepeatedComputationIsBitIdentical) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TParametrizationR2R4& s = g->s;
+    TLocalGeometry& s = g->s;
     TInvariants first, second, other;
     ASSERT_TRUE(s.ComputeInvariants({1.3, 0.9}, first));
     ASSERT_TRUE(s.ComputeInvariants({4.0, 0.3}, other));

@@ -4,7 +4,7 @@
 // the second fundamental form, the curvature ellipse by sampling).
 #pragma once
 
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <algorithm>
 #include <array>
@@ -17,9 +17,9 @@
 namespace velmora::testing {
 
 struct BuiltSurface {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     TEngineSet engines;
-    TParametrizationR2R4 s{engines};
+    TLocalGeometry s{engines};
 };
 
 inline std::unique_ptr<BuiltSurface> MakeSurface(const std::array<std::string, 4>& texts) {

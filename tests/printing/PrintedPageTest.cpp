@@ -2,7 +2,7 @@
 // printer pixels): the layout worked out by hand from the page's rules, and
 // the pages themselves looked at through poppler - frame, title, equations,
 // curves, loci, the page background and the copies.
-#include "printing/LinesToPrintDlg.h"
+#include "printing/PageSetupDialog.h"
 #include "printing/Printing.h"
 #include "session/SurfaceSession.h"
 #include "tests/TestFolder.h"
@@ -234,7 +234,7 @@ TEST(PageDialog, TheResolutionIsAWholeNumberFromOneTo5000) {
 TEST(PageDialog, OkReadsTheChoicesAndShowsTheResolutionTaken) {
     TestApp();
     QString caption = QStringLiteral("torus");
-    TForm2 form([&] { return caption; });
+    TPageSetupDialog form([&] { return caption; });
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Configure printed page"));
     EXPECT_TRUE(form.ColorBackCheck->isChecked());
     EXPECT_EQ(form.FootTextIndex(), 0);

@@ -17,7 +17,7 @@ namespace {
 // whose normal plane by the last two; H, B and C are set directly.
 struct NormalPlane {
     std::unique_ptr<TEngineSet> engines = std::make_unique<TEngineSet>();
-    TParametrizationR2R4 s{*engines};
+    TLocalGeometry s{*engines};
 
     NormalPlane() {
         s.t = {1, 0, 0, 0};

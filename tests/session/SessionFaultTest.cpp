@@ -3,7 +3,7 @@
 // last successful read working, in the main set and in every worker set.
 #include "session/SurfaceSession.h"
 
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 #include "platform/ExecutableMemory.h"
 #include "tests/platform/MemoryTestSupport.h"
 
@@ -36,10 +36,10 @@ void ExpectDefaultSurfaceEverywhere(TSurfaceSession& s) {
     const double zuuu = 8 * (1 - 0.4 * std::cos(at[1])) * std::sin(2 * at[0]) - 6.4 * std::cos(2 * at[0]) * std::sin(at[1]);
     for (TEngineSet* set : sets) {
         for (int i = 0; i < 4; ++i) {
-            EXPECT_NEAR(set->sds[i].Value(at), want[i], 1e-14) << i;
-            EXPECT_NEAR(set->spds[i].EvaluateFF(0, 0, 0, at), want[i], 1e-14) << i;
+            EXPECT_NEAR(set->evaluators[i].Value(at), want[i], 1e-14) << i;
+            EXPECT_NEAR(set->partials[i].EvaluateFF(0, 0, 0, at), want[i], 1e-14) << i;
         }
-        EXPECT_NEAR(set->spds[2].EvaluateFF(1, 1, 1, at), zuuu, 1e-13);
+        EXPECT_NEAR(set->partials[2].EvaluateFF(1, 1, 1, at), zuuu, 1e-13);
     }
 }
 
@@ -102,8 +102,8 @@ TEST(SessionFault, RefusedExecutableMemoryKeepsThePreviousSurface) {
 
     // With memory again, the same input reads.
     ASSERT_TRUE(s.ReadData().ok);
-    EXPECT_EQ(s.MainEngines().spds[2].EvaluateFF(1, 2, 0, Vector2{2, 3}.data()), 1);
-    EXPECT_EQ(s.WorkerSets()[1]->sds[3].Value(Vector2{2, 3}.data()), -5);
+    EXPECT_EQ(s.MainEngines().partials[2].EvaluateFF(1, 2, 0, Vector2{2, 3}.data()), 1);
+    EXPECT_EQ(s.WorkerSets()[1]->evaluators[3].Value(Vector2{2, 3}.data()), -5);
 }
 
 TEST(SessionFault, RefusedMemoryBeforeAnySuccessfulReadLeavesTheSessionUnread) {

@@ -2,7 +2,7 @@
 // kind of failure, what a failed read leaves done, and the engines it builds.
 #include "session/SurfaceSession.h"
 
-#include "geometry/FParametrizationR2R4.h"
+#include "geometry/LocalGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ TEST(SessionRead, EveryWorkerSetComputesWhatTheMainSetComputes) {
     TInvariants main;
     ASSERT_TRUE(s.Surface().ComputeInvariants(p, main));
     for (TEngineSet* set : s.WorkerSets()) {
-        TParametrizationR2R4 worker(*set);
+        TLocalGeometry worker(*set);
         TInvariants inv;
         ASSERT_TRUE(worker.ComputeInvariants(p, inv));
         EXPECT_EQ(inv.KGauss, main.KGauss);
@@ -69,7 +69,7 @@ TEST(SessionRead, EveryWorkerSetComputesWhatTheMainSetComputes) {
     s.SetInputTexts(Texts("u", "v", "0", "0", "0", "1", "0", "1"));
     ASSERT_TRUE(s.ReadData().ok);
     for (TEngineSet* set : s.WorkerSets()) {
-        TParametrizationR2R4 worker(*set);
+        TLocalGeometry worker(*set);
         EXPECT_DOUBLE_EQ(worker.GaussCurvature({0.5, 0.5}), 0.0);
     }
 }
@@ -95,8 +95,8 @@ TEST(SessionRead, FieldsReadBeforeAnErrorStayTrimmedAndStored) {
     EXPECT_EQ(s.InputStrs()[7], "u-v");  // the failing field keeps what was read before
     EXPECT_FALSE(s.alreadyParsed());
     // The engines keep the code of the last successful read: z = u + v.
-    EXPECT_EQ(s.MainEngines().spds[2].EvaluateFF(0, 0, 0, Vector2{2, 3}.data()), 5.0);
-    EXPECT_EQ(s.MainEngines().sds[2].Value(Vector2{2, 3}.data()), 5.0);
+    EXPECT_EQ(s.MainEngines().partials[2].EvaluateFF(0, 0, 0, Vector2{2, 3}.data()), 5.0);
+    EXPECT_EQ(s.MainEngines().evaluators[2].Value(Vector2{2, 3}.data()), 5.0);
 
     s.SetInputText(wField, "u+v");
     EXPECT_TRUE(s.ReadData().ok);
@@ -191,8 +191,8 @@ TEST(SessionRead, FormulasAloneLeaveTheDomainUnread) {
     EXPECT_EQ(s.InputText(uMinField), " 9 ");
     EXPECT_FALSE(s.alreadyParsed());
     const double at[2] = {3, 0.5};
-    EXPECT_DOUBLE_EQ(s.MainEngines().spds[2].EvaluateFF(0, 0, 0, at), 9.0);
-    EXPECT_DOUBLE_EQ(s.WorkerSets()[0]->spds[3].EvaluateFF(2, 2, 0, at), 2.0);  // w_vv
+    EXPECT_DOUBLE_EQ(s.MainEngines().partials[2].EvaluateFF(0, 0, 0, at), 9.0);
+    EXPECT_DOUBLE_EQ(s.WorkerSets()[0]->partials[3].EvaluateFF(2, 2, 0, at), 2.0);  // w_vv
 }
 
 TEST(InputTrimming, CodesBelow33GoAtBothEndsOnly) {

@@ -3,10 +3,10 @@
 #include "CheckedCall.h"
 #include "RandomFormula.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 #include "platform/ExecutableMemory.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <gtest/gtest.h>
 
@@ -61,11 +61,11 @@ TEST(CheckedCall, TheEnginesCodeKeepsTheConvention) {
     for (int i = 0; i < 60; ++i) texts.push_back(gen.Next(1 + i % 5));
     const double points[][6] = {{0.7, 0.3, 1, 0, 0, 0}, {-1.3, 2.5, 0.5, -1, 0.25, 0.5}, {0, 0, 1, 1, 0, 0}};
     for (const std::string& text : texts) {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         parser.ParseNewText(text, "uv", "", false, true);
-        TEvaluatorBytes_64 evaluator;
+        TJetEvaluator evaluator;
         evaluator.Build(parser);
-        TFunctionAndPartDerivs_64 symbolic;
+        TSymbolicPartials symbolic;
         try {
             symbolic.ParseNewText(text, "uv", "", true, true);
         } catch (const std::exception&) {

@@ -2,10 +2,10 @@
 
 #include "ErrorBound.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "formula/FormulaCompiler.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <algorithm>
 #include <array>
@@ -40,7 +40,7 @@ struct Partials {
     double f = 0, fu = 0, fv = 0, fuu = 0, fuv = 0, fvv = 0;
 };
 
-Partials EvaluatorPartials(TEvaluatorBytes_64& ev, double u, double v) {
+Partials EvaluatorPartials(TJetEvaluator& ev, double u, double v) {
     Partials p;
     const double alongU[6] = {u, v, 1, 0, 0, 0}, alongV[6] = {u, v, 0, 1, 0, 0}, both[6] = {u, v, 1, 1, 0, 0};
     const Vector3 a = ev.SecondD(alongU), b = ev.SecondD(alongV), c = ev.SecondD(both);
@@ -69,7 +69,7 @@ struct Magnitudes {
 // range of a double where the other does not.
 constexpr double kSymbolicScaleLimit = 1e50;
 
-bool MagnitudesAt(const TFunctionParserBytes_64& parser, double u, double v, bool smooth, Magnitudes& m) {
+bool MagnitudesAt(const TFormulaCompiler& parser, double u, double v, bool smooth, Magnitudes& m) {
     const double alongU[6] = {u, v, 1, 0, 0, 0}, alongV[6] = {u, v, 0, 1, 0, 0}, both[6] = {u, v, 1, 1, 0, 0};
     const BoundResult value = EvaluateWithBounds(parser.actorList, parser.data, 2, alongU, true);
     const BoundResult a = EvaluateWithBounds(parser.actorList, parser.data, 2, alongU, false);
@@ -93,7 +93,7 @@ bool MagnitudesAt(const TFunctionParserBytes_64& parser, double u, double v, boo
 
 }  // namespace
 
-Verdict CompareCompiledWithReference(const TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
+Verdict CompareCompiledWithReference(const TFormulaCompiler& parser, TJetEvaluator& evaluator,
                                      ReferenceEvaluator& reference, const double args[6]) {
     Verdict verdict;
     // ff is the parser's code on a copy of its table: identical bits.
@@ -132,8 +132,8 @@ Verdict CompareCompiledWithReference(const TFunctionParserBytes_64& parser, TEva
     return verdict;
 }
 
-Verdict CompareSymbolicWithEvaluator(const TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
-                                     const TFunctionAndPartDerivs_64& symbolic, double u, double v) {
+Verdict CompareSymbolicWithEvaluator(const TFormulaCompiler& parser, TJetEvaluator& evaluator,
+                                     const TSymbolicPartials& symbolic, double u, double v) {
     Verdict verdict;
     Magnitudes m;
     if (!MagnitudesAt(parser, u, v, false, m)) return verdict;

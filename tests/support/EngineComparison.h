@@ -11,10 +11,10 @@
 #include <string>
 
 namespace velmora {
-class TFunctionParserBytes_64;
-class TEvaluatorBytes_64;
+class TFormulaCompiler;
+class TJetEvaluator;
 class ReferenceEvaluator;
-class TFunctionAndPartDerivs_64;
+class TSymbolicPartials;
 }  // namespace velmora
 
 namespace velmora::test {
@@ -29,7 +29,7 @@ struct Verdict {
 // the evaluator's ff give the same bits, vv and aa the same value and first
 // derivative, and the three agree with the reference interpreter. The
 // evaluator must have been built from the parser, the reference loaded from it.
-Verdict CompareCompiledWithReference(const TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
+Verdict CompareCompiledWithReference(const TFormulaCompiler& parser, TJetEvaluator& evaluator,
                                      ReferenceEvaluator& reference, const double args[6]);
 
 // At (u, v): the symbolic block of the value against the evaluator's ff, the
@@ -37,7 +37,7 @@ Verdict CompareCompiledWithReference(const TFunctionParserBytes_64& parser, TEva
 // third derivatives against central differences of the evaluator's second
 // derivatives (extrapolated from two steps, and only where the two steps
 // agree). All three engines must hold the same formula in u and v.
-Verdict CompareSymbolicWithEvaluator(const TFunctionParserBytes_64& parser, TEvaluatorBytes_64& evaluator,
-                                     const TFunctionAndPartDerivs_64& symbolic, double u, double v);
+Verdict CompareSymbolicWithEvaluator(const TFormulaCompiler& parser, TJetEvaluator& evaluator,
+                                     const TSymbolicPartials& symbolic, double u, double v);
 
 }  // namespace velmora::test

@@ -2,7 +2,7 @@
 
 #include "evaluator/DerivativeKernels.h"
 #include "evaluator/ReferenceEvaluator.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 // precision behave alike, the point is marked ambiguous and not compared.
 #pragma once
 
-#include "formula/InfByteArrays.h"
+#include "formula/CodeBuffer.h"
 
 #include <vector>
 

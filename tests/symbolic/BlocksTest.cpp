@@ -3,7 +3,7 @@
 // emitted bytes, and the limits of the constant table and the spill frame.
 #include "SymbolicTestSupport.h"
 
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "formula/X87Emitter.h"
 #include "formula/X87Interpreter.h"
 #include "symbolic/EncodedText.h"
@@ -18,13 +18,13 @@
 namespace velmora::test {
 namespace {
 
-double Eval(const TFunctionAndPartDerivs_64& f, int i, int j, int k, double u, double v = 0) {
+double Eval(const TSymbolicPartials& f, int i, int j, int k, double u, double v = 0) {
     const double args[2] = {u, v};
     return f.EvaluateFF(i, j, k, args);
 }
 
 TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u*v", "uv", "", true, true);
     const struct {
         int i, j, k, block;
@@ -40,7 +40,7 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
     EXPECT_EQ(f.f.code, f.fs[0].code);
     int64_t total = 0;
     for (int32_t length : f.FBlockLengths) total += length;
-    EXPECT_EQ(f.tirar, total);
+    EXPECT_EQ(f.totalCodeBytes, total);
     // Indexes outside 0..argNum have no function.
     EXPECT_FALSE(f.FF(3, 0, 0).Assigned());
     EXPECT_TRUE(std::isnan(Eval(f, 0, 0, 3, 1)));
@@ -53,7 +53,7 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
               (std::vector<double>{10, 20, 9, 8, 7, 19, 18, 17}));
 
     // Three variables: 1 + 3 + 6 + 10 blocks.
-    TFunctionAndPartDerivs_64 g;
+    TSymbolicPartials g;
     g.ParseNewText("u*v*w", "uvw", "", true, true);
     EXPECT_EQ(g.lastBlock, 19);
     const double args[3] = {2, 3, 5};
@@ -63,7 +63,7 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
 }
 
 TEST(SymbolicBlocks, TheFixedPartOfTheConstantTable) {
-    const TFunctionAndPartDerivs_64 f;
+    const TSymbolicPartials f;
     const double fixed[41] = {-230, 1e100, -1e100, 1e-100, -1e-100, 230, std::numbers::pi / 2, 0, 0, 0, 0, 0, 0, 0,
                               0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, -1, -2, -3, -4, -5, 0.5, 1.0 / 3, 0.25,
                               0.2, -0.5, -1.0 / 3, -0.25, -0.2};
@@ -72,7 +72,7 @@ TEST(SymbolicBlocks, TheFixedPartOfTheConstantTable) {
 }
 
 TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u^3*v", "uv", "", true, true);
     for (double u : {-1.5, 0.0, 0.7, 3.0}) {
         EXPECT_NEAR(Eval(f, 1, 1, 2, u, 2.0), 6 * u, 1e-14);
@@ -84,7 +84,7 @@ TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
 }
 
 TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("exp(u)", "uv", "", true, true);
     for (double u : {-3.0, 0.0, 1.0, 20.0}) {
         for (const auto& m : {std::array<int, 3>{1, 0, 0}, {1, 1, 0}, {1, 1, 1}})
@@ -106,7 +106,7 @@ TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
     EXPECT_NEAR(EvaluateConstantFormula("tanh(0.5)"), std::tanh(0.5), 1e-16);
 
     auto one = [](const std::string& text, double u) {
-        TFunctionAndPartDerivs_64 g;
+        TSymbolicPartials g;
         g.ParseNewText(text, "u", "", true, false);
         return g.EvaluateFF(0, 0, 0, &u);
     };
@@ -133,7 +133,7 @@ TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
     // Where a function is clamped its derivatives are 0, as in the derivative
     // evaluator; abs has the derivative 1 at 0.
     auto derivative = [](const std::string& text, double u) {
-        TFunctionAndPartDerivs_64 g;
+        TSymbolicPartials g;
         g.ParseNewText(text, "u", "", true, true);
         return std::array<double, 3>{g.EvaluateFF(1, 0, 0, &u), g.EvaluateFF(1, 1, 0, &u), g.EvaluateFF(1, 1, 1, &u)};
     };
@@ -162,7 +162,7 @@ TEST(SymbolicBlocks, ConstantFormulas) {
 }
 
 TEST(SymbolicBlocks, ParametersAreReadFromTheTable) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u*t+s", "u", "ts", true, true);
     double u = 3;
     EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 0);  // parameters start at 0
@@ -177,7 +177,7 @@ TEST(SymbolicBlocks, ParametersAreReadFromTheTable) {
 }
 
 TEST(SymbolicBlocks, DeepFormulasSpillAndReload) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", true, true);
     EXPECT_NEAR(Eval(f, 0, 0, 0, 0.5), 21 + std::exp(0.5), 1e-14);
     EXPECT_NEAR(Eval(f, 1, 1, 1, 0.5), std::exp(0.5), 1e-14);
@@ -194,7 +194,7 @@ TEST(SymbolicBlocks, SpillingBeyondTheFrameIsRefused) {
     // registers and the 48 slots of the frame.
     std::string text = "u";
     for (int k = 1; k < 60; ++k) text += "*u";
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, false); }), kTooManyPendingMessage);
     EXPECT_FALSE(f.FF(0, 0, 0).Assigned());
     text = "u";
@@ -214,7 +214,7 @@ TEST(SymbolicBlocks, TheConstantTableRefusesToOverflow) {
     EXPECT_EQ(MessageOf([&] { EvaluateConstantFormula(sumOfSixes(214)); }),
               "The formula and its derivatives need more than 213 constants.");
     // Constants folded while deriving count as well; the table is never written past.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     const double sentinel = f.data[253];
     // Sixty powers u^6, u^16, ... take 60 slots; their derivatives fold the
     // new exponents n-1, n-2, n-3 into 180 more.
@@ -234,7 +234,7 @@ TEST(SymbolicBlocks, TheConstantTableRefusesToOverflow) {
 TEST(SymbolicBlocks, AFailedParseKeepsTheBlocksOfThePreviousOne) {
     // The blocks read a table of their own, which a new parse does not touch:
     // a refused formula leaves the previous formula callable, with its constants.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u*v*7", "uv", "", true, true);
     EXPECT_THROW(f.ParseNewText("u*(3+", "uv", "", true, true), VelmoraError);
     EXPECT_THROW(f.ParseNewText("u*(9+w", "uvw", "", true, true), VelmoraError);
@@ -254,7 +254,7 @@ TEST(SymbolicBlocks, AFailedParseKeepsTheBlocksOfThePreviousOne) {
 }
 
 // Bytes of a compiled one-variable program "u" + symbol after the prologue.
-std::vector<uint8_t> CodeOf(TFunctionAndPartDerivs_64& f, const std::string& program) {
+std::vector<uint8_t> CodeOf(TSymbolicPartials& f, const std::string& program) {
     ExecutableBlock block;
     RealFunction ref;
     int32_t length = 0;
@@ -265,7 +265,7 @@ std::vector<uint8_t> CodeOf(TFunctionAndPartDerivs_64& f, const std::string& pro
 }
 
 TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u*v", "uv", "", false, false);
     const std::vector<uint8_t> bare = CodeOf(f, Enc("u"));
     ASSERT_EQ(bare.size(), 21u + 2 + 17);
@@ -298,7 +298,7 @@ TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
     }
     // The functions of the formula language are its own sequences, clamps included.
     for (const char* name : {"exp", "sinh", "cosh", "tanh", "arctanh", "ln", "sin", "arcsinh"}) {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         parser.ParseNewText(std::string(name) + "(u)", "uv", "", false, true);
         const auto* language = static_cast<const uint8_t*>(parser.Fv.code);
         const std::vector<uint8_t> code = CodeOf(f, Enc("u") + static_cast<char>(parser.actorList.back()));
@@ -321,7 +321,7 @@ TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
 TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
     // Seven values pending before each function: its need makes the code
     // spill, the estimate must cover those bytes, and the value stays right.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u", "uv", "", false, false);
     auto run = [&](const std::string& program, double u) {
         ExecutableBlock block;
@@ -348,7 +348,7 @@ TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
 // this engine, at and beyond its edges and with seven values pending, gives
 // the bits the compiled block gives.
 TEST(SymbolicBlocks, TheInterpreterGivesTheBitsOfTheCompiledBlock) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u*v", "uv", "", false, false);
     const std::string pending = Enc("{24}{25}{26}{28}{29}{30}");
     std::vector<std::string> programs;

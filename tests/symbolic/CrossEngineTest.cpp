@@ -9,8 +9,8 @@
 #include "EngineComparison.h"
 #include "RandomFormula.h"
 
-#include "evaluator/FEvaluatorBytes_64_XE2.h"
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "evaluator/JetEvaluator.h"
+#include "formula/FormulaCompiler.h"
 
 #include <cmath>
 #include <random>
@@ -50,7 +50,7 @@ struct EvaluatorDerivatives {
     double f, fu, fv, fuu, fuv, fvv;
 };
 
-EvaluatorDerivatives FromEvaluator(TEvaluatorBytes_64& ev, double u, double v) {
+EvaluatorDerivatives FromEvaluator(TJetEvaluator& ev, double u, double v) {
     EvaluatorDerivatives d{};
     const double alongU[4] = {u, v, 1, 0}, alongV[4] = {u, v, 0, 1};
     const Vector2 fu = ev.FirstD(alongU);
@@ -70,11 +70,11 @@ double Scale(double x) { return std::max(1.0, std::fabs(x)); }
 TEST(SymbolicCrossEngine, BlocksAgreeWithTheDerivativeEvaluator) {
     const double h = 1e-4;
     for (const char* text : kFormulas) {
-        TFunctionParserBytes_64 parser;
+        TFormulaCompiler parser;
         ASSERT_NO_THROW(parser.ParseNewText(text, "uv", "", false, true)) << text;
-        TEvaluatorBytes_64 ev;
+        TJetEvaluator ev;
         ev.Build(parser);
-        TFunctionAndPartDerivs_64 f;
+        TSymbolicPartials f;
         ASSERT_NO_THROW(f.ParseNewText(text, "uv", "", true, true)) << text;
 
         for (const auto& p : kPointList) {
@@ -106,9 +106,9 @@ TEST(SymbolicCrossEngine, BlocksAgreeWithTheDerivativeEvaluator) {
 }
 
 struct Engines {
-    TFunctionParserBytes_64 parser;
-    TEvaluatorBytes_64 evaluator;
-    TFunctionAndPartDerivs_64 symbolic;
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
+    TSymbolicPartials symbolic;
     void Parse(const std::string& text) {
         parser.ParseNewText(text, "uv", "", false, false);
         evaluator.Build(parser);

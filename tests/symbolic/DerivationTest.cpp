@@ -13,7 +13,7 @@ class SymbolicDerivation : public ::testing::Test {
 protected:
     void SetUp() override { f.ParseNewText("u*v", "uv", "", false, false); }
     std::string D(const std::string& readable, int variable) { return Show(f.DeriveSum(Enc(readable), variable)); }
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
 };
 
 TEST_F(SymbolicDerivation, ProductRuleKeepsOnlyTheTermsThatDoNotVanish) {
@@ -97,7 +97,7 @@ TEST_F(SymbolicDerivation, PowerRule) {
 
 TEST_F(SymbolicDerivation, VariablesThatDoNotOccurGiveZeroBlocks) {
     // "u^4" never mentions v: the v blocks are the constant 0 and no text is derived.
-    TFunctionAndPartDerivs_64 g;
+    TSymbolicPartials g;
     g.ParseNewText("u^4", "uv", "", true, true);
     for (int b : {2, 4, 5, 7, 8, 9}) {
         EXPECT_EQ(g.FBlockLengths[b], 21 + 2 + 17) << b;  // prologue, fldz, epilogue
@@ -117,7 +117,7 @@ TEST(SymbolicDerivationLimits, ExplodingDerivativesAreRefused) {
     std::string text;
     for (int k = 0; k < 40; ++k) text += (k ? "+u*v*" : "u*v*") + std::to_string(k + 2);
     for (int k = 0; k < 9; ++k) text = "sin(" + text + ")";
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }),
               "The derivatives of this formula grow too large to be compiled.");
     // The object is usable again afterwards.
@@ -129,7 +129,7 @@ TEST(SymbolicDerivationLimits, ExplodingDerivativesAreRefused) {
 TEST(SymbolicDerivationLimits, DeepNestingIsRefused) {
     std::string text = "u";
     for (int k = 0; k < 2000; ++k) text = "(" + text + ")";
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }), "The formula is nested too deeply.");
     std::string ok = "u";
     for (int k = 0; k < 200; ++k) ok = "(" + ok + ")";

@@ -13,7 +13,7 @@ namespace {
 
 std::string ParseMessage(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
     return MessageOf([&] {
-        TFunctionAndPartDerivs_64 f;
+        TSymbolicPartials f;
         f.ParseNewText(text, vars, pars, true, true);
     });
 }
@@ -39,7 +39,7 @@ TEST(SymbolicFrontEnd, PiIsTheOnlyNamedConstant) {
     EXPECT_EQ(Reduced("upi"), "u*p");
     EXPECT_DOUBLE_EQ(ValueAt("2pi", 0, 0), 2 * std::numbers::pi);
     // A parameter P is read as a letter when no I follows.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("pu", "u", "p", false, false);
     EXPECT_EQ(Show(f.uReduced), "{12}*u");
 }
@@ -125,7 +125,7 @@ TEST(SymbolicFrontEnd, NumbersUseThreeSeparatorsAndPredefinedSlots) {
     EXPECT_EQ(Reduced("1"), "1");
     EXPECT_EQ(Reduced("0"), "0");
     EXPECT_EQ(Reduced("007"), "{41}");
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("2.5u+2.5v", "uv", "", false, false);
     EXPECT_EQ(Show(f.uReduced), "{41}*u+{42}*v");
     EXPECT_EQ(f.data[41], 2.5);
@@ -168,7 +168,7 @@ TEST(SymbolicFrontEnd, DeclaredLettersAndEmptyTexts) {
     EXPECT_EQ(ParseMessage("u", "ab"), "The allowed variables must be in the range 'p' to 'z'.");
     EXPECT_EQ(ParseMessage("u", "u", "u"), "The allowed variables must be in the range 'p' to 'z'.");
     EXPECT_EQ(ParseMessage("u", "u", "a"), "The allowed variables must be in the range 'p' to 'z'.");
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u", "uu", "", false, false);
     EXPECT_EQ(f.argNum, 1);
     EXPECT_EQ(f.allowedVars, "U");
@@ -186,16 +186,16 @@ TEST(SymbolicFrontEnd, DeclaredLettersAndEmptyTexts) {
 
 TEST(SymbolicFrontEnd, SyntaxCheckerClasses) {
     // Only the encoded alphabet is checked here; the texts are built by hand.
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(""), 1);
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("u+A(v)")), 0);
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("#u*(1+p)")), 0);
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("u*#v")), 2);
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("A")), 2);   // a letter needs "("
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("u+")), 2);  // the end acts as ")"
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("uv")), 2);
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("u~v")), 2);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(""), 1);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("u+A(v)")), 0);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("#u*(1+p)")), 0);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("u*#v")), 2);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("A")), 2);   // a letter needs "("
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("u+")), 2);  // the end acts as ")"
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("uv")), 2);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("u~v")), 2);
     // A token whose second byte looks like "(" or "+" is still one operand.
-    EXPECT_EQ(TFunctionAndPartDerivs_64::CheckSyntax(Enc("{40}+{43}")), 0);
+    EXPECT_EQ(TSymbolicPartials::CheckSyntax(Enc("{40}+{43}")), 0);
 }
 
 TEST(SymbolicFrontEnd, AnOperandByteInTheTextIsRefused) {

@@ -88,7 +88,7 @@ std::vector<Case> Family() {
 
 TEST(SymbolicNumerical, EveryBlockAgreesWithTaylorJets) {
     for (const Case& c : Family()) {
-        TFunctionAndPartDerivs_64 f;
+        TSymbolicPartials f;
         ASSERT_NO_THROW(f.ParseNewText(c.text, "uv", "", true, true)) << c.text;
         for (const auto& p : c.points) {
             const Jet jet = c.f(Jet::U(p[0]), Jet::V(p[1]));
@@ -110,7 +110,7 @@ TEST(SymbolicNumerical, ThirdDerivativesAreCentralDifferencesOfSecondDerivatives
     // ways they can be reached, since they are built from f_uv and f_uu only.
     const double h = 1e-4;
     for (const Case& c : Family()) {
-        TFunctionAndPartDerivs_64 f;
+        TSymbolicPartials f;
         f.ParseNewText(c.text, "uv", "", true, true);
         for (const auto& p : c.points) {
             auto at = [&](int i, int j, int k, double du, double dv) {
@@ -142,7 +142,7 @@ TEST(SymbolicNumerical, ThirdDerivativesAreCentralDifferencesOfSecondDerivatives
 
 TEST(SymbolicNumerical, HandDerivedThirdDerivatives) {
     // f = u^3 v^2 + e^(uv): f_uuv = 12 u v... computed by hand.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u^3*v^2 + exp(u*v)", "uv", "", true, true);
     for (const auto& p : kPoints) {
         const double u = p[0], v = p[1], e = std::exp(u * v);

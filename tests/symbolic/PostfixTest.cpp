@@ -15,7 +15,7 @@ protected:
     // Variables declared: constant sub-programs are folded.
     void SetUp() override { f.ParseNewText("u", "uv", "", false, false); }
     std::string P(const std::string& readable) { return Show(f.PostfixSum(Enc(readable))); }
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
 };
 
 TEST_F(SymbolicPostfix, NeutralTermsAndFactorsDisappear) {
@@ -63,7 +63,7 @@ TEST_F(SymbolicPostfix, FoldsToZeroOrOneDropTheirTermOrFactor) {
 }
 
 TEST(SymbolicPostfixFolding, WithoutVariablesNothingIsFolded) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("2*3", "", "", true, false);
     EXPECT_FALSE(f.reduceConsts);
     EXPECT_EQ(Show(f.actorList), "{24}{25}*");
@@ -75,7 +75,7 @@ TEST(SymbolicPostfixFolding, WithoutVariablesNothingIsFolded) {
 }
 
 TEST(SymbolicPostfixFolding, InternalFaultsAndUnexpectedAtoms) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u", "uv", "", false, false);
     EXPECT_EQ(MessageOf([&] { f.AtomString("A"); }), "Assertion failure");
     EXPECT_EQ(MessageOf([&] { f.AtomString(Enc("S(u)")); }), "AtomString");

@@ -2,7 +2,7 @@
 // inside exponents) and the expansion of minus signs and divisions.
 #include "SymbolicTestSupport.h"
 
-#include "formula/FunctionParserBytes_64_XE2.h"
+#include "formula/FormulaCompiler.h"
 #include "symbolic/EncodedText.h"
 
 #include <cmath>
@@ -27,7 +27,7 @@ TEST(SymbolicRewriting, IntegerExponentsBecomeSquaresCubesAndIntegerPowers) {
     EXPECT_EQ(Reduced("(u+v)^3"), "W((u+v))");
     // Each number written takes a slot, but an integer exponent reuses the
     // first equal value of the table.
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u^7+v^7", "uv", "", false, false);
     EXPECT_EQ(Show(f.uReduced), "u~{41}+v~{41}");
     EXPECT_EQ(f.data[41], 7);
@@ -37,7 +37,7 @@ TEST(SymbolicRewriting, IntegerExponentsBecomeSquaresCubesAndIntegerPowers) {
 
 // The value of a formula as the formula language computes it (the parser's own code).
 double LanguageValue(const std::string& text, double u, double v) {
-    TFunctionParserBytes_64 parser;
+    TFormulaCompiler parser;
     parser.ParseNewText(text, "uv", "", false, true);
     const double args[2] = {u, v};
     return parser.Evaluate(args);
@@ -110,7 +110,7 @@ TEST(SymbolicRewriting, IntegerPowersTakeTimeByTheBitsOfTheExponent) {
     // squares along the bits, so the largest of them folds and evaluates at
     // once, with the values of the formula language's product of squares.
     const std::string message = MessageOf([] {
-        TFunctionAndPartDerivs_64 f;
+        TSymbolicPartials f;
         f.ParseNewText("u^10000000000", "uv", "", true, true);
     });
     EXPECT_EQ(message, "An integer exponent must lie between -2147483647 and 2147483647.");
@@ -119,7 +119,7 @@ TEST(SymbolicRewriting, IntegerPowersTakeTimeByTheBitsOfTheExponent) {
     EXPECT_EQ(EvaluateConstantFormula("(-1)^2147483647"), -1);
     EXPECT_EQ(EvaluateConstantFormula("1.0000001^2147483647"), LanguageValue("1.0000001^2147483647", 0, 0));
     EXPECT_EQ(EvaluateConstantFormula("2^(-2147483648)"), 0);
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText("u^2147483647 + v^(-2147483647)", "uv", "", true, true);
     for (const double u : {1.0, -1.0, 1.00000001, 0.99999999, 0.0}) {
         const double at[2] = {u, u == 0 ? 2.0 : u};
@@ -141,7 +141,7 @@ TEST(SymbolicRewriting, MinusAndDivisionBecomeChangeOfSignAndReciprocal) {
     EXPECT_EQ(Reduced("u/sin(v-u)"), "u*U(B(v+V(u)))");
     // The rewriting works on the encoded text: a slot whose number is the byte
     // of "-" or "/" is never taken for an operator.
-    EXPECT_EQ(Show(TFunctionAndPartDerivs_64::ExpandMinusAndDivide(Enc("{45}-{47}/u"))), "{45}+V({47})*U(u)");
+    EXPECT_EQ(Show(TSymbolicPartials::ExpandMinusAndDivide(Enc("{45}-{47}/u"))), "{45}+V({47})*U(u)");
     EXPECT_NEAR(ValueAt("u-v/u-v", 2, 3), 2 - 1.5 - 3, 1e-15);
 }
 

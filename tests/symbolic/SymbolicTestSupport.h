@@ -6,7 +6,7 @@
 
 #include "platform/VelmoraError.h"
 #include "tests/platform/ErrorTestSupport.h"
-#include "symbolic/FunctionAndPartDerivs_64.h"
+#include "symbolic/SymbolicPartials.h"
 
 #include <gtest/gtest.h>
 
@@ -42,14 +42,14 @@ inline std::string Show(const std::string& s, bool letters = true) {
 
 // The encoded formula of `text` (variables "uv" by default), written readably.
 inline std::string Reduced(const std::string& text, const std::string& vars = "uv") {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText(text, vars, "", false, false);
     return Show(f.uReduced);
 }
 
 // Value of the compiled formula (block 0) at (u, v).
 inline double ValueAt(const std::string& text, double u, double v) {
-    TFunctionAndPartDerivs_64 f;
+    TSymbolicPartials f;
     f.ParseNewText(text, "uv", "", true, false);
     const double args[2] = {u, v};
     return f.EvaluateFF(0, 0, 0, args);

@@ -8,6 +8,8 @@ set -euo pipefail
 cli=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 commands=${2:-$here/commands.txt}
+# Qt orders the fonts of a PDF by a hash that is seeded anew in every process.
+export QT_HASH_SEED=0
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 while IFS= read -r line; do

@@ -1,0 +1,119 @@
+// The main panel (the domain U) and the data panel: evaluating the geometry
+// under the pointer, the direction cross, the freeze of the panels, the keys
+// and the repaint from stored data.
+#include "app/MainWindow.h"
+
+#include "app/NumberFormat.h"
+#include "app/ResourceStrings.h"
+#include "app/ValueList.h"
+
+#include <QString>
+
+#include <cstdlib>
+#include <exception>
+
+namespace velmora {
+
+void TMainWindow::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int X, int Y) {
+    if (busy() || panelsFrozen_ || !session.alreadyParsed()) return;
+    const QPoint first = mainPanel.firstPt();
+    const int d = std::abs(first.x() - X) + std::abs(first.y() - Y);
+    if (d == 0) return;
+    if (buttons & Qt::LeftButton) {
+        mainPanel.DragTo(QPoint(X, Y));
+        return;
+    }
+    ShowPointUnderMouse(X, Y);
+}
+
+void TMainWindow::ShowPointUnderMouse(int X, int Y) {
+    const Vector2 p = FromWindowToR2(X, Y);
+    TLocalGeometry& surface = session.Surface();
+    TInvariants inv;
+    bool ok = false;
+    try {
+        // A cross left from another line kind goes before anything is evaluated.
+        if (mainPanel.crossDrawn()) DrawCross();
+        if (linesOption_ == TLineClass::CoordinateLines && surface.ComputeInvariants(p, inv)) {
+            ok = true;
+        } else {
+            if (mainPanel.crossDrawn()) DrawCross();
+            TDirectionCross found;
+            if (surface.ComputeCross(p, linesOption_, session.Map().span2D, inv, found)) {
+                mainPanel.SetCross(found, session.Map());
+                if (found.curvesParts >= 0) curvesParts_ = found.curvesParts;
+                DrawCross();
+                ok = true;
+            } else {
+                ok = surface.ComputeInvariants(p, inv);
+            }
+        }
+    } catch (const std::exception&) {
+        // The geometry answers false where it fails; anything else that
+        // escapes is treated the same way: the panels keep their content.
+        ok = false;
+    }
+    if (!ok) return;
+    ShowData(p, inv.halfMajorAxis, inv.halfMinorAxis, inv.longH, inv.depth, inv.alpha, inv.KGauss,
+             inv.discrNormDev, inv.discrLatDev, inv.discrStrPpal);
+    ellipsePanel.ComputeEllipse(surface);
+    ellipsePanel.DrawEllipse();
+}
+
+void TMainWindow::ShowData(const Vector2& param, double halfMajorAxis, double halfMinorAxis, double lengthH,
+                         double depth, double alpha, double gaussCurvature, double discrNormDev, double discrLatDev,
+                         double discrStrPpal) {
+    TValueList* list = ui.FunctionValues1;
+    // An undefined value shows as its label alone.
+    const auto row = [list](int i, const char* label, double value) {
+        QString text = QString::fromLatin1(label);
+        if (value != UndefinedValue) text += QString::fromStdString(DataPanelNumber(value));
+        list->SetRow(i, text);
+    };
+    row(0, "u =", param[0]);
+    row(1, "v =", param[1]);
+    row(2, "Maj Axis =", halfMajorAxis);
+    row(3, "Min Axis =", halfMinorAxis);
+    row(4, "Norm of H  =", lengthH);
+    row(5, "H depth =", depth);
+    row(6, "Sin <(H,E) =", alpha);
+    row(7, "Gauss Curv =", gaussCurvature);
+    row(8, "Discr Extr Norm Dev=", discrNormDev);
+    row(9, "Discr Extr Lat Dev=", discrLatDev);
+    row(10, "Discr Str Ppal Dirs=", discrStrPpal);
+    list->viewport()->update();
+}
+
+void TMainWindow::DrawCross() { mainPanel.DrawCross(CurveColor(), curvesParts_); }
+
+void TMainWindow::OnMouseMoveInForm() {
+    if (mainPanel.crossDrawn()) DrawCross();
+}
+
+bool TMainWindow::OnKeyDownInForm(int key, Qt::KeyboardModifiers shift, bool autoRepeat) {
+    if (busy() || !session.alreadyParsed()) return false;
+    const bool ctrl = (shift & Qt::ControlModifier) || key == Qt::Key_Control;
+    if (ctrl) {
+        if (key == Qt::Key_Z) {
+            if (session.Stores().EraseLastLine()) OnPaint();
+        } else if (!(key == Qt::Key_Control && autoRepeat)) {
+            panelsFrozen_ = !panelsFrozen_;
+        }
+        return true;
+    }
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        ellipsePanel.ScaleFocalConic(key == Qt::Key_Up ? 1.5 : 0.7);
+        ellipsePanel.DrawEllipse();
+        return true;
+    }
+    return false;
+}
+
+void TMainWindow::OnPaint() { mainPanel.Repaint(session); }
+
+void TMainWindow::MoveInEllipsePanel(int X, int Y) {
+    if (!panelsFrozen_ || !session.alreadyParsed() || busy()) return;
+    ellipsePanel.MoveInEllipsePanel(X, Y);
+}
+
+}  // namespace velmora

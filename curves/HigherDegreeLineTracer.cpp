@@ -1,0 +1,177 @@
+// Integration of the higher-degree line fields: the same three-stage scheme as
+// for the fields of classes 1 to 4, with the direction followed by Newton's
+// method on the angular form of the direction polynomial.
+#include "curves/HigherDegreeLineTracer.h"
+
+#include "geometry/VectorMath.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+Vector2 Combine(const Vector2& p, double s, const Vector2& a) { return {p[0] + s * a[0], p[1] + s * a[1]}; }
+
+// Shrinking the step by at least half each time, the error (of order h^3)
+// falls below any tolerance long before this.
+constexpr int kMaxStepRepeats = 200;
+
+class HigherDegreeTracer {
+public:
+    HigherDegreeTracer(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass)
+        : host_(host), lines_(lines), map_(host.Map()), curveClass_(curveClass) {}
+
+    void Run(const Vector2& start, uint8_t foliations) {
+        if (!lines_.BuildDirectionPolynomial(curveClass_, start)) return;
+        lines_.FindDirections(curveClass_);
+        if (IsExtremalDeviation(curveClass_)) lines_.SortDirections();
+        const DirectionList list = lines_.list;
+        if (list.count <= 0) return;
+
+        for (int j = 1; j <= 2 * list.count; ++j) {
+            const DirectionEntry& e = list.entries[(j + 1) / 2];
+            const Vector2 dir = j % 2 == 0 ? Vector2{-e.x, -e.y} : Vector2{e.x, e.y};
+            double theta = SafeArcTan2(dir[1], dir[0]);
+            const bool extremal = IsExtremalDeviation(curveClass_);
+            if (extremal && (lines_.FoliationOfDirection(curveClass_, dir, start) & foliations) == 0) continue;
+            int cl = 5;
+            if (extremal) cl = list.count == 2 ? (j <= 2 ? 1 : 4) : (j + 1) / 2;
+            if (!TraceBranch(start, theta, cl, foliations)) return;  // stop request
+        }
+    }
+
+private:
+    // Result: 0 when a direction failed, else the third stage's foliation.
+    uint8_t ThreeStageStep(const Vector2& pos, double h, double& theta, double& err) {
+        err = 1e20;
+        if (lines_.NewtonDirection(curveClass_, theta, k1_, pos) == 0) return 0;
+        if (lines_.NewtonDirection(curveClass_, theta, k2_, Combine(pos, h, k1_)) == 0) return 0;
+        const Vector2 k12 = {k1_[0] + k2_[0], k1_[1] + k2_[1]};
+        const uint8_t r = lines_.NewtonDirection(curveClass_, theta, k3_, Combine(pos, h / 4, k12));
+        if (r != 0) {
+            const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
+            err = std::fabs(h * (2 * k3[0] - k1[0] - k2[0])) + std::fabs(h * (2 * k3[1] - k1[1] - k2[1])) + 1.3e-12;
+        }
+        return r;
+    }
+
+    // The first step length of a branch from start in the direction theta.
+    double InitialStep(const Vector2& start, double& theta) {
+        Vector2 d{};
+        if (lines_.NewtonDirection(curveClass_, theta, d, start) == 0) return UndefinedValue;
+        const double h0 = map_.radius2D / Hypot(d[0], d[1]);
+        double err = 0;
+        ThreeStageStep(start, h0, theta, err);
+        return h0 * std::clamp(0.8 * std::cbrt(1e-4 / err), 0.1, 5.0);
+    }
+
+    // Steps from pos, shrinking h until the error is small; a direction of a
+    // hidden foliation fails the step. On success pos, hUsed, h and L are updated.
+    bool AdaptiveStep(Vector2& pos, double& h, double& hUsed, double& L, double& theta, uint8_t foliations) {
+        bool ok = false;
+        double err = 0;
+        for (int repeat = 0; repeat < kMaxStepRepeats; ++repeat) {
+            const uint8_t r = ThreeStageStep(pos, h, theta, err);
+            ok = (r & foliations) != 0 && std::isfinite(err);
+            if (ok) {
+                const double factor = std::clamp(0.8 * std::cbrt(1e-4 / err), 0.5, 2.0);
+                hUsed = h;
+                h = factor * h;
+            }
+            if (!ok || err < 1e-4) break;
+        }
+        if (!ok || !(err < 1e-4)) return false;
+        const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
+        const Vector2 inc = {hUsed * (k1[0] + k2[0] + 4 * k3[0]) / 6, hUsed * (k1[1] + k2[1] + 4 * k3[1]) / 6};
+        pos = {pos[0] + inc[0], pos[1] + inc[1]};
+        L = std::fabs(inc[0]) + std::fabs(inc[1]);
+        return true;
+    }
+
+    Vector2 Interpolate(const Vector2& saved, double hUsed, double s) const {
+        const double s2 = s * s;
+        const double a = s + (-1.5 + (2.0 / 3) * s) * s2, b = s2 * ((2.0 / 3) * s - 0.5),
+                     c = s2 * (2 - (4.0 / 3) * s);
+        const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
+        return {saved[0] + hUsed * (a * k1[0] + b * k2[0] + c * k3[0]),
+                saved[1] + hUsed * (a * k1[1] + b * k2[1] + c * k3[1])};
+    }
+
+    double Margin(const Vector2& p) const {
+        return std::min(map_.halfEdges2D[0] - std::fabs(p[0] - map_.center2D[0]),
+                        map_.halfEdges2D[1] - std::fabs(p[1] - map_.center2D[1]));
+    }
+
+    // False when the stop request ended the whole routine.
+    bool TraceBranch(const Vector2& start, double theta, int cl, uint8_t foliations) {
+        double h = InitialStep(start, theta);
+        double hUsed = h;
+        Vector2 pos = start;
+        host_.AddAndDrawLineSegmentExtremals(start, start, 1, cl);
+        int n = 1;
+        const double radius = map_.radius2D;
+        for (;;) {
+            const Vector2 saved = pos;
+            double L = 0, m = 0;
+            bool ok = false;
+            do {
+                ++n;
+                if (n % 30 == 0) {
+                    host_.ProcessMessages();
+                    if (host_.StopRequested()) {
+                        host_.ClearStop();
+                        return false;
+                    }
+                }
+                pos = saved;
+                ok = AdaptiveStep(pos, h, hUsed, L, theta, foliations);
+                m = Margin(pos);
+                if (!ok || m <= 0) {
+                    h = hUsed * 0.5;
+                    hUsed = h;
+                    const Vector2& k3 = k3_;
+                    L = std::fabs(h) * Hypot(k3[0], k3[1]);
+                    // The branch cannot advance (an infinite step cannot shrink).
+                    if (!(L >= 0.02 * radius) || !std::isfinite(h)) return true;
+                }
+            } while (!ok || m <= 0);
+
+            const double piecesValue = L / map_.maxSegLen + 1;
+            const int pieces = std::isfinite(piecesValue) ? std::max(1, RoundHalfEven(std::min(piecesValue, 1e6))) : 1;
+            Vector2 prev = saved;
+            for (int j = 1; j <= pieces; ++j) {
+                const Vector2 p = Interpolate(saved, hUsed, static_cast<double>(j) / pieces);
+                host_.AddAndDrawLineSegmentExtremals(prev, p, 0, cl);
+                prev = p;
+            }
+            if (IsExtremalDeviation(curveClass_)) {
+                // The curve changes colour where the nature of its direction changes.
+                const int cl1 = lines_.ClassifyExtremal(curveClass_, prev, lines_.lastSin, lines_.lastCos);
+                if (cl1 != cl) {
+                    cl = cl1;
+                    host_.AddAndDrawLineSegmentExtremals(prev, prev, 1, cl);
+                }
+            }
+            if (L < 0.01 * radius || n > 3000) return true;
+        }
+    }
+
+    TTracerHost& host_;
+    THigherDegreeDirections& lines_;
+    const TDomainMap& map_;
+    const TLineClass curveClass_;
+    Vector2 k1_{}, k2_{}, k3_{};  // stage slopes of the last three-stage step
+};
+
+}  // namespace
+
+void DrawHigherDegreeLines(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass, const Vector2& start,
+                           uint8_t foliations) {
+    if (!IsHigherDegree(curveClass) || !host.Map().Traceable()) return;
+    HigherDegreeTracer tracer(host, lines, curveClass);
+    tracer.Run(start, foliations);
+}
+
+}  // namespace velmora

@@ -1,0 +1,103 @@
+// TJetEvaluator: native code for a parsed formula that yields its value
+// (`ff`), its value and first derivative along a direction (`vv`), its value
+// with first and second derivative along a curve (`aa`), by forward
+// propagation of derivatives through the postfix program; and, for formulas in
+// up to three variables, its value with all first and second partial
+// derivatives in one pass (`hh`).
+//
+// A build stages the code of the four functions and publishes it in one
+// mapping: of the evaluator's own, or of its engine set's code area while the
+// set is built. The evaluator keeps its previous program, table and code until
+// the new code is published.
+#pragma once
+
+#include "formula/FormulaCompiler.h"
+#include "platform/CodeArea.h"
+#include "platform/CompiledFunction.h"
+#include "platform/VelmoraTypes.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace velmora {
+
+// A value with its first and second partial derivatives in (u, v).
+struct TSecondOrderJet {
+    double f = 0, fu = 0, fv = 0, fuu = 0, fuv = 0, fvv = 0;
+};
+
+class TJetEvaluator final : public CodeAreaMember {
+public:
+    TJetEvaluator() = default;  // without code: FirstD and SecondD answer zeros
+
+    // Copies the parser's program and constants and generates ff, vv, aa and hh.
+    // On failure (VelmoraError with the engine's message) the evaluator keeps
+    // the program and code it had before.
+    void Build(const TFormulaCompiler& theF);
+    // The same from the parts of a parsed formula: the postfix program, the
+    // constant table (with its working slots) and the layout marks.
+    void BuildFrom(const ByteArray& program, const std::vector<double>& table, int32_t variables,
+                   int32_t parameters, int32_t firstDerivativeMark, int32_t secondDerivativeMark);
+
+    // Before the first successful Build these return zeros.
+    // args = (x1..xn, d1..dn): returns (f, f').
+    Vector2 FirstD(const double* args);
+    // args = (x1..xn, d1..dn, e1..en): returns (f, f', f'').
+    Vector3 SecondD(const double* args);
+    // Value only.
+    double Value(const double* args) const { return ff.Assigned() ? ff(args, argNum) : 0.0; }
+    // uv = (u, v) of a formula in two variables: the value and its partial
+    // derivatives of first and second order, from one pass.
+    TSecondOrderJet SecondOrderJet(const double* uv);
+
+    Vector2 gradF(const Vector2& x);
+    Vector3 gradF(const Vector3& x);
+    void DiffAndHessian(const Vector2& x, double& f, Vector2& df, Matrix2& hess);
+    void DiffAndHessian(const Vector3& x, Vector3& df, Matrix3& hess);
+    void UpdateParameters(const std::vector<double>& pars);
+
+    // ---- publication of the code (CodeAreaMember) -----------------------------
+    const StagedCode& Staged() const override { return pending_.code; }
+    void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
+    void Discard() noexcept override;
+
+    // ---- state ---------------------------------------------------------------
+    std::vector<double> data;
+    int32_t endFD = 0, endVD = 0;
+    int32_t vaNum = 0;  // endVD - endFD: the deepest stack level of the program
+    int32_t argNum = 0, parNum = 0;
+    int32_t lastIntegral1 = -1, lastIntegral2 = -1;
+    int32_t lengthActorList = 0;
+    ByteArray actorList;
+    // The derivatives of hh go to data[jetSlot ...]: the gradient, then the
+    // Hessian row by row, upper triangle.
+    int32_t jetSlot = 0;
+    const uint8_t* ffBlock = nullptr;
+    const uint8_t* vvBlock = nullptr;
+    const uint8_t* aaBlock = nullptr;
+    const uint8_t* hhBlock = nullptr;
+    int32_t ffBlockLength = 0, vvBlockLength = 0, aaBlockLength = 0, hhBlockLength = 0;
+    RealFunction ff, vv, aa, hh;
+
+private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping_; }
+    void Forget() noexcept override;
+
+    // What a build has prepared, until its code is published.
+    struct Pending {
+        StagedCode code;
+        std::vector<double> data;
+        ByteArray actorList;
+        int32_t argNum = 0, parNum = 0, endFD = 0, endVD = 0, vaNum = 0, jetSlot = 0;
+        std::array<int64_t, 4> entry{-1, -1, -1, -1};  // of ff, vv, aa, hh in the code
+        std::array<int32_t, 4> length{};
+    };
+    Pending pending_;
+    std::shared_ptr<const CodeMapping> mapping_;  // where the current code lives
+};
+
+using FourJetEvaluators = std::array<TJetEvaluator, 4>;
+
+}  // namespace velmora

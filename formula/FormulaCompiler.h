@@ -1,0 +1,142 @@
+// TFormulaCompiler: the formula language of the coordinate formulas.
+// ParseNewText turns a text into a postfix program `actorList` over the
+// constant table `data`, and optionally compiles it into native code `Fv`.
+//
+// Postfix tokens (one or four bytes): "1", "p", "#", "+", "-", "*", "/",
+// function codes "A".."S", and four-byte operands 0xFF, kind, hi, lo where kind
+// 1 = variable number lo, 2 = parameter in slot lo of `data`, 3 = literal in
+// slot hi*256+lo of `data`.
+//
+// Integrals ("INT", "INTEGRAL", code "S") are refused while allowIntegrals is
+// false; when it is true the code "S" reaches the postfix program, which the
+// code generator refuses as a function it cannot analyse.
+#pragma once
+
+#include "formula/CodeBuffer.h"
+#include "formula/ReducedForm.h"
+#include "formula/X87Emitter.h"
+#include "platform/CompiledFunction.h"
+#include "platform/ExecutableMemory.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+struct WrittenFunction {
+    const char* t;  // a spelling, upper case
+    uint8_t by;     // its one-letter code
+};
+
+inline constexpr uint8_t kTokenPrefix = 0xFF;
+inline constexpr uint8_t kTokenVariable = 1;
+inline constexpr uint8_t kTokenParameter = 2;
+inline constexpr uint8_t kTokenLiteral = 3;
+
+// Messages of the formula language.
+inline constexpr const char* kBadVariablesMessage = "The allowed variables must be in the range 'p' to 'z'.";
+inline constexpr const char* kBadParameterSetMessage = "Bad parameter set";
+inline constexpr const char* kEmptyFieldMessage = "Some field may be empty";
+inline constexpr const char* kIllegalCharacterMessage = "You have used an illegal character.";
+inline constexpr const char* kParenthesesMessage = "Check the parentheses, please.";
+inline constexpr const char* kReducesToNothingMessage = "Formula reduces to nothing";
+inline constexpr const char* kMiswrittenNumberMessage = "A number is miswritten.";
+inline constexpr const char* kIntegralsMessage = "Integrals inside integrals are not allowed";
+inline constexpr const char* kMisspelledMessage = "You mispelled a function or variable";
+inline constexpr const char* kSyntaxFaultMessage = "There is a sintax fault in the formula.";
+// Limits that keep every table and the compiler's own stack bounded.
+inline constexpr const char* kNumberTooLargeMessage = "A number is too large.";
+inline constexpr const char* kExponentTooLargeMessage = "An integer exponent is too large.";
+inline constexpr const char* kFormulaTooLongMessage = "The formula is too long.";
+inline constexpr const char* kNestedTooDeeplyMessage = "The formula is nested too deeply.";
+inline constexpr const char* kNotCompiledMessage = "The formula has not been compiled.";
+
+// The bounds behind kFormulaTooLongMessage and kNestedTooDeeplyMessage: the
+// reduced form may hold at most kMaxReducedTokens tokens (integer powers copy
+// their base), brackets nest at most kMaxNesting deep (the postfix conversion
+// recurses on them), and the constant table is indexed by 16 bits.
+inline constexpr std::size_t kMaxReducedTokens = 1u << 16;
+inline constexpr int kMaxNesting = 1000;
+inline constexpr int kMaxDataSlots = 65536;
+
+// The characters a formula may contain: letters, digits, the three decimal
+// points "'", ",", ".", brackets of three kinds, the operators + - * / \ ^,
+// ";" and the blanks space, tab, line feed and carriage return. Any other is
+// "You have used an illegal character." in both formula engines.
+constexpr bool IsFormulaCharacter(char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+    switch (c) {
+        case '\'': case ',': case '.': case '(': case '[': case '{': case ')': case ']': case '}':
+        case '*': case '+': case '-': case '/': case '\\': case '^': case ';':
+        case ' ': case '\t': case '\n': case '\r':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The value-only function of a postfix program of this language, from
+// prologue to epilogue, reading the table `data` (the parser's Fv and the
+// derivative evaluator's ff). Throws kFailedAnalysisMessage for a token it
+// cannot compile.
+void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data);
+
+class TFormulaCompiler {
+public:
+    // An empty parser whose table holds the clamp constants.
+    TFormulaCompiler();
+    TFormulaCompiler(const TFormulaCompiler&) = delete;
+    TFormulaCompiler& operator=(const TFormulaCompiler&) = delete;
+    ~TFormulaCompiler() = default;  // the code block and the arrays are owned
+
+    // Parses `text`; throws VelmoraError with the exact message on any fault.
+    void ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
+                      bool allowIntegrals, bool codify, const std::vector<double>& minCorner = {},
+                      const std::vector<double>& maxCorner = {});
+
+    // Length of the code for the current actorList, counting 6 bytes for every
+    // four-byte operand: exact for literals, an upper bound for variables and
+    // parameters (their loads take 2 or 3 bytes). Throws kFailedAnalysisMessage
+    // for an unknown token and kTooManyPendingMessage past the spill frame.
+    int32_t EstimateCodeSize() const;
+
+    // Value of the compiled function at the variable values `args` (argNum of them).
+    // Throws kNotCompiledMessage when the last parse did not end with code.
+    double Evaluate(const double* args) const;
+
+    // ---- state read by the derivative evaluator and the tests ---------------
+    std::string rawText;
+    std::string uFormula;
+    std::string allowedVars, allowedPars, allVars;
+    uint16_t endParam = 5;
+    ByteArray actorList;
+    int32_t argNum = 0, parNum = 0;
+    int32_t lastIntegral1 = -1, lastIntegral2 = -1;
+    uint16_t endFD = 5, endVD = 5;
+    int32_t vaNum = 0;
+    std::vector<double> data;  // the constant table (32 slots before the first parse)
+    RealFunction Fv;
+
+    // Code generation state.
+    X87CodeGen gen;  // lastPreserved, emptyRegisters, fCode
+    ExecutableBlock FBlock;
+    int32_t FBlockLength = 0;
+
+    static const std::vector<WrittenFunction>& functionNames();
+    // Code of a function spelling (upper case), '?' when it is not in the table.
+    static uint8_t FunctionCode(const std::string& name);
+
+private:
+    // The stages of ParseNewText, in order.
+    void NormalizeText();                                      // rawText -> uFormula
+    ReducedForm ReduceFormula(bool allowIntegrals);            // uFormula -> reduced form
+    static void CheckSyntax(const ReducedForm& reduced);
+    void ExpandIntegerPowers(ReducedForm& reduced) const;
+    static ByteArray ToPostfix(const ReducedForm& reduced);
+    static int32_t StackDepth(const ByteArray& program);
+    void GenerateCode();                                       // actorList -> Fv
+};
+
+}  // namespace velmora

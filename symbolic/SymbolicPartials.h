@@ -1,0 +1,181 @@
+// TSymbolicPartials: a formula and all its partial derivatives up to
+// the third order, derived symbolically as encoded text, simplified while being
+// converted to postfix, and compiled into one block of native code each.
+//
+// Every expression is kept as an encoded byte string: one-byte tokens ("+",
+// "*", "(", function letters "A".."X", "0", "1", "p", ...) and two-byte tokens
+// 0xFF k (operand k: variable k when 1 <= k <= argNum, otherwise the value
+// data[k]) and 0xFE x (function letter x, only in uFormula). No scan ever
+// splits a two-byte token.
+//
+// The blocks of a parse are staged and published together: in a mapping of
+// the object's own, or in its engine set's code area while the set is built.
+// Until then the blocks of the last published parse stay callable, with a copy
+// of the constant table of their own: a parse that fails, or whose code is
+// never published, leaves them as they were.
+#pragma once
+
+#include "formula/CodeBuffer.h"
+#include "formula/X87Emitter.h"
+#include "platform/CodeArea.h"
+#include "platform/CompiledFunction.h"
+#include "platform/ExecutableMemory.h"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace velmora {
+
+class TSymbolicPartials final : public CodeAreaMember {
+public:
+    TSymbolicPartials();  // the constant table filled, no block
+    ~TSymbolicPartials() = default;  // the code and the arrays are owned
+
+    // Throws VelmoraError with the exact message on any fault; the object then
+    // keeps the blocks it had.
+    void ParseNewText(const std::string& t, const std::string& vars, const std::string& pars, bool codify,
+                      bool withPDs);
+
+    // The compiled derivative with multi-index (i, j, k), 0 = no further
+    // derivative: (0,0,0) f, (1,0,0) f_u, (1,2,0) f_uv, (1,1,2) f_uuv ...
+    // An index outside the variables of the published parse gives an
+    // unassigned reference.
+    const RealFunction& FF(int i, int j, int k) const;
+    // Calls FF(i, j, k) at the variable values `args` (argNum of them); NaN
+    // when the published parse has not compiled that derivative.
+    double EvaluateFF(int i, int j, int k, const double* args) const {
+        const RealFunction& g = FF(i, j, k);
+        return g.Assigned() ? g(args, argNum) : NotCompiledValue();
+    }
+
+    // The value of a postfix program without variables: its code, run by the
+    // x87 interpreter.
+    double EvaluateActorList(const std::string& str);
+    void UpdateParameters(const std::vector<double>& values);
+
+    // ---- publication of the blocks (CodeAreaMember) ---------------------------
+    const StagedCode& Staged() const override { return staged; }
+    void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
+    void Discard() noexcept override;
+
+    // ---- state -------------------------------------------------------------------
+    std::string rawText;      // the text; during parsing its upper-cased, normalised form
+    std::string uFormula;     // tokenised formula, variables still as letters
+    std::string allowedVars;  // upper-case variable letters in declaration order
+    std::string allowedPars;  // upper-case parameter letters
+    std::string allVars;      // allowedVars + allowedPars
+    bool reduceConsts = false;  // fold constant sub-programs (true when allVars is not empty)
+    X87CodeGen gen;             // lastPreserved, emptyRegisters, fCode of the block being written
+    std::vector<const uint8_t*> FBlocks;  // the code of each function and partial derivative (published)
+    std::vector<int32_t> FBlockLengths;   // the size computed for each (EstimateCodeSize)
+    int32_t lastBlock = 0;
+    ByteArray auxBlock;  // the code of the last EvaluateActorList
+    int32_t auxBlockLength = 0;
+    std::vector<int32_t> FuncAssigner;  // (argNum+1)^3 block numbers, see Slot()
+    std::vector<RealFunction> fs;       // the callable of each block
+    int32_t depth = 0;                  // parenthesis depth while tokenising
+    std::string uReduced;   // encoded reduced formula (byte string)
+    std::string actorList;  // last postfix program built
+    int32_t argNum = 0, parNum = 0;
+    uint8_t endFD = 40;  // last used slot of data
+    uint8_t endVD = 0;   // declared beside endFD; this engine does not use it
+    std::array<double, 254> data{};
+    std::bitset<256> usedVarsAndParams;  // declared letters that occur in the formula
+    RealFunction f;                      // block 0, the function itself
+    std::vector<RealFunction> ff;        // (argNum+1)^3 references by multi-index
+    int64_t totalCodeBytes = 0;                   // total size of all blocks after a parse with derivatives
+
+    // ---- front end: text to validated encoded formula ------------------------
+    void Tokenize();                                   // rawText -> uFormula
+    std::string NormalizeText(const std::string& upper) const;
+    void EncodeVariables();                            // uFormula -> uReduced
+    // 0 when the syntax is sound, 1 for an empty formula, 2 for any other fault.
+    static int CheckSyntax(const std::string& s);
+
+    // ---- rewriting into the reduced alphabet ---------------------------------
+    std::string ConvertPowers(std::string s);
+    // True when `exponent` is an integer written as a number (in brackets or
+    // not, after a unary minus or not), the exponents the formula language
+    // expands into products of squares; its value goes to n.
+    bool IntegerExponent(const std::string& exponent, double& n);
+    static std::string ExpandMinusAndDivide(std::string s);
+
+    // ---- symbolic differentiation by variable v ------------------------------
+    std::string DeriveSum(const std::string& s, int v) const;
+    std::string DeriveProduct(const std::string& s, int v) const;
+    std::string DerivePower(const std::string& s, int v) const;
+    std::string DeriveAtom(const std::string& s, int v) const;
+    std::string DeriveFunction(uint8_t letter, const std::string& arg, int v) const;
+
+    // ---- postfix conversion with constant folding ----------------------------
+    std::string PostfixSum(const std::string& s);
+    std::string PostfixProduct(const std::string& s);
+    std::string FactorBA(const std::string& s);
+    std::string AtomString(const std::string& s);
+    void FoldConstant(std::string& r);
+
+    // ---- blocks ---------------------------------------------------------------
+    int Slot(int i, int j, int k) const { return (i * (argNum + 1) + j) * (argNum + 1) + k; }
+    void BuildFuncAssigner();
+    void BuildPDs();
+    std::string DeriveAndCompile(int b, int v, const std::string& text);
+    // Compiles a program into a block of its own, made executable at once.
+    void Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length, const std::string& program);
+    int32_t EstimateCodeSize(const std::string& program) const;
+
+    // Puts x in the next free slot of data (41..253) and returns its index.
+    uint8_t AppendConstant(double x);
+
+private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
+    void Forget() noexcept override;
+
+    static double NotCompiledValue();
+    // Set while the derivative blocks are converted and compiled: arctanh
+    // outside (-1, 1) is then +-1e100, as in the derivative code of the
+    // formula language, whose value and derivatives the geometry combines
+    // with these blocks; the value block keeps the value code's +-230.
+    bool derivativeCode = false;
+    // EvaluateActorList with the values of this parse remembered: the same
+    // constant program always gives the same value while the table slots it
+    // reads keep theirs, which holds from one parse start to the next.
+    double ConstantValue(const std::string& program);
+    std::unordered_map<std::string, double> constantValues;
+    void ReadNumber(std::size_t& i, char& prev);
+    std::string ReadName(std::size_t& i);
+    std::string ResolveFunctionName(const std::string& letters);
+    std::string LettersToVariables(const std::string& letters);
+    // Writes the code of a program reading the constant table `table` into
+    // `block` (`capacity` bytes); returns its length.
+    int32_t EmitInto(uint8_t* block, int32_t capacity, const std::string& program, const double* table);
+    void EmitProgram(const std::string& program, const double* table);
+    // Compiles a program as block b of this parse, to be published with the others.
+    void StageBlock(int b, const std::string& program);
+
+    using Table = std::array<double, 254>;
+    StagedCode staged;                   // the blocks of this parse, before publication
+    std::vector<int64_t> stagedOffsets;  // where each block starts in `staged` (-1: not compiled)
+    std::shared_ptr<Table> stagedTable;  // the table the staged blocks read, filled when the parse ends
+    int32_t stagedArgNum = 0;
+    // The references the staged blocks will take, sized by the parse and
+    // filled on installation (which must not allocate).
+    std::vector<const uint8_t*> stagedFBlocks;
+    std::vector<RealFunction> stagedFs, stagedFf;
+    // The published blocks: their mapping, the table they read, the number of
+    // variables of their parse.
+    std::shared_ptr<const CodeMapping> mapping;
+    std::shared_ptr<Table> codeTable;
+    int32_t codeArgNum = 0;
+};
+
+using FourSymbolicPartials = std::array<TSymbolicPartials, 4>;
+
+// Value of a formula without variables ("2 pi", "cos(pi/sqrt(5))"); throws the
+// parse error otherwise.
+double EvaluateConstantFormula(const std::string& text);
+
+}  // namespace velmora
