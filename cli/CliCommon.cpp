@@ -1,11 +1,8 @@
 #include "cli/CliCommon.h"
 
 #include "platform/VelmoraError.h"
+#include "printing/FileOutput.h"
 #include "session/Document.h"
-
-#include <QSaveFile>
-
-#include <sys/stat.h>
 
 #include <cctype>
 #include <charconv>
@@ -216,18 +213,19 @@ void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) 
 }
 
 void SaveOutputFile(const std::string& path, const std::function<bool(QIODevice& device)>& write) {
-    // Never written over a folder or a device such as /dev/full.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw VelmoraError("Cannot write " + path + ": it is not a regular file");
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
-    if (!write(file)) {
-        file.cancelWriting();
-        throw VelmoraError("Cannot write " + path + ": its content could not be made");
+    const TFileOutput written = WriteFileThroughDevice(path, write);
+    switch (written.result.failure) {
+        case TFileWriteFailure::None: return;
+        // Never written over a folder or a device such as /dev/full.
+        case TFileWriteFailure::Folder:
+        case TFileWriteFailure::NotRegularFile: throw VelmoraError("Cannot write " + path + ": it is not a regular file");
+        case TFileWriteFailure::System:
+            throw VelmoraError("Cannot write " + path + ": " + SystemErrorText(written.result.error));
+        case TFileWriteFailure::Content: break;
     }
-    if (!file.commit()) throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
+    if (!written.deviceError.isEmpty())
+        throw VelmoraError("Cannot write " + path + ": " + written.deviceError.toStdString());
+    throw VelmoraError("Cannot write " + path + ": its content could not be made");
 }
 
 namespace {
