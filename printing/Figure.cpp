@@ -1,7 +1,7 @@
 #include "printing/Figure.h"
 
+#include "printing/FigureDrawing.h"
 #include "printing/FileOutput.h"
-#include "printing/Printing.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,14 +12,6 @@
 #include <QSvgGenerator>
 
 namespace velmora {
-
-void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background) {
-    QPainter* painter = can.Painter();
-    if (painter) painter->setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Qt::IntersectClip);
-    if (background && !background->isNull()) DrawBitmapOnPage(can, r, *background);
-    DrawCurvesOnPage(session, can, r);
-    if (painter) painter->setClipping(false);
-}
 
 std::optional<TFigureFormat> FigureFormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
