@@ -77,6 +77,14 @@ bool TBackgroundCommand::ColorByFunction(QImage& target, TBackgroundType type) {
     return true;
 }
 
+bool TBackgroundCommand::ColourImage(QImage& target, TBackgroundType type, std::function<void()> finished) {
+    SetPageFinishedHandler(std::move(finished));
+    printingBackground = true;
+    if (ColorByFunction(target, type)) return true;
+    printingBackground = false;
+    return false;
+}
+
 void TBackgroundCommand::HandleThreadDone(unsigned run, int tag) {
     if (run != run_ || thrNumber_ <= 0) return;
     if (--thrNumber_ > 0) return;

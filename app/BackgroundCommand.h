@@ -41,6 +41,11 @@ public:
     // a thread the system refused is named in the status bar).
     bool ColorByFunction(QImage& target, TBackgroundType type);
 
+    // Starts the workers on an image that is not the panel's (a printed
+    // page, an exported figure): the end of the last one calls finished
+    // instead of showing the picture. False when none could be started.
+    bool ColourImage(QImage& target, TBackgroundType type, std::function<void()> finished);
+
     // The end of worker `tag` of start number `run`, on the GUI thread. Ends
     // of an earlier start are ignored.
     void HandleThreadDone(unsigned run, int tag);

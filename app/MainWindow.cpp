@@ -6,7 +6,6 @@
 #include "app/ValueList.h"
 #include "picker/ColourPicker.h"
 #include "platform/Platform.h"
-#include "printing/PageSetupDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,7 +16,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -79,6 +77,10 @@ TMainWindow::TMainWindow(int numOfCPU)
     CreateControls();
     background = std::make_unique<TBackgroundCommand>(session, mainPanel, *watch,
                                                       [this](const QString& text) { SetInfoText(text); });
+    print_ = std::make_unique<TPrintController>(*this, session, *watch, *background,
+                                                [this](const QString& text) { SetInfoText(text); });
+    export_ = std::make_unique<TExportController>(*this, session, *watch, *background, settings_,
+                                                  [this](const QString& text) { SetInfoText(text); });
     CreateMenus();
     RebuildRecentMenu();
     ConnectPanels();
@@ -91,7 +93,7 @@ TMainWindow::TMainWindow(int numOfCPU)
 
 TMainWindow::~TMainWindow() {
     StopAllWork();
-    CancelPrint();
+    print_->Cancel();
     qApp->removeEventFilter(this);
     std::setlocale(LC_NUMERIC, savedNumericLocale.c_str());
 }

@@ -7,6 +7,7 @@
 //   TEllipsePanel    the panel of the normal plane and its figure
 //   TWatch           the watch mode of long commands (busy, stop, the button)
 //   TBackgroundCommand  the background workers of the panel or a page
+//   TPrintController, TExportController  the printed page and Export Image
 // plus the window's own options (line kind, foliation filter, background).
 //
 // The implementation is split by responsibility:
@@ -18,22 +19,23 @@
 //   LineCommands.cpp        the Foliations menu and clicks on the panel
 //   BackgroundItems.cpp     the Backgrounds menu
 //   MainWindowFile.cpp       documents: open, save, the question before closing
-//   MainWindowPrint.cpp      the printed page and the manual
-//   MainWindowExport.cpp     Export Image: the figure as PNG, SVG or PDF
+//   MainWindowPrint.cpp      the manual; Print and Export Image, handed to
+//                            TPrintController and TExportController
 //   MainWindowDesktop.cpp    what is remembered between runs, Open Recent
 #pragma once
 
 #include "app/BackgroundCommand.h"
 #include "app/Dialogs.h"
 #include "app/EllipsePanel.h"
+#include "app/ExportController.h"
 #include "app/MainPanel.h"
+#include "app/PrintController.h"
 #include "app/Settings.h"
 #include "app/Watch.h"
 #include "canvas/Colour.h"
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/Platform.h"
-#include "printing/Printing.h"
 #include "session/SurfaceSession.h"
 
 #include <QMainWindow>
@@ -53,7 +55,6 @@ class QIcon;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPrinter;
 class QPushButton;
 class QStatusBar;
 
@@ -227,13 +228,9 @@ public:
     void Manual1Click();
     TManualWindow& Manual();  // created on first use
     void OnPrint();
-    TPageSetupDialog& Form2();    // created on first use
+    TPageSetupDialog& PageSetupDialog() { return print_->PageDialog(); }  // created on first use
     // The choices of the last confirmed page dialog.
-    const TPrintSettings& PrintSettings() const { return printSettings_; }
-    // Ends the print whose page background has been coloured: draws the
-    // pages, or abandons them after Stop (the background command then ends
-    // the watch).
-    void FinishPagePrint();
+    const TPrintSettings& PrintSettings() const { return print_->Settings(); }
 
     // ---- status bar ---------------------------------------------------------------
     void SetInfoText(const QString& text);
@@ -275,17 +272,7 @@ private:
     TSaveOutcome SaveInput();
     TSaveOutcome SaveInputAs();
     void SetCaptionFromFile(const QString& path);
-    // Starts the workers on the page bitmap; false when the page goes without background.
-    bool StartPageBackground(QImage& pageBitmap);
-    // Starts the workers of the chosen background on an image that is not
-    // the panel's (a page, an exported figure): the last end calls finished.
-    // False when no worker started.
-    bool ColourImageBackground(QImage& target, std::function<void()> finished);
-    // The background of the pending export is done: the file is written.
-    void FinishExport();
     void RestoreDesktopSettings();
-    // Drops the print run and its printer, abandoning a page not yet drawn.
-    void CancelPrint();
 
     // Declared in the order of construction: the number locale first (the
     // decimal separator is "." while the window lives), the session before
@@ -302,6 +289,10 @@ private:
     // Destroyed before the panels and the session: its workers write into
     // the panel's background with the session's engines.
     std::unique_ptr<TBackgroundCommand> background;
+    // They start page and figure backgrounds on the background command, so
+    // they are destroyed before it.
+    std::unique_ptr<TPrintController> print_;
+    std::unique_ptr<TExportController> export_;
 
     bool panelsFrozen_ = false;  // the data and ellipse panels are frozen
     TLineClass linesOption_ = TLineClass::CoordinateLines;  // the kind of line a click traces
@@ -316,19 +307,6 @@ private:
     bool exitWithoutQuestion_ = false;  // Exit closes without asking
     std::unique_ptr<TDialogs> dialogs_;
     std::unique_ptr<TManualWindow> manual_;
-    std::unique_ptr<TPageSetupDialog> form2_;
-    TPrintSettings printSettings_;
-    // The figure being exported while its background is computed.
-    struct TPendingExport {
-        QString path;
-        int size = 0;
-        QImage bitmap;
-    };
-    std::unique_ptr<TPendingExport> pendingExport_;
-    // The print run and its printer; the run refers to the session and the
-    // printer, so it is declared after both and ends first.
-    std::unique_ptr<QPrinter> printer_;
-    std::unique_ptr<TPrintJob> printJob_;
 };
 
 }  // namespace velmora

@@ -156,8 +156,8 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     // The workers stop and are waited for before the page or figure they
     // colour is dropped.
     StopAllWork();
-    CancelPrint();
-    pendingExport_.reset();
+    print_->Cancel();
+    export_->Cancel();
     SaveDesktopSettings();
     QMainWindow::closeEvent(event);
 }

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace velmora {
 
@@ -67,6 +68,10 @@ TManualWindow::TManualWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     fixed.setPixelSize(11);
     RichEdit1->setFont(fixed);
     RichEdit1->setPlainText(ManualText());
+    // The text fills the window below the header and grows with it.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kTextLeft, kTextTop, 0, 1);
+    layout->addWidget(RichEdit1);
     OnCreateForm();
 }
 
@@ -77,12 +82,6 @@ void TManualWindow::OnCreateForm() {
     NPLabel->setText(QStringLiteral("Version 1.6,  November 12, 2009"));
     Label2->setText(QStringLiteral("Geometry of surfaces in R^4"));
     for (QLabel* label : {titleLabel, NPLabel, Label2, Label1}) label->adjustSize();
-}
-
-void TManualWindow::resizeEvent(QResizeEvent* event) {
-    // The text keeps its distance to all four sides of the window.
-    RichEdit1->setGeometry(kTextLeft, kTextTop, width() - kTextLeft, height() - kTextTop - 1);
-    QWidget::resizeEvent(event);
 }
 
 }  // namespace velmora

@@ -20,9 +20,6 @@ public:
     QLabel* Label1 = nullptr;
     QPlainTextEdit* RichEdit1 = nullptr;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
     void OnCreateForm();
 };

@@ -1,49 +1,37 @@
 #include "app/SaveChangesQuestion.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 namespace velmora {
 
-TSaveChangesQuestion::TSaveChangesQuestion(QWidget* parent) : QDialog(parent) {
+TSaveChangesQuestion::TSaveChangesQuestion(QWidget* parent) : QMessageBox(parent) {
     setObjectName(QStringLiteral("YesNotCancel"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
-    setFixedSize(323, 87);
-    MessageLabel = new QLabel(this);
-    MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
-    MessageLabel->setGeometry(16, 14, 291, 20);
-    YesButton = new QPushButton(this);
-    YesButton->setObjectName(QStringLiteral("YesButton"));
-    YesButton->setGeometry(40, 48, 75, 26);
-    YesButton->setDefault(true);
-    NoButton = new QPushButton(QStringLiteral("No"), this);
-    NoButton->setObjectName(QStringLiteral("NoButton"));
-    NoButton->setGeometry(124, 48, 75, 26);
-    CancelButton = new QPushButton(this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(208, 48, 75, 26);
-    connect(YesButton, &QPushButton::clicked, this, [this] { Choose(TConfirmAnswer::Yes); });
-    connect(NoButton, &QPushButton::clicked, this, [this] { Choose(TConfirmAnswer::No); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { Choose(TConfirmAnswer::Cancel); });
-    OnCreateYesNotCancelDialog();
-}
-
-void TSaveChangesQuestion::OnCreateYesNotCancelDialog() {
     setWindowTitle(QStringLiteral("Confirm"));
-    MessageLabel->setText(QStringLiteral("Do you want to save changes made?"));
-    YesButton->setText(QStringLiteral("Yes"));
-    CancelButton->setText(QStringLiteral("Cancel"));
+    setText(QStringLiteral("Do you want to save changes made?"));
+    // Buttons of our own words: the standard ones would carry the toolkit's
+    // texts ("&Yes") and translations.
+    YesButton = addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
+    YesButton->setObjectName(QStringLiteral("YesButton"));
+    NoButton = addButton(QStringLiteral("No"), QMessageBox::NoRole);
+    NoButton->setObjectName(QStringLiteral("NoButton"));
+    CancelButton = addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    setDefaultButton(YesButton);
+    // Escape and the close box answer Cancel.
+    setEscapeButton(CancelButton);
 }
 
-void TSaveChangesQuestion::Choose(TConfirmAnswer answer) {
-    answer_ = answer;
-    done(answer == TConfirmAnswer::Cancel ? QDialog::Rejected : QDialog::Accepted);
+TConfirmAnswer TSaveChangesQuestion::Answer() const {
+    const QAbstractButton* clicked = clickedButton();
+    if (clicked == YesButton) return TConfirmAnswer::Yes;
+    if (clicked == NoButton) return TConfirmAnswer::No;
+    return TConfirmAnswer::Cancel;
 }
 
 TConfirmAnswer TSaveChangesQuestion::Ask() {
-    answer_ = TConfirmAnswer::Cancel;  // closing the window answers Cancel
     exec();
-    return answer_;
+    return Answer();
 }
 
 }  // namespace velmora

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         velmora::TColourPicker linePalette(&mainWindow);
         mainWindow.SetLinePalette(&linePalette);
         mainWindow.Manual();
-        mainWindow.Form2();
+        mainWindow.PageSetupDialog();
         mainWindow.show();
         if (!arguments.isEmpty()) mainWindow.OpenDocument(arguments.constFirst());
         return app.exec();

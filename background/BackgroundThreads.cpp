@@ -51,9 +51,9 @@ TBackgroundThread::TBackgroundThread(double cu0, double cv0, double qh0, double 
 
 TBackgroundThread::~TBackgroundThread() {
     Terminate();
-    WaitFor();
-    // Destroyed from its own end callback: the thread only returns from here on.
-    if (thread_.joinable()) thread_.detach();
+    // Destroyed from its own end callback: the thread only returns from here
+    // on. Otherwise the jthread joins it.
+    if (thread_.joinable() && thread_.get_id() == std::this_thread::get_id()) thread_.detach();
 }
 
 void TBackgroundThread::Start(EndCallback onTerminate) {
@@ -67,7 +67,7 @@ void TBackgroundThread::WaitFor() {
 
 void TBackgroundThread::Run(EndCallback onTerminate) {
     try {
-        Execute();
+        Execute(stop_.get_token());
     } catch (...) {
         // An error ends the colouring; the rows not yet done stay as they are.
     }
@@ -80,13 +80,13 @@ void TBackgroundThread::Run(EndCallback onTerminate) {
     }
 }
 
-void TBackgroundThread::Execute() {
+void TBackgroundThread::Execute(std::stop_token stop) {
     if (!ff || !bm.Valid()) return;
     const int first = std::max(firstRow, 0);
     const int last = std::min(lastRow, std::min(height, bm.height) - 1);
     const int columns = std::min(width, bm.width);
     for (int y = first; y <= last; ++y) {
-        if (Terminated()) return;
+        if (stop.stop_requested()) return;
         const double v = (qv - y) / cv;
         uint32_t* row = bm.Row(y);
         for (int x = 0; x < columns; ++x) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -71,20 +72,24 @@ public:
                       int lastRow0, TColourFunction function);
     TBackgroundThread(const TBackgroundThread&) = delete;
     TBackgroundThread& operator=(const TBackgroundThread&) = delete;
-    // Asks the thread to terminate and waits for it.
+    // Asks the thread to terminate and waits for it (unless it is destroyed
+    // by its own end callback).
     ~TBackgroundThread();
 
     // Starts the thread (once); throws std::system_error when it cannot be started.
     void Start(EndCallback onTerminate = {});
-    // Requests termination; honoured between rows.
-    void Terminate() { terminated_.store(true, std::memory_order_relaxed); }
-    bool Terminated() const { return terminated_.load(std::memory_order_relaxed); }
+    // Requests termination, from any thread, before or after Start;
+    // honoured between rows.
+    void Terminate() { stop_.request_stop(); }
+    bool Terminated() const { return stop_.stop_requested(); }
     // Waits until the thread (and its end callback) has finished.
     void WaitFor();
 
-    // The thread body: colours the band row by row. May be called directly
-    // (without Start) to colour synchronously.
-    void Execute();
+    // The thread body: colours the band row by row until termination is
+    // requested (checked before each row). May be called directly (without
+    // Start) to colour synchronously.
+    void Execute() { Execute(stop_.get_token()); }
+    void Execute(std::stop_token stop);
 
     // Rows completely coloured by Execute so far.
     int RowsDone() const { return rowsDone_.load(std::memory_order_acquire); }
@@ -100,9 +105,12 @@ public:
 private:
     void Run(EndCallback onTerminate);
 
-    std::atomic<bool> terminated_{false};
+    // Made with the worker, before its thread runs: a request from another
+    // thread (Stop on the GUI thread, a sibling worker) never touches the
+    // thread object while it is being started.
+    std::stop_source stop_;
     std::atomic<int> rowsDone_{0};
-    std::thread thread_;
+    std::jthread thread_;
 };
 
 // ---- the workers of one background ----------------------------------------------

@@ -77,7 +77,7 @@ void BM_WindowLocus(benchmark::State& state) {
     auto w = ReadyWindow(1);
     const int kind = static_cast<int>(state.range(0));
     for (auto _ : state) w->OnLocusItem(kind);
-    state.counters["knots"] = w->Session().Stores().lociData()[kind].last + 1;
+    state.counters["knots"] = static_cast<double>(w->Session().Stores().loci()[kind].size());
 }
 BENCHMARK(BM_WindowLocus)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -94,9 +94,9 @@ void BM_WindowCurvatureLines(benchmark::State& state) {
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(box, &press);
     }
-    const CurvesArray& lines = w->Session().Stores().lines();
-    for (int i = 0; i <= lines.last; ++i) points += lines.cc[i].last + 1;
-    state.counters["curves"] = lines.last + 1;
+    const std::vector<Curve>& lines = w->Session().Stores().lines();
+    for (const Curve& curve : lines) points += static_cast<long long>(curve.pts.size());
+    state.counters["curves"] = static_cast<double>(lines.size());
     state.counters["points"] = static_cast<double>(points);
 }
 BENCHMARK(BM_WindowCurvatureLines)->Unit(benchmark::kMillisecond)->MinTime(1.0);

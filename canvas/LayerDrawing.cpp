@@ -24,7 +24,7 @@ void DrawLocus(const TSurfaceSession& session, TCanvas& can, const TRect& r, boo
     can.penMode = TPenMode::pmCopy;
     if (!toPrint) can.penWidth = 1;
     // A locus of fewer than three knots is not drawn.
-    if (stores.lociData()[locusType].last <= 1) return;
+    if (stores.loci()[locusType].size() < 3) return;
     for (const auto& piece : stores.LocusPieces(kind)) {
         QPolygon polygon;
         for (const Vector2& p : piece) polygon.append(QPoint(m.X(p), m.Y(p)));
@@ -38,22 +38,16 @@ void DrawLines(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
     const TRectMap m(session.Map(), r);
     can.penMode = TPenMode::pmCopy;
     can.penColor = kCoordLineColour;
-    const PtArray& coordLines = stores.coordLines();
-    const int lastCoord = std::min(coordLines.last, static_cast<int>(coordLines.pts.size()) - 1);
-    for (int i = 0; i <= lastCoord; ++i) {
-        const Vector2& p = coordLines.pts[i];
+    for (const Vector2& p : stores.coordLines()) {
         can.Polyline(QPolygon({QPoint(r.Left, m.Y(p)), QPoint(r.Right, m.Y(p))}));
         can.Polyline(QPolygon({QPoint(m.X(p), r.Top), QPoint(m.X(p), r.Bottom)}));
     }
-    const CurvesArray& lines = stores.lines();
-    if (lines.last < 0 || static_cast<int>(lines.cc.size()) < lines.last + 1) return;
-    for (int i = 0; i <= lines.last; ++i) {
-        const Curve& curve = lines.cc[i];
+    for (const Curve& curve : stores.lines()) {
         can.penColor = curve.c;
-        if (curve.last <= 0 || static_cast<int>(curve.pts.size()) < curve.last + 1) continue;
+        if (curve.pts.size() < 2) continue;
         QPolygon points;
-        points.reserve(curve.last + 1);
-        for (int k = 0; k <= curve.last; ++k) points.append(QPoint(m.X(curve.pts[k]), m.Y(curve.pts[k])));
+        points.reserve(static_cast<qsizetype>(curve.pts.size()));
+        for (const Vector2& p : curve.pts) points.append(QPoint(m.X(p), m.Y(p)));
         can.Polyline(points);
     }
 }

@@ -1,11 +1,8 @@
 #include "cli/CliCommon.h"
 
 #include "platform/VelmoraError.h"
+#include "printing/FileOutput.h"
 #include "session/Document.h"
-
-#include <QSaveFile>
-
-#include <sys/stat.h>
 
 #include <cctype>
 #include <charconv>
@@ -17,97 +14,126 @@
 
 namespace velmora::cli {
 
-std::string JsonNumber(double value, bool undefinedAsNull) {
-    if (!std::isfinite(value)) return "null";
-    if (undefinedAsNull && value == UndefinedValue) return "null";
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", value);
-    return buf;
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A number, or null when it is not finite (or is UndefinedValue, when asked).
+Json NumberOrNull(double value, bool undefinedAsNull) {
+    if (!std::isfinite(value) || (undefinedAsNull && value == UndefinedValue)) return nullptr;
+    return value;
 }
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char ch : s) {
-        switch (ch) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (ch < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", ch);
-                    out += buf;
-                } else if (ch >= 0x80) {
-                    // Latin-1 byte to UTF-8.
-                    out += static_cast<char>(0xC0 | (ch >> 6));
-                    out += static_cast<char>(0x80 | (ch & 0x3F));
-                } else {
-                    out += static_cast<char>(ch);
-                }
+// "%.17g" in the "C" locale.
+void AppendNumber(double value, std::string& out) {
+    char text[40];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+    out.append(text, ec == std::errc() ? end : text);
+}
+
+void AppendJson(const Json& value, std::string& out) {
+    switch (value.type()) {
+        case Json::value_t::object: {
+            out += '{';
+            bool first = true;
+            for (const auto& [key, item] : value.items()) {
+                if (!first) out += ',';
+                first = false;
+                out += Json(key).dump();
+                out += ':';
+                AppendJson(item, out);
+            }
+            out += '}';
+            break;
+        }
+        case Json::value_t::array: {
+            out += '[';
+            bool first = true;
+            for (const Json& item : value) {
+                if (!first) out += ',';
+                first = false;
+                AppendJson(item, out);
+            }
+            out += ']';
+            break;
+        }
+        case Json::value_t::number_float: AppendNumber(value.get<double>(), out); break;
+        default: out += value.dump(); break;  // null, booleans, integers, strings
+    }
+}
+
+// 8-bit (Latin-1) text as UTF-8, the encoding of JSON.
+std::string Utf8OfLatin1(const std::string& text) {
+    std::string out;
+    for (const unsigned char ch : text) {
+        if (ch < 0x80) {
+            out += static_cast<char>(ch);
+        } else {
+            out += static_cast<char>(0xC0 | (ch >> 6));
+            out += static_cast<char>(0x80 | (ch & 0x3F));
         }
     }
-    return out + "\"";
+    return out;
 }
 
-void JsonLine::Key(const std::string& key) {
-    if (!body_.empty()) body_ += ",";
-    body_ += JsonString(key) + ":";
+}  // namespace
+
+std::string JsonText(const Json& value) {
+    std::string out;
+    AppendJson(value, out);
+    return out;
 }
 
 JsonLine& JsonLine::Number(const std::string& key, double value) {
-    Key(key);
-    body_ += JsonNumber(value, false);
+    object_[key] = NumberOrNull(value, false);
     return *this;
 }
 
 JsonLine& JsonLine::Value(const std::string& key, double value) {
-    Key(key);
-    body_ += JsonNumber(value, true);
+    object_[key] = NumberOrNull(value, true);
     return *this;
 }
 
 JsonLine& JsonLine::Integer(const std::string& key, long long value) {
-    Key(key);
-    body_ += std::to_string(value);
+    object_[key] = value;
     return *this;
 }
 
 JsonLine& JsonLine::Boolean(const std::string& key, bool value) {
-    Key(key);
-    body_ += value ? "true" : "false";
+    object_[key] = value;
     return *this;
 }
 
-JsonLine& JsonLine::String(const std::string& key, const std::string& value) {
-    Key(key);
-    body_ += JsonString(value);
+JsonLine& JsonLine::String(const std::string& key, const std::string& latin1) {
+    object_[key] = Utf8OfLatin1(latin1);
     return *this;
 }
 
 JsonLine& JsonLine::Null(const std::string& key) {
-    Key(key);
-    body_ += "null";
-    return *this;
-}
-
-JsonLine& JsonLine::Raw(const std::string& key, const std::string& json) {
-    Key(key);
-    body_ += json;
+    object_[key] = nullptr;
     return *this;
 }
 
 JsonLine& JsonLine::Numbers(const std::string& key, const double* values, std::size_t n, bool undefinedAsNull) {
-    Key(key);
-    body_ += "[";
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i) body_ += ",";
-        body_ += JsonNumber(values[i], undefinedAsNull);
-    }
-    body_ += "]";
+    Json array = Json::array();
+    for (std::size_t i = 0; i < n; ++i) array.push_back(NumberOrNull(values[i], undefinedAsNull));
+    object_[key] = std::move(array);
     return *this;
 }
+
+JsonLine& JsonLine::Points(const std::string& key, const std::vector<Vector2>& points) {
+    Json array = Json::array();
+    for (const Vector2& p : points) array.push_back(Json::array({NumberOrNull(p[0], false), NumberOrNull(p[1], false)}));
+    object_[key] = std::move(array);
+    return *this;
+}
+
+JsonLine& JsonLine::Object(const std::string& key, const JsonLine& object) {
+    object_[key] = object.object_;
+    return *this;
+}
+
+std::string JsonLine::Str() const { return JsonText(object_); }
 
 void JsonLine::Print() const {
     const std::string line = Str() + "\n";
@@ -216,18 +242,19 @@ void AddSurfaceOptions(CLI::App* app, SurfaceOptions& options, bool withBounds) 
 }
 
 void SaveOutputFile(const std::string& path, const std::function<bool(QIODevice& device)>& write) {
-    // Never written over a folder or a device such as /dev/full.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw VelmoraError("Cannot write " + path + ": it is not a regular file");
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
-    if (!write(file)) {
-        file.cancelWriting();
-        throw VelmoraError("Cannot write " + path + ": its content could not be made");
+    const TFileOutput written = WriteFileThroughDevice(path, write);
+    switch (written.result.failure) {
+        case TFileWriteFailure::None: return;
+        // Never written over a folder or a device such as /dev/full.
+        case TFileWriteFailure::Folder:
+        case TFileWriteFailure::NotRegularFile: throw VelmoraError("Cannot write " + path + ": it is not a regular file");
+        case TFileWriteFailure::System:
+            throw VelmoraError("Cannot write " + path + ": " + SystemErrorText(written.result.error));
+        case TFileWriteFailure::Content: break;
     }
-    if (!file.commit()) throw VelmoraError("Cannot write " + path + ": " + file.errorString().toStdString());
+    if (!written.deviceError.isEmpty())
+        throw VelmoraError("Cannot write " + path + ": " + written.deviceError.toStdString());
+    throw VelmoraError("Cannot write " + path + ": its content could not be made");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "session/SurfaceSession.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 class QIODevice;
 
@@ -19,27 +20,31 @@ class QIODevice;
 
 namespace velmora::cli {
 
-// One JSON object, keys in insertion order, numbers with 17 significant digits.
+// One JSON object, keys in insertion order, numbers with 17 significant
+// digits. The JSON library holds the structure and escapes the texts; the
+// numbers are written the program's way (JsonText).
 class JsonLine {
 public:
     JsonLine& Number(const std::string& key, double value);  // non-finite -> null
     JsonLine& Value(const std::string& key, double value);   // also UndefinedValue -> null
     JsonLine& Integer(const std::string& key, long long value);
     JsonLine& Boolean(const std::string& key, bool value);
-    JsonLine& String(const std::string& key, const std::string& value);
+    JsonLine& String(const std::string& key, const std::string& latin1);  // 8-bit text, written as UTF-8
     JsonLine& Null(const std::string& key);
-    JsonLine& Raw(const std::string& key, const std::string& json);
     JsonLine& Numbers(const std::string& key, const double* values, std::size_t n, bool undefinedAsNull = true);
-    std::string Str() const { return "{" + body_ + "}"; }
+    // Points of the domain as [[u, v], ...] (non-finite coordinates -> null).
+    JsonLine& Points(const std::string& key, const std::vector<Vector2>& points);
+    JsonLine& Object(const std::string& key, const JsonLine& object);
+    std::string Str() const;
     void Print() const;  // one line on standard output
 
 private:
-    void Key(const std::string& key);
-    std::string body_;
+    nlohmann::ordered_json object_ = nlohmann::ordered_json::object();
 };
 
-std::string JsonNumber(double value, bool undefinedAsNull);
-std::string JsonString(const std::string& s);
+// The text of a JSON value on one line, without blanks, every floating-point
+// number with 17 significant digits ("%.17g", whatever the locale).
+std::string JsonText(const nlohmann::ordered_json& value);
 
 // "U,V" -> (U, V); throws CLI::ValidationError.
 Vector2 ParsePair(const std::string& text);

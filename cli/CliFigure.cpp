@@ -38,8 +38,7 @@ protected:
 private:
     long long Points() const {
         long long n = 0;
-        const CurvesArray& lines = session_.Stores().lines();
-        for (int i = 0; i <= lines.last && i < static_cast<int>(lines.cc.size()); ++i) n += lines.cc[i].last + 1;
+        for (const Curve& curve : session_.Stores().lines()) n += static_cast<long long>(curve.pts.size());
         return n;
     }
     TColor colour_;

@@ -136,7 +136,7 @@ void PrintPoint(TLocalGeometry& s, const Vector2& p) {
             IsLowDegree(lineClass) ? LowDegreeAngles(s, p, lineClass) : HigherDegreeAngles(s, p, lineClass);
         directions.Numbers(std::to_string(c), angles.data(), angles.size());
     }
-    line.Raw("directions", directions.Str());
+    line.Object("directions", directions);
     line.Print();
 }
 

@@ -27,15 +27,6 @@
 namespace velmora::cli {
 namespace {
 
-std::string PointsJson(const std::vector<Vector2>& points) {
-    std::string json = "[";
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i) json += ",";
-        json += "[" + JsonNumber(points[i][0], false) + "," + JsonNumber(points[i][1], false) + "]";
-    }
-    return json + "]";
-}
-
 // ---- locus ------------------------------------------------------------------------
 
 struct LocusOptions {
@@ -47,7 +38,7 @@ void RunLocus(const LocusOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const TLocusKind kind = *InvariantKindFromName(o.kind);
     s->TraceLocus(kind);
-    for (const auto& piece : s->Stores().LocusPieces(kind)) JsonLine().Raw("points", PointsJson(piece)).Print();
+    for (const auto& piece : s->Stores().LocusPieces(kind)) JsonLine().Points("points", piece).Print();
 }
 
 // ---- lines --------------------------------------------------------------------------
@@ -122,7 +113,7 @@ void RunLines(const LinesOptions& o) {
             line.Null("colour");
         else
             line.Integer("colour", c.colour);
-        line.Raw("points", PointsJson(c.points)).Print();
+        line.Points("points", c.points).Print();
     }
     if (host.Stopped()) std::cerr << "Stopped after " << o.maxPoints << " points" << std::endl;
 }

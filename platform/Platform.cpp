@@ -35,11 +35,11 @@ void SetBeepHandler(std::function<void(int, int)> handler) {
     BeepHandler() = std::move(handler);
 }
 
-std::thread StartThread(std::function<void()> body) {
+std::jthread StartThread(std::function<void()> body) {
     const ThreadStartHook hook = threadStartHook.load(std::memory_order_acquire);
     if (hook != nullptr && !hook())
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again), "thread start refused");
-    return std::thread(std::move(body));
+    return std::jthread(std::move(body));
 }
 
 void SetThreadStartHook(ThreadStartHook hook) { threadStartHook.store(hook, std::memory_order_release); }

@@ -15,10 +15,11 @@ int LogicalProcessorCount();
 void Beep(int frequencyHz, int durationMs);
 void SetBeepHandler(std::function<void(int frequencyHz, int durationMs)> handler);
 
-// Starts a thread running `body`. Throws std::system_error when the system
-// refuses the thread - or when the start hook does (tests make starts fail
-// through it; nullptr removes it, and it is installed process-wide).
-std::thread StartThread(std::function<void()> body);
+// Starts a thread running `body`, joined when the returned object is
+// destroyed. Throws std::system_error when the system refuses the thread - or
+// when the start hook does (tests make starts fail through it; nullptr
+// removes it, and it is installed process-wide).
+std::jthread StartThread(std::function<void()> body);
 using ThreadStartHook = bool (*)();
 void SetThreadStartHook(ThreadStartHook hook);
 

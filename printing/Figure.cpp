@@ -1,24 +1,17 @@
 #include "printing/Figure.h"
 
-#include "printing/Printing.h"
+#include "printing/FigureDrawing.h"
+#include "printing/FileOutput.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace velmora {
-
-void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background) {
-    QPainter* painter = can.Painter();
-    if (painter) painter->setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Qt::IntersectClip);
-    if (background && !background->isNull()) DrawBitmapOnPage(can, r, *background);
-    DrawCurvesOnPage(session, can, r);
-    if (painter) painter->setClipping(false);
-}
 
 std::optional<TFigureFormat> FigureFormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -29,6 +22,9 @@ std::optional<TFigureFormat> FigureFormatOf(const QString& path) {
 }
 
 namespace {
+
+// The name of the file as the system knows it.
+std::string FileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 TFigureWrite Failure(const QString& path, const QString& reason) {
     return {false, QStringLiteral("Cannot write %1: %2").arg(path, reason)};
@@ -88,8 +84,7 @@ bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSur
 
 TFigureWrite CheckFigureTarget(const QString& path, int size) {
     // A figure is never written over a folder or a device.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) return Failure(path, QStringLiteral("it is not a regular file"));
+    if (!TAtomicFile::CheckTarget(FileName(path))) return Failure(path, QStringLiteral("it is not a regular file"));
     if (!FigureFormatOf(path)) return Failure(path, QStringLiteral("the name must end in .png, .svg or .pdf"));
     if (size < kMinFigureSize || size > kMaxFigureSize)
         return Failure(path, QStringLiteral("the size must be %1 to %2").arg(kMinFigureSize).arg(kMaxFigureSize));
@@ -100,16 +95,19 @@ TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& s
     if (TFigureWrite target = CheckFigureTarget(path, size); !target) return target;
     const TFigureFormat format = *FigureFormatOf(path);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return Failure(path, file.errorString());
-    if (!WriteFigureTo(file, format, size, session, background)) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                     : QStringLiteral("the figure could not be drawn");
-        file.cancelWriting();
-        return Failure(path, reason);
+    const TFileOutput written = WriteFileThroughDevice(FileName(path), [&](QIODevice& device) {
+        return WriteFigureTo(device, format, size, session, background);
+    });
+    switch (written.result.failure) {
+        case TFileWriteFailure::None: return {true, QString()};
+        case TFileWriteFailure::Folder:
+        case TFileWriteFailure::NotRegularFile: return Failure(path, QStringLiteral("it is not a regular file"));
+        case TFileWriteFailure::System:
+            return Failure(path, QString::fromStdString(SystemErrorText(written.result.error)));
+        case TFileWriteFailure::Content: break;
     }
-    if (!file.commit()) return Failure(path, file.errorString());
-    return {true, QString()};
+    return Failure(path, written.deviceError.isEmpty() ? QStringLiteral("the figure could not be drawn")
+                                                       : written.deviceError);
 }
 
 }  // namespace velmora

@@ -1,12 +1,8 @@
-// The square figure of the domain - the background, the stored loci, the
-// coordinate lines and the stored curves - drawn by one routine onto any
-// square: the printed page's, or a figure file for a paper. A figure file is
-// a PNG picture of N x N pixels, or an SVG drawing or a one-page PDF of
-// N x N units in which every locus piece, coordinate line and curve is one
-// vector path over the background picture.
+// Figure files of the domain for a paper, holding the square figure that
+// printing/FigureDrawing.h draws: a PNG picture of N x N pixels, or an SVG
+// drawing or a one-page PDF of N x N units in which every locus piece,
+// coordinate line and curve is one vector path over the background picture.
 #pragma once
-
-#include "canvas/Canvas.h"
 
 #include <QImage>
 #include <QIODevice>
@@ -17,12 +13,6 @@
 namespace velmora {
 
 class TSurfaceSession;
-
-// The figure onto the square r: the background (when one is given, else
-// nothing) stretched onto r, then the loci with a pen of side/100 pixels and
-// the coordinate lines and curves with a pen of side/500 pixels (at least
-// one pixel each); through a painter nothing is drawn outside r.
-void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background);
 
 enum class TFigureFormat { Png, Svg, Pdf };
 

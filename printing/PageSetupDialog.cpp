@@ -2,11 +2,14 @@
 
 #include <QCheckBox>
 #include <QFont>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -14,17 +17,10 @@ namespace velmora {
 
 namespace {
 
-QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top, bool bold = false) {
-    auto* label = new QLabel(text, parent);
-    if (bold) {
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
-    }
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
+// The dialog's width; its height follows from the controls.
+constexpr int kDialogWidth = 568;
+// The edits of the title and of the text start at the same column.
+constexpr int kLabelColumn = 160;
 
 }  // namespace
 
@@ -46,48 +42,75 @@ int ReadPrintResolution(const QString& text) {
 TPageSetupDialog::TPageSetupDialog(std::function<QString()> caption, QWidget* parent) : QDialog(parent), caption_(std::move(caption)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Configure printed page"));
-    setFixedSize(568, 247);
 
-    Label2 = AddLabel(this, QStringLiteral("Incluya, marcándolo, lo que desea aparezca en la página impresa:"), 16, 12,
-                      true);
+    Label2 = new QLabel(QStringLiteral("Incluya, marcándolo, lo que desea aparezca en la página impresa:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
 
-    AddLabel(this, QStringLiteral("Put the following title:"), 16, 45);
+    auto* titleLabel = new QLabel(QStringLiteral("Put the following title:"), this);
+    titleLabel->setMinimumWidth(kLabelColumn);
     TitleEdit = new QLineEdit(this);
     TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
-    TitleEdit->setGeometry(176, 41, 376, 23);
 
     FootText = new QGroupBox(QStringLiteral("Text under the drawing"), this);
     FootText->setObjectName(QStringLiteral("FootText"));
-    FootText->setGeometry(16, 74, 536, 78);
     EquationsItem = new QRadioButton(QStringLiteral("Put the equations"), FootText);
-    EquationsItem->setGeometry(12, 24, 200, 20);
     SubTextItem = new QRadioButton(QStringLiteral("Put the following text:"), FootText);
-    SubTextItem->setGeometry(12, 50, 160, 20);
+    SubTextItem->setMinimumWidth(kLabelColumn - 12);
     SubTextEdit = new QLineEdit(FootText);
     SubTextEdit->setObjectName(QStringLiteral("SubTextEdit"));
-    SubTextEdit->setGeometry(176, 48, 348, 23);
     EquationsItem->setChecked(true);
+    auto* foot = new QGridLayout(FootText);
+    foot->addWidget(EquationsItem, 0, 0, 1, 2);
+    foot->addWidget(SubTextItem, 1, 0);
+    foot->addWidget(SubTextEdit, 1, 1);
+    foot->setColumnStretch(1, 1);
 
     ColorBackCheck = new QCheckBox(QStringLiteral("Mark if you want the colored background printed"), this);
     ColorBackCheck->setObjectName(QStringLiteral("ColorBackCheck"));
-    ColorBackCheck->setGeometry(16, 162, 400, 20);
     ColorBackCheck->setChecked(true);
 
-    AddLabel(this, QStringLiteral("Pixels per line (no greater than 5000):"), 36, 191);
+    auto* resolutionLabel = new QLabel(QStringLiteral("Pixels per line (no greater than 5000):"), this);
     ResolutionEdit = new QLineEdit(QString::number(kDefaultPrintResolution), this);
     ResolutionEdit->setObjectName(QStringLiteral("ResolutionEdit"));
-    ResolutionEdit->setGeometry(280, 187, 72, 23);
+    ResolutionEdit->setFixedWidth(72);
 
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("okButton"));
-    okButton->setGeometry(376, 212, 80, 26);
     okButton->setDefault(true);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setGeometry(472, 212, 80, 26);
+    for (QPushButton* button : {okButton, cancelButton}) button->setMinimumWidth(80);
     connect(okButton, &QPushButton::clicked, this, [this] { OnOKButton(); });
     connect(cancelButton, &QPushButton::clicked, this, [this] { OnCancelButton(); });
+
+    auto* title = new QHBoxLayout;
+    title->addWidget(titleLabel);
+    title->addWidget(TitleEdit, 1);
+    // The resolution belongs to the background: indented under its box.
+    auto* resolution = new QHBoxLayout;
+    resolution->addSpacing(20);
+    resolution->addWidget(resolutionLabel);
+    resolution->addWidget(ResolutionEdit);
+    resolution->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 12, 16, 9);
+    page->addWidget(Label2);
+    page->addLayout(title);
+    page->addWidget(FootText);
+    page->addWidget(ColorBackCheck);
+    page->addLayout(resolution);
+    page->addLayout(buttons);
+    // As tall as the controls need, and never resized by the user.
+    const QSize needed = sizeHint();
+    setFixedSize(std::max(kDialogWidth, needed.width()), needed.height());
 }
 
 int TPageSetupDialog::FootTextIndex() const { return SubTextItem->isChecked() ? 1 : 0; }

@@ -1,7 +1,6 @@
 #include "printing/Printing.h"
 
-#include "canvas/LayerDrawing.h"
-#include "printing/Figure.h"
+#include "printing/FigureDrawing.h"
 #include "session/SurfaceSession.h"
 
 #include <QPagedPaintDevice>
@@ -101,21 +100,6 @@ void TPageLayout::DrawTexts(TCanvas& can, int pageWidth) const {
         }
     }
 }
-
-// ---- drawing ----------------------------------------------------------------------------
-
-void DrawCurvesOnPage(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
-    const int w = r.Right - r.Left;
-    can.penMode = TPenMode::pmCopy;
-    can.brushColor = clBlack;
-    can.brushSolid = true;
-    can.penWidth = std::max(1, w / 100);
-    for (int kind = 0; kind < kLociCount; ++kind) DrawLocus(session, can, r, true, static_cast<TLocusKind>(kind));
-    can.penWidth = std::max(1, w / 500);
-    DrawLines(session, can, r);
-}
-
-void DrawBitmapOnPage(TCanvas& can, const TRect& r, const QImage& bitmap) { DrawBackground(can, r, bitmap); }
 
 // ---- the print run ----------------------------------------------------------------------
 

@@ -64,12 +64,6 @@ public:
     void DrawTexts(TCanvas& can, int pageWidth) const;
 };
 
-// The stored loci (pen width side/100) and the coordinate lines and curves
-// (pen width side/500) drawn onto the square r.
-void DrawCurvesOnPage(const TSurfaceSession& session, TCanvas& can, const TRect& r);
-// The page background stretched onto the square r.
-void DrawBitmapOnPage(TCanvas& can, const TRect& r, const QImage& bitmap);
-
 // One print run on a paged device (portrait): StartPrint lays the page out
 // and, when a background is wanted, creates the page bitmap and hands it to
 // the caller's colouring; FinishPrint draws every copy and ends the document.

@@ -1,12 +1,13 @@
 #include "session/Document.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/FileDescriptor.h"
 #include "session/SurfaceSession.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <filesystem>
@@ -18,29 +19,6 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Reason(int error) { return std::generic_category().message(error); }
-
-// Closes a file descriptor when it goes out of scope.
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : fd_(fd) {}
-    ~TFileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now; the error of close (a delayed write error) or 0.
-    int Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 // Splits at CR LF, LF or a lone CR; a terminator at the very end opens no further line.
 std::vector<std::string_view> SplitLines(std::string_view text) {
@@ -83,19 +61,6 @@ TDocumentRead Refused(std::string message) {
     return r;
 }
 
-// Writes all of data, going on after partial writes and interruptions; 0 or the error.
-int WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::string DisplayName(const std::string& path) {
@@ -135,14 +100,14 @@ TDocumentRead ParseDocument(std::string_view content, const std::string& name) {
 TDocumentRead ReadDocument(const std::string& path) {
     const std::string name = DisplayName(path);
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return Refused("Cannot open " + name + ": " + Reason(errno));
+    if (::stat(path.c_str(), &st) != 0) return Refused("Cannot open " + name + ": " + SystemErrorText(errno));
     if (S_ISDIR(st.st_mode)) return Refused(name + " is a folder, not a document");
     if (!S_ISREG(st.st_mode)) return Refused(name + " is not a regular file: it is not a Velmora4 document");
     if (static_cast<std::uintmax_t>(st.st_size) > kMaxDocumentBytes)
         return Refused(name + " is larger than 1 MiB: it is not a Velmora4 document");
 
     TFileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return Refused("Cannot open " + name + ": " + Reason(errno));
+    if (fd.get() < 0) return Refused("Cannot open " + name + ": " + SystemErrorText(errno));
     // Read one byte more than allowed, so that a file that grew since stat is noticed.
     std::string content(kMaxDocumentBytes + 1, '\0');
     std::size_t size = 0;
@@ -150,7 +115,7 @@ TDocumentRead ReadDocument(const std::string& path) {
         const ssize_t n = ::read(fd.get(), content.data() + size, content.size() - size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return Refused("Cannot read " + name + ": " + Reason(errno));
+            return Refused("Cannot read " + name + ": " + SystemErrorText(errno));
         }
         if (n == 0) break;
         size += static_cast<std::size_t>(n);
@@ -161,48 +126,16 @@ TDocumentRead ReadDocument(const std::string& path) {
 }
 
 TDocumentWrite WriteDocument(const std::string& path, const TDocumentLines& lines) {
-    const std::string name = DisplayName(path);
-    const auto failed = [&](int error) { return TDocumentWrite{false, "Cannot save " + name + ": " + Reason(error)}; };
-
-    std::error_code ec;
-    fs::path target(path);
-    // Saving through a link writes the file it points to and keeps the link.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
+    const std::string cannot = "Cannot save " + DisplayName(path) + ": ";
+    const TFileWriteResult written = WriteFileAtomically(path, DocumentText(lines));
+    switch (written.failure) {
+        case TFileWriteFailure::None: return {true, {}};
+        case TFileWriteFailure::Folder: return {false, cannot + "it is a folder"};
+        case TFileWriteFailure::NotRegularFile: return {false, cannot + "it is not a regular file"};
+        case TFileWriteFailure::System:
+        case TFileWriteFailure::Content: break;
     }
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return {false, "Cannot save " + name + ": it is a folder"};
-    if (exists && !S_ISREG(existing.st_mode)) return {false, "Cannot save " + name + ": it is not a regular file"};
-
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    static std::atomic<unsigned> counter{0};
-    std::string temporary;
-    int fdNumber = -1;
-    for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
-        temporary = (folder / ("." + target.filename().string() + ".save-" + std::to_string(::getpid()) + "-" +
-                               std::to_string(counter++)))
-                        .string();
-        fdNumber = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fdNumber < 0 && errno != EEXIST) return failed(errno);
-    }
-    if (fdNumber < 0) return failed(EEXIST);
-    TFileDescriptor fd(fdNumber);
-    if (exists) (void)::fchmod(fd.get(), existing.st_mode & 07777);
-
-    const auto discard = [&](int error) {
-        ::unlink(temporary.c_str());
-        return failed(error);
-    };
-    if (const int error = WriteAll(fd.get(), DocumentText(lines))) return discard(error);
-    if (::fsync(fd.get()) != 0) return discard(errno);
-    if (const int error = fd.Close()) return discard(error);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return discard(errno);
-    // Make the new directory entry durable as well (best effort).
-    TFileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) (void)::fsync(dir.get());
-    return {true, {}};
+    return {false, cannot + SystemErrorText(written.error)};
 }
 
 }  // namespace velmora

@@ -2,8 +2,8 @@
 // store per locus kind), the traced curves (each in one colour) and the points
 // through which coordinate lines were drawn. Everything is in domain
 // coordinates (u, v), so that any target - the main panel, a printed page, an
-// exported image - can draw it at its own size. The stores grow in fixed
-// increments and record their fill level in `last` (-1 = empty).
+// exported image - can draw it at its own size. Each store holds exactly
+// what was stored, in order.
 #pragma once
 
 #include "geometry/ScalarInvariants.h"
@@ -12,7 +12,6 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace velmora {
@@ -24,23 +23,10 @@ struct wireKnot {
     Vector2 pos{0, 0};
 };
 using wireKnots = std::vector<wireKnot>;
-struct wireData {
-    std::string text;
-    int last = -1;  // index of the last stored knot
-};
 
 // A traced curve in the domain, drawn in one colour.
 struct Curve {
     TColor c = 0;
-    int last = -1;  // index of the last stored point
-    std::vector<Vector2> pts;
-};
-struct CurvesArray {
-    int last = -1;  // index of the last curve
-    std::vector<Curve> cc;
-};
-struct PtArray {
-    int last = -1;
     std::vector<Vector2> pts;
 };
 
@@ -55,16 +41,8 @@ TColor ExtremalsCurveColour(int cl, TColor pickerColour);
 
 class TDrawingStores {
 public:
-    static constexpr int kLocusRoom = 100;     // knots of a fresh locus store
-    static constexpr int kLocusGrowth = 50;    // knots added past the end
-    static constexpr int kCurvesGrowth = 5;    // curve entries past the last one
-    static constexpr int kPointsGrowth = 100;  // points added to a curve past its end
-    static constexpr int kCoordGrowth = 4;     // coordinate points past the last one
-
-    TDrawingStores() { InitializeLoci(); }
-
     // ---- loci -----------------------------------------------------------------
-    // Every store gets room for 100 knots and is emptied.
+    // Every locus store is emptied.
     void InitializeLoci();
     // Starts (or restarts) the store of a locus kind for a trace; the knots
     // that follow go there. A value that is no kind is refused (false).
@@ -72,8 +50,8 @@ public:
     // Stores one knot of the locus being traced (key 1: start of a piece).
     void AddLocusSegment(const Vector2& currentX, int key);
     TLocusKind lociOption() const { return lociOption_; }
+    // The knots of each kind, in the order they were stored.
     const std::array<wireKnots, kLociCount>& loci() const { return loci_; }
-    const std::array<wireData, kLociCount>& lociData() const { return lociData_; }
     // The stored locus of a kind as its pieces: a knot with key 1 starts the
     // next piece (the first knot always starts one).
     std::vector<std::vector<Vector2>> LocusPieces(TLocusKind kind) const;
@@ -89,20 +67,20 @@ public:
     void AddLineSegmentExtremals(const Vector2& point, uint8_t key, int cl, TColor pickerColour);
     // Forgets the last curve (not the coordinate lines); false when there is none.
     bool EraseLastLine();
-    // The curve being traced (null when there is none).
-    const Curve* CurrentCurve() const;
-    const CurvesArray& lines() const { return lines_; }
+    // The curve being traced, the last one (null when there is none).
+    const Curve* CurrentCurve() const { return lines_.empty() ? nullptr : &lines_.back(); }
+    // Every curve, in the order they were started.
+    const std::vector<Curve>& lines() const { return lines_; }
 
     // ---- coordinate lines -------------------------------------------------------
     void AddCoordinatePoint(const Vector2& param);
-    const PtArray& coordLines() const { return coordLines_; }
+    const std::vector<Vector2>& coordLines() const { return coordLines_; }
 
 private:
     std::array<wireKnots, kLociCount> loci_;
-    std::array<wireData, kLociCount> lociData_;
     TLocusKind lociOption_ = TLocusKind::GaussCurvature;
-    CurvesArray lines_;
-    PtArray coordLines_;
+    std::vector<Curve> lines_;
+    std::vector<Vector2> coordLines_;
 };
 
 }  // namespace velmora

@@ -144,9 +144,9 @@ TEST_F(BackgroundTest, NothingRebuildsTheEnginesOrTouchesTheBackgroundWhileWorke
     C().lociItems[3]->trigger();
     C().lineItems[1]->trigger();
     ClickMainPanel(200, 200);
-    EXPECT_EQ(W().Session().Stores().lociData()[3].last, -1);
+    EXPECT_TRUE(W().Session().Stores().loci()[3].empty());
     EXPECT_EQ(W().linesOption(), TLineClass::CoordinateLines);
-    EXPECT_EQ(W().Session().Stores().coordLines().last, -1);
+    EXPECT_TRUE(W().Session().Stores().coordLines().empty());
     ASSERT_TRUE(WaitUntilIdle());
 }
 
@@ -164,7 +164,7 @@ TEST_F(BackgroundTest, AStartWithNothingToColourLeavesTheWindowIdle) {
         EXPECT_EQ(C().EnterButton->text(), "Enter");
     }
     C().lociItems[3]->trigger();
-    EXPECT_GT(W().Session().Stores().lociData()[3].last, 2);
+    EXPECT_GT(W().Session().Stores().loci()[3].size(), 3u);
 }
 
 // Refuses the second thread start from now on, and no other.
@@ -199,7 +199,7 @@ TEST_F(BackgroundTest, AWorkerThatCannotStartLeavesTheWindowIdleAndUsable) {
     }
     // Every command works again: a locus, and the background itself.
     C().lociItems[3]->trigger();
-    EXPECT_GT(W().Session().Stores().lociData()[3].last, 2);
+    EXPECT_GT(W().Session().Stores().loci()[3].size(), 3u);
     C().backgroundItems[3]->trigger();
     EXPECT_TRUE(W().busy());
     ASSERT_TRUE(WaitUntilIdle());

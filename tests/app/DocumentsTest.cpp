@@ -5,6 +5,8 @@
 
 #include "app/ResourceStrings.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -200,13 +202,12 @@ TEST(YesNotCancel, AsksWithItsOwnWordsAndAnswersByItsButtons) {
     TestApp();
     TSaveChangesQuestion dialog;
     EXPECT_EQ(dialog.windowTitle(), "Confirm");
-    EXPECT_EQ(dialog.MessageLabel->text(), "Do you want to save changes made?");
+    EXPECT_EQ(dialog.text(), "Do you want to save changes made?");
     EXPECT_EQ(dialog.YesButton->text(), "Yes");
     EXPECT_EQ(dialog.NoButton->text(), "No");
     EXPECT_EQ(dialog.CancelButton->text(), "Cancel");
     EXPECT_TRUE(dialog.YesButton->isDefault());
     EXPECT_TRUE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(dialog.size(), QSize(323, 87));
     dialog.show();
     dialog.NoButton->click();
     EXPECT_EQ(dialog.Answer(), TConfirmAnswer::No);
@@ -214,4 +215,15 @@ TEST(YesNotCancel, AsksWithItsOwnWordsAndAnswersByItsButtons) {
     dialog.show();
     dialog.YesButton->click();
     EXPECT_EQ(dialog.Answer(), TConfirmAnswer::Yes);
+    // Closing it, by the close box or Escape, answers Cancel.
+    dialog.show();
+    EXPECT_EQ(dialog.Answer(), TConfirmAnswer::Cancel);
+    dialog.close();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Answer(), TConfirmAnswer::Cancel);
+    dialog.show();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Answer(), TConfirmAnswer::Cancel);
 }

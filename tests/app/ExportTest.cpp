@@ -133,7 +133,7 @@ TEST_F(ExportTest, TheCliRendersTheSamePictureAsTheWindowExportsForADocument) {
     ASSERT_TRUE(WaitUntilIdle());
     C().lineItems[0]->trigger();
     ClickMainPanel(100, 400);  // coordinate lines
-    ASSERT_GT(W().Session().Stores().lines().last, 0);
+    ASSERT_GT(W().Session().Stores().lines().size(), 1u);
     Export("window.png", 450);
     ASSERT_TRUE(WaitUntilIdle());
     ASSERT_EQ(W().InfoText(), Saved("window.png"));

@@ -23,20 +23,20 @@ protected:
         ASSERT_TRUE(W().ReadData());
     }
     const TDrawingStores& Stores() { return W().Session().Stores(); }
-    int Curves() { return Stores().lines().last + 1; }
+    int Curves() { return static_cast<int>(Stores().lines().size()); }
     // Panel pixels of the stored points of a curve, away from its ends and the
     // panel's border, that no other curve passes within 2 pixels of.
     std::vector<Vector2Int> OwnPixels(int curve) {
         std::vector<Vector2Int> own;
-        const CurvesArray& lines = Stores().lines();
-        const Curve& c = lines.cc[curve];
-        for (int k = 1; k < c.last - 1; ++k) {
+        const std::vector<Curve>& lines = Stores().lines();
+        const Curve& c = lines[curve];
+        for (int k = 1; k < static_cast<int>(c.pts.size()) - 2; ++k) {
             const Vector2Int p = W().FromR2toWindow(c.pts[k]);
             bool shared = p.x < 2 || p.y < 2 || p.x > 545 || p.y > 545;
-            for (int i = 0; i <= lines.last && !shared; ++i) {
+            for (int i = 0; i < static_cast<int>(lines.size()) && !shared; ++i) {
                 if (i == curve) continue;
-                for (int j = 0; j <= lines.cc[i].last && !shared; ++j) {
-                    const Vector2Int q = W().FromR2toWindow(lines.cc[i].pts[j]);
+                for (std::size_t j = 0; j < lines[i].pts.size() && !shared; ++j) {
+                    const Vector2Int q = W().FromR2toWindow(lines[i].pts[j]);
                     shared = std::abs(q.x - p.x) <= 2 && std::abs(q.y - p.y) <= 2;
                 }
             }
@@ -49,10 +49,10 @@ protected:
 TEST_F(LociAndLinesTest, ALocusTracedTwiceIsStoredOnceAndDrawnInSilver) {
     C().lociItems[0]->trigger();
     EXPECT_FALSE(W().busy());
-    const wireKnots first(Stores().loci()[0].begin(), Stores().loci()[0].begin() + Stores().lociData()[0].last + 1);
+    const wireKnots first = Stores().loci()[0];
     ASSERT_GT(first.size(), 100u);
     C().lociItems[0]->trigger();
-    EXPECT_EQ(Stores().lociData()[0].last + 1, static_cast<int>(first.size()));
+    EXPECT_EQ(Stores().loci()[0].size(), first.size());
     for (std::size_t k = 0; k < first.size(); ++k) {
         ASSERT_EQ(Stores().loci()[0][k].key, first[k].key);
         ASSERT_EQ(Stores().loci()[0][k].pos, first[k].pos);
@@ -70,7 +70,7 @@ TEST_F(LociAndLinesTest, ALocusTracedTwiceIsStoredOnceAndDrawnInSilver) {
 
 TEST_F(LociAndLinesTest, LociSurviveErasingTheLinesAndGoWithEraseLoci) {
     for (QAction* item : C().lociItems) item->trigger();
-    for (int k = 0; k < kLociCount; ++k) EXPECT_GE(Stores().lociData()[k].last, 2) << k;
+    for (int k = 0; k < kLociCount; ++k) EXPECT_GE(Stores().loci()[k].size(), 3u) << k;
     picker->curveColor = 0x123456;
     C().lineItems[1]->trigger();
     ClickMainPanel(150, 300);
@@ -83,7 +83,7 @@ TEST_F(LociAndLinesTest, LociSurviveErasingTheLinesAndGoWithEraseLoci) {
 
     C().Erasetheselines1->trigger();
     EXPECT_EQ(Curves(), 0);
-    EXPECT_EQ(Stores().coordLines().last, -1);
+    EXPECT_TRUE(Stores().coordLines().empty());
     EXPECT_EQ(CountPanelPixels(0x123456), 0);
     EXPECT_EQ(CountPanelPixels(0xCCCCCC), 0);
     EXPECT_GE(CountPanelPixels(kSilver), silver);  // what the lines covered shows again
@@ -93,7 +93,7 @@ TEST_F(LociAndLinesTest, LociSurviveErasingTheLinesAndGoWithEraseLoci) {
     ClickMainPanel(150, 300);
     C().EraseLoci1->trigger();
     EXPECT_EQ(CountPanelPixels(kSilver), 0);
-    for (int k = 0; k < kLociCount; ++k) EXPECT_EQ(Stores().lociData()[k].last, -1);
+    for (int k = 0; k < kLociCount; ++k) EXPECT_TRUE(Stores().loci()[k].empty());
     EXPECT_GT(CountPanelPixels(0x123456), 100);
 }
 
@@ -106,7 +106,7 @@ TEST_F(LociAndLinesTest, EachCurveKeepsThePickersColourOfItsStartAfterARepaint) 
     picker->curveColor = 0xC80000;
     ClickMainPanel(420, 120);
     ASSERT_GT(Curves(), firstTrace);
-    for (int i = 0; i < Curves(); ++i) EXPECT_EQ(Stores().lines().cc[i].c, i < firstTrace ? 0x0000C8u : 0xC80000u);
+    for (int i = 0; i < Curves(); ++i) EXPECT_EQ(Stores().lines()[i].c, i < firstTrace ? 0x0000C8u : 0xC80000u);
     W().OnPaint();
     EXPECT_GT(CountPanelPixels(0x0000C8), 200);
     EXPECT_GT(CountPanelPixels(0xC80000), 200);
@@ -135,7 +135,7 @@ TEST_F(LociAndLinesTest, CtrlZRemovesOneHalfBranch) {
     const std::set<TColor> classColours{0xDD00DD, 0xFF8800, 0x00DD00, 0x0000FF};
     const int pieces = Curves();
     ASSERT_GE(pieces, 2);
-    for (int i = 0; i < pieces; ++i) EXPECT_TRUE(classColours.count(Stores().lines().cc[i].c)) << i;
+    for (int i = 0; i < pieces; ++i) EXPECT_TRUE(classColours.count(Stores().lines()[i].c)) << i;
     PressKey(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Curves(), pieces - 1);
 }

@@ -194,7 +194,7 @@ TEST_F(MainPanelTest, CtrlZErasesTheLastStoredCurveAndRepaints) {
         stores.AddLineSegment({5.0, v}, 0, c);
     }
     PressKey(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(stores.lines().last, 0);
+    EXPECT_EQ(stores.lines().size(), 1u);
     EXPECT_FALSE(W().MainPanel().crossDrawn());
     const QImage& img = W().MainPanel().MainBox()->Picture();
     const Vector2Int red = W().FromR2toWindow({3.0, 0.5});

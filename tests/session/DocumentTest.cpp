@@ -3,15 +3,14 @@
 // and saving that never leaves a half-written document.
 #include "session/Document.h"
 #include "session/SurfaceSession.h"
+#include "tests/FileTestSupport.h"
 #include "tests/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -211,15 +210,12 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
     TDocumentLines lines = {"vm4", "Quorvel Dastimaro-Ulbenki", "0", "8"};
     for (int i = 0; i < 8; ++i) lines[4 + i] = kTorus[i];
 
-    // A disk that fills up after 16 bytes (the limit applies to the superuser too).
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limited = saved;
-    limited.rlim_cur = 16;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const TDocumentWrite w = WriteDocument(path, lines);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
+    // A disk that fills up after 16 bytes.
+    TDocumentWrite w;
+    {
+        const FileSizeLimit diskFullAfter(16);
+        w = WriteDocument(path, lines);
+    }
 
     EXPECT_FALSE(w.ok);
     EXPECT_EQ(w.message, "Cannot save torus.vm4: File too large");

@@ -1,4 +1,4 @@
-// The stores of loci, curves and coordinate points: growth, pieces, colours,
+// The stores of loci, curves and coordinate points: contents, pieces, colours,
 // erasing the last curve, and a locus traced into its store by the session.
 #include "session/DrawingStores.h"
 #include "session/SurfaceSession.h"
@@ -10,26 +10,21 @@
 namespace velmora {
 namespace {
 
-TEST(LocusStores, GrowByFiftyPastTheirHundredKnots) {
+TEST(LocusStores, KeepEveryKnotOfTheirKindInOrder) {
     TDrawingStores s;
-    for (int k = 0; k < kLociCount; ++k) {
-        EXPECT_EQ(s.loci()[k].size(), 100u);
-        EXPECT_EQ(s.lociData()[k].last, -1);
-    }
+    for (int k = 0; k < kLociCount; ++k) EXPECT_TRUE(s.loci()[k].empty());
     EXPECT_EQ(s.lociOption(), TLocusKind::GaussCurvature);
     ASSERT_TRUE(s.BeginLocus(TLocusKind::DiscrNormalDeviation));
-    for (int k = 0; k <= 100; ++k) s.AddLocusSegment({double(k), -double(k)}, k % 10 == 0 ? 1 : 0);
-    EXPECT_EQ(s.lociData()[4].last, 100);
-    EXPECT_EQ(s.loci()[4].size(), 150u);
-    for (int k = 101; k <= 150; ++k) s.AddLocusSegment({double(k), 0}, 0);
-    EXPECT_EQ(s.loci()[4].size(), 200u);
-    // Every knot kept its key and point across the growth.
+    for (int k = 0; k <= 150; ++k) s.AddLocusSegment({double(k), -double(k)}, k % 10 == 0 ? 1 : 0);
+    ASSERT_EQ(s.loci()[4].size(), 151u);
+    // Every knot kept its key and point, however many were stored.
     EXPECT_EQ(s.loci()[4][0].key, 1);
     EXPECT_EQ(s.loci()[4][99].key, 0);
     EXPECT_EQ(s.loci()[4][100].key, 1);
     EXPECT_EQ(s.loci()[4][57].pos, (Vector2{57, -57}));
+    EXPECT_EQ(s.loci()[4][150].pos, (Vector2{150, -150}));
     // The other kinds are untouched.
-    EXPECT_EQ(s.lociData()[3].last, -1);
+    EXPECT_TRUE(s.loci()[3].empty());
 }
 
 TEST(LocusStores, ATraceOfTheSameKindReplacesTheEarlierOne) {
@@ -39,23 +34,21 @@ TEST(LocusStores, ATraceOfTheSameKindReplacesTheEarlierOne) {
     s.BeginLocus(TLocusKind::OrientedAreaBC);
     s.AddLocusSegment({3, 4}, 1);
     s.BeginLocus(TLocusKind::OriginDepth);
-    EXPECT_EQ(s.lociData()[0].last, -1);
-    EXPECT_EQ(s.loci()[0].size(), 100u);
-    EXPECT_EQ(s.lociData()[1].last, 0);  // another kind stays
+    EXPECT_TRUE(s.loci()[0].empty());
+    EXPECT_EQ(s.loci()[1].size(), 1u);  // another kind stays
     // Kinds outside 0..6 are refused and the knots keep their store.
     EXPECT_FALSE(s.BeginLocus(static_cast<TLocusKind>(7)));
     EXPECT_FALSE(s.BeginLocus(static_cast<TLocusKind>(-1)));
     EXPECT_EQ(s.lociOption(), TLocusKind::OriginDepth);
     s.InitializeLoci();
-    EXPECT_EQ(s.lociData()[1].last, -1);
+    EXPECT_TRUE(s.loci()[1].empty());
 }
 
 TEST(LocusStores, PiecesSplitAtKeyOneAndEndAtTheLastKnot) {
     TDrawingStores s;
     EXPECT_TRUE(s.LocusPieces(TLocusKind::GaussCurvature).empty());
     s.BeginLocus(TLocusKind::GaussCurvature);
-    // A first knot without key 1 still starts a piece; the room past the last
-    // stored knot (100 knots) is never read as points.
+    // A first knot without key 1 still starts a piece.
     const int keys[] = {0, 0, 1, 0, 0, 1};
     for (int k = 0; k < 6; ++k) s.AddLocusSegment({double(k), 1}, keys[k]);
     const auto pieces = s.LocusPieces(TLocusKind::GaussCurvature);
@@ -70,33 +63,34 @@ TEST(LocusStores, PiecesSplitAtKeyOneAndEndAtTheLastKnot) {
 TEST(CurveStores, KeyOneStartsACurveInItsOwnColour) {
     TDrawingStores s;
     s.AddLineSegment({0, 0}, 1, 0x0000FF);
-    for (int k = 1; k <= 100; ++k) s.AddLineSegment({double(k), 0}, 0, 0x00FF00);  // colour of later keys ignored
+    for (int k = 1; k <= 150; ++k) s.AddLineSegment({double(k), 0}, 0, 0x00FF00);  // colour of later keys ignored
     s.AddLineSegment({0, 1}, 1, 0xFF0000);
     s.AddLineSegment({1, 1}, 0, 0);
-    const CurvesArray& lines = s.lines();
-    ASSERT_EQ(lines.last, 1);
-    EXPECT_EQ(lines.cc.size(), 5u);  // room for the current curve and four more
-    for (std::size_t i = 2; i < lines.cc.size(); ++i) EXPECT_EQ(lines.cc[i].last, -1);
-    EXPECT_EQ(lines.cc[0].c, 0x0000FFu);
-    EXPECT_EQ(lines.cc[0].last, 100);
-    EXPECT_EQ(lines.cc[0].pts.size(), 200u);  // 100 points, then 100 more past the end
-    EXPECT_EQ(lines.cc[0].pts[100], (Vector2{100, 0}));
-    EXPECT_EQ(lines.cc[1].c, 0xFF0000u);
-    EXPECT_EQ(lines.cc[1].last, 1);
-    EXPECT_EQ(lines.cc[1].pts.size(), 100u);
-    EXPECT_EQ(s.CurrentCurve(), &lines.cc[1]);
-    // Past five curves the array grows to the new last + 5.
-    for (int c = 2; c <= 5; ++c) s.AddLineSegment({0, 0}, 1, c);
-    EXPECT_EQ(lines.cc.size(), 10u);
+    const std::vector<Curve>& lines = s.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].c, 0x0000FFu);
+    ASSERT_EQ(lines[0].pts.size(), 151u);
+    EXPECT_EQ(lines[0].pts[100], (Vector2{100, 0}));
+    EXPECT_EQ(lines[0].pts[150], (Vector2{150, 0}));
+    EXPECT_EQ(lines[1].c, 0xFF0000u);
+    EXPECT_EQ(lines[1].pts, (std::vector<Vector2>{{0, 1}, {1, 1}}));
+    EXPECT_EQ(s.CurrentCurve(), &lines[1]);
+    // Many curves: each keeps its colour and points.
+    for (int c = 2; c <= 9; ++c) s.AddLineSegment({double(c), 0}, 1, c);
+    ASSERT_EQ(s.lines().size(), 10u);
+    for (int c = 2; c <= 9; ++c) {
+        EXPECT_EQ(s.lines()[c].c, static_cast<TColor>(c));
+        EXPECT_EQ(s.lines()[c].pts, (std::vector<Vector2>{{double(c), 0}}));
+    }
 }
 
 TEST(CurveStores, APointWithoutACurveStartsOne) {
     TDrawingStores s;
     EXPECT_EQ(s.CurrentCurve(), nullptr);
     s.AddLineSegment({1, 2}, 0, 0x123456);
-    ASSERT_EQ(s.lines().last, 0);
-    EXPECT_EQ(s.lines().cc[0].c, 0x123456u);
-    EXPECT_EQ(s.lines().cc[0].last, 0);
+    ASSERT_EQ(s.lines().size(), 1u);
+    EXPECT_EQ(s.lines()[0].c, 0x123456u);
+    EXPECT_EQ(s.lines()[0].pts.size(), 1u);
 }
 
 TEST(CurveStores, EraseLastLineRemovesOneCurveAtATime) {
@@ -107,22 +101,21 @@ TEST(CurveStores, EraseLastLineRemovesOneCurveAtATime) {
     }
     s.AddCoordinatePoint({0.5, 0.5});
     ASSERT_TRUE(s.EraseLastLine());
-    EXPECT_EQ(s.lines().last, 1);
-    EXPECT_EQ(s.lines().cc[2].last, -1);
-    EXPECT_TRUE(s.lines().cc[2].pts.empty());
-    EXPECT_EQ(s.lines().cc[1].last, 1);  // the one before stays whole
+    ASSERT_EQ(s.lines().size(), 2u);
+    EXPECT_EQ(s.lines()[1].pts.size(), 2u);  // the one before stays whole
     // A new curve takes the freed place with its own colour and points.
     s.AddLineSegment({9, 9}, 1, 0xABCDEF);
-    EXPECT_EQ(s.lines().cc[2].c, 0xABCDEFu);
-    EXPECT_EQ(s.lines().cc[2].last, 0);
-    EXPECT_EQ(s.lines().cc[2].pts[0], (Vector2{9, 9}));
+    ASSERT_EQ(s.lines().size(), 3u);
+    EXPECT_EQ(s.lines()[2].c, 0xABCDEFu);
+    EXPECT_EQ(s.lines()[2].pts, (std::vector<Vector2>{{9, 9}}));
     EXPECT_TRUE(s.EraseLastLine());
     EXPECT_TRUE(s.EraseLastLine());
     EXPECT_TRUE(s.EraseLastLine());
     EXPECT_FALSE(s.EraseLastLine());
-    EXPECT_EQ(s.lines().last, -1);
+    EXPECT_TRUE(s.lines().empty());
+    EXPECT_EQ(s.CurrentCurve(), nullptr);
     // Coordinate lines are never erased this way.
-    EXPECT_EQ(s.coordLines().last, 0);
+    EXPECT_EQ(s.coordLines().size(), 1u);
 }
 
 TEST(CurveStores, ExtremalCurvesTakeTheColourOfTheirClass) {
@@ -130,24 +123,22 @@ TEST(CurveStores, ExtremalCurvesTakeTheColourOfTheirClass) {
     const TColor picker = 0x123456;
     const TColor expected[] = {picker, 0xDD00DD, 0xFF8800, 0x00DD00, 0x0000FF, picker};
     for (int cl = 0; cl <= 5; ++cl) s.AddLineSegmentExtremals({0, double(cl)}, 1, cl, picker);
-    for (int cl = 0; cl <= 5; ++cl) EXPECT_EQ(s.lines().cc[cl].c, expected[cl]) << cl;
+    for (int cl = 0; cl <= 5; ++cl) EXPECT_EQ(s.lines()[cl].c, expected[cl]) << cl;
     // A following point keeps the curve's colour whatever class it carries.
     s.AddLineSegmentExtremals({1, 5}, 0, 1, picker);
-    EXPECT_EQ(s.lines().cc[5].c, picker);
-    EXPECT_EQ(s.lines().cc[5].last, 1);
+    EXPECT_EQ(s.lines()[5].c, picker);
+    EXPECT_EQ(s.lines()[5].pts.size(), 2u);
 }
 
-TEST(CoordinateStores, GrowByFourAndEmptyWithTheLines) {
+TEST(CoordinateStores, KeepTheirPointsAndEmptyWithTheLines) {
     TDrawingStores s;
     for (int k = 0; k < 5; ++k) s.AddCoordinatePoint({double(k), 1});
-    EXPECT_EQ(s.coordLines().last, 4);
-    EXPECT_EQ(s.coordLines().pts.size(), 8u);  // 4 after the first point, 8 after the fifth
-    EXPECT_EQ(s.coordLines().pts[4], (Vector2{4, 1}));
+    ASSERT_EQ(s.coordLines().size(), 5u);
+    EXPECT_EQ(s.coordLines()[4], (Vector2{4, 1}));
     s.AddLineSegment({0, 0}, 1, 0);
     s.InitializeLines();
-    EXPECT_EQ(s.coordLines().last, -1);
-    EXPECT_EQ(s.lines().last, -1);
-    EXPECT_TRUE(s.lines().cc.empty());
+    EXPECT_TRUE(s.coordLines().empty());
+    EXPECT_TRUE(s.lines().empty());
 }
 
 // The zero Gauss curvature locus of the default surface, traced by the session.
@@ -158,7 +149,7 @@ TEST(SessionLocus, ATraceFillsItsStoreWithPointsOfTheZeroSet) {
     EXPECT_FALSE(s.TraceLocus(static_cast<TLocusKind>(7)));
     ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
     const TDrawingStores& st = s.Stores();
-    const int last = st.lociData()[3].last;
+    const int last = static_cast<int>(st.loci()[3].size()) - 1;
     ASSERT_GT(last, 10);
     EXPECT_EQ(st.loci()[3][0].key, 1);
     EXPECT_EQ(st.lociOption(), TLocusKind::GaussCurvature);
@@ -172,13 +163,13 @@ TEST(SessionLocus, ATraceFillsItsStoreWithPointsOfTheZeroSet) {
     // Only the ends of the pieces, pulled back onto the border, may lie off it.
     EXPECT_GE(onZeroSet, last + 1 - 2 * pieces);
     // Traced again: the same knots, stored once.
-    const wireKnots first(st.loci()[3].begin(), st.loci()[3].begin() + last + 1);
+    const wireKnots first = st.loci()[3];
     ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
-    ASSERT_EQ(st.lociData()[3].last, last);
+    ASSERT_EQ(static_cast<int>(st.loci()[3].size()), last + 1);
     for (int k = 0; k <= last; ++k) EXPECT_EQ(st.loci()[3][k].pos, first[k].pos);
     for (int kind = 0; kind < kLociCount; ++kind) {
         if (kind == 3) continue;
-        EXPECT_EQ(st.lociData()[kind].last, -1);
+        EXPECT_TRUE(st.loci()[kind].empty());
     }
 }
 

@@ -172,13 +172,13 @@ TEST(SessionRead, ASuccessfulReadStartsWithEmptyStores) {
     // A failed read keeps them (nothing is drawn while unread)...
     s.SetInputText(xField, "");
     EXPECT_FALSE(s.ReadData().ok);
-    EXPECT_EQ(s.Stores().lines().last, 0);
+    EXPECT_EQ(s.Stores().lines().size(), 1u);
     // ...a successful one forgets them.
     s.SetInputText(xField, "u");
     ASSERT_TRUE(s.ReadData().ok);
-    EXPECT_EQ(s.Stores().lines().last, -1);
-    EXPECT_EQ(s.Stores().coordLines().last, -1);
-    EXPECT_EQ(s.Stores().lociData()[0].last, -1);
+    EXPECT_TRUE(s.Stores().lines().empty());
+    EXPECT_TRUE(s.Stores().coordLines().empty());
+    EXPECT_TRUE(s.Stores().loci()[0].empty());
 }
 
 TEST(SessionRead, FormulasAloneLeaveTheDomainUnread) {

@@ -42,7 +42,7 @@ protected:
 
 int StoredPoints(const TDrawingStores& st) {
     int n = 0;
-    for (int i = 0; i <= st.lines().last; ++i) n += st.lines().cc[i].last + 1;
+    for (const Curve& c : st.lines()) n += static_cast<int>(c.pts.size());
     return n;
 }
 
@@ -57,25 +57,24 @@ TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColou
 
     ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 3));
     const TDrawingStores& st = s.Stores();
-    ASSERT_GE(st.lines().last, 1);
-    for (int i = 0; i <= st.lines().last; ++i) {
-        const Curve& c = st.lines().cc[i];
+    ASSERT_GE(st.lines().size(), 2u);
+    for (const Curve& c : st.lines()) {
         EXPECT_EQ(c.c, host.picker);
-        ASSERT_GE(c.last, 1);
+        ASSERT_GE(c.pts.size(), 2u);
         EXPECT_EQ(c.pts[0], start);  // each half-branch starts at the clicked point
     }
     // Every stored point was shown, in its curve's colour, as the end of a piece.
     ASSERT_EQ(static_cast<int>(host.shown.size()), StoredPoints(st));
     EXPECT_EQ(host.shown[0].from, host.shown[0].to);
-    EXPECT_EQ(host.shown.back().to, st.CurrentCurve()->pts[st.CurrentCurve()->last]);
+    EXPECT_EQ(host.shown.back().to, st.CurrentCurve()->pts.back());
     for (const auto& piece : host.shown) EXPECT_EQ(piece.colour, host.picker);
 
     // One foliation only: fewer curves, and Ctrl+Z-style erasing goes curve by curve.
-    const int both = st.lines().last + 1;
+    const std::size_t both = st.lines().size();
     s.Stores().InitializeLines();
     ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 1));
-    EXPECT_GT(st.lines().last + 1, 0);
-    EXPECT_LT(st.lines().last + 1, both);
+    EXPECT_GT(st.lines().size(), 0u);
+    EXPECT_LT(st.lines().size(), both);
 }
 
 TEST(SessionTracing, ExtremalDeviationCurvesTakeTheColoursOfTheirClasses) {
@@ -84,9 +83,9 @@ TEST(SessionTracing, ExtremalDeviationCurvesTakeTheColoursOfTheirClasses) {
     RecordingTarget host(s);
     ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::ExtremalNormalDeviation, {1.0, 1.0}, 3));
     const TDrawingStores& st = s.Stores();
-    ASSERT_GE(st.lines().last, 0);
+    ASSERT_FALSE(st.lines().empty());
     const std::set<TColor> classColours{0xDD00DD, 0xFF8800, 0x00DD00, 0x0000FF};
-    for (int i = 0; i <= st.lines().last; ++i) EXPECT_TRUE(classColours.count(st.lines().cc[i].c)) << i;
+    for (const Curve& c : st.lines()) EXPECT_TRUE(classColours.count(c.c));
     for (const auto& piece : host.shown) EXPECT_TRUE(classColours.count(piece.colour));
 }
 

@@ -1,0 +1,34 @@
+#include "printing/FigureDrawing.h"
+
+#include "canvas/LayerDrawing.h"
+#include "session/DrawingStores.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace velmora {
+
+void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background) {
+    QPainter* painter = can.Painter();
+    if (painter) painter->setClipRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Qt::IntersectClip);
+    if (background && !background->isNull()) DrawBitmapOnPage(can, r, *background);
+    DrawCurvesOnPage(session, can, r);
+    if (painter) painter->setClipping(false);
+}
+
+void DrawCurvesOnPage(const TSurfaceSession& session, TCanvas& can, const TRect& r) {
+    const int w = r.Right - r.Left;
+    can.penMode = TPenMode::pmCopy;
+    can.brushColor = clBlack;
+    can.brushSolid = true;
+    can.penWidth = std::max(1, w / 100);
+    for (int kind = 0; kind < kLociCount; ++kind) DrawLocus(session, can, r, true, static_cast<TLocusKind>(kind));
+    can.penWidth = std::max(1, w / 500);
+    DrawLines(session, can, r);
+}
+
+void DrawBitmapOnPage(TCanvas& can, const TRect& r, const QImage& bitmap) { DrawBackground(can, r, bitmap); }
+
+}  // namespace velmora
