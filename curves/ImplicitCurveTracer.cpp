@@ -1,5 +1,6 @@
 #include "curves/ImplicitCurveTracer.h"
 
+#include "curves/IntegrationStep.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
@@ -44,9 +45,7 @@ double TImplicitCurveTracer::ValueAt(const Vector2& p) const {
     return std::isfinite(f) ? f : UndefinedValue;
 }
 
-double TImplicitCurveTracer::Margin(const Vector2& p) const {
-    return std::min(halfEdges[0] - std::fabs(p[0] - center[0]), halfEdges[1] - std::fabs(p[1] - center[1]));
-}
+double TImplicitCurveTracer::Margin(const Vector2& p) const { return velmora::Margin(p, center, halfEdges); }
 
 void TImplicitCurveTracer::FineCell(const Vector2& p, int& a, int& b) const {
     a = CellIndex((p[0] - minCorner[0]) / flagStep[0]);

@@ -1,6 +1,7 @@
 #include "curves/LineFieldTracer.h"
 
 #include "curves/HigherDegreeLineTracer.h"
+#include "curves/IntegrationStep.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
@@ -13,8 +14,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2 * kPi;
-
-Vector2 Combine(const Vector2& p, double s, const Vector2& a) { return {p[0] + s * a[0], p[1] + s * a[1]}; }
 
 // Restores the host's pen however the trace ends.
 class PenGuard {
@@ -69,37 +68,25 @@ public:
     }
 
 private:
-    bool Direction(const Vector2& p, Vector2& k) { return surface_.Directions(p, curveClass_, k, phi_) != 0; }
-
     // The three-stage step from pos with length h; on acceptance pos, h (the
     // proposal for the next step), hUsed and L (the length of the increment)
     // are updated.
     bool ThreeStageStep(Vector2& pos, double& h, double& hUsed, double& L) {
         const double phiStart = phi_;
-        if (!Direction(pos, k1_)) return false;
-        if (!Direction(Combine(pos, h, k1_), k2_)) return false;
-        if (!Direction(Combine(pos, h / 4, {k1_[0] + k2_[0], k1_[1] + k2_[1]}), k3_)) return false;
+        const auto direction = [this](const Vector2& p, Vector2& k) {
+            return surface_.Directions(p, curveClass_, k, phi_);
+        };
+        if (step_.Stages(pos, h, direction) == 0) return false;
+        // The error is relative to the size of the domain, with a share for
+        // the turn of the direction over the step.
         const double dPhi = std::fabs(phi_ - phiStart);
-        const double e = (std::fabs(h * (2 * k3_[0] - k1_[0] - k2_[0])) + std::fabs(h * (2 * k3_[1] - k1_[1] - k2_[1])) +
-                          1e-7) / map_.span2D +
-                         g0_ * std::min(dPhi, std::fabs(kTwoPi - dPhi));
-        if (!(e < 1e-4)) return false;
-        const double factor = std::clamp(0.8 * std::cbrt(1e-4 / e), 0.5, 2.0);
+        const double e = (step_.Error(h) + 1e-7) / map_.span2D + g0_ * std::min(dPhi, std::fabs(kTwoPi - dPhi));
+        if (!(e < kStepTolerance)) return false;
+        const double factor = StepFactor(e, 0.5, 2.0);
         hUsed = h;
         h = factor * h;
-        const Vector2 inc = {hUsed * (k1_[0] + k2_[0] + 4 * k3_[0]) / 6, hUsed * (k1_[1] + k2_[1] + 4 * k3_[1]) / 6};
-        pos = {pos[0] + inc[0], pos[1] + inc[1]};
-        L = std::fabs(inc[0]) + std::fabs(inc[1]);
+        pos = step_.End(pos, hUsed, L);
         return true;
-    }
-
-    // The cubic through the accepted step: saved at s = 0 with slope hUsed k1,
-    // the step's end point at s = 1.
-    Vector2 Interpolate(const Vector2& saved, double hUsed, double s) const {
-        const double s2 = s * s;
-        const double a = s + s2 * (2 * s / 3 - 1.5), b = s2 * (2 * s / 3 - 0.5), c = s2 * (2 - 4 * s / 3);
-        return {saved[0] + hUsed * (a * k1_[0] + b * k2_[0] + c * k3_[0]),
-                saved[1] + hUsed * (a * k1_[1] + b * k2_[1] + c * k3_[1])};
     }
 
     // True when the piece a -> b passes within 2 radius2D of the start point.
@@ -110,11 +97,6 @@ private:
         const double ww = w[0] * w[0] + w[1] * w[1];
         if (!(aw > 0 && aw < ww)) return false;
         return std::sqrt(std::fabs(s[0] * s[0] + s[1] * s[1] - aw * aw / ww)) < 2 * map_.radius2D;
-    }
-
-    double Margin(const Vector2& p) const {
-        return std::min(map_.halfEdges2D[0] - std::fabs(p[0] - map_.center2D[0]),
-                        map_.halfEdges2D[1] - std::fabs(p[1] - map_.center2D[1]));
     }
 
     // Follows one branch from start in the direction d0; false when the stop
@@ -140,11 +122,12 @@ private:
             do {
                 pos = saved;
                 ok = ThreeStageStep(pos, h, hUsed, L);
-                m = Margin(pos);
+                m = Margin(pos, map_.center2D, map_.halfEdges2D);
                 if (!ok || m <= 0) {
                     h = hUsed * 0.5;
                     hUsed = h;
-                    L = std::fabs(h) * (std::fabs(k1_[0]) + std::fabs(k1_[1]));
+                    const Vector2& k1 = step_.k1();
+                    L = std::fabs(h) * (std::fabs(k1[0]) + std::fabs(k1[1]));
                 }
             } while ((!ok || m <= 0) && L >= minStep_ && std::isfinite(h));
             // Halving shrinks any finite step below the minimum; an infinite
@@ -155,7 +138,7 @@ private:
                 const int n = std::isfinite(pieces) ? static_cast<int>(std::min(pieces, 1e6)) : 1;
                 Vector2 prev = saved;
                 for (int j = 1; j <= n; ++j) {
-                    const Vector2 p = Interpolate(saved, hUsed, static_cast<double>(j) / n);
+                    const Vector2 p = step_.Interpolate(saved, hUsed, static_cast<double>(j) / n);
                     host_.AddAndDrawLineSegment(prev, p, 0);
                     if (firstStepDrawn && Closes(prev, p, start)) closed = true;
                     prev = p;
@@ -173,7 +156,7 @@ private:
     const double g0_ = 0.009 / kPi;  // weight of the change of direction in the error
     double minStep_ = 0;
     double phi_ = UndefinedValue;
-    Vector2 k1_{}, k2_{}, k3_{};  // stage slopes of the last step
+    TThreeStageStep step_{TCubicRounding::Quotients};
     long long stepCounter_ = 1;   // counts the steps of the whole call
 };
 
