@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velmora {
 
@@ -19,15 +20,16 @@ constexpr int kMaxStepRepeats = 200;
 
 class HigherDegreeTracer {
 public:
-    HigherDegreeTracer(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass)
-        : host_(host), lines_(lines), map_(host.Map()), curveClass_(curveClass) {}
+    HigherDegreeTracer(THigherDegreeDirections& lines, const TDomainMap& map, TLineClass curveClass,
+                       const TSegmentSink& sink, std::stop_token stop)
+        : lines_(lines), map_(map), curveClass_(curveClass), sink_(sink), stop_(std::move(stop)) {}
 
-    void Run(const Vector2& start, uint8_t foliations) {
-        if (!lines_.BuildDirectionPolynomial(curveClass_, start)) return;
+    TTraceEnd Run(const Vector2& start, uint8_t foliations) {
+        if (!lines_.BuildDirectionPolynomial(curveClass_, start)) return TTraceEnd::NoDirection;
         lines_.FindDirections(curveClass_);
         if (IsExtremalDeviation(curveClass_)) lines_.SortDirections();
         const DirectionList list = lines_.list;
-        if (list.count <= 0) return;
+        if (list.count <= 0) return TTraceEnd::NoDirection;
 
         for (int j = 1; j <= 2 * list.count; ++j) {
             const DirectionEntry& e = list.entries[(j + 1) / 2];
@@ -37,9 +39,12 @@ public:
             if (extremal && (lines_.FoliationOfDirection(curveClass_, dir, start) & foliations) == 0) continue;
             int cl = 5;
             if (extremal) cl = list.count == 2 ? (j <= 2 ? 1 : 4) : (j + 1) / 2;
-            if (!TraceBranch(start, theta, cl, foliations)) return;  // stop request
+            if (!TraceBranch(start, theta, cl, foliations)) return TTraceEnd::Stopped;
         }
+        return TTraceEnd::Finished;
     }
+
+    long long Steps() const { return steps_; }
 
 private:
     // Result: 0 when a direction failed, else the third stage's foliation;
@@ -88,7 +93,7 @@ private:
         double h = InitialStep(start, theta);
         double hUsed = h;
         Vector2 pos = start;
-        host_.AddAndDrawLineSegmentExtremals(start, start, 1, cl);
+        sink_({start, start, true, cl, steps_});
         int n = 1;
         const double radius = map_.radius2D;
         for (;;) {
@@ -97,13 +102,8 @@ private:
             bool ok = false;
             do {
                 ++n;
-                if (n % 30 == 0) {
-                    host_.ProcessMessages();
-                    if (host_.StopRequested()) {
-                        host_.ClearStop();
-                        return false;
-                    }
-                }
+                ++steps_;
+                if (n % 30 == 0 && stop_.stop_requested()) return false;
                 pos = saved;
                 ok = AdaptiveStep(pos, h, hUsed, L, theta, foliations);
                 m = Margin(pos, map_.center2D, map_.halfEdges2D);
@@ -122,7 +122,7 @@ private:
             Vector2 prev = saved;
             for (int j = 1; j <= pieces; ++j) {
                 const Vector2 p = step_.Interpolate(saved, hUsed, static_cast<double>(j) / pieces);
-                host_.AddAndDrawLineSegmentExtremals(prev, p, 0, cl);
+                sink_({prev, p, false, cl, steps_});
                 prev = p;
             }
             if (IsExtremalDeviation(curveClass_)) {
@@ -130,27 +130,38 @@ private:
                 const int cl1 = lines_.ClassifyExtremal(curveClass_, prev, lines_.lastSin, lines_.lastCos);
                 if (cl1 != cl) {
                     cl = cl1;
-                    host_.AddAndDrawLineSegmentExtremals(prev, prev, 1, cl);
+                    sink_({prev, prev, true, cl, steps_});
                 }
             }
             if (L < 0.01 * radius || n > 3000) return true;
         }
     }
 
-    TTracerHost& host_;
     THigherDegreeDirections& lines_;
     const TDomainMap& map_;
     const TLineClass curveClass_;
+    const TSegmentSink& sink_;
+    const std::stop_token stop_;
     TThreeStageStep step_{TCubicRounding::Products};
+    long long steps_ = 1;  // the step attempts of the whole call, counted from 1
 };
 
 }  // namespace
 
-void DrawHigherDegreeLines(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass, const Vector2& start,
-                           uint8_t foliations) {
-    if (!IsHigherDegree(curveClass) || !host.Map().Traceable()) return;
-    HigherDegreeTracer tracer(host, lines, curveClass);
-    tracer.Run(start, foliations);
+TTraceOutcome DrawHigherDegreeLines(THigherDegreeDirections& lines, const TDomainMap& map, TLineClass curveClass,
+                                    const Vector2& start, uint8_t foliations, const TSegmentSink& sink,
+                                    std::stop_token stop) {
+    TTraceOutcome outcome;
+    outcome.lineClass = curveClass;
+    if (!IsHigherDegree(curveClass) || !map.Traceable()) return outcome;
+    HigherDegreeTracer tracer(lines, map, curveClass, sink, std::move(stop));
+    try {
+        outcome.end = tracer.Run(start, foliations);
+    } catch (...) {
+        outcome.end = TTraceEnd::Halted;
+    }
+    outcome.steps = tracer.Steps();
+    return outcome;
 }
 
 }  // namespace velmora

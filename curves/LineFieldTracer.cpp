@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <utility>
 
 namespace velmora {
 
@@ -15,57 +15,36 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2 * kPi;
 
-// Restores the host's pen however the trace ends.
-class PenGuard {
-public:
-    explicit PenGuard(TTracerHost& host) : host_(host) { host_.SavePen(); }
-    ~PenGuard() {
-        try {
-            host_.RestorePen();
-        } catch (...) {
-            // Nothing may leave a destructor; the pen stays as it is.
-        }
-    }
-    PenGuard(const PenGuard&) = delete;
-    PenGuard& operator=(const PenGuard&) = delete;
-
-private:
-    TTracerHost& host_;
-};
-
 // The integration of the branches of one call. The direction angle phi is
 // carried from evaluation to evaluation: it keeps a branch on its foliation
 // and its sense of travel.
 class LineFieldTracer {
 public:
-    LineFieldTracer(TTracerHost& host, TLocalGeometry& surface, TLineClass curveClass)
-        : host_(host), surface_(surface), map_(host.Map()), curveClass_(curveClass) {}
+    LineFieldTracer(TLocalGeometry& surface, const TDomainMap& map, TLineClass curveClass, const TSegmentSink& sink,
+                    std::stop_token stop)
+        : surface_(surface), map_(map), curveClass_(curveClass), sink_(sink), stop_(std::move(stop)) {}
 
-    // Returns false when the stop request ended the call.
-    bool Run(int nCurves, const Vector2& start, uint8_t foliations) {
+    TTraceEnd Run(int nCurves, const Vector2& start, uint8_t foliations) {
         minStep_ = 0.05 * map_.radius2D;
         phi_ = UndefinedValue;
         Vector2 d0{};
-        if (surface_.Directions(start, curveClass_, d0, phi_) == 0) {
-            if (curveClass_ == TLineClass::Curvature) host_.SetStatusText("That point was umbilical or without principal directions");
-            if (curveClass_ == TLineClass::Asymptotic) host_.SetStatusText("There are no asymptotic lines by that point");
-            return true;
-        }
+        if (surface_.Directions(start, curveClass_, d0, phi_) == 0) return TTraceEnd::NoDirection;
         for (int i = 1; i <= nCurves; ++i) {
             if (curveClass_ == TLineClass::Asymptotic && i == 3) phi_ = -UndefinedValue;  // the second asymptotic direction
             const uint8_t f = surface_.Directions(start, curveClass_, d0, phi_);
             const double phi0 = phi_;
             if ((f & foliations) != 0) {
-                if (!TraceBranch(start, d0)) return false;
+                if (!TraceBranch(start, d0)) return TTraceEnd::Stopped;
             }
             // Next start: the oriented directions 45 (class 1), 90 (classes 3
             // and 4) or 180 degrees (class 2) further on.
             phi_ = phi0 + (curveClass_ == TLineClass::Curvature ? kPi / 4 : curveClass_ == TLineClass::Asymptotic ? kPi : kPi / 2);
             if (phi_ > kTwoPi) phi_ -= kTwoPi;
         }
-        host_.SetStatusText("");
-        return true;
+        return TTraceEnd::Finished;
     }
+
+    long long Steps() const { return stepCounter_; }
 
 private:
     // The three-stage step from pos with length h; on acceptance pos, h (the
@@ -102,7 +81,7 @@ private:
     // Follows one branch from start in the direction d0; false when the stop
     // request ended the call.
     bool TraceBranch(const Vector2& start, const Vector2& d0) {
-        host_.AddAndDrawLineSegment(start, start, 1);
+        sink_({start, start, true, 0, stepCounter_});
         double h = 5 * map_.radius2D / Hypot(d0[0], d0[1]);
         double hUsed = h;
         Vector2 pos = start;
@@ -111,13 +90,7 @@ private:
         do {
             const Vector2 saved = pos;
             ++stepCounter_;
-            if (stepCounter_ % 30 == 0) {
-                host_.ProcessMessages();
-                if (host_.StopRequested()) {
-                    host_.ClearStop();
-                    return false;
-                }
-            }
+            if (stepCounter_ % 30 == 0 && stop_.stop_requested()) return false;
             bool ok;
             do {
                 pos = saved;
@@ -139,7 +112,7 @@ private:
                 Vector2 prev = saved;
                 for (int j = 1; j <= n; ++j) {
                     const Vector2 p = step_.Interpolate(saved, hUsed, static_cast<double>(j) / n);
-                    host_.AddAndDrawLineSegment(prev, p, 0);
+                    sink_({prev, p, false, 0, stepCounter_});
                     if (firstStepDrawn && Closes(prev, p, start)) closed = true;
                     prev = p;
                 }
@@ -149,35 +122,37 @@ private:
         return true;
     }
 
-    TTracerHost& host_;
     TLocalGeometry& surface_;
     const TDomainMap& map_;
     const TLineClass curveClass_;
+    const TSegmentSink& sink_;
+    const std::stop_token stop_;
     const double g0_ = 0.009 / kPi;  // weight of the change of direction in the error
     double minStep_ = 0;
     double phi_ = UndefinedValue;
     TThreeStageStep step_{TCubicRounding::Quotients};
-    long long stepCounter_ = 1;   // counts the steps of the whole call
+    long long stepCounter_ = 1;  // counts the steps of the whole call
 };
 
 }  // namespace
 
-void DrawLineField(TTracerHost& host, TLocalGeometry& surface, int nCurves, TLineClass curveClass, bool thick,
-                   const Vector2& start, uint8_t foliations) {
-    if (!host.Map().Traceable()) return;
-    PenGuard pen(host);
-    try {
-        host.SetPenWidth(thick ? 2 : 1);
-        if (IsHigherDegree(curveClass)) {
-            THigherDegreeDirections lines(surface);
-            DrawHigherDegreeLines(host, lines, curveClass, start, foliations);
-            return;
-        }
-        LineFieldTracer tracer(host, surface, curveClass);
-        tracer.Run(nCurves, start, foliations);
-    } catch (...) {
-        host.SetStatusText("Computation halted");
+TTraceOutcome DrawLineField(TLocalGeometry& surface, const TDomainMap& map, int nCurves, TLineClass curveClass,
+                            const Vector2& start, uint8_t foliations, const TSegmentSink& sink, std::stop_token stop) {
+    TTraceOutcome outcome;
+    outcome.lineClass = curveClass;
+    if (!map.Traceable()) return outcome;
+    if (IsHigherDegree(curveClass)) {
+        THigherDegreeDirections lines(surface);
+        return DrawHigherDegreeLines(lines, map, curveClass, start, foliations, sink, std::move(stop));
     }
+    LineFieldTracer tracer(surface, map, curveClass, sink, std::move(stop));
+    try {
+        outcome.end = tracer.Run(nCurves, start, foliations);
+    } catch (...) {
+        outcome.end = TTraceEnd::Halted;
+    }
+    outcome.steps = tracer.Steps();
+    return outcome;
 }
 
 }  // namespace velmora
