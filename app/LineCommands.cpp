@@ -4,7 +4,7 @@
 // they are traced), the Shift-drag of an orthogonal basis, and erasing.
 #include "app/MainWindow.h"
 
-#include "app/PanelTracerHost.h"
+#include "app/PanelLineTrace.h"
 #include "app/ResourceStrings.h"
 
 namespace velmora {
@@ -37,14 +37,12 @@ void TMainWindow::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
             mainPanel.DrawCoordinateLines(p, session.Map());
         } else {
             if (mainPanel.crossDrawn()) DrawCross();
-            TPanelTracerHost host(
-                session, mainPanel, *watch, [this] { return CurveColor(); },
+            TPanelLineTrace shown(
+                mainPanel, session.Map(), [this] { return CurveColor(); },
                 [this](const QString& text) { SetInfoText(text); });
-            session.TraceLines(host, curvesParts_, linesOption_, p, showFoliations_);
-            if (host.Stopped())
-                SetInfoText(QStringLiteral("Lines stopped after %1 steps").arg(host.Steps()));
-            else if (host.ShowsStepCount())
-                SetInfoText(QString());  // the count of a finished trace
+            const auto outcome = session.TraceLines(curvesParts_, linesOption_, p, showFoliations_, shown.Target(),
+                                                    watch->StopToken());
+            if (outcome) SetInfoText(LineTraceText(*outcome));
         }
     }
     EndWatch();

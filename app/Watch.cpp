@@ -18,6 +18,7 @@ TWatch::~TWatch() {
 void TWatch::BeginWatch() {
     busy_ = true;
     stop_ = false;
+    stopSource_ = std::stop_source();
     SetEnterButton(QString::fromLatin1(res::Stop), clRed);
     if (!watchCursor_) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -28,6 +29,7 @@ void TWatch::BeginWatch() {
 void TWatch::EndWatch() {
     busy_ = false;
     stop_ = true;
+    stopSource_.request_stop();
     SetEnterButton(QString::fromLatin1(res::Enter), clNavy);
     if (watchCursor_) {
         QApplication::restoreOverrideCursor();

@@ -1,12 +1,12 @@
 // Timings of the tracers and the background workers on the default surface:
 //   BM_BackgroundGauss/S/N   Gauss-curvature background, S x S pixels, N workers
 //   BM_Locus/K               the locus of kind K (0..6), points stored
-//   BM_CurvatureLines/I      curvature lines from start point I, steps taken
+//   BM_CurvatureLines/I      curvature lines from start point I, steps counted
 #include "background/BackgroundThreads.h"
 #include "curves/LineFieldTracer.h"
 #include "curves/ImplicitCurveTracer.h"
 #include "curves/LocusFunctions.h"
-#include "curves/TracerHost.h"
+#include "curves/TraceSink.h"
 #include "formula/FormulaCompiler.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
@@ -94,47 +94,24 @@ void BM_Locus(benchmark::State& state) {
 }
 BENCHMARK(BM_Locus)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Counts what the line tracer hands over; the step counter is seen through the
-// message pump, which runs every 30 steps.
-class CountingHost : public TTracerHost {
-public:
-    explicit CountingHost(const TDomainMap& map) : map_(map) {}
-    const TDomainMap& Map() const override { return map_; }
-    void AddAndDrawLineSegment(const Vector2&, const Vector2&, uint8_t key) override {
-        curves += key == 1;
-        pieces += key == 0;
-    }
-    void AddAndDrawLineSegmentExtremals(const Vector2&, const Vector2&, uint8_t key, int) override {
-        curves += key == 1;
-        pieces += key == 0;
-    }
-    void ProcessMessages() override { ++pumps; }
-    bool StopRequested() const override { return false; }
-    void ClearStop() override {}
-    void SetStatusText(const std::string&) override {}
-    void SetPenWidth(int) override {}
-    void SavePen() override {}
-    void RestorePen() override {}
-    long long curves = 0, pieces = 0, pumps = 0;
-
-private:
-    const TDomainMap& map_;
-};
-
 void BM_CurvatureLines(benchmark::State& state) {
     static const Vector2 kStarts[3] = {{1.2, 0.8}, {3.5, 1.6}, {5.0, 0.3}};
     const Vector2 start = kStarts[state.range(0)];
     auto sets = BuildSets(1);
     TLocalGeometry surface(*sets[0]);
     const TDomainMap map = DefaultMap();
-    CountingHost host(map);
+    long long curves = 0, pieces = 0, steps = 0;
+    const TSegmentSink count = [&](const TCurvePiece& piece) {
+        curves += piece.newCurve;
+        pieces += !piece.newCurve;
+    };
     for (auto _ : state) {
-        host.curves = host.pieces = host.pumps = 0;
-        DrawLineField(host, surface, 8, TLineClass::Curvature, false, start, 3);
+        curves = pieces = 0;
+        steps = DrawLineField(surface, map, 8, TLineClass::Curvature, start, 3, count).steps;
     }
-    state.counters["curves"] = static_cast<double>(host.curves);
-    state.counters["pieces"] = static_cast<double>(host.pieces);
-    state.counters["steps~"] = static_cast<double>(30 * host.pumps);
+    state.counters["curves"] = static_cast<double>(curves);
+    state.counters["pieces"] = static_cast<double>(pieces);
+    state.counters["steps"] = static_cast<double>(steps);
 }
 BENCHMARK(BM_CurvatureLines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 

@@ -3,47 +3,16 @@
 #include "background/BackgroundThreads.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
-#include "session/SessionTracerHost.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
 #include <clocale>
 #include <iostream>
+#include <stop_token>
 
 namespace velmora::cli {
 namespace {
-
-// Stores traced curves in the session in one colour; a stop is requested when
-// the curves hold more points than allowed (a line that never closes nor
-// leaves the domain would run forever).
-class FigureTracerHost : public TSessionTracerHost {
-public:
-    FigureTracerHost(TSurfaceSession& session, TColor colour, long long maxPoints)
-        : TSessionTracerHost(session), colour_(colour), maxPoints_(maxPoints) {}
-
-    void ProcessMessages() override {}
-    bool StopRequested() const override { return maxPoints_ > 0 && Points() >= maxPoints_; }
-    void ClearStop() override {}
-    void SetStatusText(const std::string& text) override {
-        if (!text.empty()) std::cerr << text << std::endl;
-    }
-    void SetPenWidth(int) override {}
-    void SavePen() override {}
-    void RestorePen() override {}
-
-protected:
-    TColor CurveColour() const override { return colour_; }
-
-private:
-    long long Points() const {
-        long long n = 0;
-        for (const Curve& curve : session_.Stores().lines()) n += static_cast<long long>(curve.pts.size());
-        return n;
-    }
-    TColor colour_;
-    long long maxPoints_;
-};
 
 // "RRGGBB" -> a colour value (red in the low byte).
 TColor ParseColour(const std::string& text) {
@@ -94,17 +63,40 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o) {
     const int threads = o.background.empty() ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     auto session = LoadSurface(o.surface, threads);
     for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
-    FigureTracerHost host(*session, colour, o.maxPoints);
+    // The curves of every trace count towards --max-points; once they hold
+    // that many points the stop is requested, also of the traces after.
+    std::stop_source stop;
+    long long points = 0;
+    TLineTraceTarget target;
+    target.curveColour = [colour] { return colour; };
+    target.show = [&](const TCurvePiece&, TColor) {
+        if (o.maxPoints > 0 && ++points >= o.maxPoints) stop.request_stop();
+    };
     for (std::size_t i = 0; i < o.from.size(); ++i) {
         const Vector2 start = ParsePair(o.from[i]);
         CheckInDomain(*session, start, "--from");
         const TLineClass lineClass = LineClassOfTag(o.lineClasses[i]);
-        if (lineClass == TLineClass::CoordinateLines)
+        if (lineClass == TLineClass::CoordinateLines) {
             session->Stores().AddCoordinatePoint(start);
-        else
-            session->TraceLines(host, HalfBranches(lineClass), lineClass, start, static_cast<uint8_t>(o.foliations));
+            continue;
+        }
+        const auto outcome = session->TraceLines(HalfBranches(lineClass), lineClass, start,
+                                                 static_cast<uint8_t>(o.foliations), target, stop.get_token());
+        if (const std::string message = outcome ? LineTraceMessage(*outcome) : std::string(); !message.empty())
+            std::cerr << message << std::endl;
     }
     return session;
+}
+
+std::string LineTraceMessage(const TTraceOutcome& outcome) {
+    switch (outcome.end) {
+        case TTraceEnd::Halted: return "Computation halted";
+        case TTraceEnd::NoDirection:
+            if (outcome.lineClass == TLineClass::Curvature) return "That point was umbilical or without principal directions";
+            if (outcome.lineClass == TLineClass::Asymptotic) return "There are no asymptotic lines by that point";
+            return {};
+        default: return {};
+    }
 }
 
 void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/CliCommon.h"
+#include "curves/TraceSink.h"
 #include "geometry/ScalarInvariants.h"
 
 #include <CLI/CLI.hpp>
@@ -42,6 +43,10 @@ void AddFigureOptions(CLI::App* cmd, FigureOptions& options);
 // background workers only when there is a background. Throws VelmoraError,
 // or CLI::ValidationError for a --from point outside the domain.
 std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options);
+
+// What a line trace that ended without its curves says on standard error,
+// as the window's status bar would ("" when it says nothing).
+std::string LineTraceMessage(const TTraceOutcome& outcome);
 
 // Colours bitmap (Format_RGB32) by the background type with the session's
 // worker engine sets and waits for the workers.

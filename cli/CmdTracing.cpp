@@ -7,10 +7,6 @@
 #include "cli/CliFigure.h"
 #include "cli/Registry.h"
 #include "curves/LineFieldTracer.h"
-#include "curves/TracerHost.h"
-#include "geometry/DomainMap.h"
-#include "geometry/EngineSet.h"
-#include "geometry/LocalGeometry.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "session/SurfaceSession.h"
@@ -21,6 +17,8 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -43,51 +41,6 @@ void RunLocus(const LocusOptions& o) {
 
 // ---- lines --------------------------------------------------------------------------
 
-// Records the curves as the window stores them; the status text goes to
-// standard error. A stop is requested when the curves hold more points than
-// allowed (a line that never closes nor leaves the domain would run forever).
-class RecordingHost : public TTracerHost {
-public:
-    struct Curve {
-        int colour = -1;  // -1: the picker's colour (classes 1 to 4)
-        std::vector<Vector2> points;
-    };
-
-    RecordingHost(const TDomainMap& map, long long maxPoints) : map_(map), maxPoints_(maxPoints) {}
-
-    const TDomainMap& Map() const override { return map_; }
-    void AddAndDrawLineSegment(const Vector2& vec1, const Vector2& vec2, uint8_t key) override {
-        Add(vec1, vec2, key, -1);
-    }
-    void AddAndDrawLineSegmentExtremals(const Vector2& vec1, const Vector2& vec2, uint8_t key, int cl) override {
-        Add(vec1, vec2, key, cl);
-    }
-    void ProcessMessages() override {}
-    bool StopRequested() const override { return maxPoints_ > 0 && points_ >= maxPoints_; }
-    void ClearStop() override { stopped_ = true; }
-    void SetStatusText(const std::string& text) override {
-        if (!text.empty()) std::cerr << text << std::endl;
-    }
-    void SetPenWidth(int) override {}
-    void SavePen() override {}
-    void RestorePen() override {}
-
-    std::vector<Curve> curves;
-    bool Stopped() const { return stopped_; }
-
-private:
-    void Add(const Vector2&, const Vector2& vec2, uint8_t key, int cl) {
-        if (key == 1 || curves.empty()) curves.push_back({cl, {}});
-        curves.back().points.push_back(vec2);
-        ++points_;
-    }
-
-    const TDomainMap& map_;
-    long long maxPoints_;
-    long long points_ = 0;
-    bool stopped_ = false;
-};
-
 struct LinesOptions {
     SurfaceOptions surface;
     int curveClass = 1;
@@ -100,22 +53,38 @@ void RunLines(const LinesOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const Vector2 start = ParsePair(o.from.at(0));
     CheckInDomain(*s, start, "--from");
-    TLocalGeometry& surface = s->Surface();
-    RecordingHost host(s->Map(), o.maxPoints);
+    const TLineClass curveClass = static_cast<TLineClass>(o.curveClass);
+    // The curves as the window stores them, with the colour code of the
+    // higher-degree families (none: the picker's colour). A stop is requested
+    // when they hold the points allowed (a line that never closes nor leaves
+    // the domain would run forever).
+    struct Curve {
+        std::optional<int> colour;
+        std::vector<Vector2> points;
+    };
+    std::vector<Curve> curves;
+    long long points = 0;
+    std::stop_source stop;
+    const TSegmentSink record = [&](const TCurvePiece& piece) {
+        if (piece.newCurve || curves.empty())
+            curves.push_back({IsHigherDegree(curveClass) ? std::optional<int>(piece.colourCode) : std::nullopt, {}});
+        curves.back().points.push_back(piece.to);
+        if (o.maxPoints > 0 && ++points >= o.maxPoints) stop.request_stop();
+    };
     // Half-branches from the point: 8 for curvature lines, 4 for classes 2 to 4
     // (the higher-degree tracer counts its own directions).
-    const TLineClass curveClass = static_cast<TLineClass>(o.curveClass);
-    DrawLineField(host, surface, HalfBranches(curveClass), curveClass, false, start,
-                  static_cast<uint8_t>(o.foliations));
-    for (const auto& c : host.curves) {
+    const TTraceOutcome outcome = DrawLineField(s->Surface(), s->Map(), HalfBranches(curveClass), curveClass, start,
+                                                static_cast<uint8_t>(o.foliations), record, stop.get_token());
+    if (const std::string message = LineTraceMessage(outcome); !message.empty()) std::cerr << message << std::endl;
+    for (const auto& c : curves) {
         JsonLine line;
-        if (c.colour < 0)
-            line.Null("colour");
+        if (c.colour)
+            line.Integer("colour", *c.colour);
         else
-            line.Integer("colour", c.colour);
+            line.Null("colour");
         line.Points("points", c.points).Print();
     }
-    if (host.Stopped()) std::cerr << "Stopped after " << o.maxPoints << " points" << std::endl;
+    if (outcome.end == TTraceEnd::Stopped) std::cerr << "Stopped after " << o.maxPoints << " points" << std::endl;
 }
 
 // ---- background -------------------------------------------------------------------

@@ -3,16 +3,16 @@
 // method on the angular form of the direction polynomial.
 #include "curves/HigherDegreeLineTracer.h"
 
+#include "curves/IntegrationStep.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velmora {
 
 namespace {
-
-Vector2 Combine(const Vector2& p, double s, const Vector2& a) { return {p[0] + s * a[0], p[1] + s * a[1]}; }
 
 // Shrinking the step by at least half each time, the error (of order h^3)
 // falls below any tolerance long before this.
@@ -20,15 +20,16 @@ constexpr int kMaxStepRepeats = 200;
 
 class HigherDegreeTracer {
 public:
-    HigherDegreeTracer(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass)
-        : host_(host), lines_(lines), map_(host.Map()), curveClass_(curveClass) {}
+    HigherDegreeTracer(THigherDegreeDirections& lines, const TDomainMap& map, TLineClass curveClass,
+                       const TSegmentSink& sink, std::stop_token stop)
+        : lines_(lines), map_(map), curveClass_(curveClass), sink_(sink), stop_(std::move(stop)) {}
 
-    void Run(const Vector2& start, uint8_t foliations) {
-        if (!lines_.BuildDirectionPolynomial(curveClass_, start)) return;
+    TTraceEnd Run(const Vector2& start, uint8_t foliations) {
+        if (!lines_.BuildDirectionPolynomial(curveClass_, start)) return TTraceEnd::NoDirection;
         lines_.FindDirections(curveClass_);
         if (IsExtremalDeviation(curveClass_)) lines_.SortDirections();
         const DirectionList list = lines_.list;
-        if (list.count <= 0) return;
+        if (list.count <= 0) return TTraceEnd::NoDirection;
 
         for (int j = 1; j <= 2 * list.count; ++j) {
             const DirectionEntry& e = list.entries[(j + 1) / 2];
@@ -38,22 +39,22 @@ public:
             if (extremal && (lines_.FoliationOfDirection(curveClass_, dir, start) & foliations) == 0) continue;
             int cl = 5;
             if (extremal) cl = list.count == 2 ? (j <= 2 ? 1 : 4) : (j + 1) / 2;
-            if (!TraceBranch(start, theta, cl, foliations)) return;  // stop request
+            if (!TraceBranch(start, theta, cl, foliations)) return TTraceEnd::Stopped;
         }
+        return TTraceEnd::Finished;
     }
 
+    long long Steps() const { return steps_; }
+
 private:
-    // Result: 0 when a direction failed, else the third stage's foliation.
+    // Result: 0 when a direction failed, else the third stage's foliation;
+    // err is the step's error (1e20 when it failed).
     uint8_t ThreeStageStep(const Vector2& pos, double h, double& theta, double& err) {
         err = 1e20;
-        if (lines_.NewtonDirection(curveClass_, theta, k1_, pos) == 0) return 0;
-        if (lines_.NewtonDirection(curveClass_, theta, k2_, Combine(pos, h, k1_)) == 0) return 0;
-        const Vector2 k12 = {k1_[0] + k2_[0], k1_[1] + k2_[1]};
-        const uint8_t r = lines_.NewtonDirection(curveClass_, theta, k3_, Combine(pos, h / 4, k12));
-        if (r != 0) {
-            const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
-            err = std::fabs(h * (2 * k3[0] - k1[0] - k2[0])) + std::fabs(h * (2 * k3[1] - k1[1] - k2[1])) + 1.3e-12;
-        }
+        const uint8_t r = step_.Stages(pos, h, [&](const Vector2& p, Vector2& k) {
+            return lines_.NewtonDirection(curveClass_, theta, k, p);
+        });
+        if (r != 0) err = step_.Error(h) + 1.3e-12;
         return r;
     }
 
@@ -64,7 +65,7 @@ private:
         const double h0 = map_.radius2D / Hypot(d[0], d[1]);
         double err = 0;
         ThreeStageStep(start, h0, theta, err);
-        return h0 * std::clamp(0.8 * std::cbrt(1e-4 / err), 0.1, 5.0);
+        return h0 * StepFactor(err, 0.1, 5.0);
     }
 
     // Steps from pos, shrinking h until the error is small; a direction of a
@@ -76,32 +77,15 @@ private:
             const uint8_t r = ThreeStageStep(pos, h, theta, err);
             ok = (r & foliations) != 0 && std::isfinite(err);
             if (ok) {
-                const double factor = std::clamp(0.8 * std::cbrt(1e-4 / err), 0.5, 2.0);
+                const double factor = StepFactor(err, 0.5, 2.0);
                 hUsed = h;
                 h = factor * h;
             }
-            if (!ok || err < 1e-4) break;
+            if (!ok || err < kStepTolerance) break;
         }
-        if (!ok || !(err < 1e-4)) return false;
-        const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
-        const Vector2 inc = {hUsed * (k1[0] + k2[0] + 4 * k3[0]) / 6, hUsed * (k1[1] + k2[1] + 4 * k3[1]) / 6};
-        pos = {pos[0] + inc[0], pos[1] + inc[1]};
-        L = std::fabs(inc[0]) + std::fabs(inc[1]);
+        if (!ok || !(err < kStepTolerance)) return false;
+        pos = step_.End(pos, hUsed, L);
         return true;
-    }
-
-    Vector2 Interpolate(const Vector2& saved, double hUsed, double s) const {
-        const double s2 = s * s;
-        const double a = s + (-1.5 + (2.0 / 3) * s) * s2, b = s2 * ((2.0 / 3) * s - 0.5),
-                     c = s2 * (2 - (4.0 / 3) * s);
-        const Vector2 &k1 = k1_, &k2 = k2_, &k3 = k3_;
-        return {saved[0] + hUsed * (a * k1[0] + b * k2[0] + c * k3[0]),
-                saved[1] + hUsed * (a * k1[1] + b * k2[1] + c * k3[1])};
-    }
-
-    double Margin(const Vector2& p) const {
-        return std::min(map_.halfEdges2D[0] - std::fabs(p[0] - map_.center2D[0]),
-                        map_.halfEdges2D[1] - std::fabs(p[1] - map_.center2D[1]));
     }
 
     // False when the stop request ended the whole routine.
@@ -109,7 +93,7 @@ private:
         double h = InitialStep(start, theta);
         double hUsed = h;
         Vector2 pos = start;
-        host_.AddAndDrawLineSegmentExtremals(start, start, 1, cl);
+        sink_({start, start, true, cl, steps_});
         int n = 1;
         const double radius = map_.radius2D;
         for (;;) {
@@ -118,20 +102,15 @@ private:
             bool ok = false;
             do {
                 ++n;
-                if (n % 30 == 0) {
-                    host_.ProcessMessages();
-                    if (host_.StopRequested()) {
-                        host_.ClearStop();
-                        return false;
-                    }
-                }
+                ++steps_;
+                if (n % 30 == 0 && stop_.stop_requested()) return false;
                 pos = saved;
                 ok = AdaptiveStep(pos, h, hUsed, L, theta, foliations);
-                m = Margin(pos);
+                m = Margin(pos, map_.center2D, map_.halfEdges2D);
                 if (!ok || m <= 0) {
                     h = hUsed * 0.5;
                     hUsed = h;
-                    const Vector2& k3 = k3_;
+                    const Vector2& k3 = step_.k3();
                     L = std::fabs(h) * Hypot(k3[0], k3[1]);
                     // The branch cannot advance (an infinite step cannot shrink).
                     if (!(L >= 0.02 * radius) || !std::isfinite(h)) return true;
@@ -142,8 +121,8 @@ private:
             const int pieces = std::isfinite(piecesValue) ? std::max(1, RoundHalfEven(std::min(piecesValue, 1e6))) : 1;
             Vector2 prev = saved;
             for (int j = 1; j <= pieces; ++j) {
-                const Vector2 p = Interpolate(saved, hUsed, static_cast<double>(j) / pieces);
-                host_.AddAndDrawLineSegmentExtremals(prev, p, 0, cl);
+                const Vector2 p = step_.Interpolate(saved, hUsed, static_cast<double>(j) / pieces);
+                sink_({prev, p, false, cl, steps_});
                 prev = p;
             }
             if (IsExtremalDeviation(curveClass_)) {
@@ -151,27 +130,38 @@ private:
                 const int cl1 = lines_.ClassifyExtremal(curveClass_, prev, lines_.lastSin, lines_.lastCos);
                 if (cl1 != cl) {
                     cl = cl1;
-                    host_.AddAndDrawLineSegmentExtremals(prev, prev, 1, cl);
+                    sink_({prev, prev, true, cl, steps_});
                 }
             }
             if (L < 0.01 * radius || n > 3000) return true;
         }
     }
 
-    TTracerHost& host_;
     THigherDegreeDirections& lines_;
     const TDomainMap& map_;
     const TLineClass curveClass_;
-    Vector2 k1_{}, k2_{}, k3_{};  // stage slopes of the last three-stage step
+    const TSegmentSink& sink_;
+    const std::stop_token stop_;
+    TThreeStageStep step_{TCubicRounding::Products};
+    long long steps_ = 1;  // the step attempts of the whole call, counted from 1
 };
 
 }  // namespace
 
-void DrawHigherDegreeLines(TTracerHost& host, THigherDegreeDirections& lines, TLineClass curveClass, const Vector2& start,
-                           uint8_t foliations) {
-    if (!IsHigherDegree(curveClass) || !host.Map().Traceable()) return;
-    HigherDegreeTracer tracer(host, lines, curveClass);
-    tracer.Run(start, foliations);
+TTraceOutcome DrawHigherDegreeLines(THigherDegreeDirections& lines, const TDomainMap& map, TLineClass curveClass,
+                                    const Vector2& start, uint8_t foliations, const TSegmentSink& sink,
+                                    std::stop_token stop) {
+    TTraceOutcome outcome;
+    outcome.lineClass = curveClass;
+    if (!IsHigherDegree(curveClass) || !map.Traceable()) return outcome;
+    HigherDegreeTracer tracer(lines, map, curveClass, sink, std::move(stop));
+    try {
+        outcome.end = tracer.Run(start, foliations);
+    } catch (...) {
+        outcome.end = TTraceEnd::Halted;
+    }
+    outcome.steps = tracer.Steps();
+    return outcome;
 }
 
 }  // namespace velmora

@@ -1,11 +1,12 @@
 #include "curves/LineFieldTracer.h"
 
 #include "curves/HigherDegreeLineTracer.h"
+#include "curves/IntegrationStep.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
+#include <utility>
 
 namespace velmora {
 
@@ -14,92 +15,57 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2 * kPi;
 
-Vector2 Combine(const Vector2& p, double s, const Vector2& a) { return {p[0] + s * a[0], p[1] + s * a[1]}; }
-
-// Restores the host's pen however the trace ends.
-class PenGuard {
-public:
-    explicit PenGuard(TTracerHost& host) : host_(host) { host_.SavePen(); }
-    ~PenGuard() {
-        try {
-            host_.RestorePen();
-        } catch (...) {
-            // Nothing may leave a destructor; the pen stays as it is.
-        }
-    }
-    PenGuard(const PenGuard&) = delete;
-    PenGuard& operator=(const PenGuard&) = delete;
-
-private:
-    TTracerHost& host_;
-};
-
 // The integration of the branches of one call. The direction angle phi is
 // carried from evaluation to evaluation: it keeps a branch on its foliation
 // and its sense of travel.
 class LineFieldTracer {
 public:
-    LineFieldTracer(TTracerHost& host, TLocalGeometry& surface, TLineClass curveClass)
-        : host_(host), surface_(surface), map_(host.Map()), curveClass_(curveClass) {}
+    LineFieldTracer(TLocalGeometry& surface, const TDomainMap& map, TLineClass curveClass, const TSegmentSink& sink,
+                    std::stop_token stop)
+        : surface_(surface), map_(map), curveClass_(curveClass), sink_(sink), stop_(std::move(stop)) {}
 
-    // Returns false when the stop request ended the call.
-    bool Run(int nCurves, const Vector2& start, uint8_t foliations) {
+    TTraceEnd Run(int nCurves, const Vector2& start, uint8_t foliations) {
         minStep_ = 0.05 * map_.radius2D;
         phi_ = UndefinedValue;
         Vector2 d0{};
-        if (surface_.Directions(start, curveClass_, d0, phi_) == 0) {
-            if (curveClass_ == TLineClass::Curvature) host_.SetStatusText("That point was umbilical or without principal directions");
-            if (curveClass_ == TLineClass::Asymptotic) host_.SetStatusText("There are no asymptotic lines by that point");
-            return true;
-        }
+        if (surface_.Directions(start, curveClass_, d0, phi_) == 0) return TTraceEnd::NoDirection;
         for (int i = 1; i <= nCurves; ++i) {
             if (curveClass_ == TLineClass::Asymptotic && i == 3) phi_ = -UndefinedValue;  // the second asymptotic direction
             const uint8_t f = surface_.Directions(start, curveClass_, d0, phi_);
             const double phi0 = phi_;
             if ((f & foliations) != 0) {
-                if (!TraceBranch(start, d0)) return false;
+                if (!TraceBranch(start, d0)) return TTraceEnd::Stopped;
             }
             // Next start: the oriented directions 45 (class 1), 90 (classes 3
             // and 4) or 180 degrees (class 2) further on.
             phi_ = phi0 + (curveClass_ == TLineClass::Curvature ? kPi / 4 : curveClass_ == TLineClass::Asymptotic ? kPi : kPi / 2);
             if (phi_ > kTwoPi) phi_ -= kTwoPi;
         }
-        host_.SetStatusText("");
-        return true;
+        return TTraceEnd::Finished;
     }
 
-private:
-    bool Direction(const Vector2& p, Vector2& k) { return surface_.Directions(p, curveClass_, k, phi_) != 0; }
+    long long Steps() const { return stepCounter_; }
 
+private:
     // The three-stage step from pos with length h; on acceptance pos, h (the
     // proposal for the next step), hUsed and L (the length of the increment)
     // are updated.
     bool ThreeStageStep(Vector2& pos, double& h, double& hUsed, double& L) {
         const double phiStart = phi_;
-        if (!Direction(pos, k1_)) return false;
-        if (!Direction(Combine(pos, h, k1_), k2_)) return false;
-        if (!Direction(Combine(pos, h / 4, {k1_[0] + k2_[0], k1_[1] + k2_[1]}), k3_)) return false;
+        const auto direction = [this](const Vector2& p, Vector2& k) {
+            return surface_.Directions(p, curveClass_, k, phi_);
+        };
+        if (step_.Stages(pos, h, direction) == 0) return false;
+        // The error is relative to the size of the domain, with a share for
+        // the turn of the direction over the step.
         const double dPhi = std::fabs(phi_ - phiStart);
-        const double e = (std::fabs(h * (2 * k3_[0] - k1_[0] - k2_[0])) + std::fabs(h * (2 * k3_[1] - k1_[1] - k2_[1])) +
-                          1e-7) / map_.span2D +
-                         g0_ * std::min(dPhi, std::fabs(kTwoPi - dPhi));
-        if (!(e < 1e-4)) return false;
-        const double factor = std::clamp(0.8 * std::cbrt(1e-4 / e), 0.5, 2.0);
+        const double e = (step_.Error(h) + 1e-7) / map_.span2D + g0_ * std::min(dPhi, std::fabs(kTwoPi - dPhi));
+        if (!(e < kStepTolerance)) return false;
+        const double factor = StepFactor(e, 0.5, 2.0);
         hUsed = h;
         h = factor * h;
-        const Vector2 inc = {hUsed * (k1_[0] + k2_[0] + 4 * k3_[0]) / 6, hUsed * (k1_[1] + k2_[1] + 4 * k3_[1]) / 6};
-        pos = {pos[0] + inc[0], pos[1] + inc[1]};
-        L = std::fabs(inc[0]) + std::fabs(inc[1]);
+        pos = step_.End(pos, hUsed, L);
         return true;
-    }
-
-    // The cubic through the accepted step: saved at s = 0 with slope hUsed k1,
-    // the step's end point at s = 1.
-    Vector2 Interpolate(const Vector2& saved, double hUsed, double s) const {
-        const double s2 = s * s;
-        const double a = s + s2 * (2 * s / 3 - 1.5), b = s2 * (2 * s / 3 - 0.5), c = s2 * (2 - 4 * s / 3);
-        return {saved[0] + hUsed * (a * k1_[0] + b * k2_[0] + c * k3_[0]),
-                saved[1] + hUsed * (a * k1_[1] + b * k2_[1] + c * k3_[1])};
     }
 
     // True when the piece a -> b passes within 2 radius2D of the start point.
@@ -112,15 +78,10 @@ private:
         return std::sqrt(std::fabs(s[0] * s[0] + s[1] * s[1] - aw * aw / ww)) < 2 * map_.radius2D;
     }
 
-    double Margin(const Vector2& p) const {
-        return std::min(map_.halfEdges2D[0] - std::fabs(p[0] - map_.center2D[0]),
-                        map_.halfEdges2D[1] - std::fabs(p[1] - map_.center2D[1]));
-    }
-
     // Follows one branch from start in the direction d0; false when the stop
     // request ended the call.
     bool TraceBranch(const Vector2& start, const Vector2& d0) {
-        host_.AddAndDrawLineSegment(start, start, 1);
+        sink_({start, start, true, 0, stepCounter_});
         double h = 5 * map_.radius2D / Hypot(d0[0], d0[1]);
         double hUsed = h;
         Vector2 pos = start;
@@ -129,22 +90,17 @@ private:
         do {
             const Vector2 saved = pos;
             ++stepCounter_;
-            if (stepCounter_ % 30 == 0) {
-                host_.ProcessMessages();
-                if (host_.StopRequested()) {
-                    host_.ClearStop();
-                    return false;
-                }
-            }
+            if (stepCounter_ % 30 == 0 && stop_.stop_requested()) return false;
             bool ok;
             do {
                 pos = saved;
                 ok = ThreeStageStep(pos, h, hUsed, L);
-                m = Margin(pos);
+                m = Margin(pos, map_.center2D, map_.halfEdges2D);
                 if (!ok || m <= 0) {
                     h = hUsed * 0.5;
                     hUsed = h;
-                    L = std::fabs(h) * (std::fabs(k1_[0]) + std::fabs(k1_[1]));
+                    const Vector2& k1 = step_.k1();
+                    L = std::fabs(h) * (std::fabs(k1[0]) + std::fabs(k1[1]));
                 }
             } while ((!ok || m <= 0) && L >= minStep_ && std::isfinite(h));
             // Halving shrinks any finite step below the minimum; an infinite
@@ -155,8 +111,8 @@ private:
                 const int n = std::isfinite(pieces) ? static_cast<int>(std::min(pieces, 1e6)) : 1;
                 Vector2 prev = saved;
                 for (int j = 1; j <= n; ++j) {
-                    const Vector2 p = Interpolate(saved, hUsed, static_cast<double>(j) / n);
-                    host_.AddAndDrawLineSegment(prev, p, 0);
+                    const Vector2 p = step_.Interpolate(saved, hUsed, static_cast<double>(j) / n);
+                    sink_({prev, p, false, 0, stepCounter_});
                     if (firstStepDrawn && Closes(prev, p, start)) closed = true;
                     prev = p;
                 }
@@ -166,35 +122,37 @@ private:
         return true;
     }
 
-    TTracerHost& host_;
     TLocalGeometry& surface_;
     const TDomainMap& map_;
     const TLineClass curveClass_;
+    const TSegmentSink& sink_;
+    const std::stop_token stop_;
     const double g0_ = 0.009 / kPi;  // weight of the change of direction in the error
     double minStep_ = 0;
     double phi_ = UndefinedValue;
-    Vector2 k1_{}, k2_{}, k3_{};  // stage slopes of the last step
-    long long stepCounter_ = 1;   // counts the steps of the whole call
+    TThreeStageStep step_{TCubicRounding::Quotients};
+    long long stepCounter_ = 1;  // counts the steps of the whole call
 };
 
 }  // namespace
 
-void DrawLineField(TTracerHost& host, TLocalGeometry& surface, int nCurves, TLineClass curveClass, bool thick,
-                   const Vector2& start, uint8_t foliations) {
-    if (!host.Map().Traceable()) return;
-    PenGuard pen(host);
-    try {
-        host.SetPenWidth(thick ? 2 : 1);
-        if (IsHigherDegree(curveClass)) {
-            THigherDegreeDirections lines(surface);
-            DrawHigherDegreeLines(host, lines, curveClass, start, foliations);
-            return;
-        }
-        LineFieldTracer tracer(host, surface, curveClass);
-        tracer.Run(nCurves, start, foliations);
-    } catch (...) {
-        host.SetStatusText("Computation halted");
+TTraceOutcome DrawLineField(TLocalGeometry& surface, const TDomainMap& map, int nCurves, TLineClass curveClass,
+                            const Vector2& start, uint8_t foliations, const TSegmentSink& sink, std::stop_token stop) {
+    TTraceOutcome outcome;
+    outcome.lineClass = curveClass;
+    if (!map.Traceable()) return outcome;
+    if (IsHigherDegree(curveClass)) {
+        THigherDegreeDirections lines(surface);
+        return DrawHigherDegreeLines(lines, map, curveClass, start, foliations, sink, std::move(stop));
     }
+    LineFieldTracer tracer(surface, map, curveClass, sink, std::move(stop));
+    try {
+        outcome.end = tracer.Run(nCurves, start, foliations);
+    } catch (...) {
+        outcome.end = TTraceEnd::Halted;
+    }
+    outcome.steps = tracer.Steps();
+    return outcome;
 }
 
 }  // namespace velmora

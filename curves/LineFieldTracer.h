@@ -7,20 +7,23 @@
 // as right-hand side, so the curve parameter is arc length on the surface.
 #pragma once
 
-#include "curves/TracerHost.h"
+#include "curves/TraceSink.h"
+#include "geometry/DomainMap.h"
 #include "geometry/LocalGeometry.h"
 #include "platform/VelmoraTypes.h"
 
 #include <cstdint>
+#include <stop_token>
 
 namespace velmora {
 
-// nCurves: branch starts (8 for class 1, 4 for classes 2 to 4); thick: pen
-// width 2 instead of 1; foliations: bit 1 = foliation 1, bit 2 = foliation 2.
-// Every piece goes to host.AddAndDrawLineSegment; window messages are pumped
-// every 30 steps and a stop request ends the call. The status text tells when
-// the start point has no direction, or "Computation halted" after an error.
-void DrawLineField(TTracerHost& host, TLocalGeometry& surface, int nCurves, TLineClass curveClass, bool thick,
-                   const Vector2& start, uint8_t foliations);
+// nCurves: branch starts (8 for class 1, 4 for classes 2 to 4); foliations:
+// bit 1 = foliation 1, bit 2 = foliation 2; the map gives the domain and the
+// step scales. Every piece goes to the sink as it is traced; the stop token
+// is looked at every 30 steps, and a stop keeps what was handed over. Nothing
+// is thrown: an error ends the trace as Halted.
+TTraceOutcome DrawLineField(TLocalGeometry& surface, const TDomainMap& map, int nCurves, TLineClass curveClass,
+                            const Vector2& start, uint8_t foliations, const TSegmentSink& sink,
+                            std::stop_token stop = {});
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 // surface object, in the form the implicit-curve tracer takes.
 #pragma once
 
-#include "curves/ImplicitCurveTracer.h"
+#include "curves/ZeroSetCorrector.h"
 #include "geometry/LocalGeometry.h"
 #include "geometry/ScalarInvariants.h"
 

@@ -148,11 +148,18 @@ bool TSurfaceSession::TraceLocus(TLocusKind kind) {
     return true;
 }
 
-bool TSurfaceSession::TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
-                                 uint8_t showFoliations, bool thick) {
-    if (!alreadyParsed_ || !(IsLowDegree(lineClass) || IsHigherDegree(lineClass))) return false;
-    DrawLineField(host, *surface_, curvesParts, lineClass, thick, start, showFoliations);
-    return true;
+std::optional<TTraceOutcome> TSurfaceSession::TraceLines(int curvesParts, TLineClass lineClass, const Vector2& start,
+                                                         uint8_t showFoliations, const TLineTraceTarget& target,
+                                                         std::stop_token stop) {
+    if (!alreadyParsed_ || !(IsLowDegree(lineClass) || IsHigherDegree(lineClass))) return std::nullopt;
+    const TSegmentSink store = [&](const TCurvePiece& piece) {
+        // Only a new curve takes a colour; a colour code outside the classes'
+        // (every code of classes 1 to 4) gives it the picker's.
+        const TColor pickerColour = piece.newCurve && target.curveColour ? target.curveColour() : TColor{0};
+        stores_.AddLineSegmentExtremals(piece.to, piece.newCurve ? 1 : 0, piece.colourCode, pickerColour);
+        if (target.show) target.show(piece, stores_.CurrentCurve()->c);
+    };
+    return DrawLineField(*surface_, map_, curvesParts, lineClass, start, showFoliations, store, std::move(stop));
 }
 
 }  // namespace velmora

@@ -10,16 +10,21 @@
 // workers, each to one worker, and must not be rebuilt (ReadData) while they run.
 #pragma once
 
+#include "curves/TraceSink.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
 #include "geometry/LocalGeometry.h"
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
+#include "platform/Colour.h"
 #include "session/DrawingStores.h"
 #include "session/SurfaceInput.h"
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -27,7 +32,16 @@ namespace velmora {
 
 class TFormulaCompiler;
 class TImplicitCurveTracer;
-class TTracerHost;
+
+// What a line trace of the session does besides storing its curves.
+struct TLineTraceTarget {
+    // The colour of a new curve without a class colour (the picker's), asked
+    // as the curve begins.
+    std::function<TColor()> curveColour;
+    // Shown each piece once it is stored, with the colour of its curve (the
+    // first piece of a curve has from = to); may be empty.
+    std::function<void(const TCurvePiece&, TColor)> show;
+};
 
 // What a read found. The texts of the fields it reached (fieldsTrimmed of them,
 // in field order) are trimmed in the session, so that the caller can show
@@ -107,12 +121,14 @@ public:
     // seeding the trace is passed on; the knots stored until then stay.
     bool TraceLocus(TLocusKind kind);
     // Traces up to curvesParts half-branches of a line class (not the
-    // coordinate lines) through start, those of the foliations set in showFoliations,
-    // handing every piece to host (a TSessionTracerHost stores them in the
-    // curves); the host's stop request ends the trace. False (nothing traced)
-    // before a successful read or for another kind.
-    bool TraceLines(TTracerHost& host, int curvesParts, TLineClass lineClass, const Vector2& start,
-                    uint8_t showFoliations, bool thick = false);
+    // coordinate lines) through start, those of the foliations set in
+    // showFoliations, and stores every piece in the curves (a new curve in the
+    // colour of its class, or in target.curveColour()) before it shows it to
+    // the target. The stop token ends the trace; what was stored stays.
+    // Nothing (no outcome) before a successful read or for another kind.
+    std::optional<TTraceOutcome> TraceLines(int curvesParts, TLineClass lineClass, const Vector2& start,
+                                            uint8_t showFoliations, const TLineTraceTarget& target,
+                                            std::stop_token stop = {});
 
 private:
     void ReadFormula(int i, TEngineSetsBuild& build);

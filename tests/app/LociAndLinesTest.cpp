@@ -196,6 +196,26 @@ TEST_F(LociAndLinesTest, StopEndsALineTraceAndKeepsWhatWasTraced) {
     EXPECT_GT(CountPanelPixels(picker->curveColor), 10);
 }
 
+TEST_F(LociAndLinesTest, ATraceDrawsInItsColourAndGivesThePanelsPenBack) {
+    TCanvas& canvas = W().MainPanel().Canvas();
+    canvas.penColor = 0x345678;
+    canvas.penWidth = 4;
+    canvas.penMode = TPenMode::pmNotXor;
+    C().lineItems[1]->trigger();
+    picker->curveColor = 0x0000C8;
+    ClickMainPanel(150, 300);
+    ASSERT_GT(Curves(), 1);
+    EXPECT_EQ(canvas.penColor, 0x345678u);
+    EXPECT_EQ(canvas.penWidth, 4);
+    EXPECT_EQ(canvas.penMode, TPenMode::pmNotXor);
+    // Drawn in pmCopy, not in the saved pen's mode: the stored points away
+    // from the others show the curve's colour itself.
+    const std::vector<Vector2Int> own = OwnPixels(0);
+    ASSERT_GT(own.size(), 10u);
+    for (const Vector2Int& p : own) EXPECT_EQ(PanelPixel(p.x, p.y), 0x0000C8u);
+    EXPECT_EQ(W().InfoText(), "");
+}
+
 TEST_F(LociAndLinesTest, ClosingTheWindowDuringATraceEndsIt) {
     W().show();
     C().lineItems[1]->trigger();

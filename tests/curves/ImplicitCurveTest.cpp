@@ -1,10 +1,14 @@
-// The implicit-curve tracer on analytic functions whose zero sets are known.
+// The implicit-curve tracer on analytic functions whose zero sets are known,
+// and its parts: the gradient, the tangent, the corrector and the flags.
+#include "curves/CellFlags.h"
 #include "curves/ImplicitCurveTracer.h"
+#include "curves/ZeroSetCorrector.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -25,7 +29,7 @@ struct Recorder {
     }
 };
 
-// The tracer holds a 465 x 465 flag grid: keep it off the stack.
+// The tracer and the flags hold a 465 x 465 grid: keep them off the stack.
 std::unique_ptr<TImplicitCurveTracer> MakeTracer() { return std::make_unique<TImplicitCurveTracer>(); }
 
 constexpr double kPi = 3.14159265358979323846;
@@ -124,12 +128,19 @@ TEST(ImplicitCurve, AJumpOfSignIsNoZero) {
     // nor does the jump loosen the tolerance of the corrections after it.
     const auto jump = [](const Vector2& p) { return p[0] - 0.3 + (p[0] < 0.3 ? -0.01 : 0.01); };
     EXPECT_EQ(Trace(*tracer, jump, lo, hi).calls, 0);
-    EXPECT_LE(tracer->verySmallF, 1e-14);
     // The same jump beside a true zero set, the line v = 0.5: only the line.
     Recorder rec = Trace(*tracer, [&](const Vector2& p) { return p[1] < 0 ? jump(p) : p[1] - 0.5; }, lo, hi);
     ASSERT_FALSE(rec.lines.empty());
     for (const auto& line : rec.lines)
         for (const auto& p : line) EXPECT_NEAR(p[1], 0.5, 1e-12) << p[0];
+    // Below a curved zero set (Newton stops as soon as |F| is below the
+    // tolerance, so a loosened one would show) the points stay as close to
+    // it: the jumps met first leave the tolerance as it was.
+    const auto curved = [&](const Vector2& p) { return p[1] < 0 ? jump(p) : std::exp(p[1] - 0.5) - 1; };
+    Recorder beside = Trace(*tracer, curved, lo, hi);
+    ASSERT_FALSE(beside.lines.empty());
+    for (const auto& line : beside.lines)
+        for (const auto& p : line) EXPECT_NEAR(p[1], 0.5, 1e-13) << p[0];
 }
 
 TEST(ImplicitCurve, UndefinedRegionsAreNeverAccepted) {
@@ -150,12 +161,13 @@ TEST(ImplicitCurve, GridSizesAreClampedTo40And464) {
     const Vector2 lo{0, 0}, hi{1, 1};
     auto f = [](const Vector2& p) { return (p[0] - 0.5) * (p[0] - 0.5) + (p[1] - 0.4) * (p[1] - 0.4) - 0.09; };
     auto tracer = MakeTracer();
+    // 100 and 1000 trace exactly as 40 and 464; other grids give other seeds.
     Recorder clamped = Trace(*tracer, f, lo, hi, 100, 1000);
-    EXPECT_EQ(tracer->ppLine, 40);
-    EXPECT_EQ(tracer->flagsPLine, 464);
     Recorder plain = Trace(*tracer, f, lo, hi, 40, 464);
     ASSERT_EQ(clamped.lines.size(), plain.lines.size());
     for (std::size_t i = 0; i < plain.lines.size(); ++i) EXPECT_EQ(clamped.lines[i], plain.lines[i]);
+    EXPECT_NE(Trace(*tracer, f, lo, hi, 39, 464).lines, plain.lines);
+    EXPECT_NE(Trace(*tracer, f, lo, hi, 40, 463).lines, plain.lines);
     // No cells at all: nothing to scan, and no division by zero.
     EXPECT_EQ(Trace(*tracer, f, lo, hi, 0, 464).calls, 0);
     EXPECT_EQ(Trace(*tracer, f, lo, hi, 40, 0).calls, 0);
@@ -194,22 +206,20 @@ TEST(ImplicitCurve, CrossingLinesAreBothTraced) {
 }
 
 TEST(ImplicitCurveParts, NumericGradientIsExactForCubics) {
-    auto tracer = MakeTracer();
-    tracer->theF = [](const Vector2& p) { return p[0] * p[0] * p[0] + 2 * p[0] * p[1] * p[1] + p[1]; };
+    const R2ToR1Function f = [](const Vector2& p) { return p[0] * p[0] * p[0] + 2 * p[0] * p[1] * p[1] + p[1]; };
     for (const Vector2 p : {Vector2{0.3, -1.2}, Vector2{2.0, 0.5}, Vector2{-0.7, 0.0}}) {
-        const Vector2 g = tracer->NumericGradient(p);
+        const Vector2 g = NumericGradient(f, p);
         EXPECT_NEAR(g[0], 3 * p[0] * p[0] + 2 * p[1] * p[1], 1e-9);
         EXPECT_NEAR(g[1], 4 * p[0] * p[1] + 1, 1e-9);
     }
 }
 
 TEST(ImplicitCurveParts, TangentIsPerpendicularAndBetween3And5Radius) {
-    auto tracer = MakeTracer();
-    tracer->radius = 0.01;
+    const double radius = 0.01;
     for (const double slope : {1e-12, 1e-3, 1.0, 1e3, 1e9}) {
-        tracer->theF = [slope](const Vector2& p) { return slope * (0.6 * p[0] + 0.8 * p[1]); };
+        const R2ToR1Function f = [slope](const Vector2& p) { return slope * (0.6 * p[0] + 0.8 * p[1]); };
         Vector2 t{};
-        ASSERT_TRUE(tracer->TangentAt({0.1, 0.2}, t));
+        ASSERT_TRUE(LevelCurveTangent(NumericGradient(f, {0.1, 0.2}), radius, t));
         EXPECT_NEAR(0.6 * t[0] + 0.8 * t[1], 0, 1e-13 * std::hypot(t[0], t[1]));
         const double len = std::hypot(t[0], t[1]);
         EXPECT_GE(len, 3 * 0.01 * (1 - 1e-9));
@@ -223,71 +233,112 @@ TEST(ImplicitCurveParts, TangentIsPerpendicularAndBetween3And5Radius) {
         // The tangent is the gradient turned by +90 degrees.
         EXPECT_GT(-0.8 * t[0] + 0.6 * t[1], 0);
     }
-    tracer->theF = [](const Vector2&) { return 2.0; };
+    const R2ToR1Function constant = [](const Vector2&) { return 2.0; };
     Vector2 t{};
-    EXPECT_FALSE(tracer->TangentAt({0, 0}, t));
+    EXPECT_FALSE(LevelCurveTangent(NumericGradient(constant, {0, 0}), radius, t));
 }
 
 TEST(ImplicitCurveParts, CorrectionBisectsWhenNewtonJumpsOverTheZero) {
     // F = sign(x) sqrt|x| with x = u - 0.3: Newton's step lands at the mirror
     // point every time, so only the bisection can find the zero.
-    auto tracer = MakeTracer();
-    tracer->theF = [](const Vector2& p) {
+    const R2ToR1Function f = [](const Vector2& p) {
         const double x = p[0] - 0.3;
         return x >= 0 ? std::sqrt(x) : -std::sqrt(-x);
     };
-    tracer->halfEdges = {1, 1};
-    tracer->center = {0, 0};
-    tracer->step2D = {0.1, 0.1};
-    tracer->verySmallF = 1e-14;
-    tracer->minErr = 0;
+    TZeroSetCorrector zeros(f, {-1, -1}, {1, 1}, {0.1, 0.1});
+    EXPECT_EQ(zeros.Tolerance(), 1e-14);
     Vector2 x{};
-    ASSERT_TRUE(tracer->CorrectToCurve({0.31, 0.5}, {0.31, 0.5}, true, x));
+    ASSERT_TRUE(zeros.Correct({0.31, 0.5}, {0.31, 0.5}, true, x));
     EXPECT_NEAR(x[0], 0.3, 1e-20 + 1e-15);
     EXPECT_EQ(x[1], 0.5);
     // Too far away: the first step is longer than 0.27 of the cell diagonal.
-    EXPECT_FALSE(tracer->CorrectToCurve({0.325, 0.5}, {0.32, 0.5}, true, x));
+    EXPECT_FALSE(TZeroSetCorrector(f, {-1, -1}, {1, 1}, {0.1, 0.1}).Correct({0.325, 0.5}, {0.32, 0.5}, true, x));
     // A step that leaves the rectangle fails.
-    tracer->theF = [](const Vector2& p) { return p[0] - 1.005; };
-    tracer->verySmallF = 1e-14;
-    EXPECT_FALSE(tracer->CorrectToCurve({0.99, 0.0}, {0.99, 0.0}, true, x));
+    TZeroSetCorrector outside([](const Vector2& p) { return p[0] - 1.005; }, {-1, -1}, {1, 1}, {0.1, 0.1});
+    EXPECT_FALSE(outside.Correct({0.99, 0.0}, {0.99, 0.0}, true, x));
 }
 
 TEST(ImplicitCurveParts, CorrectionAcrossTheChordKeepsItsDirection) {
     // Chord from r to x0 along the u axis: the correction moves along v only.
-    auto tracer = MakeTracer();
-    tracer->theF = [](const Vector2& p) { return p[1] - 0.1 * p[0] - 0.05; };
-    tracer->halfEdges = {1, 1};
-    tracer->center = {0, 0};
-    tracer->step2D = {0.05, 0.05};
-    tracer->verySmallF = 1e-14;
-    tracer->minErr = 0;
+    TZeroSetCorrector zeros([](const Vector2& p) { return p[1] - 0.1 * p[0] - 0.05; }, {-1, -1}, {1, 1},
+                            {0.05, 0.05});
     Vector2 x{};
-    ASSERT_TRUE(tracer->CorrectToCurve({0.2, 0.06}, {0.19, 0.06}, false, x));
+    ASSERT_TRUE(zeros.Correct({0.2, 0.06}, {0.19, 0.06}, false, x));
     EXPECT_EQ(x[0], 0.2);
     EXPECT_NEAR(x[1], 0.07, 1e-15);
 }
 
-TEST(ImplicitCurveParts, MarkCellLineFlagsTheCellsBetween) {
-    auto tracer = MakeTracer();
+TEST(ImplicitCurveParts, AJumpOfSignLeavesTheToleranceAsItWas) {
+    // Across u = 0.3, F jumps from -0.01 to +0.01: the bisection ends at the
+    // jump with |F| far above a zero's, and refuses it without loosening the
+    // tolerance.
+    TZeroSetCorrector zeros([](const Vector2& p) { return p[0] - 0.3 + (p[0] < 0.3 ? -0.01 : 0.01); }, {-1, -1},
+                            {1, 1}, {0.05, 0.05});
+    const double before = zeros.Tolerance();
+    EXPECT_LE(before, 1e-14);
+    Vector2 x{};
+    EXPECT_FALSE(zeros.Correct({0.295, 0.0}, {0.295, 0.0}, true, x));
+    EXPECT_EQ(zeros.Tolerance(), before);
+}
+
+TEST(ImplicitCurveParts, TheToleranceFollowsTheScaleOfF) {
+    // From the mean |F| over the rectangle: a millionth of it, never more
+    // than 1e-14, and never more than a thousandth of the defined values'
+    // mean (values undefined on part of the rectangle do not count there).
+    const auto scaled = [](double k) { return [k](const Vector2& p) { return k * (p[0] + 2); }; };
+    EXPECT_EQ(TZeroSetCorrector(scaled(1), {-1, -1}, {1, 1}, {0.1, 0.1}).Tolerance(), 1e-14);
+    // The samples lie at u = -0.9, -0.7, ..., 0.9, ten of each: |F| sums to
+    // 200 k (plus 1e-15 that every sum starts from), the largest is 2.9 k,
+    // and the mean divides by 101.
+    const double tiny = TZeroSetCorrector(scaled(1e-12), {-1, -1}, {1, 1}, {0.1, 0.1}).Tolerance();
+    EXPECT_NEAR(tiny, (1e-15 + 197.1e-12) / 101 * 1e-6, 1e-30);
+    // Undefined where u > 0: the mean of the defined values (75 k in all, the
+    // largest 1.9 k, divided by 1 + 50) bounds the tolerance by a thousandth.
+    const R2ToR1Function half = [](const Vector2& p) { return p[0] < 0 ? 1e-12 * (p[0] + 2) : UndefinedValue; };
+    EXPECT_NEAR(TZeroSetCorrector(half, {-1, -1}, {1, 1}, {0.1, 0.1}).Tolerance(), (1e-15 + 73.1e-12) / 51 * 1e-3,
+                1e-27);
+}
+
+TEST(CellFlags, MarkCellLineFlagsTheCellsBetween) {
+    auto flags = std::make_unique<TCellFlags>();
     // (0,0) -> (4,1): cells (1,0), (2,0) (0.5 rounds to even), (3,1), (4,1).
-    EXPECT_FALSE(tracer->MarkCellLine(0, 0, 4, 1));
+    EXPECT_FALSE(flags->MarkCellLine(0, 0, 4, 1));
     std::vector<std::pair<int, int>> flagged;
     for (int a = 0; a < 6; ++a)
         for (int b = 0; b < 6; ++b)
-            if (tracer->Flagged(a, b)) flagged.emplace_back(a, b);
+            if (flags->Flagged(a, b)) flagged.emplace_back(a, b);
     const std::vector<std::pair<int, int>> expected{{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}};
     EXPECT_EQ(flagged, expected);
     // Walking back over them meets flagged cells; a fresh steep walk does not.
-    EXPECT_TRUE(tracer->MarkCellLine(4, 1, 0, 0));
-    EXPECT_FALSE(tracer->MarkCellLine(10, 10, 11, 14));
-    for (int b = 11; b <= 14; ++b) EXPECT_TRUE(tracer->Flagged(b < 13 ? 10 : 11, b)) << b;
-    EXPECT_FALSE(tracer->MarkCellLine(20, 20, 20, 20));
-    EXPECT_TRUE(tracer->Flagged(20, 20));
+    EXPECT_TRUE(flags->MarkCellLine(4, 1, 0, 0));
+    EXPECT_FALSE(flags->MarkCellLine(10, 10, 11, 14));
+    for (int b = 11; b <= 14; ++b) EXPECT_TRUE(flags->Flagged(b < 13 ? 10 : 11, b)) << b;
+    EXPECT_FALSE(flags->MarkCellLine(20, 20, 20, 20));
+    EXPECT_TRUE(flags->Flagged(20, 20));
     // Cells outside the grid are ignored rather than written.
-    EXPECT_FALSE(tracer->MarkCellLine(463, 0, 470, 0));
-    EXPECT_TRUE(tracer->Flagged(464, 0));
-    EXPECT_FALSE(tracer->Flagged(465, 0));
+    EXPECT_FALSE(flags->MarkCellLine(463, 0, 470, 0));
+    EXPECT_TRUE(flags->Flagged(464, 0));
+    EXPECT_FALSE(flags->Flagged(465, 0));
+    EXPECT_FALSE(flags->Flagged(-1, 0));
+}
+
+TEST(CellFlags, CellsOfPointsAndAReset) {
+    auto flags = std::make_unique<TCellFlags>();
+    flags->Reset({-1, 2}, {0.5, 0.25});
+    int a = 0, b = 0;
+    flags->CellOf({0.3, 2.6}, a, b);  // (1.3 / 0.5, 0.6 / 0.25) = (2.6, 2.4)
+    EXPECT_EQ(a, 2);
+    EXPECT_EQ(b, 2);
+    flags->CellOf({-1.1, 1.99}, a, b);  // left of and below the grid: negative cells
+    EXPECT_EQ(a, -1);
+    EXPECT_EQ(b, -1);
+    flags->CellOf({std::nan(""), 1e300}, a, b);  // far outside every grid, no overflow
+    EXPECT_LT(a, 0);
+    EXPECT_GT(b, TCellFlags::kMaxCells);
+    flags->Set(3, 4, true);
+    EXPECT_TRUE(flags->Flagged(3, 4));
+    flags->Reset({0, 0}, {1, 1});
+    EXPECT_FALSE(flags->Flagged(3, 4));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -19,25 +20,26 @@ namespace {
 
 using tracertest::DefaultSurface;
 using tracertest::Paraboloid;
-using tracertest::RecordingHost;
+using tracertest::Recorder;
 using tracertest::TestSurface;
+using tracertest::TraceInto;
 
 constexpr double kPi = 3.14159265358979323846;
 
-bool IsRadial(const RecordingHost::Curve& c, const Vector2& start, double tol) {
+bool IsRadial(const Recorder::Curve& c, const Vector2& start, double tol) {
     for (const auto& p : c.points)
         if (std::fabs(p[0] * start[1] - p[1] * start[0]) > tol) return false;
     return true;
 }
 
-bool IsCircle(const RecordingHost::Curve& c, double rho, double tol) {
+bool IsCircle(const Recorder::Curve& c, double rho, double tol) {
     for (const auto& p : c.points)
         if (std::fabs(std::hypot(p[0], p[1]) - rho) > tol) return false;
     return true;
 }
 
 // Total turn of a curve about the origin.
-double Turn(const RecordingHost::Curve& c) {
+double Turn(const Recorder::Curve& c) {
     double total = 0;
     for (std::size_t i = 1; i < c.points.size(); ++i) {
         double d = std::atan2(c.points[i][1], c.points[i][0]) - std::atan2(c.points[i - 1][1], c.points[i - 1][0]);
@@ -53,8 +55,9 @@ TEST(LineField, PrincipalLinesOfARevolutionSurfaceAreMeridiansAndParallels) {
     const Vector2 start{0.5, 0.2};
     const double rho = std::hypot(start[0], start[1]);
     for (int curveClass : {1, 4}) {
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, curveClass == 1 ? 8 : 4, LineClassOfTag(curveClass), false, start, 3);
+        Recorder host;
+        EXPECT_EQ(TraceInto(host, s, curveClass == 1 ? 8 : 4, LineClassOfTag(curveClass), start).end,
+                  TTraceEnd::Finished);
         ASSERT_EQ(host.curves.size(), curveClass == 1 ? 8u : 4u) << curveClass;
         int radial = 0, circles = 0;
         for (const auto& c : host.curves) {
@@ -83,8 +86,8 @@ TEST(LineField, PrincipalLinesOfARevolutionSurfaceAreMeridiansAndParallels) {
 TEST(LineField, AMeridianRunsToTheBorderOrToTheUmbilic) {
     TestSurface s = Paraboloid();
     const Vector2 start{0.5, 0.2};
-    RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, 3);
+    Recorder host;
+    TraceInto(host, s, 4, TLineClass::Principal, start);
     for (const auto& c : host.curves) {
         if (!IsRadial(c, start, 1e-6)) continue;
         const auto& end = c.points.back();
@@ -97,44 +100,44 @@ TEST(LineField, AMeridianRunsToTheBorderOrToTheUmbilic) {
     }
 }
 
-TEST(LineField, StatusTextsWhereThereIsNoDirection) {
+TEST(LineField, OutcomesWhereThereIsNoDirection) {
     TestSurface s = Paraboloid();
     {
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 8, TLineClass::Curvature, false, {0, 0}, 3);  // the umbilic
+        Recorder host;
+        const TTraceOutcome outcome = TraceInto(host, s, 8, TLineClass::Curvature, {0, 0});  // the umbilic
         EXPECT_TRUE(host.curves.empty());
-        ASSERT_EQ(host.statusTexts.size(), 1u);
-        EXPECT_EQ(host.statusTexts[0], "That point was umbilical or without principal directions");
+        EXPECT_EQ(outcome.end, TTraceEnd::NoDirection);
+        EXPECT_EQ(outcome.lineClass, TLineClass::Curvature);
     }
     {
         // The curvature ellipse of a surface in R^3 is a segment on a line
         // through the origin: no asymptotic directions in R^4.
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, TLineClass::Asymptotic, false, {0.3, 0.4}, 3);
+        Recorder host;
+        const TTraceOutcome outcome = TraceInto(host, s, 4, TLineClass::Asymptotic, {0.3, 0.4});
         EXPECT_TRUE(host.curves.empty());
-        ASSERT_EQ(host.statusTexts.size(), 1u);
-        EXPECT_EQ(host.statusTexts[0], "There are no asymptotic lines by that point");
+        EXPECT_EQ(outcome.end, TTraceEnd::NoDirection);
+        EXPECT_EQ(outcome.lineClass, TLineClass::Asymptotic);
     }
     {
-        // After a trace the status text is cleared; class 0 draws nothing and says nothing.
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, {0.3, 0.4}, 3);
-        ASSERT_EQ(host.statusTexts.size(), 1u);
-        EXPECT_EQ(host.statusTexts[0], "");
-        RecordingHost none(s.map);
-        DrawLineField(none, *s.surface, 4, TLineClass::CoordinateLines, false, {0.3, 0.4}, 3);
+        // A trace that ran says so; class 0 has no direction field and draws nothing.
+        Recorder host;
+        const TTraceOutcome outcome = TraceInto(host, s, 4, TLineClass::Principal, {0.3, 0.4});
+        EXPECT_EQ(outcome.end, TTraceEnd::Finished);
+        EXPECT_EQ(outcome.lineClass, TLineClass::Principal);
+        EXPECT_EQ(host.curves.size(), 4u);
+        Recorder none;
+        EXPECT_EQ(TraceInto(none, s, 4, TLineClass::CoordinateLines, {0.3, 0.4}).end, TTraceEnd::NoDirection);
         EXPECT_TRUE(none.curves.empty());
-        EXPECT_TRUE(none.statusTexts.empty());
     }
 }
 
 TEST(LineField, FoliationMaskFiltersBranches) {
     TestSurface s = Paraboloid();
     const Vector2 start{-0.3, 0.45};
-    std::vector<RecordingHost::Curve> byMask[4];
+    std::vector<Recorder::Curve> byMask[4];
     for (int mask = 0; mask <= 3; ++mask) {
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, static_cast<uint8_t>(mask));
+        Recorder host;
+        TraceInto(host, s, 4, TLineClass::Principal, start, static_cast<uint8_t>(mask));
         byMask[mask] = host.curves;
     }
     EXPECT_TRUE(byMask[0].empty());
@@ -161,52 +164,75 @@ TEST(LineField, FoliationMaskFiltersBranches) {
 
 TEST(LineField, StopRequestEndsTheTraceWithin30Steps) {
     TestSurface s = Paraboloid();
-    RecordingHost host(s.map);
-    host.onPump = [](RecordingHost& h) {
-        h.stop = true;
-        h.stopSeen = true;
+    // The stop is requested at the 40th piece; the tracer looks at it when its
+    // step count next reaches a multiple of 30.
+    Recorder host;
+    long long requestedAt = -1;
+    std::size_t piecesAtRequest = 0;
+    host.onPiece = [&](Recorder& r, const TCurvePiece& piece) {
+        if (r.steps.size() + 1 == 40) {
+            requestedAt = piece.step;
+            piecesAtRequest = r.steps.size();
+            r.stop.request_stop();
+        }
     };
-    DrawLineField(host, *s.surface, 8, TLineClass::Curvature, false, {0.5, 0.2}, 3);
-    EXPECT_EQ(host.messagePumps, 1);
-    EXPECT_EQ(host.stopsCleared, 1);
-    EXPECT_FALSE(host.stop);
-    EXPECT_EQ(host.segmentsAfterStop, 0);
+    const TTraceOutcome outcome = TraceInto(host, s, 8, TLineClass::Curvature, {0.5, 0.2});
+    ASSERT_GE(requestedAt, 0);
+    EXPECT_EQ(outcome.end, TTraceEnd::Stopped);
+    EXPECT_EQ(outcome.steps, 30 * (requestedAt / 30 + 1));
+    // The pieces after the request come from the steps before that count only.
+    EXPECT_GT(host.steps.size(), piecesAtRequest);
+    for (std::size_t k = piecesAtRequest; k < host.steps.size(); ++k) EXPECT_LT(host.steps[k], outcome.steps);
     EXPECT_FALSE(host.curves.empty());
-    // No message on a stop, and the pen is given back.
-    EXPECT_TRUE(host.statusTexts.empty());
-    EXPECT_EQ(host.pensSaved, 1);
-    EXPECT_EQ(host.pensRestored, 1);
 
-    // Without a stop the pump runs every 30 steps and the trace goes on.
-    RecordingHost free(s.map);
-    DrawLineField(free, *s.surface, 8, TLineClass::Curvature, false, {0.5, 0.2}, 3);
-    EXPECT_GT(free.messagePumps, 1);
+    // A stop requested before the trace: it ends when the count reaches 30.
+    Recorder early;
+    early.stop.request_stop();
+    const TTraceOutcome first = TraceInto(early, s, 8, TLineClass::Curvature, {0.5, 0.2});
+    EXPECT_EQ(first.end, TTraceEnd::Stopped);
+    EXPECT_EQ(first.steps, 30);
+    ASSERT_FALSE(early.steps.empty());
+    EXPECT_LT(early.steps.back(), 30);
+
+    // Without a stop the trace goes on to its end.
+    Recorder free;
+    const TTraceOutcome all = TraceInto(free, s, 8, TLineClass::Curvature, {0.5, 0.2});
+    EXPECT_EQ(all.end, TTraceEnd::Finished);
+    EXPECT_GT(all.steps, outcome.steps);
     std::size_t pieces = 0, freePieces = 0;
     for (const auto& c : host.curves) pieces += c.points.size();
     for (const auto& c : free.curves) freePieces += c.points.size();
     EXPECT_LT(pieces, freePieces);
+    // The pieces carry the step count, which never falls.
+    EXPECT_TRUE(std::is_sorted(free.steps.begin(), free.steps.end()));
+    EXPECT_LE(free.steps.back(), all.steps);
 }
 
-TEST(LineField, PenAndErrors) {
+TEST(LineField, AnErrorHaltsTheTraceAndKeepsWhatWasHandedOver) {
+    // An error raised while storing ends the trace as Halted; what was handed
+    // over stays.
     TestSurface s = Paraboloid();
-    RecordingHost thick(s.map);
-    DrawLineField(thick, *s.surface, 4, TLineClass::Principal, true, {0.5, 0.2}, 3);
-    EXPECT_EQ(thick.penWidths, std::vector<int>{2});
-    EXPECT_EQ(thick.pensRestored, 1);
-
-    // An error raised while drawing ends the call with "Computation halted";
-    // what was handed over stays.
-    RecordingHost failing(s.map);
+    Recorder failing;
     int calls = 0;
-    failing.onSegment = [&] {
+    failing.onPiece = [&](Recorder&, const TCurvePiece&) {
         if (++calls == 20) throw std::runtime_error("drawing failed");
     };
-    DrawLineField(failing, *s.surface, 4, TLineClass::Principal, false, {0.5, 0.2}, 3);
-    ASSERT_FALSE(failing.statusTexts.empty());
-    EXPECT_EQ(failing.statusTexts.back(), "Computation halted");
-    EXPECT_EQ(failing.pensRestored, 1);
+    const TTraceOutcome outcome = TraceInto(failing, s, 4, TLineClass::Principal, {0.5, 0.2});
+    EXPECT_EQ(outcome.end, TTraceEnd::Halted);
+    EXPECT_GT(outcome.steps, 1);
     std::size_t stored = 0;
     for (const auto& c : failing.curves) stored += c.points.size();
+    EXPECT_EQ(stored, 19u);
+
+    // The same in the higher-degree families.
+    TestSurface d = DefaultSurface();
+    Recorder failingHigher;
+    calls = 0;
+    failingHigher.onPiece = failing.onPiece;
+    EXPECT_EQ(TraceInto(failingHigher, d, 8, TLineClass::ExtremalNormalDeviation, {1.3, 0.9}).end,
+              TTraceEnd::Halted);
+    stored = 0;
+    for (const auto& c : failingHigher.curves) stored += c.points.size();
     EXPECT_EQ(stored, 19u);
 }
 
@@ -214,8 +240,8 @@ TEST(LineField, BranchStartingOnTheBorderPointingOutwardsKeepsOnlyItsStart) {
     TestSurface s = Paraboloid();
     // On the border u = 1 the radial direction outwards leaves the domain at once.
     const Vector2 start{1.0, 0.0};
-    RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 4, TLineClass::Principal, false, start, 3);
+    Recorder host;
+    TraceInto(host, s, 4, TLineClass::Principal, start);
     int single = 0;
     for (const auto& c : host.curves) {
         if (c.points.size() == 1) ++single;
@@ -228,8 +254,8 @@ TEST(HigherDegreeLineTracer, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
     TestSurface s = tracertest::DefaultSurface();
     const Vector2 start{1.3, 0.9};
     for (int curveClass : {5, 6}) {
-        RecordingHost host(s.map);
-        DrawLineField(host, *s.surface, 8, LineClassOfTag(curveClass), false, start, 3);
+        Recorder host;
+        EXPECT_EQ(TraceInto(host, s, 8, LineClassOfTag(curveClass), start).end, TTraceEnd::Finished);
         ASSERT_FALSE(host.curves.empty()) << curveClass;
         THigherDegreeDirections lines(*s.surface);
         DirectionList list;
@@ -248,15 +274,14 @@ TEST(HigherDegreeLineTracer, ExtremalLinesCarryColourCodesAndStartAtThePoint) {
         if (list.count == 2) {
             EXPECT_EQ(host.curves.front().colour, 1);
         }
-        EXPECT_TRUE(host.statusTexts.empty());
     }
 }
 
 TEST(HigherDegreeLineTracer, StrongPrincipalLinesAreColour5AndNeedFoliationOne) {
     TestSurface s = tracertest::DefaultSurface();
     const Vector2 start{2.0, 1.1};
-    RecordingHost host(s.map);
-    DrawLineField(host, *s.surface, 10, TLineClass::StrongPrincipal, false, start, 3);
+    Recorder host;
+    TraceInto(host, s, 10, TLineClass::StrongPrincipal, start);
     ASSERT_FALSE(host.curves.empty());
     std::size_t longest = 0;
     for (const auto& c : host.curves) {
@@ -265,14 +290,33 @@ TEST(HigherDegreeLineTracer, StrongPrincipalLinesAreColour5AndNeedFoliationOne) 
     }
     EXPECT_GT(longest, 10u);
     // With foliation 1 hidden no branch advances beyond its start point.
-    RecordingHost hidden(s.map);
-    DrawLineField(hidden, *s.surface, 10, TLineClass::StrongPrincipal, false, start, 2);
+    Recorder hidden;
+    TraceInto(hidden, s, 10, TLineClass::StrongPrincipal, start, 2);
     THigherDegreeDirections lines(*s.surface);
     DirectionList list;
     ASSERT_TRUE(lines.HigherDegreeDirections(TLineClass::StrongPrincipal, list, start));
     EXPECT_EQ(host.curves.size(), 2u * list.count);
     EXPECT_EQ(hidden.curves.size(), 2u * list.count);
     for (const auto& c : hidden.curves) EXPECT_EQ(c.points.size(), 1u);
+}
+
+TEST(HigherDegreeLineTracer, StopRequestEndsTheTraceWithin30AttemptsOfABranch) {
+    TestSurface s = tracertest::DefaultSurface();
+    const Vector2 start{1.3, 0.9};
+    Recorder free;
+    ASSERT_EQ(TraceInto(free, s, 8, TLineClass::ExtremalNormalDeviation, start).end, TTraceEnd::Finished);
+    // Requested before the trace: the first branch ends at its 30th attempt.
+    Recorder early;
+    early.stop.request_stop();
+    const TTraceOutcome outcome = TraceInto(early, s, 8, TLineClass::ExtremalNormalDeviation, start);
+    EXPECT_EQ(outcome.end, TTraceEnd::Stopped);
+    EXPECT_EQ(outcome.steps, 30);
+    ASSERT_FALSE(early.curves.empty());
+    EXPECT_EQ(early.curves.front().points.front(), start);
+    // What it handed over is the beginning of the whole trace.
+    ASSERT_LT(early.curves.front().points.size(), free.curves.front().points.size());
+    for (std::size_t k = 0; k < early.curves.front().points.size(); ++k)
+        EXPECT_EQ(early.curves.front().points[k], free.curves.front().points[k]);
 }
 
 // Runs body on a thread of its own and ends the whole test program with a
@@ -294,8 +338,8 @@ TEST(LineField, AnInfiniteDomainTracesNothingAndReturns) {
     s.map.Setup({0, 0}, {std::numeric_limits<double>::infinity(), 2.2});
     for (TLineClass c : {TLineClass::Curvature, TLineClass::Principal, TLineClass::ExtremalNormalDeviation,
                          TLineClass::StrongPrincipal}) {
-        RecordingHost host(s.map);
-        FailsIfItHangs(20, [&] { DrawLineField(host, *s.surface, HalfBranches(c), c, false, {1.2, 0.8}, 3); });
+        Recorder host;
+        FailsIfItHangs(20, [&] { TraceInto(host, s, HalfBranches(c), c, {1.2, 0.8}); });
         EXPECT_TRUE(host.curves.empty());
     }
 }

@@ -1,7 +1,8 @@
-// Surfaces and a recording host for the tracer tests.
+// Surfaces and a recording sink for the tracer tests.
 #pragma once
 
-#include "curves/TracerHost.h"
+#include "curves/LineFieldTracer.h"
+#include "curves/TraceSink.h"
 #include "formula/FormulaCompiler.h"
 #include "geometry/DomainMap.h"
 #include "geometry/EngineSet.h"
@@ -12,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -42,54 +44,33 @@ inline TestSurface DefaultSurface() {
 // radial lines and the circles about the origin, an umbilic.
 inline TestSurface Paraboloid() { return TestSurface({"u", "v", "u^2 + v^2", "0"}, {-1, -1}, {1, 1}); }
 
-// Records what the tracers hand to the window.
-class RecordingHost : public TTracerHost {
-public:
+// Records what the tracers hand over, and requests the stop when asked to.
+struct Recorder {
+    Recorder() = default;
+    Recorder(const Recorder&) = delete;  // the sink refers to this recorder
+    Recorder& operator=(const Recorder&) = delete;
+
     struct Curve {
-        int colour = -1;
+        int colour = 0;
         std::vector<Vector2> points;
     };
 
-    explicit RecordingHost(const TDomainMap& map) : map_(map) {}
-
-    const TDomainMap& Map() const override { return map_; }
-    void AddAndDrawLineSegment(const Vector2& vec1, const Vector2& vec2, uint8_t key) override {
-        Add(vec1, vec2, key, -1);
-    }
-    void AddAndDrawLineSegmentExtremals(const Vector2& vec1, const Vector2& vec2, uint8_t key, int cl) override {
-        Add(vec1, vec2, key, cl);
-    }
-    void ProcessMessages() override {
-        ++messagePumps;
-        if (onPump) onPump(*this);
-    }
-    bool StopRequested() const override { return stop; }
-    void ClearStop() override {
-        stop = false;
-        ++stopsCleared;
-    }
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
-    void SetPenWidth(int width) override { penWidths.push_back(width); }
-    void SavePen() override { ++pensSaved; }
-    void RestorePen() override { ++pensRestored; }
+    // The sink to hand to a tracer; it lives as long as the recorder.
+    const TSegmentSink& Sink() { return sink; }
 
     std::vector<Curve> curves;
-    std::vector<std::string> statusTexts;
-    std::vector<int> penWidths;
-    int messagePumps = 0, stopsCleared = 0, pensSaved = 0, pensRestored = 0;
-    int segmentsAfterStop = 0;
-    bool stop = false;
-    bool stopSeen = false;
-    std::function<void(RecordingHost&)> onPump;
-    std::function<void()> onSegment;
+    std::vector<long long> steps;  // the step count of every piece, in order
+    std::stop_source stop;
+    // Called with every piece before it is recorded.
+    std::function<void(Recorder&, const TCurvePiece&)> onPiece;
 
 private:
-    void Add(const Vector2& vec1, const Vector2& vec2, uint8_t key, int cl) {
-        if (onSegment) onSegment();
-        if (stopSeen) ++segmentsAfterStop;
-        if (key == 1) {
-            EXPECT_EQ(vec1, vec2);
-            curves.push_back({cl, {}});
+    void Add(const TCurvePiece& piece) {
+        if (onPiece) onPiece(*this, piece);
+        steps.push_back(piece.step);
+        if (piece.newCurve) {
+            EXPECT_EQ(piece.from, piece.to);
+            curves.push_back({piece.colourCode, {}});
         } else {
             EXPECT_FALSE(curves.empty());
             if (curves.empty()) return;
@@ -97,13 +78,20 @@ private:
             // starts at its exact start point, the last piece ended at the
             // interpolated one: equal up to rounding).
             const Vector2& last = curves.back().points.back();
-            EXPECT_NEAR(vec1[0], last[0], 1e-12);
-            EXPECT_NEAR(vec1[1], last[1], 1e-12);
+            EXPECT_NEAR(piece.from[0], last[0], 1e-12);
+            EXPECT_NEAR(piece.from[1], last[1], 1e-12);
         }
-        curves.back().points.push_back(vec2);
+        curves.back().points.push_back(piece.to);
     }
 
-    const TDomainMap& map_;
+    TSegmentSink sink = [this](const TCurvePiece& piece) { Add(piece); };
 };
+
+// The lines of a class through start, into the recorder, under its stop source.
+inline TTraceOutcome TraceInto(Recorder& recorder, TestSurface& s, int nCurves, TLineClass curveClass,
+                               const Vector2& start, uint8_t foliations = 3) {
+    return DrawLineField(*s.surface, s.map, nCurves, curveClass, start, foliations, recorder.Sink(),
+                         recorder.stop.get_token());
+}
 
 }  // namespace velmora::tracertest

@@ -1,11 +1,12 @@
-// Lines traced through a session's tracer host: every piece goes into the
-// session's curves in the colour of its curve and is handed to the target.
-#include "session/SessionTracerHost.h"
+// Lines traced by a session: every piece goes into the session's curves in
+// the colour of its curve and is then shown to the target; the outcome and
+// the stop request pass through.
 #include "session/SurfaceSession.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -13,30 +14,23 @@ namespace velmora {
 namespace {
 
 // A target that draws nothing and records what it was shown.
-class RecordingTarget : public TSessionTracerHost {
-public:
-    using TSessionTracerHost::TSessionTracerHost;
-
-    void ProcessMessages() override {}
-    bool StopRequested() const override { return false; }
-    void ClearStop() override {}
-    void SetStatusText(const std::string& text) override { status = text; }
-    void SetPenWidth(int) override {}
-    void SavePen() override {}
-    void RestorePen() override {}
-
+struct RecordingTarget {
     struct Shown {
         Vector2 from, to;
         TColor colour;
     };
     std::vector<Shown> shown;
-    std::string status;
     TColor picker = 0x2468AC;
+    int coloursAsked = 0;
 
-protected:
-    TColor CurveColour() const override { return picker; }
-    void DrawSegment(const Vector2& vec1, const Vector2& vec2, TColor colour) override {
-        shown.push_back({vec1, vec2, colour});
+    TLineTraceTarget Target() {
+        TLineTraceTarget target;
+        target.curveColour = [this] {
+            ++coloursAsked;
+            return picker;
+        };
+        target.show = [this](const TCurvePiece& piece, TColor colour) { shown.push_back({piece.from, piece.to, colour}); };
+        return target;
     }
 };
 
@@ -48,14 +42,17 @@ int StoredPoints(const TDrawingStores& st) {
 
 TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColour) {
     TSurfaceSession s(0);
-    RecordingTarget host(s);
+    RecordingTarget host;
     const Vector2 start{0.5, 0.3};
-    EXPECT_FALSE(s.TraceLines(host, 8, TLineClass::Curvature, start, 3));  // nothing before a read
+    EXPECT_FALSE(s.TraceLines(8, TLineClass::Curvature, start, 3, host.Target()));  // nothing before a read
     s.SetInputTexts({"u", "v", "u^2 + v^2", "0", "-1", "1", "-1", "1"});
     ASSERT_TRUE(s.ReadData().ok);
-    EXPECT_FALSE(s.TraceLines(host, 0, TLineClass::CoordinateLines, start, 3));  // coordinate lines are not traced
+    // Coordinate lines are not traced.
+    EXPECT_FALSE(s.TraceLines(0, TLineClass::CoordinateLines, start, 3, host.Target()));
 
-    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 3));
+    const auto outcome = s.TraceLines(8, TLineClass::Curvature, start, 3, host.Target());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->end, TTraceEnd::Finished);
     const TDrawingStores& st = s.Stores();
     ASSERT_GE(st.lines().size(), 2u);
     for (const Curve& c : st.lines()) {
@@ -68,11 +65,13 @@ TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColou
     EXPECT_EQ(host.shown[0].from, host.shown[0].to);
     EXPECT_EQ(host.shown.back().to, st.CurrentCurve()->pts.back());
     for (const auto& piece : host.shown) EXPECT_EQ(piece.colour, host.picker);
+    // The picker's colour is asked once a curve.
+    EXPECT_EQ(host.coloursAsked, static_cast<int>(st.lines().size()));
 
     // One foliation only: fewer curves, and Ctrl+Z-style erasing goes curve by curve.
     const std::size_t both = st.lines().size();
     s.Stores().InitializeLines();
-    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::Curvature, start, 1));
+    ASSERT_TRUE(s.TraceLines(8, TLineClass::Curvature, start, 1, host.Target()));
     EXPECT_GT(st.lines().size(), 0u);
     EXPECT_LT(st.lines().size(), both);
 }
@@ -80,13 +79,42 @@ TEST(SessionTracing, CurvatureLinesAreStoredFromTheClickedPointInThePickersColou
 TEST(SessionTracing, ExtremalDeviationCurvesTakeTheColoursOfTheirClasses) {
     TSurfaceSession s(0);
     ASSERT_TRUE(s.ReadData().ok);
-    RecordingTarget host(s);
-    ASSERT_TRUE(s.TraceLines(host, 8, TLineClass::ExtremalNormalDeviation, {1.0, 1.0}, 3));
+    RecordingTarget host;
+    ASSERT_TRUE(s.TraceLines(8, TLineClass::ExtremalNormalDeviation, {1.0, 1.0}, 3, host.Target()));
     const TDrawingStores& st = s.Stores();
     ASSERT_FALSE(st.lines().empty());
     const std::set<TColor> classColours{0xDD00DD, 0xFF8800, 0x00DD00, 0x0000FF};
     for (const Curve& c : st.lines()) EXPECT_TRUE(classColours.count(c.c));
     for (const auto& piece : host.shown) EXPECT_TRUE(classColours.count(piece.colour));
+}
+
+TEST(SessionTracing, AStopKeepsWhatWasStoredAndSaysSo) {
+    TSurfaceSession s(0);
+    ASSERT_TRUE(s.ReadData().ok);
+    RecordingTarget host;
+    std::stop_source stop;
+    TLineTraceTarget target = host.Target();
+    const auto show = target.show;
+    target.show = [&](const TCurvePiece& piece, TColor colour) {
+        show(piece, colour);
+        if (host.shown.size() == 50) stop.request_stop();
+    };
+    const auto outcome = s.TraceLines(8, TLineClass::Curvature, {1.2, 0.8}, 3, target, stop.get_token());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->end, TTraceEnd::Stopped);
+    EXPECT_EQ(outcome->steps % 30, 0);
+    EXPECT_GE(host.shown.size(), 50u);
+    EXPECT_EQ(static_cast<int>(host.shown.size()), StoredPoints(s.Stores()));
+
+    // A point without directions: nothing stored, and the outcome says which kind.
+    s.Stores().InitializeLines();
+    s.SetInputTexts({"u", "v", "u^2 + v^2", "0", "-1", "1", "-1", "1"});
+    ASSERT_TRUE(s.ReadData().ok);
+    const auto umbilic = s.TraceLines(8, TLineClass::Curvature, {0, 0}, 3, host.Target());
+    ASSERT_TRUE(umbilic);
+    EXPECT_EQ(umbilic->end, TTraceEnd::NoDirection);
+    EXPECT_EQ(umbilic->lineClass, TLineClass::Curvature);
+    EXPECT_TRUE(s.Stores().lines().empty());
 }
 
 }  // namespace
