@@ -28,8 +28,8 @@ public:
     double sc() const { return figure_.sc(); }
     double ellFactor() const { return ellFactor_; }
 
-    // The basis and components at the surface's current point.
-    void ComputeEllipse(const TLocalGeometry& s) { figure_.ComputeEllipse(s); }
+    // The basis and components at the frame's point.
+    void ComputeEllipse(const TLocalFrame& frame) { figure_.ComputeEllipse(frame); }
     // Clears the panel and draws the figure (blank where there is none).
     void DrawEllipse();
     // The focal conic at ellFactor times its size.

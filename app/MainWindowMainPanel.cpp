@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 namespace velmora {
 
@@ -28,7 +29,7 @@ void TMainWindow::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers sh
 
 void TMainWindow::ShowPointUnderMouse(int X, int Y) {
     const Vector2 p = FromWindowToR2(X, Y);
-    TLocalGeometry& surface = session.Surface();
+    const TLocalGeometry& surface = session.Surface();
     TInvariants inv;
     bool ok = false;
     try {
@@ -56,7 +57,7 @@ void TMainWindow::ShowPointUnderMouse(int X, int Y) {
     if (!ok) return;
     ShowData(p, inv.halfMajorAxis, inv.halfMinorAxis, inv.longH, inv.depth, inv.alpha, inv.KGauss,
              inv.discrNormDev, inv.discrLatDev, inv.discrStrPpal);
-    ellipsePanel.ComputeEllipse(surface);
+    if (const std::optional<TLocalFrame> frame = surface.Frame(p)) ellipsePanel.ComputeEllipse(*frame);
     ellipsePanel.DrawEllipse();
 }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ void AddDistinct(std::vector<double>& angles, double theta) {
 
 // The distinct directions of classes 1 to 4, found with Directions itself: the
 // first direction, then the candidates one step away in [0, pi).
-std::vector<double> LowDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> LowDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     Vector2 tangent{};
     double phi = UndefinedValue;
@@ -65,7 +66,7 @@ std::vector<double> LowDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineCl
 }
 
 // Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
-std::vector<double> HigherDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> HigherDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     THigherDegreeDirections solver(s);
     DirectionList list;
@@ -75,7 +76,7 @@ std::vector<double> HigherDegreeAngles(TLocalGeometry& s, const Vector2& p, TLin
     return angles;
 }
 
-void PrintPoint(TLocalGeometry& s, const Vector2& p) {
+void PrintPoint(const TLocalGeometry& s, const Vector2& p) {
     JsonLine line;
     line.Number("u", p[0]).Number("v", p[1]);
     static const char* const kInvariantKeys[] = {"halfMajorAxis", "halfMinorAxis", "longH", "depth",
@@ -87,7 +88,8 @@ void PrintPoint(TLocalGeometry& s, const Vector2& p) {
     static const char* const kScalarKeys[] = {"DepthOfOrigin", "AngleHEllipse", "EllipseArea",
                                               "GaussCurvature", "JHdotB", "JBdotC"};
 
-    if (!s.ComputeHBCandProducts(p)) {
+    const std::optional<TLocalFrame> frame = s.Frame(p);
+    if (!frame) {
         line.Boolean("ok", false);
         for (const char* key : kInvariantKeys) line.Null(key);
         line.Null("crossDepth");
@@ -112,9 +114,9 @@ void PrintPoint(TLocalGeometry& s, const Vector2& p) {
     }
 
     // The frame and products of p (ComputeInvariants may have failed after them).
-    s.ComputeHBCandProducts(p);
-    const Vector4 vectors[] = {s.t, s.Jt, s.vH, s.vB, s.vC};
-    const double products[] = {s.guu, s.guv, s.gvv, s.hh, s.bb, s.cc, s.bc, s.hb, s.hc, s.jhb, s.jhc, s.jbc};
+    const TLocalFrame& f = *frame;
+    const Vector4 vectors[] = {f.t, f.Jt, f.vH, f.vB, f.vC};
+    const double products[] = {f.guu, f.guv, f.gvv, f.hh, f.bb, f.cc, f.bc, f.hb, f.hc, f.jhb, f.jhc, f.jbc};
 
     TInvariants crossValues;
     TDirectionCross cross;

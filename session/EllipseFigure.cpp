@@ -35,7 +35,7 @@ void ClipLine(double x0, double y0, double dx, double dy, int left, int top, int
     }
 }
 
-bool TEllipseFigure::ComputeEllipse(const TLocalGeometry& s) {
+bool TEllipseFigure::ComputeEllipse(const TLocalFrame& s) {
     h_ = s.nh;
     Vector4 base;
     double length;

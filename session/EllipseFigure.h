@@ -14,7 +14,7 @@
 // coordinates are rounded to the nearest integer, ties to even.
 #pragma once
 
-#include "geometry/LocalGeometry.h"
+#include "geometry/LocalFrame.h"
 #include "platform/VelmoraTypes.h"
 
 #include <array>
@@ -55,9 +55,9 @@ public:
     explicit TEllipseFigure(int width = 224, int height = 240) : W_(width), Hh_(height) {}
 
     // ComputeEllipse: the basis and the components of H, B and C at the
-    // surface's current point. Without a basis (|H|, |B|, |C| all at most 1e-7)
+    // frame's point. Without a basis (|H|, |B|, |C| all at most 1e-7)
     // sc := 0, nothing else changes, and the result is false.
-    bool ComputeEllipse(const TLocalGeometry& s);
+    bool ComputeEllipse(const TLocalFrame& s);
     // The layout of the panel: sc, the pixels of the centre and of the origin.
     // False (the panel stays blank) without a basis or for a figure of size
     // at most 1e-9.

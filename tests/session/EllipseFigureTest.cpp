@@ -3,12 +3,11 @@
 // projection on a line with the curvatures of the projected surface.
 #include "session/EllipseFigure.h"
 
-#include "geometry/EngineSet.h"
+#include "geometry/VectorMath.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 namespace velmora {
 namespace {
@@ -16,8 +15,7 @@ namespace {
 // A point whose tangent plane is spanned by the first two axes of R^4 and
 // whose normal plane by the last two; H, B and C are set directly.
 struct NormalPlane {
-    std::unique_ptr<TEngineSet> engines = std::make_unique<TEngineSet>();
-    TLocalGeometry s{*engines};
+    TLocalFrame s;
 
     NormalPlane() {
         s.t = {1, 0, 0, 0};
