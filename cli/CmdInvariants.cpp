@@ -76,7 +76,8 @@ std::vector<double> HigherDegreeAngles(const TLocalGeometry& s, const Vector2& p
     return angles;
 }
 
-void PrintPoint(const TLocalGeometry& s, const Vector2& p) {
+void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
+    const TLocalGeometry& s = session.Surface();
     JsonLine line;
     line.Number("u", p[0]).Number("v", p[1]);
     static const char* const kInvariantKeys[] = {"halfMajorAxis", "halfMinorAxis", "longH", "depth",
@@ -88,8 +89,9 @@ void PrintPoint(const TLocalGeometry& s, const Vector2& p) {
     static const char* const kScalarKeys[] = {"DepthOfOrigin", "AngleHEllipse", "EllipseArea",
                                               "GaussCurvature", "JHdotB", "JBdotC"};
 
-    const std::optional<TLocalFrame> frame = s.Frame(p);
-    if (!frame) {
+    // The probe with the coordinate lines gives both depth measures.
+    const TPointProbe probe = session.Probe(p, TLineClass::CoordinateLines);
+    if (!probe.frame) {
         line.Boolean("ok", false);
         for (const char* key : kInvariantKeys) line.Null(key);
         line.Null("crossDepth");
@@ -101,27 +103,22 @@ void PrintPoint(const TLocalGeometry& s, const Vector2& p) {
         return;
     }
 
-    TInvariants inv;
-    const bool ok = s.ComputeInvariants(p, inv);
-    line.Boolean("ok", ok);
-    const double invariants[] = {inv.halfMajorAxis, inv.halfMinorAxis, inv.longH,       inv.depth,     inv.alpha,
-                                 inv.KGauss,        inv.discrNormDev,  inv.discrLatDev, inv.discrStrPpal};
-    for (int i = 0; i < 9; ++i) {
-        if (ok)
-            line.Value(kInvariantKeys[i], invariants[i]);
-        else
-            line.Null(kInvariantKeys[i]);
+    line.Boolean("ok", probe.invariants.has_value());
+    if (const std::optional<TInvariants>& inv = probe.invariants) {
+        const double values[] = {inv->halfMajorAxis, inv->halfMinorAxis, inv->longH,
+                                 inv->depth,         inv->alpha,         inv->KGauss,
+                                 inv->discrNormDev,  inv->discrLatDev,   inv->discrStrPpal};
+        for (int i = 0; i < 9; ++i) line.Value(kInvariantKeys[i], values[i]);
+    } else {
+        for (const char* key : kInvariantKeys) line.Null(key);
     }
 
-    // The frame and products of p (ComputeInvariants may have failed after them).
-    const TLocalFrame& f = *frame;
+    // The frame and products of p (the values may have failed after them).
+    const TLocalFrame& f = *probe.frame;
     const Vector4 vectors[] = {f.t, f.Jt, f.vH, f.vB, f.vC};
     const double products[] = {f.guu, f.guv, f.gvv, f.hh, f.bb, f.cc, f.bc, f.hb, f.hc, f.jhb, f.jhc, f.jbc};
-
-    TInvariants crossValues;
-    TDirectionCross cross;
-    if (s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross))
-        line.Value("crossDepth", crossValues.depth);
+    if (probe.crossValues)
+        line.Value("crossDepth", probe.crossValues->depth);
     else
         line.Null("crossDepth");
     for (int i = 0; i < 5; ++i) line.Numbers(kVectorKeys[i], vectors[i].data(), 4);
@@ -156,7 +153,7 @@ void Run(const InvariantsOptions& options) {
     TSurfaceSession session(0);
     session.SetInputTexts(input.Texts());
     if (const TReadResult read = session.ReadFormulas(); !read) FailWithEngineMessage(read.message);
-    for (const Vector2& p : points) PrintPoint(session.Surface(), p);
+    for (const Vector2& p : points) PrintPoint(session, p);
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
