@@ -23,7 +23,7 @@ protected:
         W().EllipsePanel().DrawEllipse();
     }
 
-    const TEllipseFigure& F() { return W().EllipsePanel().Figure(); }
+    const TEllipseLayout& F() { return W().EllipsePanel().FigureLayout(); }
     void Freeze() {
         if (!W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
     }
@@ -151,13 +151,14 @@ TEST_F(EllipsePanelTest, AMouseMoveDrawsTheEllipseOfTheSurfacePoint) {
     const std::optional<TLocalFrame> s = W().Session().Surface().Frame(W().FromWindowToR2(300, 200));
     ASSERT_TRUE(s.has_value());
     ASSERT_GT(F().sc(), 0);
-    EXPECT_DOUBLE_EQ(F().h(), s->nh);
-    EXPECT_NEAR(Dot4(F().e1(), F().e1()), 1, 1e-12);
-    EXPECT_NEAR(Dot4(F().e2(), F().e2()), 1, 1e-12);
-    EXPECT_NEAR(Dot4(F().e1(), F().e2()), 0, 1e-12);
+    const TEllipseFigure& figure = F().Figure();
+    EXPECT_DOUBLE_EQ(figure.h(), s->nh);
+    EXPECT_NEAR(Dot4(figure.e1(), figure.e1()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(figure.e2(), figure.e2()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(figure.e1(), figure.e2()), 0, 1e-12);
     // B and C lie in the plane of e1, e2.
-    EXPECT_NEAR(F().b1() * F().b1() + F().b2() * F().b2(), s->bb, 1e-9 * (1 + s->bb));
-    EXPECT_NEAR(F().c1() * F().c1() + F().c2() * F().c2(), s->cc, 1e-9 * (1 + s->cc));
+    EXPECT_NEAR(figure.b1() * figure.b1() + figure.b2() * figure.b2(), s->bb, 1e-9 * (1 + s->bb));
+    EXPECT_NEAR(figure.c1() * figure.c1() + figure.c2() * figure.c2(), s->cc, 1e-9 * (1 + s->cc));
     EXPECT_GT(CountInRow(120, 0, 224, kAqua) + CountInRow(120, 0, 224, kBlue), 0);
 }
 
