@@ -76,10 +76,10 @@ bool StrongPrincipalQuinticFromDerivatives(const TSurfaceDerivatives& s, const T
 
     const double q0 = bracket(Va, third.xuuu) + 3 * P1 * D1;
     const double q1 = 3 * bracket(Va, third.xuuv) + bracket(Vb, third.xuuu) + 3 * P2 * D1 + 3 * P1 * D2;
-    const double q2 = 3 * bracket(Vb, third.xuuv) + bracket(Vc, third.xuuu) + 3 * bracket(Va, third.xuvv) + 3 * P3 * D1 +
-                      3 * R1 * D2 + 3 * P1 * D3;
-    const double q3 = 3 * bracket(Vc, third.xuuv) + 3 * bracket(Vb, third.xuvv) + bracket(Va, third.xvvv) + 3 * P4 * D1 +
-                      3 * R2 * D2 + 3 * P2 * D3;
+    const double q2 = 3 * bracket(Vb, third.xuuv) + bracket(Vc, third.xuuu) + 3 * bracket(Va, third.xuvv) +
+                      3 * P3 * D1 + 3 * R1 * D2 + 3 * P1 * D3;
+    const double q3 = 3 * bracket(Vc, third.xuuv) + 3 * bracket(Vb, third.xuvv) + bracket(Va, third.xvvv) +
+                      3 * P4 * D1 + 3 * R2 * D2 + 3 * P2 * D3;
     const double q4 = bracket(Vb, third.xvvv) + 3 * bracket(Vc, third.xuvv) + 3 * P4 * D2 + 3 * P3 * D3;
     const double q5 = bracket(Vc, third.xvvv) + 3 * P4 * D3;
 
