@@ -51,29 +51,29 @@ void TEllipsePanel::Blank() {
 }
 
 void TEllipsePanel::Reset() {
-    figure_.Clear();
+    layout_.Clear();
     ellFactor_ = 1.0;
 }
 
 void TEllipsePanel::DrawEllipse() {
     Blank();
-    if (!figure_.Layout()) return;  // nothing to draw at a point without a normal basis
+    if (!layout_.Layout()) return;  // nothing to draw at a point without a normal basis
 
     TCanvas& c = box_->Canvas();
     c.penWidth = 1;
     c.penMode = TPenMode::pmCopy;
     c.penColor = kHColor;
-    Line(c, figure_.HSegment());
+    Line(c, layout_.HSegment());
     c.penColor = kEllipseColor;
-    Polyline(c, figure_.EllipsePolygon());
+    Polyline(c, layout_.EllipsePolygon());
     DrawFocalLocus();
     c.penColor = kCircleColor;
-    Polyline(c, figure_.CirclePolygon());
+    Polyline(c, layout_.CirclePolygon());
 
     c.penColor = kGreyColor;
-    Line(c, figure_.ScaleBar());
-    const Vector2Int at = figure_.ScaleTextPos();
-    Text(at.x, at.y, QString::fromStdString(EllipsePanelNumber(figure_.ScaleLength(), 7)));
+    Line(c, layout_.ScaleBar());
+    const Vector2Int at = layout_.ScaleTextPos();
+    Text(at.x, at.y, QString::fromStdString(EllipsePanelNumber(layout_.ScaleLength(), 7)));
 }
 
 void TEllipsePanel::Text(int x, int y, const QString& text) {
@@ -89,13 +89,13 @@ void TEllipsePanel::DrawFocalLocus() {
     TCanvas& c = box_->Canvas();
     c.penColor = kFocalColor;
     c.penMode = TPenMode::pmCopy;
-    for (const TPixelPolyline& piece : figure_.FocalConic(ellFactor_)) Polyline(c, piece);
+    for (const TPixelPolyline& piece : layout_.FocalConic(ellFactor_)) Polyline(c, piece);
 }
 
 void TEllipsePanel::MoveInEllipsePanel(int X, int Y) {
-    if (figure_.sc() == 0) return;
+    if (layout_.sc() == 0) return;
     DrawEllipse();
-    const auto projection = figure_.Projection(X, Y);
+    const auto projection = layout_.Projection(X, Y);
     if (!projection) return;
     TCanvas& c = box_->Canvas();
     c.penColor = kGreyColor;
@@ -103,7 +103,7 @@ void TEllipsePanel::MoveInEllipsePanel(int X, int Y) {
     if (projection->hasSegments)
         for (const TPixelSegment& s : projection->segments) Line(c, s);
     // The text last, so that no line of the figure crosses it.
-    const Vector2Int at = figure_.ProjectionTextPos();
+    const Vector2Int at = layout_.ProjectionTextPos();
     Text(at.x, at.y,
          QStringLiteral("K= ") + QString::fromStdString(EllipsePanelNumber(projection->K, 8)) +
              QStringLiteral(";  H= ") + QString::fromStdString(EllipsePanelNumber(projection->Hm, 8)));

@@ -1,15 +1,15 @@
 // The ellipse panel: a 224 x 240 paint box under the label "Curvature
 // Ellipse" that draws the figure of the normal plane at the point last
-// evaluated (the mathematics is TEllipseFigure's) - H in green, the ellipse in
-// blue, the focal conic in red, the circumscribed circle in aqua, the scale bar
-// and the projection in silver with their numbers in dark grey over every
-// line - and the extra scale of the focal conic that
-// the Up and Down keys change.
+// evaluated (the mathematics is TEllipseFigure's, the pixels TEllipseLayout's)
+// - H in green, the ellipse in blue, the focal conic in red, the circumscribed
+// circle in aqua, the scale bar and the projection in silver with their
+// numbers in dark grey over every line - and the extra scale of the focal
+// conic that the Up and Down keys change.
 #pragma once
 
+#include "app/EllipseLayout.h"
 #include "canvas/Canvas.h"
 #include "canvas/PaintBox.h"
-#include "session/EllipseFigure.h"
 
 class QWidget;
 
@@ -24,12 +24,13 @@ public:
 
     TPaintBox* EllipseBox() const { return box_; }
     const TRect& rctEllipse() const { return rctEllipse_; }
-    const TEllipseFigure& Figure() const { return figure_; }
-    double sc() const { return figure_.sc(); }
+    const TEllipseLayout& FigureLayout() const { return layout_; }
+    double sc() const { return layout_.sc(); }
     double ellFactor() const { return ellFactor_; }
 
-    // The basis and components at the surface's current point.
-    void ComputeEllipse(const TLocalGeometry& s) { figure_.ComputeEllipse(s); }
+    // The figure at the frame's point (without a basis of the normal plane,
+    // none: the panel stays blank).
+    void ComputeEllipse(const TLocalFrame& frame) { layout_.ComputeEllipse(frame); }
     // Clears the panel and draws the figure (blank where there is none).
     void DrawEllipse();
     // The focal conic at ellFactor times its size.
@@ -51,7 +52,7 @@ private:
 
     TPaintBox* box_;
     TRect rctEllipse_{0, 0, kWidth, kHeight};
-    TEllipseFigure figure_{kWidth, kHeight};
+    TEllipseLayout layout_{kWidth, kHeight};
     double ellFactor_ = 1.0;
 };
 

@@ -119,7 +119,7 @@ void TMainPanel::DragTo(QPoint p) {
     lastPt_ = p;
 }
 
-void TMainPanel::FinishDrag(QPoint release, TLocalGeometry& surface, const TDomainMap& map) {
+void TMainPanel::FinishDrag(QPoint release, const TLocalGeometry& surface, const TDomainMap& map) {
     if (!drawOrthonLine_) return;
     TCanvas& c = Canvas();
     c.penColor = clGreen;
@@ -135,9 +135,8 @@ void TMainPanel::FinishDrag(QPoint release, TLocalGeometry& surface, const TDoma
 }
 
 void TMainPanel::DrawOrthogonalVector(QPoint first, QPoint last, const Vector2& param,
-                                      TLocalGeometry& surface, const TDomainMap& map) {
-    surface.ComputeFff(param);
-    const double guu = surface.guu, guv = surface.guv, gvv = surface.gvv;
+                                      const TLocalGeometry& surface, const TDomainMap& map) {
+    const auto [guu, guv, gvv] = surface.FirstFundamentalForm(param);
     const double a = std::sqrt(std::fabs(guu * gvv - guv * guv));
     if (!(a >= 1e-10)) return;
     // The first vector in parameter units, turned by a positive right angle in

@@ -72,10 +72,10 @@ public:
     // The release of a Shift-drag at `release`: the band becomes the first
     // vector, drawn for good, and the second one is drawn from the metric of
     // the surface at the press point.
-    void FinishDrag(QPoint release, TLocalGeometry& surface, const TDomainMap& map);
+    void FinishDrag(QPoint release, const TLocalGeometry& surface, const TDomainMap& map);
     // The second vector of the oriented basis at param: orthogonal to
     // first -> last and of the same length in the metric of the surface.
-    void DrawOrthogonalVector(QPoint first, QPoint last, const Vector2& param, TLocalGeometry& surface,
+    void DrawOrthogonalVector(QPoint first, QPoint last, const Vector2& param, const TLocalGeometry& surface,
                               const TDomainMap& map);
     // A read starts afresh: no cross, no drag.
     void ResetInteraction();

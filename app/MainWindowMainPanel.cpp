@@ -28,35 +28,27 @@ void TMainWindow::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers sh
 
 void TMainWindow::ShowPointUnderMouse(int X, int Y) {
     const Vector2 p = FromWindowToR2(X, Y);
-    TLocalGeometry& surface = session.Surface();
-    TInvariants inv;
-    bool ok = false;
+    TPointProbe probe;
     try {
         // A cross left from another line kind goes before anything is evaluated.
         if (mainPanel.crossDrawn()) DrawCross();
-        if (linesOption_ == TLineClass::CoordinateLines && surface.ComputeInvariants(p, inv)) {
-            ok = true;
-        } else {
-            if (mainPanel.crossDrawn()) DrawCross();
-            TDirectionCross found;
-            if (surface.ComputeCross(p, linesOption_, session.Map().span2D, inv, found)) {
-                mainPanel.SetCross(found, session.Map());
-                if (found.curvesParts >= 0) curvesParts_ = found.curvesParts;
-                DrawCross();
-                ok = true;
-            } else {
-                ok = surface.ComputeInvariants(p, inv);
-            }
+        probe = session.Probe(p, linesOption_);
+        if (probe.CrossShown()) {
+            mainPanel.SetCross(probe.cross, session.Map());
+            if (probe.cross.curvesParts >= 0) curvesParts_ = probe.cross.curvesParts;
+            DrawCross();
         }
     } catch (const std::exception&) {
-        // The geometry answers false where it fails; anything else that
-        // escapes is treated the same way: the panels keep their content.
-        ok = false;
+        // The geometry answers with missing values where it fails; anything
+        // else that escapes is treated the same way: the panels keep their content.
+        return;
     }
-    if (!ok) return;
+    const TInvariants* values = probe.Shown();
+    if (!values) return;
+    const TInvariants& inv = *values;
     ShowData(p, inv.halfMajorAxis, inv.halfMinorAxis, inv.longH, inv.depth, inv.alpha, inv.KGauss,
              inv.discrNormDev, inv.discrLatDev, inv.discrStrPpal);
-    ellipsePanel.ComputeEllipse(surface);
+    ellipsePanel.ComputeEllipse(*probe.frame);
     ellipsePanel.DrawEllipse();
 }
 

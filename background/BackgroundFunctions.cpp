@@ -5,25 +5,13 @@
 #include "geometry/EngineSet.h"
 #include "geometry/LocalGeometry.h"
 
-#include <memory>
-
 namespace velmora {
-
-namespace {
-
-// The surface object of one worker. Every pixel rewrites its fields: aligned
-// to whole cache lines so that two workers' objects never share one.
-struct alignas(64) TWorkerGeometry {
-    explicit TWorkerGeometry(TEngineSet& engines) : surface(engines) {}
-    TLocalGeometry surface;
-};
-
-}  // namespace
 
 TColourFunction BackgroundFunction(TEngineSet& engines, TBackgroundType type) {
     if (!IsInvariantKind(type)) return {};
-    std::shared_ptr<TWorkerGeometry> geometry = std::make_shared<TWorkerGeometry>(engines);
-    return [geometry, type](const Vector2& p) { return BackgroundValue(geometry->surface, type, p); };
+    // The geometry holds only its binding to the engine set; each pixel's
+    // frame lives on the worker's stack.
+    return [surface = TLocalGeometry(engines), type](const Vector2& p) { return BackgroundValue(surface, type, p); };
 }
 
 TBackgroundThread::TBackgroundThread(double cu0, double cv0, double qh0, double qv0, const TPixelView& bm0,

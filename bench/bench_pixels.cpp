@@ -19,6 +19,7 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace velmora::bench {
 namespace {
@@ -104,9 +105,10 @@ struct DefaultSurface {
     DefaultSurface() { engines.Build(kDefaultSurface, parser); }
 };
 
-double EngineGaussCurvature(TLocalGeometry& s, const Vector2& p) {
-    if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
-    return s.hh - s.cc - s.bb;
+double EngineGaussCurvature(const TLocalGeometry& s, const Vector2& p) {
+    const std::optional<TLocalFrame> f = s.Frame(p);
+    if (!f) return UndefinedValue;
+    return f->hh - f->cc - f->bb;
 }
 
 void BM_GaussPixel(benchmark::State& state) {

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ void AddDistinct(std::vector<double>& angles, double theta) {
 
 // The distinct directions of classes 1 to 4, found with Directions itself: the
 // first direction, then the candidates one step away in [0, pi).
-std::vector<double> LowDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> LowDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     Vector2 tangent{};
     double phi = UndefinedValue;
@@ -65,7 +66,7 @@ std::vector<double> LowDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineCl
 }
 
 // Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
-std::vector<double> HigherDegreeAngles(TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
+std::vector<double> HigherDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
     std::vector<double> angles;
     THigherDegreeDirections solver(s);
     DirectionList list;
@@ -75,7 +76,8 @@ std::vector<double> HigherDegreeAngles(TLocalGeometry& s, const Vector2& p, TLin
     return angles;
 }
 
-void PrintPoint(TLocalGeometry& s, const Vector2& p) {
+void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
+    const TLocalGeometry& s = session.Surface();
     JsonLine line;
     line.Number("u", p[0]).Number("v", p[1]);
     static const char* const kInvariantKeys[] = {"halfMajorAxis", "halfMinorAxis", "longH", "depth",
@@ -87,7 +89,9 @@ void PrintPoint(TLocalGeometry& s, const Vector2& p) {
     static const char* const kScalarKeys[] = {"DepthOfOrigin", "AngleHEllipse", "EllipseArea",
                                               "GaussCurvature", "JHdotB", "JBdotC"};
 
-    if (!s.ComputeHBCandProducts(p)) {
+    // The probe with the coordinate lines gives both depth measures.
+    const TPointProbe probe = session.Probe(p, TLineClass::CoordinateLines);
+    if (!probe.frame) {
         line.Boolean("ok", false);
         for (const char* key : kInvariantKeys) line.Null(key);
         line.Null("crossDepth");
@@ -99,27 +103,22 @@ void PrintPoint(TLocalGeometry& s, const Vector2& p) {
         return;
     }
 
-    TInvariants inv;
-    const bool ok = s.ComputeInvariants(p, inv);
-    line.Boolean("ok", ok);
-    const double invariants[] = {inv.halfMajorAxis, inv.halfMinorAxis, inv.longH,       inv.depth,     inv.alpha,
-                                 inv.KGauss,        inv.discrNormDev,  inv.discrLatDev, inv.discrStrPpal};
-    for (int i = 0; i < 9; ++i) {
-        if (ok)
-            line.Value(kInvariantKeys[i], invariants[i]);
-        else
-            line.Null(kInvariantKeys[i]);
+    line.Boolean("ok", probe.invariants.has_value());
+    if (const std::optional<TInvariants>& inv = probe.invariants) {
+        const double values[] = {inv->halfMajorAxis, inv->halfMinorAxis, inv->longH,
+                                 inv->depth,         inv->alpha,         inv->KGauss,
+                                 inv->discrNormDev,  inv->discrLatDev,   inv->discrStrPpal};
+        for (int i = 0; i < 9; ++i) line.Value(kInvariantKeys[i], values[i]);
+    } else {
+        for (const char* key : kInvariantKeys) line.Null(key);
     }
 
-    // The frame and products of p (ComputeInvariants may have failed after them).
-    s.ComputeHBCandProducts(p);
-    const Vector4 vectors[] = {s.t, s.Jt, s.vH, s.vB, s.vC};
-    const double products[] = {s.guu, s.guv, s.gvv, s.hh, s.bb, s.cc, s.bc, s.hb, s.hc, s.jhb, s.jhc, s.jbc};
-
-    TInvariants crossValues;
-    TDirectionCross cross;
-    if (s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross))
-        line.Value("crossDepth", crossValues.depth);
+    // The frame and products of p (the values may have failed after them).
+    const TLocalFrame& f = *probe.frame;
+    const Vector4 vectors[] = {f.t, f.Jt, f.vH, f.vB, f.vC};
+    const double products[] = {f.guu, f.guv, f.gvv, f.hh, f.bb, f.cc, f.bc, f.hb, f.hc, f.jhb, f.jhc, f.jbc};
+    if (probe.crossValues)
+        line.Value("crossDepth", probe.crossValues->depth);
     else
         line.Null("crossDepth");
     for (int i = 0; i < 5; ++i) line.Numbers(kVectorKeys[i], vectors[i].data(), 4);
@@ -154,7 +153,7 @@ void Run(const InvariantsOptions& options) {
     TSurfaceSession session(0);
     session.SetInputTexts(input.Texts());
     if (const TReadResult read = session.ReadFormulas(); !read) FailWithEngineMessage(read.message);
-    for (const Vector2& p : points) PrintPoint(session.Surface(), p);
+    for (const Vector2& p : points) PrintPoint(session, p);
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {

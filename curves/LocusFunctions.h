@@ -9,6 +9,6 @@
 namespace velmora {
 
 // The function of the locus kind bound to `surface` (which must outlive it).
-R2ToR1Function LocusFunction(TLocalGeometry& surface, TLocusKind kind);
+R2ToR1Function LocusFunction(const TLocalGeometry& surface, TLocusKind kind);
 
 }  // namespace velmora

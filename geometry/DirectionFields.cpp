@@ -29,7 +29,7 @@ double NormalizedAngle(double phi) {
 
 // The two asymptotic angles in [0, pi), from jhb sin 2t - jhc cos 2t = jbc,
 // i.e. sin(2t - psi) = jbc/|JH|; false when there are none.
-bool AsymptoticAngles(const TLocalGeometry& s, double minimumLength, double& theta1, double& theta2,
+bool AsymptoticAngles(const TLocalFrame& s, double minimumLength, double& theta1, double& theta2,
                       double* psiOut = nullptr, double* aOut = nullptr) {
     const double h = Hypot(s.jhb, s.jhc);
     if (h < minimumLength) return false;
@@ -53,7 +53,7 @@ bool AsymptoticAngles(const TLocalGeometry& s, double minimumLength, double& the
 
 // The form of the class just after theta (argument increased by 0.001):
 // positive means foliation 1.
-uint8_t FoliationOfAngle(const TLocalGeometry& s, TLineClass curveClass, double theta) {
+uint8_t FoliationOfAngle(const TLocalFrame& s, TLineClass curveClass, double theta) {
     double value = 0;
     if (curveClass == TLineClass::Curvature) {
         const double w = 4 * theta + 0.001;
@@ -90,15 +90,19 @@ double NearestAsymptotic(double phi, double theta1, double theta2) {
 
 }  // namespace
 
-uint8_t TLocalGeometry::Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent, double& phi) {
+uint8_t TLocalGeometry::Directions(const Vector2& par, TLineClass curveClass, Vector2& theTangent,
+                                  double& phi) const {
     if (!IsLowDegree(curveClass)) return 0;
-    if (!ComputeHBCandProducts(par)) return 0;
+    const std::optional<TLocalFrame> frame = Frame(par);
+    if (!frame) return 0;
     if (!std::isfinite(phi)) return 0;
+    const TLocalFrame& f = *frame;
+    const double bb = f.bb, cc = f.cc, bc = f.bc, hb = f.hb, hc = f.hc, jhb = f.jhb, jhc = f.jhc;
 
     double theta = 0;
     if (curveClass == TLineClass::Asymptotic) {
         double theta1 = 0, theta2 = 0;
-        if (!AsymptoticAngles(*this, 1e-7, theta1, theta2)) return 0;
+        if (!AsymptoticAngles(f, 1e-7, theta1, theta2)) return 0;
         if (phi == UndefinedValue)
             theta = theta1;
         else if (phi == -UndefinedValue)
@@ -148,21 +152,24 @@ uint8_t TLocalGeometry::Directions(const Vector2& par, TLineClass curveClass, Ve
         }
     }
 
-    const Vector2 tangent = TangentCoordinates(std::cos(theta), std::sin(theta));
+    const Vector2 tangent = TangentCoordinates(f, std::cos(theta), std::sin(theta));
     if (!std::isfinite(tangent[0]) || !std::isfinite(tangent[1])) return 0;
     phi = theta;
     theTangent = tangent;
-    return FoliationOfAngle(*this, curveClass, theta);
+    return FoliationOfAngle(f, curveClass, theta);
 }
 
-bool TLocalGeometry::CrossSegments(const Vector2& par, TLineClass cClass, double span2D, TDirectionCross& cross) {
+bool TLocalGeometry::CrossSegments(const TLocalFrame& f, TLineClass cClass, double span2D,
+                                   TDirectionCross& cross) const {
+    const Vector2& par = f.p;
+    const double bb = f.bb, cc = f.cc, bc = f.bc, hb = f.hb, hc = f.hc, jhb = f.jhb, jhc = f.jhc;
     const double k = 0.025 * span2D;
     auto add = [&](const Vector2& d) {
         cross.segments[cross.count++] = {Vector2{par[0] - d[0], par[1] - d[1]}, Vector2{par[0] + d[0], par[1] + d[1]}};
     };
     // Classes 1 to 4: a segment of half length k along the unit tangent at theta.
     auto addScaled = [&](double theta) {
-        Vector2 d = TangentCoordinates(std::cos(theta), std::sin(theta));
+        Vector2 d = TangentCoordinates(f, std::cos(theta), std::sin(theta));
         const double length = std::sqrt(d[0] * d[0] + d[1] * d[1]);
         if (!(length >= 1e-12) || !std::isfinite(length)) return false;
         d = {d[0] * k / length, d[1] * k / length};
@@ -180,7 +187,7 @@ bool TLocalGeometry::CrossSegments(const Vector2& par, TLineClass cClass, double
         }
         case TLineClass::Asymptotic: {
             double theta1 = 0, theta2 = 0, psi = 0, a = 0;
-            if (!AsymptoticAngles(*this, 1e-12, theta1, theta2, &psi, &a)) return false;
+            if (!AsymptoticAngles(f, 1e-12, theta1, theta2, &psi, &a)) return false;
             return addScaled((psi + a) / 2) && addScaled((psi - a + kPi) / 2);
         }
         case TLineClass::MeanCurvature: {
@@ -198,11 +205,12 @@ bool TLocalGeometry::CrossSegments(const Vector2& par, TLineClass cClass, double
         case TLineClass::StrongPrincipal: {
             THigherDegreeDirections solver(*this);
             DirectionList list;
-            solver.HigherDegreeDirections(cClass, list, par);
+            solver.HigherDegreeDirections(cClass, list, f);
             cross.curvesParts = 2 * list.count;
             for (int j = 1; j <= list.count && j <= 5; ++j) {
                 const DirectionEntry& e = list.entries[j];
-                const Vector2 d = cClass == TLineClass::StrongPrincipal ? Vector2{e.x, e.y} : TangentCoordinates(e.x, e.y);
+                const Vector2 d =
+                    cClass == TLineClass::StrongPrincipal ? Vector2{e.x, e.y} : TangentCoordinates(f, e.x, e.y);
                 if (!std::isfinite(d[0]) || !std::isfinite(d[1])) return false;
                 add(d);
             }

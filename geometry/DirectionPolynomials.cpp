@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-Polynomial5 NormalDeviationQuartic(const TLocalGeometry& s) {
+Polynomial5 NormalDeviationQuartic(const TLocalFrame& s) {
     // cos^4(theta) N(tan theta) is a quarter of d/dtheta |II(v,v)|^2.
     Polynomial5 n;
     n.degree = 4;
@@ -20,7 +20,7 @@ Polynomial5 NormalDeviationQuartic(const TLocalGeometry& s) {
     return n;
 }
 
-Polynomial5 LateralDeviationQuartic(const TLocalGeometry& s) {
+Polynomial5 LateralDeviationQuartic(const TLocalFrame& s) {
     // cos^4(theta) L(tan theta) is half of d/dtheta II(v,v).II(v,Jv).
     Polynomial5 l;
     l.degree = 4;
@@ -32,15 +32,15 @@ Polynomial5 LateralDeviationQuartic(const TLocalGeometry& s) {
     return l;
 }
 
-bool StrongPrincipalQuintic(TLocalGeometry& surface, const Vector2& p, Polynomial5& q) {
-    Vector4 value;
-    surface.PosFirstAndSecondDerivativesFR2R4(p[0], p[1], value, surface.xu, surface.xv, surface.xuu, surface.xuv,
-                                              surface.xvv);
-    if (!surface.ThirdDerivativesFR2R4(p[0], p[1])) return false;
-    return StrongPrincipalQuinticFromDerivatives(surface, q);
+bool StrongPrincipalQuintic(const TLocalGeometry& surface, const Vector2& p, Polynomial5& q) {
+    const TSurfaceDerivatives derivatives = surface.Derivatives(p);
+    const std::optional<TThirdDerivatives> third = surface.ThirdDerivatives(p);
+    if (!third) return false;
+    return StrongPrincipalQuinticFromDerivatives(derivatives, *third, q);
 }
 
-bool StrongPrincipalQuinticFromDerivatives(const TLocalGeometry& s, Polynomial5& q) {
+bool StrongPrincipalQuinticFromDerivatives(const TSurfaceDerivatives& s, const TThirdDerivatives& third,
+                                           Polynomial5& q) {
     const Vector4 &xu = s.xu, &xv = s.xv, &xuu = s.xuu, &xuv = s.xuv, &xvv = s.xvv;
     const double E = Dot4(xu, xu), F = Dot4(xu, xv), G = Dot4(xv, xv);
     const double W = std::sqrt(std::fabs(E * G - F * F));
@@ -74,14 +74,14 @@ bool StrongPrincipalQuinticFromDerivatives(const TLocalGeometry& s, Polynomial5&
     const double R1 = 2 * (E1 * A12 + F1 * B12) + F1 * A11 + G1 * B11;
     const double R2 = 2 * (G1 * B12 + F1 * A12) + F1 * B22 + E1 * A22;
 
-    const double q0 = bracket(Va, s.xuuu) + 3 * P1 * D1;
-    const double q1 = 3 * bracket(Va, s.xuuv) + bracket(Vb, s.xuuu) + 3 * P2 * D1 + 3 * P1 * D2;
-    const double q2 = 3 * bracket(Vb, s.xuuv) + bracket(Vc, s.xuuu) + 3 * bracket(Va, s.xuvv) + 3 * P3 * D1 +
-                      3 * R1 * D2 + 3 * P1 * D3;
-    const double q3 = 3 * bracket(Vc, s.xuuv) + 3 * bracket(Vb, s.xuvv) + bracket(Va, s.xvvv) + 3 * P4 * D1 +
-                      3 * R2 * D2 + 3 * P2 * D3;
-    const double q4 = bracket(Vb, s.xvvv) + 3 * bracket(Vc, s.xuvv) + 3 * P4 * D2 + 3 * P3 * D3;
-    const double q5 = bracket(Vc, s.xvvv) + 3 * P4 * D3;
+    const double q0 = bracket(Va, third.xuuu) + 3 * P1 * D1;
+    const double q1 = 3 * bracket(Va, third.xuuv) + bracket(Vb, third.xuuu) + 3 * P2 * D1 + 3 * P1 * D2;
+    const double q2 = 3 * bracket(Vb, third.xuuv) + bracket(Vc, third.xuuu) + 3 * bracket(Va, third.xuvv) +
+                      3 * P3 * D1 + 3 * R1 * D2 + 3 * P1 * D3;
+    const double q3 = 3 * bracket(Vc, third.xuuv) + 3 * bracket(Vb, third.xuvv) + bracket(Va, third.xvvv) +
+                      3 * P4 * D1 + 3 * R2 * D2 + 3 * P2 * D3;
+    const double q4 = bracket(Vb, third.xvvv) + 3 * bracket(Vc, third.xuvv) + 3 * P4 * D2 + 3 * P3 * D3;
+    const double q5 = bracket(Vc, third.xvvv) + 3 * P4 * D3;
 
     q = Polynomial5{};
     q.degree = 5;

@@ -32,16 +32,17 @@ struct DirectionList {
 
 // The strong principal quintic Q at p (degree 5, c[1..6] = q5..q0) from the
 // first, second and third derivatives; false when the metric degenerates.
-bool StrongPrincipalQuintic(TLocalGeometry& surface, const Vector2& p, Polynomial5& q);
-// The same quintic from the derivatives already held by the surface (xu .. xvv
-// and xuuu .. xvvv of one point); false when the metric degenerates.
-bool StrongPrincipalQuinticFromDerivatives(const TLocalGeometry& surface, Polynomial5& q);
+bool StrongPrincipalQuintic(const TLocalGeometry& surface, const Vector2& p, Polynomial5& q);
+// The same quintic from the derivatives of one point; false when the metric
+// degenerates.
+bool StrongPrincipalQuinticFromDerivatives(const TSurfaceDerivatives& derivatives, const TThirdDerivatives& third,
+                                           Polynomial5& q);
 
 // The quartics in x = tan(theta) whose roots are the directions of extremal
 // normal deviation (N) and extremal lateral deviation (L), from the products
-// of the last successful ComputeHBCandProducts of the surface.
-Polynomial5 NormalDeviationQuartic(const TLocalGeometry& surface);
-Polynomial5 LateralDeviationQuartic(const TLocalGeometry& surface);
+// of a frame.
+Polynomial5 NormalDeviationQuartic(const TLocalFrame& frame);
+Polynomial5 LateralDeviationQuartic(const TLocalFrame& frame);
 
 // Discriminants a^(2n-2) prod (ri - rj)^2 as expanded integer polynomials.
 double QuarticDiscriminant(double a, double b, double c, double d, double e);
@@ -67,6 +68,6 @@ Polynomial5 AngularDerivative(const Polynomial5& p);
 // The deviation of a tangent direction with angle theta, given cos 2theta and
 // sin 2theta: |II(v,v)|^2 for extremal normal deviation, II(v,v).II(v,Jv) for
 // extremal lateral deviation; 0 for every other class.
-double DeviationValue(const TLocalGeometry& surface, TLineClass curveClass, double cos2t, double sin2t);
+double DeviationValue(const TLocalFrame& frame, TLineClass curveClass, double cos2t, double sin2t);
 
 }  // namespace velmora

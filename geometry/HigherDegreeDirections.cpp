@@ -14,17 +14,24 @@ namespace velmora {
 
 bool THigherDegreeDirections::BuildDirectionPolynomial(TLineClass curveClass, const Vector2& p) {
     if (!IsHigherDegree(curveClass)) return false;
-    TLocalGeometry& s = *surface_;
-    if (!s.ComputeHBCandProducts(p)) return false;
+    const std::optional<TLocalFrame> at = surface_->Frame(p);
+    if (!at) return false;
+    return BuildDirectionPolynomial(curveClass, *at);
+}
+
+bool THigherDegreeDirections::BuildDirectionPolynomial(TLineClass curveClass, const TLocalFrame& at) {
+    if (!IsHigherDegree(curveClass)) return false;
+    frame = at;
     switch (curveClass) {
-        case TLineClass::ExtremalNormalDeviation: P = NormalDeviationQuartic(s); break;
-        case TLineClass::ExtremalLateralDeviation: P = LateralDeviationQuartic(s); break;
+        case TLineClass::ExtremalNormalDeviation: P = NormalDeviationQuartic(frame); break;
+        case TLineClass::ExtremalLateralDeviation: P = LateralDeviationQuartic(frame); break;
         default: {
-            // The frame computation left the first and second derivatives of p in
-            // the surface; only the third ones are missing.
-            if (!s.ThirdDerivativesFR2R4(p[0], p[1])) return false;
+            // The frame holds the first and second derivatives of its point;
+            // only the third ones are missing.
+            const std::optional<TThirdDerivatives> third = surface_->ThirdDerivatives(frame.p);
+            if (!third) return false;
             Polynomial5 q;
-            if (!StrongPrincipalQuinticFromDerivatives(s, q)) return false;
+            if (!StrongPrincipalQuinticFromDerivatives(frame, *third, q)) return false;
             P = q;
         }
     }
@@ -41,7 +48,7 @@ void THigherDegreeDirections::AddRoot(double x, TLineClass curveClass) {
     e.x = 1.0 / norm;
     e.y = x / norm;
     const double cos2t = e.x * e.x - e.y * e.y, sin2t = 2 * e.x * e.y;
-    e.value = DeviationValue(*surface_, curveClass, cos2t, sin2t);
+    e.value = DeviationValue(frame, curveClass, cos2t, sin2t);
 }
 
 void THigherDegreeDirections::BuildSturmSequence() {
@@ -131,7 +138,7 @@ void THigherDegreeDirections::FindDirections(TLineClass curveClass) {
         list.count = 1;
         e.x = 0;
         e.y = 1;
-        const TLocalGeometry& s = *surface_;
+        const TLocalFrame& s = frame;
         e.value = curveClass == TLineClass::ExtremalNormalDeviation    ? s.hh - 2 * s.hb + s.bb
                   : curveClass == TLineClass::ExtremalLateralDeviation ? s.bc - s.hc
                                                                        : 0.0;
@@ -201,12 +208,23 @@ void THigherDegreeDirections::SortDirections() {
     if (list.count > 1) sort(sort, 1, list.count);
 }
 
-bool THigherDegreeDirections::HigherDegreeDirections(TLineClass curveClass, DirectionList& out, const Vector2& p) {
-    if (!BuildDirectionPolynomial(curveClass, p)) return false;
+void THigherDegreeDirections::ListDirections(TLineClass curveClass, DirectionList& out) {
     list.count = 0;
     FindDirections(curveClass);
     if (IsExtremalDeviation(curveClass)) SortDirections();
     out = list;
+}
+
+bool THigherDegreeDirections::HigherDegreeDirections(TLineClass curveClass, DirectionList& out, const Vector2& p) {
+    if (!BuildDirectionPolynomial(curveClass, p)) return false;
+    ListDirections(curveClass, out);
+    return true;
+}
+
+bool THigherDegreeDirections::HigherDegreeDirections(TLineClass curveClass, DirectionList& out,
+                                                     const TLocalFrame& at) {
+    if (!BuildDirectionPolynomial(curveClass, at)) return false;
+    ListDirections(curveClass, out);
     return true;
 }
 
@@ -233,7 +251,7 @@ uint8_t THigherDegreeDirections::NewtonDirection(TLineClass curveClass, double& 
         direction = {lastCos, lastSin};
         return 1;
     }
-    const TLocalGeometry& s = *surface_;
+    const TLocalFrame& s = frame;
     const double W = std::sqrt(std::fabs(s.guu * s.gvv - s.guv * s.guv));
     if (!(W > 0) || !(s.guu > 0)) return 0;
     const double rootGuu = std::sqrt(s.guu);
@@ -252,7 +270,7 @@ int THigherDegreeDirections::ClassifyExtremal(TLineClass curveClass, const Vecto
     DirectionList found;
     HigherDegreeDirections(curveClass, found, p);
     const double cos2t = cosTheta * cosTheta - sinTheta * sinTheta, sin2t = 2 * sinTheta * cosTheta;
-    const double d = DeviationValue(*surface_, curveClass, cos2t, sin2t);
+    const double d = DeviationValue(frame, curveClass, cos2t, sin2t);
     int index = 0;
     double nearest = 1e20;
     for (int k = 1; k <= found.count; ++k) {

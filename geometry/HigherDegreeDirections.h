@@ -23,10 +23,11 @@ class THigherDegreeDirections {
 public:
     static constexpr int kMaxSturm = 8;
 
-    explicit THigherDegreeDirections(TLocalGeometry& surface) : surface_(&surface) {}
-    TLocalGeometry& Surface() const { return *surface_; }
+    explicit THigherDegreeDirections(const TLocalGeometry& surface) : surface_(&surface) {}
+    const TLocalGeometry& Surface() const { return *surface_; }
 
     // ---- state (rewritten by every operation) ----------------------------------
+    TLocalFrame frame;      // the frame at the point of P (its products give the deviations)
     Polynomial5 P;          // the current direction polynomial
     double epsilon = 0;     // zero tolerance of P's values
     std::array<Polynomial5, kMaxSturm> sturm{};  // S_0, S_1, ...
@@ -37,6 +38,8 @@ public:
     // P := N (class 5), L (class 6) or the strong principal quintic (class 7) at
     // p, and epsilon from it; false when the frame (or the quintic) fails.
     bool BuildDirectionPolynomial(TLineClass curveClass, const Vector2& p);
+    // The same at the point of a frame already computed.
+    bool BuildDirectionPolynomial(TLineClass curveClass, const TLocalFrame& at);
     // Fills `list` with every real root of P (the point's products give the
     // deviation values of classes 5 and 6). Modifies P and epsilon.
     void FindDirections(TLineClass curveClass);
@@ -45,6 +48,7 @@ public:
     // All directions of the class at p (sorted for classes 5 and 6) into `out`;
     // false (and `out` untouched) when the polynomial cannot be built.
     bool HigherDegreeDirections(TLineClass curveClass, DirectionList& out, const Vector2& p);
+    bool HigherDegreeDirections(TLineClass curveClass, DirectionList& out, const TLocalFrame& at);
     // Follows the root nearest theta by Newton's method on the angular form;
     // theta is updated, `direction` gets the coordinate direction (du, dv).
     // Returns 0 on failure, else the foliation (1 or 2; class 7 always 1).
@@ -69,7 +73,10 @@ public:
     void AddRoot(double x, TLineClass curveClass);
 
 private:
-    TLocalGeometry* surface_;
+    // Fills the list from P after a successful build.
+    void ListDirections(TLineClass curveClass, DirectionList& out);
+
+    const TLocalGeometry* surface_;
 };
 
 }  // namespace velmora

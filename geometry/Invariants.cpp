@@ -19,24 +19,30 @@ bool AllFinite(const TInvariants& v) {
 
 // |sin| of the angle between H and the major axis; undefined for a circle or a
 // vanishing H or axis.
-double AbsSineHMajorAxis(TLocalGeometry& s, const Vector2& p) {
-    const double a = InvariantFromProducts(s, TInvariantKind::AngleHMajorAxis, p);
+double AbsSineHMajorAxis(const TLocalFrame& f) {
+    const double a = SignedSineHMajorAxis(f);
     return a == UndefinedValue ? UndefinedValue : std::fabs(a);
+}
+
+void SetDiscriminants(const TDiscriminants& d, TInvariants& out) {
+    out.discrNormDev = d.normDev;
+    out.discrLatDev = d.latDev;
+    out.discrStrPpal = d.strPpal;
 }
 
 }  // namespace
 
-void TLocalGeometry::DiscriminantsAtCurrentPoint(const Vector2& par, TInvariants& out) {
-    out.discrNormDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrNormalDeviation, par));
-    out.discrLatDev = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrLateralDeviation, par));
-    out.discrStrPpal = OrUndefined(InvariantFromProducts(*this, TInvariantKind::DiscrStrongPrincipal, par));
+TDiscriminants TLocalGeometry::Discriminants(const TLocalFrame& frame) const {
+    return {OrUndefined(InvariantFromProducts(*this, frame, TInvariantKind::DiscrNormalDeviation)),
+            OrUndefined(InvariantFromProducts(*this, frame, TInvariantKind::DiscrLateralDeviation)),
+            OrUndefined(InvariantFromProducts(*this, frame, TInvariantKind::DiscrStrongPrincipal))};
 }
 
-bool TLocalGeometry::ComputeInvariants(const Vector2& par, TInvariants& out) {
-    if (!ComputeHBCandProducts(par)) return false;
-    DiscriminantsAtCurrentPoint(par, out);
-    out.KGauss = InvariantFromProducts(*this, TInvariantKind::GaussCurvature, par);
-    out.longH = nh;
+bool InvariantsOfFrame(const TLocalFrame& f, const TDiscriminants& discriminants, TInvariants& out) {
+    const double bb = f.bb, cc = f.cc, bc = f.bc, hb = f.hb, hc = f.hc, hh = f.hh;
+    SetDiscriminants(discriminants, out);
+    out.KGauss = hh - cc - bb;
+    out.longH = f.nh;
     // d = difference of the squared half axes.
     const double d = Hypot(bb - cc, 2 * bc);
     out.halfMajorAxis = std::sqrt(std::fabs((bb + cc + d) / 2));
@@ -45,7 +51,7 @@ bool TLocalGeometry::ComputeInvariants(const Vector2& par, TInvariants& out) {
         // The ellipse is tiny compared with H, or it is the single point H (B = C
         // = 0, where the confocal formula below would be 0/0): the origin lies
         // at distance |H| outside it.
-        out.depth = 0.0 - nh;  // (+0 rather than -0 for a flat point)
+        out.depth = 0.0 - f.nh;  // (+0 rather than -0 for a flat point)
     } else {
         // A = half major axis of the ellipse confocal with the curvature ellipse
         // through the origin; depth > 0 when the origin lies inside.
@@ -55,16 +61,13 @@ bool TLocalGeometry::ComputeInvariants(const Vector2& par, TInvariants& out) {
         const double A = std::sqrt((q + std::sqrt(std::fabs(q * q - X))) * 0.5);
         out.depth = out.halfMajorAxis - A;
     }
-    out.alpha = d < 1e-8 ? UndefinedValue : AbsSineHMajorAxis(*this, par);
+    out.alpha = d < 1e-8 ? UndefinedValue : AbsSineHMajorAxis(f);
     return AllFinite(out);
 }
 
-bool TLocalGeometry::ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out,
-                                        TDirectionCross& cross) {
-    cross = TDirectionCross{};
-    if (cClass == TLineClass::CoordinateLines) cross.curvesParts = 0;
-    if (!ComputeHBCandProducts(par)) return false;
-    DiscriminantsAtCurrentPoint(par, out);
+bool CrossValuesOfFrame(const TLocalFrame& f, const TDiscriminants& discriminants, TInvariants& out) {
+    const double bb = f.bb, cc = f.cc, bc = f.bc, hb = f.hb, hc = f.hc, hh = f.hh;
+    SetDiscriminants(discriminants, out);
     out.KGauss = hh - bb - cc;
     // The same sign and zero set as the depth of ComputeInvariants: one minus
     // the radius of the origin in the affine coordinates of the ellipse
@@ -75,48 +78,65 @@ bool TLocalGeometry::ComputeCross(const Vector2& par, TLineClass cClass, double 
     const double d = std::sqrt((bb - cc) * (bb - cc) + (2 * bc) * (2 * bc));
     out.halfMajorAxis = std::sqrt(std::fabs((bb + cc + d) / 2));
     out.halfMinorAxis = std::sqrt(std::fabs((bb + cc - d) / 2));
-    out.alpha = d <= 1e-8 ? UndefinedValue : AbsSineHMajorAxis(*this, par);
-    if (!AllFinite(out)) return false;
-    return CrossSegments(par, cClass, span2D, cross);
+    out.alpha = d <= 1e-8 ? UndefinedValue : AbsSineHMajorAxis(f);
+    return AllFinite(out);
+}
+
+bool TLocalGeometry::ComputeInvariants(const Vector2& par, TInvariants& out) const {
+    const std::optional<TLocalFrame> frame = Frame(par);
+    if (!frame) return false;
+    return InvariantsOfFrame(*frame, Discriminants(*frame), out);
+}
+
+bool TLocalGeometry::ComputeCross(const Vector2& par, TLineClass cClass, double span2D, TInvariants& out,
+                                  TDirectionCross& cross) const {
+    cross = TDirectionCross{};
+    if (cClass == TLineClass::CoordinateLines) cross.curvesParts = 0;
+    const std::optional<TLocalFrame> frame = Frame(par);
+    if (!frame) return false;
+    if (!CrossValuesOfFrame(*frame, Discriminants(*frame), out)) return false;
+    return CrossSegments(*frame, cClass, span2D, cross);
 }
 
 // ---- scalar functions of a point ----------------------------------------------------
 
-double TLocalGeometry::DepthOfOrigin(const Vector2& p) {
+double TLocalGeometry::DepthOfOrigin(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::OriginDepth, p);
 }
 
-double TLocalGeometry::AngleHEllipse(const Vector2& p) {
+double TLocalGeometry::AngleHEllipse(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::AngleHMajorAxis, p);
 }
 
-double TLocalGeometry::EllipseArea(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(std::sqrt(std::fabs(bb * cc - bc * bc)));
+double TLocalGeometry::EllipseArea(const Vector2& p) const {
+    const std::optional<TLocalFrame> f = Frame(p);
+    if (!f) return UndefinedValue;
+    return OrUndefined(std::sqrt(std::fabs(f->bb * f->cc - f->bc * f->bc)));
 }
 
-double TLocalGeometry::GaussCurvature(const Vector2& p) {
+double TLocalGeometry::GaussCurvature(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::GaussCurvature, p);
 }
 
-double TLocalGeometry::JHdotB(const Vector2& p) {
-    if (!ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(jhb);
+double TLocalGeometry::JHdotB(const Vector2& p) const {
+    const std::optional<TLocalFrame> f = Frame(p);
+    if (!f) return UndefinedValue;
+    return OrUndefined(f->jhb);
 }
 
-double TLocalGeometry::JBdotC(const Vector2& p) {
+double TLocalGeometry::JBdotC(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::OrientedAreaBC, p);
 }
 
-double TLocalGeometry::DiscriminantExtremalNormDevDirs(const Vector2& p) {
+double TLocalGeometry::DiscriminantExtremalNormDevDirs(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::DiscrNormalDeviation, p);
 }
 
-double TLocalGeometry::DiscriminantExtremalLatDevDirs(const Vector2& p) {
+double TLocalGeometry::DiscriminantExtremalLatDevDirs(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::DiscrLateralDeviation, p);
 }
 
-double TLocalGeometry::DiscriminantStrongPrincipalLines(const Vector2& p) {
+double TLocalGeometry::DiscriminantStrongPrincipalLines(const Vector2& p) const {
     return LocusValue(*this, TInvariantKind::DiscrStrongPrincipal, p);
 }
 

@@ -21,76 +21,37 @@ Vector4 NormalPart(const Vector4& a, double alongT, const Vector4& t, double alo
     return n;
 }
 
-}  // namespace
-
 // Each coordinate's value and partial derivatives come from one pass of its
 // evaluator's jet function.
-void TLocalGeometry::PosFirstDerivativesFR2R4(double u, double v, Vector4& y, Vector4& yu, Vector4& yv) {
-    const double at[2] = {u, v};
+void FillDerivatives(TEngineSet& engines, const Vector2& p, TSurfaceDerivatives& d) {
+    d.p = p;
     for (int i = 0; i < 4; ++i) {
-        const TSecondOrderJet j = engines_->evaluators[i].SecondOrderJet(at);
-        y[i] = j.f;
-        yu[i] = j.fu;
-        yv[i] = j.fv;
+        const TSecondOrderJet j = engines.evaluators[i].SecondOrderJet(p.data());
+        d.x[i] = j.f;
+        d.xu[i] = j.fu;
+        d.xv[i] = j.fv;
+        d.xuu[i] = j.fuu;
+        d.xuv[i] = j.fuv;
+        d.xvv[i] = j.fvv;
     }
 }
 
-void TLocalGeometry::PosFirstAndSecondDerivativesFR2R4(double u, double v, Vector4& y, Vector4& yu,
-                                                             Vector4& yv, Vector4& yuu, Vector4& yuv,
-                                                             Vector4& yvv) {
-    const double at[2] = {u, v};
-    for (int i = 0; i < 4; ++i) {
-        const TSecondOrderJet j = engines_->evaluators[i].SecondOrderJet(at);
-        y[i] = j.f;
-        yu[i] = j.fu;
-        yv[i] = j.fv;
-        yuu[i] = j.fuu;
-        yuv[i] = j.fuv;
-        yvv[i] = j.fvv;
-    }
-}
-
-bool TLocalGeometry::ThirdDerivativesFR2R4(double u, double v) {
-    const double args[2] = {u, v};
-    for (int i = 0; i < 4; ++i) {
-        const TSymbolicPartials& d = engines_->partials[i];
-        xuuu[i] = d.EvaluateFF(1, 1, 1, args);
-        xuuv[i] = d.EvaluateFF(1, 1, 2, args);
-        xuvv[i] = d.EvaluateFF(1, 2, 2, args);
-        xvvv[i] = d.EvaluateFF(2, 2, 2, args);
-    }
-    return AllFinite(xuuu) && AllFinite(xuuv) && AllFinite(xuvv) && AllFinite(xvvv);
-}
-
-void TLocalGeometry::PosFirstSecondThirdDerivativesFR2R4(double u, double v) {
-    Vector4 value;
-    PosFirstAndSecondDerivativesFR2R4(u, v, value, xu, xv, xuu, xuv, xvv);
-    ThirdDerivativesFR2R4(u, v);
-}
-
-void TLocalGeometry::ComputeFff(const Vector2& p) {
-    Vector4 value;
-    PosFirstDerivativesFR2R4(p[0], p[1], value, xu, xv);
-    guu = Dot4(xu, xu);
-    guv = Dot4(xu, xv);
-    gvv = Dot4(xv, xv);
-}
-
-bool TLocalGeometry::ComputeHBCandProducts(const Vector2& p) {
+bool ComputeFrame(TEngineSet& engines, const Vector2& p, TLocalFrame& f) {
     // Derivatives. The compiled code never traps; a non-finite derivative is
     // what a faulting evaluation leaves, and ends the computation.
-    Vector4 value;
-    PosFirstAndSecondDerivativesFR2R4(p[0], p[1], value, xu, xv, xuu, xuv, xvv);
+    FillDerivatives(engines, p, f);
+    const Vector4 &xu = f.xu, &xv = f.xv, &xuu = f.xuu, &xuv = f.xuv, &xvv = f.xvv;
     if (!(AllFinite(xu) && AllFinite(xv) && AllFinite(xuu) && AllFinite(xuv) && AllFinite(xvv))) return false;
 
     // First fundamental form; the metric must be non-degenerate.
-    guu = Dot4(xu, xu);
-    guv = Dot4(xu, xv);
-    gvv = Dot4(xv, xv);
-    const double delta = guu * gvv - guv * guv;
+    const double guu = f.guu = Dot4(xu, xu);
+    const double guv = f.guv = Dot4(xu, xv);
+    f.gvv = Dot4(xv, xv);
+    const double delta = guu * f.gvv - guv * guv;
     if (!(delta > 1e-12)) return false;
 
     // Frame: t = f_u/|f_u|, Jt along guu f_v - guv f_u (|.| = sqrt(guu delta)).
+    Vector4 &t = f.t, &Jt = f.Jt;
     const double s = 1.0 / std::sqrt(guu);
     const double r = s / std::sqrt(delta);
     for (int i = 0; i < 4; ++i) {
@@ -104,6 +65,7 @@ bool TLocalGeometry::ComputeHBCandProducts(const Vector2& p) {
 
     // Raw vectors: N = guu f_v - guv f_u is the unnormalised Je direction;
     // G12 = N_u and G22 = guu N_v - guv N_u its derivative along itself.
+    Vector4 &G11 = f.G11, &G12 = f.G12, &G21 = f.G21, &G22 = f.G22;
     for (int i = 0; i < 4; ++i) {
         G21[i] = guu * xuv[i] - guv * xuu[i];
         G11[i] = xuu[i];
@@ -124,6 +86,7 @@ bool TLocalGeometry::ComputeHBCandProducts(const Vector2& p) {
     G22 = NormalPart(G22, tG22, t, jtG22, Jt, r * r);
 
     // The curvature ellipse H + B cos + C sin.
+    Vector4 &vH = f.vH, &vB = f.vB, &vC = f.vC;
     for (int i = 0; i < 4; ++i) {
         vH[i] = (G11[i] + G22[i]) / 2;
         vB[i] = (G11[i] - G22[i]) / 2;
@@ -131,28 +94,62 @@ bool TLocalGeometry::ComputeHBCandProducts(const Vector2& p) {
     }
 
     // Oriented areas in the normal plane (row order fixes the signs).
-    jhb = Determinant4(vB, t, Jt, vH);
-    jhc = Determinant4(vC, t, Jt, vH);
-    jbc = Determinant4(vC, t, Jt, vB);
+    f.jhb = Determinant4(vB, t, Jt, vH);
+    f.jhc = Determinant4(vC, t, Jt, vH);
+    f.jbc = Determinant4(vC, t, Jt, vB);
 
     // Inner products and norms.
-    hh = Dot4(vH, vH);
-    nh = std::sqrt(hh);
-    bb = Dot4(vB, vB);
-    nb = std::sqrt(bb);
-    cc = Dot4(vC, vC);
-    nc = std::sqrt(cc);
-    bc = Dot4(vB, vC);
-    hb = Dot4(vH, vB);
-    hc = Dot4(vH, vC);
-    return std::isfinite(hh) && std::isfinite(bb) && std::isfinite(cc) && std::isfinite(jhb) &&
-           std::isfinite(jhc) && std::isfinite(jbc);
+    f.hh = Dot4(vH, vH);
+    f.nh = std::sqrt(f.hh);
+    f.bb = Dot4(vB, vB);
+    f.nb = std::sqrt(f.bb);
+    f.cc = Dot4(vC, vC);
+    f.nc = std::sqrt(f.cc);
+    f.bc = Dot4(vB, vC);
+    f.hb = Dot4(vH, vB);
+    f.hc = Dot4(vH, vC);
+    return std::isfinite(f.hh) && std::isfinite(f.bb) && std::isfinite(f.cc) && std::isfinite(f.jhb) &&
+           std::isfinite(f.jhc) && std::isfinite(f.jbc);
 }
 
-Vector2 TLocalGeometry::TangentCoordinates(double cosTheta, double sinTheta) const {
-    const double rootGuu = std::sqrt(guu);
-    const double rootDelta = std::sqrt(std::fabs(guu * gvv - guv * guv));
-    return {cosTheta / rootGuu - sinTheta * guv / (rootGuu * rootDelta), sinTheta * rootGuu / rootDelta};
+}  // namespace
+
+TSurfaceDerivatives TLocalGeometry::Derivatives(const Vector2& p) const {
+    TSurfaceDerivatives d;
+    FillDerivatives(*engines_, p, d);
+    return d;
+}
+
+std::optional<TThirdDerivatives> TLocalGeometry::ThirdDerivatives(const Vector2& p) const {
+    std::optional<TThirdDerivatives> result(std::in_place);
+    TThirdDerivatives& d = *result;
+    for (int i = 0; i < 4; ++i) {
+        const TSymbolicPartials& partials = engines_->partials[i];
+        d.xuuu[i] = partials.EvaluateFF(1, 1, 1, p.data());
+        d.xuuv[i] = partials.EvaluateFF(1, 1, 2, p.data());
+        d.xuvv[i] = partials.EvaluateFF(1, 2, 2, p.data());
+        d.xvvv[i] = partials.EvaluateFF(2, 2, 2, p.data());
+    }
+    if (!(AllFinite(d.xuuu) && AllFinite(d.xuuv) && AllFinite(d.xuvv) && AllFinite(d.xvvv))) result.reset();
+    return result;
+}
+
+TFirstFundamentalForm TLocalGeometry::FirstFundamentalForm(const Vector2& p) const {
+    const TSurfaceDerivatives d = Derivatives(p);
+    return {Dot4(d.xu, d.xu), Dot4(d.xu, d.xv), Dot4(d.xv, d.xv)};
+}
+
+std::optional<TLocalFrame> TLocalGeometry::Frame(const Vector2& p) const {
+    // One object, filled in place and returned as it is.
+    std::optional<TLocalFrame> frame(std::in_place);
+    if (!ComputeFrame(*engines_, p, *frame)) frame.reset();
+    return frame;
+}
+
+Vector2 TangentCoordinates(const TLocalFrame& f, double cosTheta, double sinTheta) {
+    const double rootGuu = std::sqrt(f.guu);
+    const double rootDelta = std::sqrt(std::fabs(f.guu * f.gvv - f.guv * f.guv));
+    return {cosTheta / rootGuu - sinTheta * f.guv / (rootGuu * rootDelta), sinTheta * rootGuu / rootDelta};
 }
 
 }  // namespace velmora

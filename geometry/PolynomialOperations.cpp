@@ -114,7 +114,7 @@ Polynomial5 AngularDerivative(const Polynomial5& p) {
     return d;
 }
 
-double DeviationValue(const TLocalGeometry& s, TLineClass curveClass, double cos2t, double sin2t) {
+double DeviationValue(const TLocalFrame& s, TLineClass curveClass, double cos2t, double sin2t) {
     switch (curveClass) {
         case TLineClass::ExtremalNormalDeviation:
             return s.hh + s.bb * cos2t * cos2t + s.cc * sin2t * sin2t + 2 * s.hb * cos2t + 2 * s.hc * sin2t +

@@ -22,20 +22,6 @@ constexpr std::array<TScalarInvariant, kInvariantKinds> kInvariants = {{
      false},
 }};
 
-// Sine of the angle between H and the major-axis vector V = cos(tau) B +
-// sin(tau) C, signed by the orientation Det(V, t, Jt, H) of the normal plane;
-// undefined for a circle (no major axis) or a vanishing |V| |H|.
-double SignedSineHMajorAxis(const TLocalGeometry& s) {
-    if (Hypot(s.bb - s.cc, 2 * s.bc) < 1e-8) return UndefinedValue;
-    const double tau = SafeArcTan2(2 * s.bc, s.bb - s.cc) / 2;
-    const double ct = std::cos(tau), st = std::sin(tau);
-    Vector4 V;
-    for (int i = 0; i < 4; ++i) V[i] = ct * s.vB[i] + st * s.vC[i];
-    const double D = Determinant4(V, s.t, s.Jt, s.vH);
-    const double m = std::sqrt(NormSquared4(V)) * s.nh;
-    return m > 1e-12 ? D / m : UndefinedValue;
-}
-
 }  // namespace
 
 const std::array<TScalarInvariant, kInvariantKinds>& ScalarInvariants() { return kInvariants; }
@@ -50,7 +36,20 @@ std::optional<TInvariantKind> InvariantKindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-double InvariantFromProducts(TLocalGeometry& s, TInvariantKind kind, const Vector2& p) {
+double SignedSineHMajorAxis(const TLocalFrame& s) {
+    // V = cos(tau) B + sin(tau) C is the major-axis vector; the sign is that of
+    // Det(V, t, Jt, H).
+    if (Hypot(s.bb - s.cc, 2 * s.bc) < 1e-8) return UndefinedValue;
+    const double tau = SafeArcTan2(2 * s.bc, s.bb - s.cc) / 2;
+    const double ct = std::cos(tau), st = std::sin(tau);
+    Vector4 V;
+    for (int i = 0; i < 4; ++i) V[i] = ct * s.vB[i] + st * s.vC[i];
+    const double D = Determinant4(V, s.t, s.Jt, s.vH);
+    const double m = std::sqrt(NormSquared4(V)) * s.nh;
+    return m > 1e-12 ? D / m : UndefinedValue;
+}
+
+double InvariantFromProducts(const TLocalGeometry& surface, const TLocalFrame& s, TInvariantKind kind) {
     switch (kind) {
         case TInvariantKind::OriginDepth:
             return s.bb * s.cc - s.bc * s.bc - Hypot(s.hb * s.cc - s.hc * s.bc, s.hc * s.bb - s.hb * s.bc);
@@ -66,30 +65,32 @@ double InvariantFromProducts(TLocalGeometry& s, TInvariantKind kind, const Vecto
             return QuarticDiscriminant(l.c[1], l.c[2], l.c[3], l.c[4], l.c[5]);
         }
         case TInvariantKind::DiscrStrongPrincipal: {
-            // The frame left the first and second derivatives of p in place.
+            // The frame holds the first and second derivatives of its point.
+            const std::optional<TThirdDerivatives> third = surface.ThirdDerivatives(s.p);
             Polynomial5 q;
-            if (!s.ThirdDerivativesFR2R4(p[0], p[1]) || !StrongPrincipalQuinticFromDerivatives(s, q))
-                return UndefinedValue;
+            if (!third || !StrongPrincipalQuinticFromDerivatives(s, *third, q)) return UndefinedValue;
             return QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]);
         }
     }
     return UndefinedValue;
 }
 
-double LocusValue(TLocalGeometry& s, TInvariantKind kind, const Vector2& p) {
+double LocusValue(const TLocalGeometry& surface, TInvariantKind kind, const Vector2& p) {
     if (kind == TInvariantKind::DiscrStrongPrincipal) {
         // The quintic needs only the derivatives and the metric, not the frame.
         Polynomial5 q;
-        if (!StrongPrincipalQuintic(s, p, q)) return UndefinedValue;
+        if (!StrongPrincipalQuintic(surface, p, q)) return UndefinedValue;
         return OrUndefined(QuinticDiscriminant(q.c[1], q.c[2], q.c[3], q.c[4], q.c[5], q.c[6]));
     }
-    if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
-    return OrUndefined(InvariantFromProducts(s, kind, p));
+    const std::optional<TLocalFrame> frame = surface.Frame(p);
+    if (!frame) return UndefinedValue;
+    return OrUndefined(InvariantFromProducts(surface, *frame, kind));
 }
 
-double BackgroundValue(TLocalGeometry& s, TBackgroundType type, const Vector2& p) {
-    if (!s.ComputeHBCandProducts(p)) return UndefinedValue;
-    const double value = InvariantFromProducts(s, type, p);
+double BackgroundValue(const TLocalGeometry& surface, TBackgroundType type, const Vector2& p) {
+    const std::optional<TLocalFrame> frame = surface.Frame(p);
+    if (!frame) return UndefinedValue;
+    const double value = InvariantFromProducts(surface, *frame, type);
     if (value == UndefinedValue || !ScalarInvariant(type).backgroundMagnitude) return value;
     return std::fabs(value);
 }

@@ -47,20 +47,24 @@ const TScalarInvariant& ScalarInvariant(TInvariantKind kind);
 // The kind named by its short name or by its number "0".."6".
 std::optional<TInvariantKind> InvariantKindFromName(std::string_view name);
 
-// The value of the invariant from the frame and products that the last
-// successful ComputeHBCandProducts at p left in the surface (the strong
-// principal discriminant adds the third derivatives at p). UndefinedValue
-// where the quantity has no definite value; an overflow is returned as it
-// came (infinite or NaN).
-double InvariantFromProducts(TLocalGeometry& surface, TInvariantKind kind, const Vector2& p);
+// The value of the invariant at the frame's point, from its products (the
+// strong principal discriminant adds the third derivatives at frame.p, from
+// the surface's engines). UndefinedValue where the quantity has no definite
+// value; an overflow is returned as it came (infinite or NaN).
+double InvariantFromProducts(const TLocalGeometry& surface, const TLocalFrame& frame, TInvariantKind kind);
+
+// Sine of the angle between H and the major axis of the ellipse, signed by
+// the orientation of the normal plane; UndefinedValue for a circle (no major
+// axis) or a vanishing |V| |H|.
+double SignedSineHMajorAxis(const TLocalFrame& frame);
 
 // The value whose zero set is the locus of that kind: UndefinedValue where the
 // frame cannot be built or the value is not a finite number.
-double LocusValue(TLocalGeometry& surface, TInvariantKind kind, const Vector2& p);
+double LocusValue(const TLocalGeometry& surface, TInvariantKind kind, const Vector2& p);
 
 // The value a background of that type paints at p: UndefinedValue where the
 // frame cannot be built; overflowed values as they came (the colour map
 // takes infinities to its darkest entries and leaves NaN unpainted).
-double BackgroundValue(TLocalGeometry& surface, TBackgroundType type, const Vector2& p);
+double BackgroundValue(const TLocalGeometry& surface, TBackgroundType type, const Vector2& p);
 
 }  // namespace velmora

@@ -33,6 +33,10 @@ std::vector<TEngineSet*> TSurfaceSession::WorkerSets() const {
     return sets;
 }
 
+TPointProbe TSurfaceSession::Probe(const Vector2& p, TLineClass lineClass) const {
+    return ProbePoint(*surface_, p, lineClass, map_.span2D);
+}
+
 void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     std::string& text = texts_[i];
     text = TrimInput(text);

@@ -18,6 +18,7 @@
 #include "geometry/ScalarInvariants.h"
 #include "platform/Colour.h"
 #include "session/DrawingStores.h"
+#include "session/PointProbe.h"
 #include "session/SurfaceInput.h"
 
 #include <array>
@@ -110,6 +111,9 @@ public:
     TEngineSet& MainEngines() { return *mainSet_; }
     // Worker k's engine set; no two threads may use one set.
     std::vector<TEngineSet*> WorkerSets() const;
+    // The geometry at p as the panels show it, with the cross of lineClass
+    // scaled to the domain.
+    TPointProbe Probe(const Vector2& p, TLineClass lineClass) const;
 
     // ---- stored drawings -----------------------------------------------------------
     TDrawingStores& Stores() { return stores_; }

@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "tests/session/NormalPlaneFrame.h"
 
 #include <cmath>
 
@@ -18,22 +19,11 @@ protected:
     // H = h e3; B = (b1 e3 - b2 e4); C = (c1 e3 - c2 e4), in the panel's
     // normal-plane coordinates (e1, e2).
     void SetPoint(double h, double b1, double b2, double c1, double c2) {
-        TLocalGeometry& s = W().Session().Surface();
-        s.t = {1, 0, 0, 0};
-        s.Jt = {0, 1, 0, 0};
-        s.vH = {0, 0, h, 0};
-        s.vB = {0, 0, b1, -b2};
-        s.vC = {0, 0, c1, -c2};
-        s.nh = std::fabs(h);
-        s.bb = b1 * b1 + b2 * b2;
-        s.cc = c1 * c1 + c2 * c2;
-        s.nb = std::sqrt(s.bb);
-        s.nc = std::sqrt(s.cc);
-        W().EllipsePanel().ComputeEllipse(s);
+        W().EllipsePanel().ComputeEllipse(velmora::testing::NormalPlaneFrame(h, b1, b2, c1, c2));
         W().EllipsePanel().DrawEllipse();
     }
 
-    const TEllipseFigure& F() { return W().EllipsePanel().Figure(); }
+    const TEllipseLayout& F() { return W().EllipsePanel().FigureLayout(); }
     void Freeze() {
         if (!W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
     }
@@ -158,15 +148,17 @@ TEST_F(EllipsePanelTest, FrozenPanelsProjectTheEllipseOnThePointerLine) {
 
 TEST_F(EllipsePanelTest, AMouseMoveDrawsTheEllipseOfTheSurfacePoint) {
     MoveOverMainPanel(300, 200);
-    const TLocalGeometry& s = W().Session().Surface();
+    const std::optional<TLocalFrame> s = W().Session().Surface().Frame(W().FromWindowToR2(300, 200));
+    ASSERT_TRUE(s.has_value());
     ASSERT_GT(F().sc(), 0);
-    EXPECT_DOUBLE_EQ(F().h(), s.nh);
-    EXPECT_NEAR(Dot4(F().e1(), F().e1()), 1, 1e-12);
-    EXPECT_NEAR(Dot4(F().e2(), F().e2()), 1, 1e-12);
-    EXPECT_NEAR(Dot4(F().e1(), F().e2()), 0, 1e-12);
+    const TEllipseFigure& figure = F().Figure();
+    EXPECT_DOUBLE_EQ(figure.h(), s->nh);
+    EXPECT_NEAR(Dot4(figure.e1(), figure.e1()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(figure.e2(), figure.e2()), 1, 1e-12);
+    EXPECT_NEAR(Dot4(figure.e1(), figure.e2()), 0, 1e-12);
     // B and C lie in the plane of e1, e2.
-    EXPECT_NEAR(F().b1() * F().b1() + F().b2() * F().b2(), s.bb, 1e-9 * (1 + s.bb));
-    EXPECT_NEAR(F().c1() * F().c1() + F().c2() * F().c2(), s.cc, 1e-9 * (1 + s.cc));
+    EXPECT_NEAR(figure.b1() * figure.b1() + figure.b2() * figure.b2(), s->bb, 1e-9 * (1 + s->bb));
+    EXPECT_NEAR(figure.c1() * figure.c1() + figure.c2() * figure.c2(), s->cc, 1e-9 * (1 + s->cc));
     EXPECT_GT(CountInRow(120, 0, 224, kAqua) + CountInRow(120, 0, 224, kBlue), 0);
 }
 

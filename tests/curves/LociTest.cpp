@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -82,8 +83,10 @@ TEST(Loci, ZeroGaussCurvatureLocusOfTheDefaultSurfaceLiesOnItsZeroSet) {
 // p, with the axis taken as the eigenvector of the larger eigenvalue of the
 // Gram matrix of B and C (not through the arc tangent that the locus function
 // uses, whose branch cut flips the axis).
-double SineHToMajorAxis(TLocalGeometry& g, const Vector2& p) {
-    if (!g.ComputeHBCandProducts(p)) return -1;
+double SineHToMajorAxis(const TLocalGeometry& surface, const Vector2& p) {
+    const std::optional<TLocalFrame> frame = surface.Frame(p);
+    if (!frame) return -1;
+    const TLocalFrame& g = *frame;
     const double half = (g.bb - g.cc) / 2;
     const double lambda = (g.bb + g.cc) / 2 + std::hypot(half, g.bc);
     // (bc, lambda - bb) and (lambda - cc, bc) both span the eigenspace; take

@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             fuzz::Fail(where + ": the background " + invariant.name + " colours " + fuzz::Written({colour}) +
                        " where the locus function is " + fuzz::Written({locus}));
     }
-    for (double (TLocalGeometry::*scalar)(const Vector2&) :
+    for (double (TLocalGeometry::*scalar)(const Vector2&) const :
          {&TLocalGeometry::DepthOfOrigin, &TLocalGeometry::AngleHEllipse, &TLocalGeometry::EllipseArea,
           &TLocalGeometry::GaussCurvature, &TLocalGeometry::JHdotB, &TLocalGeometry::JBdotC,
           &TLocalGeometry::DiscriminantExtremalNormDevDirs, &TLocalGeometry::DiscriminantExtremalLatDevDirs,

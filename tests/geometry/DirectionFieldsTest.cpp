@@ -16,15 +16,15 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 const Vector2 kPoints[] = {{1.3, 0.9}, {0.4, 1.7}, {4.0, 0.3}, {2.5, 2.0}, {5.9, 1.1}};
 
-// The reference geometry from the derivatives the surface holds at p.
-ReferenceGeometry AtPoint(TLocalGeometry& s, const Vector2& p) {
-    EXPECT_TRUE(s.ComputeHBCandProducts(p));
+// The reference geometry from the derivatives of the surface at p.
+ReferenceGeometry AtPoint(const TLocalGeometry& s, const Vector2& p) {
+    const TLocalFrame f = FrameAt(s, p);
     ReferenceGeometry g;
-    g.xu = s.xu;
-    g.xv = s.xv;
-    g.xuu = s.xuu;
-    g.xuv = s.xuv;
-    g.xvv = s.xvv;
+    g.xu = f.xu;
+    g.xv = f.xv;
+    g.xuu = f.xuu;
+    g.xuv = f.xuv;
+    g.xvv = f.xvv;
     g.Complete();
     return g;
 }
@@ -108,6 +108,7 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
     TLocalGeometry& s = g->s;
     for (const Vector2& p : kPoints) {
         const ReferenceGeometry ref = AtPoint(s, p);
+        const TLocalFrame f = FrameAt(s, p);
         for (int c = 1; c <= 4; ++c) {
             SCOPED_TRACE(::testing::Message() << "class " << c << " at " << p[0] << ", " << p[1]);
             const double step = c == 1 ? kPi / 4 : kPi / 2;
@@ -137,8 +138,8 @@ TEST(Directions, ClassesOneToFourSatisfyTheirEquations) {
                 const double condition = Condition(ref, c, theta, scale);
                 EXPECT_NEAR(condition, 0, 1e-12 * scale);
                 // The tangent is the unit vector cos theta t + sin theta Jt.
-                const Vector4 w = Add(Scale(s.xu, tangent[0]), s.xv, tangent[1]);
-                const Vector4 expected = Add(Scale(s.t, std::cos(theta)), s.Jt, std::sin(theta));
+                const Vector4 w = Add(Scale(f.xu, tangent[0]), f.xv, tangent[1]);
+                const Vector4 expected = Add(Scale(f.t, std::cos(theta)), f.Jt, std::sin(theta));
                 for (int i = 0; i < 4; ++i) EXPECT_NEAR(w[i], expected[i], 1e-12);
                 // A repeated call is a fixed point.
                 double again = theta;
@@ -321,6 +322,7 @@ TEST(DirectionCross, SegmentsAlongTheDirections) {
     auto g = MakeSurface(DefaultSurfaceTexts());
     TLocalGeometry& s = g->s;
     const Vector2 p{1.3, 0.9};
+    const TLocalFrame f = FrameAt(s, p);
     const double span = 6.65, k = 0.025 * span;
     TInvariants values;
     TDirectionCross cross;
@@ -341,8 +343,8 @@ TEST(DirectionCross, SegmentsAlongTheDirections) {
             const double du = (b[0] - a[0]) / 2, dv = (b[1] - a[1]) / 2;
             EXPECT_NEAR(std::hypot(du, dv), k, 1e-14);
             // Parallel to the coordinates of a direction of the class.
-            double theta = std::atan2(dv * std::sqrt(s.guu * s.gvv - s.guv * s.guv) / s.guu,
-                                      du + dv * s.guv / s.guu);  // back to the frame angle
+            double theta = std::atan2(dv * std::sqrt(f.guu * f.gvv - f.guv * f.guv) / f.guu,
+                                      du + dv * f.guv / f.guu);  // back to the frame angle
             Vector2 tangent{};
             double chosen = Reduce(theta, 2 * kPi);
             ASSERT_NE(s.Directions(p, LineClassOfTag(c), tangent, chosen), 0);
@@ -365,8 +367,8 @@ TEST(DirectionCross, SegmentsAlongTheDirections) {
                 EXPECT_NEAR(d[1], e.y, 1e-15);
             } else {
                 // The coordinates of x t + y Jt, not rescaled.
-                const Vector4 w = Add(Scale(s.xu, d[0]), s.xv, d[1]);
-                const Vector4 expected = Add(Scale(s.t, e.x), s.Jt, e.y);
+                const Vector4 w = Add(Scale(f.xu, d[0]), f.xv, d[1]);
+                const Vector4 expected = Add(Scale(f.t, e.x), f.Jt, e.y);
                 for (int i = 0; i < 4; ++i) EXPECT_NEAR(w[i], expected[i], 1e-12);
             }
         }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 using namespace velmora;
 using namespace velmora::testing;
@@ -24,27 +25,40 @@ TEST(SurfaceGeometry, GraphOfQuadraticsAtTheOrigin) {
     // (u, v, f, g): at the origin t = e1, Jt = e2 and II is the pair of Hessians.
     // f_uu = 3, f_uv = -0.8, f_vv = 0.5; g_uu = -1, g_uv = 1.2, g_vv = 1.8.
     auto g = MakeSurface({"u", "v", "1.5*u^2 - 0.8*u*v + 0.25*v^2", "-0.5*u^2 + 1.2*u*v + 0.9*v^2"});
-    TLocalGeometry& s = g->s;
-    ASSERT_TRUE(s.ComputeHBCandProducts({0, 0}));
-    ExpectVector(s.t, {1, 0, 0, 0});
-    ExpectVector(s.Jt, {0, 1, 0, 0});
-    ExpectVector(s.vH, {0, 0, 1.75, 0.4});
-    ExpectVector(s.vB, {0, 0, 1.25, -1.4});
-    ExpectVector(s.vC, {0, 0, -0.8, 1.2});
-    EXPECT_NEAR(s.guu, 1, 1e-15);
-    EXPECT_NEAR(s.guv, 0, 1e-15);
-    EXPECT_NEAR(s.gvv, 1, 1e-15);
-    EXPECT_NEAR(s.hh, 3.2225, 1e-12);
-    EXPECT_NEAR(s.bb, 3.5225, 1e-12);
-    EXPECT_NEAR(s.cc, 2.08, 1e-12);
-    EXPECT_NEAR(s.bc, 1.25 * -0.8 + -1.4 * 1.2, 1e-12);
-    EXPECT_NEAR(s.hb, 1.75 * 1.25 + 0.4 * -1.4, 1e-12);
-    EXPECT_NEAR(s.hc, 1.75 * -0.8 + 0.4 * 1.2, 1e-12);
-    EXPECT_NEAR(s.nh, std::sqrt(3.2225), 1e-12);
+    const TLocalGeometry& s = g->s;
+    const std::optional<TLocalFrame> frame = s.Frame({0, 0});
+    ASSERT_TRUE(frame.has_value());
+    const TLocalFrame& f = *frame;
+    EXPECT_EQ(f.p, (Vector2{0, 0}));
+    ExpectVector(f.x, {0, 0, 0, 0});
+    ExpectVector(f.xuu, {0, 0, 3, -1});
+    ExpectVector(f.t, {1, 0, 0, 0});
+    ExpectVector(f.Jt, {0, 1, 0, 0});
+    ExpectVector(f.vH, {0, 0, 1.75, 0.4});
+    ExpectVector(f.vB, {0, 0, 1.25, -1.4});
+    ExpectVector(f.vC, {0, 0, -0.8, 1.2});
+    EXPECT_NEAR(f.guu, 1, 1e-15);
+    EXPECT_NEAR(f.guv, 0, 1e-15);
+    EXPECT_NEAR(f.gvv, 1, 1e-15);
+    EXPECT_NEAR(f.hh, 3.2225, 1e-12);
+    EXPECT_NEAR(f.bb, 3.5225, 1e-12);
+    EXPECT_NEAR(f.cc, 2.08, 1e-12);
+    EXPECT_NEAR(f.bc, 1.25 * -0.8 + -1.4 * 1.2, 1e-12);
+    EXPECT_NEAR(f.hb, 1.75 * 1.25 + 0.4 * -1.4, 1e-12);
+    EXPECT_NEAR(f.hc, 1.75 * -0.8 + 0.4 * 1.2, 1e-12);
+    EXPECT_NEAR(f.nh, std::sqrt(3.2225), 1e-12);
     // Det(X, e1, e2, Y) = X3 Y4 - X4 Y3 in the normal plane (e3, e4).
-    EXPECT_NEAR(s.jhb, 1.25 * 0.4 + 1.4 * 1.75, 1e-12);
-    EXPECT_NEAR(s.jhc, -0.8 * 0.4 - 1.2 * 1.75, 1e-12);
-    EXPECT_NEAR(s.jbc, -0.8 * -1.4 - 1.2 * 1.25, 1e-12);
+    EXPECT_NEAR(f.jhb, 1.25 * 0.4 + 1.4 * 1.75, 1e-12);
+    EXPECT_NEAR(f.jhc, -0.8 * 0.4 - 1.2 * 1.75, 1e-12);
+    EXPECT_NEAR(f.jbc, -0.8 * -1.4 - 1.2 * 1.25, 1e-12);
+    // The first fundamental form alone, and the third derivatives (all zero).
+    const TFirstFundamentalForm fff = s.FirstFundamentalForm({0.5, -1});
+    EXPECT_NEAR(fff.guu, 1 + std::pow(3 * 0.5 + 0.8, 2) + std::pow(-1 * 0.5 - 1.2, 2), 1e-12);
+    EXPECT_NEAR(fff.guv, (3 * 0.5 + 0.8) * (-0.8 * 0.5 - 0.5) + (-1 * 0.5 - 1.2) * (1.2 * 0.5 - 1.8), 1e-12);
+    EXPECT_NEAR(fff.gvv, 1 + std::pow(-0.8 * 0.5 - 0.5, 2) + std::pow(1.2 * 0.5 - 1.8, 2), 1e-12);
+    const std::optional<TThirdDerivatives> third = s.ThirdDerivatives({0.5, -1});
+    ASSERT_TRUE(third.has_value());
+    ExpectVector(third->xuuv, {0, 0, 0, 0});
     // Gauss equation: <II(e,e), II(Je,Je)> - |II(e,Je)|^2.
     EXPECT_NEAR(s.GaussCurvature({0, 0}), 3 * 0.5 + -1 * 1.8 - 0.64 - 1.44, 1e-12);
     EXPECT_NEAR(s.JBdotC({0, 0}), -0.38, 1e-12);
@@ -53,21 +67,23 @@ TEST(SurfaceGeometry, GraphOfQuadraticsAtTheOrigin) {
 
 TEST(SurfaceGeometry, DefaultSurfaceAgainstAnIndependentComputation) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TLocalGeometry& s = g->s;
+    const TLocalGeometry& s = g->s;
     for (const Vector2& p : kDefaultPoints) {
         SCOPED_TRACE(::testing::Message() << "at " << p[0] << ", " << p[1]);
         const auto ref = ReferenceGeometry::FromFunction(DefaultSurfacePoint, p[0], p[1]);
         TInvariants inv;
         ASSERT_TRUE(s.ComputeInvariants(p, inv));
+        const TLocalFrame f = FrameAt(s, p);
+        ExpectVector(f.x, DefaultSurfacePoint(p[0], p[1]), 1e-12);
         // The frame agrees with Gram-Schmidt of the finite-difference derivatives.
-        ExpectVector(s.t, ref.e, 1e-7);
-        ExpectVector(s.Jt, ref.f, 1e-7);
+        ExpectVector(f.t, ref.e, 1e-7);
+        ExpectVector(f.Jt, ref.f, 1e-7);
         // Gauss equation with an orthonormal normal basis.
         EXPECT_NEAR(inv.KGauss, ref.GaussCurvature(), 1e-5);
         EXPECT_NEAR(s.GaussCurvature(p), ref.GaussCurvature(), 1e-5);
         // Mean curvature vector as half the trace of II.
         const Vector4 H = ref.MeanCurvatureVector();
-        ExpectVector(s.vH, H, 1e-5);
+        ExpectVector(f.vH, H, 1e-5);
         EXPECT_NEAR(inv.longH, Norm(H), 1e-5);
         // Half axes of the sampled ellipse II(w, w), |w| = 1.
         double a = 0, b = 0;
@@ -90,8 +106,8 @@ TEST(SurfaceGeometry, DefaultSurfaceAgainstAnIndependentComputation) {
         TInvariants crossValues;
         TDirectionCross cross;
         ASSERT_TRUE(s.ComputeCross(p, TLineClass::CoordinateLines, 1.0, crossValues, cross));
-        const double b1 = Dot(s.vB, ref.n1), b2 = Dot(s.vB, ref.n2), c1 = Dot(s.vC, ref.n1), c2 = Dot(s.vC, ref.n2);
-        const double h1 = -Dot(s.vH, ref.n1), h2 = -Dot(s.vH, ref.n2), det = b1 * c2 - b2 * c1;
+        const double b1 = Dot(f.vB, ref.n1), b2 = Dot(f.vB, ref.n2), c1 = Dot(f.vC, ref.n1), c2 = Dot(f.vC, ref.n2);
+        const double h1 = -Dot(f.vH, ref.n1), h2 = -Dot(f.vH, ref.n2), det = b1 * c2 - b2 * c1;
         const double alpha = (h1 * c2 - h2 * c1) / det, beta = (b1 * h2 - b2 * h1) / det;
         EXPECT_NEAR(crossValues.depth, 1 - std::hypot(alpha, beta), 1e-9);
         EXPECT_EQ(crossValues.depth > 0, inv.depth > 0);
@@ -154,7 +170,7 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
     // H long, ellipse tiny: depth = -|H| exactly.
     auto tiny = MakeSurface({"u", "v", "100*u^2 + 100*v^2 + 0.01*u*v", "0.001*u^2"});
     ASSERT_TRUE(tiny->s.ComputeInvariants({0, 0}, inv));
-    EXPECT_EQ(inv.depth, -tiny->s.nh);
+    EXPECT_EQ(inv.depth, -FrameAt(tiny->s, {0, 0}).nh);
     EXPECT_NEAR(inv.longH, std::hypot(200, 0.001), 1e-12);
 
     // The origin on the ellipse: (u, v, -v^2, uv) has H = -B.
@@ -183,14 +199,15 @@ TEST(SurfaceGeometry, DegenerateEllipses) {
 
 TEST(SurfaceGeometry, CliffordTorus) {
     auto g = MakeSurface({"cos(u)", "sin(u)", "cos(v)", "sin(v)"});
-    TLocalGeometry& s = g->s;
+    const TLocalGeometry& s = g->s;
     for (const Vector2& p : kDefaultPoints) {
         TInvariants inv;
         ASSERT_TRUE(s.ComputeInvariants(p, inv));
         EXPECT_NEAR(inv.KGauss, 0, 1e-12);  // flat
-        EXPECT_NEAR(s.hh, 0.5, 1e-12);
-        EXPECT_NEAR(s.bb, 0.5, 1e-12);
-        EXPECT_NEAR(s.cc, 0, 1e-12);
+        const TLocalFrame f = FrameAt(s, p);
+        EXPECT_NEAR(f.hh, 0.5, 1e-12);
+        EXPECT_NEAR(f.bb, 0.5, 1e-12);
+        EXPECT_NEAR(f.cc, 0, 1e-12);
         EXPECT_NEAR(inv.halfMajorAxis, std::sqrt(0.5), 1e-12);
         EXPECT_NEAR(inv.halfMinorAxis, 0, 1e-7);
         EXPECT_NEAR(inv.depth, std::sqrt(0.5) - 1, 1e-12);
@@ -222,7 +239,7 @@ TEST(SurfaceGeometry, DegeneratePointsHaveNoValues) {
         const Vector2 p{0, 0.5};
         TInvariants inv;
         TDirectionCross cross;
-        EXPECT_FALSE(s->ComputeHBCandProducts(p));
+        EXPECT_FALSE(s->Frame(p).has_value());
         EXPECT_FALSE(s->ComputeInvariants(p, inv));
         for (int c = 0; c <= 7; ++c) EXPECT_FALSE(s->ComputeCross(p, LineClassOfTag(c), 1.0, inv, cross));
         EXPECT_EQ(s->DepthOfOrigin(p), UndefinedValue);
@@ -271,14 +288,15 @@ TEST(SurfaceGeometry, ReparametrisationKeepsTheInvariants) {
         EXPECT_NEAR(b.discrNormDev, a.discrNormDev, 1e-8 * (1 + std::fabs(a.discrNormDev)));
         EXPECT_NEAR(b.discrLatDev, a.discrLatDev, 1e-8 * (1 + std::fabs(a.discrLatDev)));
         // The tangent frame in R^4 is the same.
-        ExpectVector(r->s.t, g->s.t, 1e-12);
-        ExpectVector(r->s.Jt, g->s.Jt, 1e-12);
+        const TLocalFrame fr = FrameAt(r->s, q), fg = FrameAt(g->s, p);
+        ExpectVector(fr.t, fg.t, 1e-12);
+        ExpectVector(fr.Jt, fg.Jt, 1e-12);
     }
 }
 
 TEST(SurfaceGeometry, RepeatedComputationIsBitIdentical) {
     auto g = MakeSurface(DefaultSurfaceTexts());
-    TLocalGeometry& s = g->s;
+    const TLocalGeometry& s = g->s;
     TInvariants first, second, other;
     ASSERT_TRUE(s.ComputeInvariants({1.3, 0.9}, first));
     ASSERT_TRUE(s.ComputeInvariants({4.0, 0.3}, other));
@@ -287,4 +305,10 @@ TEST(SurfaceGeometry, RepeatedComputationIsBitIdentical) {
     const double k1 = s.GaussCurvature({1.3, 0.9});
     s.DepthOfOrigin({4.0, 0.3});
     EXPECT_EQ(s.GaussCurvature({1.3, 0.9}), k1);
+    // The frame itself, around a frame at another point and a failed one.
+    const TLocalFrame a = FrameAt(s, {1.3, 0.9});
+    FrameAt(s, {4.0, 0.3});
+    EXPECT_FALSE(s.Frame({1.3, std::numeric_limits<double>::quiet_NaN()}).has_value());
+    const TLocalFrame b = FrameAt(s, {1.3, 0.9});
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
 }

@@ -6,12 +6,15 @@
 
 #include "geometry/LocalGeometry.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <optional>
 #include <string>
 
 namespace velmora::testing {
@@ -26,6 +29,14 @@ inline std::unique_ptr<BuiltSurface> MakeSurface(const std::array<std::string, 4
     auto built = std::make_unique<BuiltSurface>();
     built->engines.Build(texts, built->parser);
     return built;
+}
+
+// The frame of the surface at p; a zero frame (and a test failure) where
+// there is none.
+inline TLocalFrame FrameAt(const TLocalGeometry& s, const Vector2& p) {
+    const std::optional<TLocalFrame> f = s.Frame(p);
+    EXPECT_TRUE(f.has_value()) << "no frame at " << p[0] << ", " << p[1];
+    return f.value_or(TLocalFrame{});
 }
 
 // The default surface with the u of the formulas replaced by `u` (e.g. "(2*u+1)").
