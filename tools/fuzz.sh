@@ -31,22 +31,12 @@ seconds=${2:-60}
 targets=(formula symbolic geometry document)
 if [ "$target" != all ]; then targets=("$target"); fi
 
-if ((volume)); then
-  build=build/fuzz-volume
-  sanitize=undefined
-else
-  build=build/fuzz
-  sanitize=address,undefined
-fi
+if ((volume)); then build=build/fuzz-volume config=volume; else build=build/fuzz config=fuzz; fi
 missing=0
 for t in "${targets[@]}"; do [ -x "$build/tests/fuzz/fuzz_$t" ] || missing=1; done
 if ((missing)); then
   tools/deps.sh clang libclang-rt-14-dev
-  if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-          -DVELMORA_SANITIZE="$sanitize" -DVELMORA_FUZZ=ON \
-          -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_CLI=OFF -DVELMORA_BUILD_BENCH=OFF
-  fi
+  [ -f "$build/CMakeCache.txt" ] || tools/configure.sh "$config"
   cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" ||
     { echo "no fuzz target among: ${targets[*]} (formula, symbolic, geometry, document)" >&2; exit 2; }
 fi
