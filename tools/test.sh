@@ -20,7 +20,11 @@ cmake --build build/release -j "$jobs"
 tools/configure.sh fuzz
 cmake --build build/fuzz -j "$jobs"
 (cd build/fuzz && ctest --output-on-failure -j "$jobs" -L engine)
-tools/fuzz.sh all 12
+# The fuzz targets' short runs, as many at once as there are processors.
+printf '%s\n' formula symbolic geometry document |
+  xargs -P "$jobs" -I{} bash -c 'tools/fuzz.sh {} 12 > build/fuzz/smoke-{}.log 2>&1 ||
+                                  { cat build/fuzz/smoke-{}.log; echo "fuzz_{} failed"; exit 255; }'
+grep -H "stat::number_of_executed_units" build/fuzz/smoke-*.log
 
 threaded=(background evaluator formula geometry session)
 tools/configure.sh tsan
