@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release -j "$(nproc)"
+tools/configure.sh
+cmake --build build/release -j "$(nproc)" --target velmora_benchmarks
 for b in build/release/bench/*; do
   if [ -x "$b" ] && [ -f "$b" ]; then "$b" "$@"; fi
 done

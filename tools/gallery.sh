@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != "--inside" ]; then
   tools/deps.sh xvfb xdotool imagemagick
-  cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  tools/configure.sh >/dev/null
   cmake --build build/release -j 2 --target velmora4
   exec xvfb-run -a -s "-screen 0 1700x1450x24" "$0" --inside
 fi

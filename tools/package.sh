@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
+tools/configure.sh
 cmake --build build/release -j "$(nproc)" --target velmora4 velmora4-cli
 cpack --config build/release/CPackConfig.cmake -B build/package
 ls -l build/package/*.deb

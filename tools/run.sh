@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds Velmora4 and starts it.
+# Builds Velmora4 (the window and velmora4-cli, nothing else) and starts it.
+# tools/test.sh later builds the tests in the same build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build/release -j "$(nproc)"
+tools/configure.sh
+cmake --build build/release -j "$(nproc)" --target velmora4 velmora4-cli
 if [ -x build/release/app/velmora4 ]; then
   exec build/release/app/velmora4 "$@"
 else

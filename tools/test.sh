@@ -1,30 +1,33 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite, in three builds:
-# - release (gcc, warnings are errors): every test, the window tests on Qt's
-#   offscreen platform and the command line's tests included;
-# - the engine under clang's AddressSanitizer and UndefinedBehaviorSanitizer:
-#   the engine tests, then each fuzz target for a short run from its seeds,
-#   every call into compiled code checked for the calling convention;
-# - the tests that start threads under ThreadSanitizer.
+# Builds and runs the whole test suite, in three builds (tools/configure.sh):
+# - build/release (gcc, warnings are errors), the build tools/run.sh makes
+#   and starts: every test, the window tests on Qt's offscreen platform, the
+#   command line's, the package's and the desktop files' tests included;
+# - build/fuzz, the engine under clang's AddressSanitizer and
+#   UndefinedBehaviorSanitizer: the engine tests, then each fuzz target for a
+#   short run from its seeds, every call into compiled code checked for the
+#   calling convention;
+# - build/tsan: the tests that start threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh clang libclang-rt-14-dev
+tools/deps.sh clang libclang-rt-14-dev man-db appstream desktop-file-utils bash-completion
 jobs=$(nproc)
-engine_only=(-DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_CLI=OFF -DVELMORA_BUILD_BENCH=OFF)
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=ON
+tools/configure.sh release
 cmake --build build/release -j "$jobs"
 (cd build/release && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
-cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DVELMORA_SANITIZE=address,undefined -DVELMORA_FUZZ=ON -DVELMORA_WERROR=ON "${engine_only[@]}"
+tools/configure.sh fuzz
 cmake --build build/fuzz -j "$jobs"
 (cd build/fuzz && ctest --output-on-failure -j "$jobs" -L engine)
-tools/fuzz.sh all 12
+# The fuzz targets' short runs, as many at once as there are processors.
+printf '%s\n' formula symbolic geometry document |
+  xargs -P "$jobs" -I{} bash -c 'tools/fuzz.sh {} 12 > build/fuzz/smoke-{}.log 2>&1 ||
+                                  { cat build/fuzz/smoke-{}.log; echo "fuzz_{} failed"; exit 255; }'
+grep -H "stat::number_of_executed_units" build/fuzz/smoke-*.log
 
 threaded=(background evaluator formula geometry session)
-cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DVELMORA_SANITIZE=thread -DVELMORA_WERROR=ON "${engine_only[@]}"
+tools/configure.sh tsan
 cmake --build build/tsan -j "$jobs" --target "${threaded[@]/#/test_}"
 for suite in "${threaded[@]}"; do
   echo "== test_$suite under ThreadSanitizer"

@@ -91,5 +91,41 @@ TEST(DifferentialTest, DeepFormulasThatSpill) {
     EXPECT_GT(tally.compared, 4 * tally.skipped);
 }
 
+// A product that leaves the range of double: 0.3^704 is about 1e-368, below
+// the least subnormal double (4.9e-324), so the reference computes 0 where the
+// x87's wider exponent keeps a number. Both are honest; the model must not
+// compare them (found by fuzzing: the first two texts), yet still compare the
+// same formula where the power stays in range (0.6^704 is about 1e-156).
+TEST(DifferentialTest, ProductsBelowTheRangeOfDoubleAreNotCompared) {
+    const struct {
+        const char* text;
+        double v;
+        bool inRange;
+    } cases[] = {
+        {"33^47440.5\\370.79V^704\\723", 0.3, false},
+        {"4532v^827v 1827^61 12.34334", 0.3, false},
+        {"v^704 10^150", 0.3, false},        // 1e-184 squared
+        {"v^400/10^150 10^200", 0.3, false},  // 7e-210 divided by 1e150
+        {"v^704 10^150", 0.6, true},
+    };
+    TFormulaCompiler parser;
+    TJetEvaluator evaluator;
+    ReferenceEvaluator reference;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        parser.ParseNewText(c.text, "uv", "", false, true);
+        evaluator.Build(parser);
+        reference.Load(parser);
+        const double args[6] = {0.7, c.v, 1, 0, 0, 0};
+        const test::Verdict verdict = test::CompareCompiledWithReference(parser, evaluator, reference, args);
+        EXPECT_TRUE(verdict) << verdict.failure;
+        EXPECT_EQ(verdict.compared, c.inRange);
+        if (!c.inRange) {
+            EXPECT_EQ(reference.Value(args), 0.0);
+            EXPECT_NE(evaluator.Value(args), 0.0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora

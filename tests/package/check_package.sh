@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Usage: check_package.sh BUILD_DIR VERSION
 # Builds the Debian package of BUILD_DIR into a scratch folder, checks its
-# control fields and contents, unpacks it into a scratch root and runs both
-# programs' --version (and velmora4-cli on a real computation) from there.
+# control fields and contents (the programs, the desktop entry, icon and MIME
+# type, the manual pages, the AppStream metadata and the bash completion),
+# unpacks it into a scratch root and runs both programs' --version (and
+# velmora4-cli on a real computation) from there.
 set -euo pipefail
 build=$1
 version=$2
@@ -23,10 +25,23 @@ root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/velmora4 usr/bin/velmora4-cli usr/share/applications/velmora4.desktop \
          usr/share/icons/hicolor/scalable/apps/velmora4.svg usr/share/mime/packages/velmora4.xml \
-         usr/share/doc/velmora4/README.md; do
+         usr/share/doc/velmora4/README.md usr/share/man/man1/velmora4.1.gz usr/share/man/man1/velmora4-cli.1.gz \
+         usr/share/metainfo/org.velmora4.Velmora4.metainfo.xml usr/share/bash-completion/completions/velmora4-cli; do
   [ -e "$root/$f" ] || fail "missing $f"
 done
 grep -q '^Exec=velmora4 %f$' "$root/usr/share/applications/velmora4.desktop" || fail "desktop Exec line"
+
+# The manual pages as installed render; the metadata names this release and
+# the document type, and launches the installed desktop entry.
+for page in velmora4 velmora4-cli; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$root/usr/share/man/man1/$page.1.gz" 2> /dev/null | grep -q "^NAME" ||
+    fail "man -l cannot render the installed $page(1)"
+done
+metainfo=$root/usr/share/metainfo/org.velmora4.Velmora4.metainfo.xml
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
+grep -q '<mediatype>application/x-velmora4</mediatype>' "$metainfo" || fail "the metadata lacks the .vm4 type"
+grep -q 'type="application/x-velmora4"' "$root/usr/share/mime/packages/velmora4.xml" || fail "the MIME type"
+grep -q '<launchable type="desktop-id">velmora4.desktop</launchable>' "$metainfo" || fail "the metadata's launchable"
 
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/velmora4" --version)
 [ "$out" = "velmora4 $version" ] || fail "velmora4 --version printed '$out'"

@@ -43,6 +43,12 @@ constexpr double kDivisorLimit = 1e150;
 
 bool Near(double distance, double magnitude) { return std::fabs(distance) <= 4 * kSlack * kEps * magnitude; }
 
+// A product of nonzero numbers below the smallest magnitude at which double and
+// extended precision agree: in double it may round to a subnormal or to 0 while
+// the x87 keeps it (0.3^704 squared out of 8.8e-185). Formed in long double,
+// which holds any product of a few doubles exactly enough to tell.
+bool Tiny(long double product) { return product != 0 && std::fabs(product) < kSmallLimit; }
+
 // Derivative factors at u (the reference's value semantics decide the branch);
 // sets `ambiguous` when the branch is within rounding distance of its edge.
 Factors FactorsAt(uint8_t code, double u, double mu, bool valueOnly, bool& ambiguous, bool& expClamped) {
@@ -175,6 +181,11 @@ BoundedJet ApplyFunction(uint8_t code, const BoundedJet& x, bool valueOnly, bool
     }
     const double a1 = std::fabs(x.d1), a2 = std::fabs(x.d2);
     const double g1 = std::fabs(g.g1), g2 = std::fabs(g.g2), g3 = std::fabs(g.g3);
+    // The value of a square, and the chain rule's products g1 d1, g2 d1^2, g1 d2.
+    const long double d1 = x.d1;
+    if ((code == 'D' && Tiny(static_cast<long double>(x.v) * x.v)) || Tiny(g.g1 * d1) || Tiny(g.g2 * d1 * d1) ||
+        Tiny(static_cast<long double>(g.g1) * x.d2))
+        ambiguous = true;
     // The sensitivity of the factors to an error of the argument (none when clamped).
     const double m0 = g.clampedFactors ? 0 : x.m0;
     y.m0 = g1 * m0 + std::fabs(r.v) + g.extraF;
@@ -196,14 +207,26 @@ BoundedJet ApplyOperator(uint8_t op, const BoundedJet& a, const BoundedJet& b, b
             y.m1 = a.m1 + b.m1 + std::fabs(r.d1);
             y.m2 = a.m2 + b.m2 + std::fabs(r.d2);
             break;
-        case '*':
+        case '*': {
+            // The terms of the product rule.
+            const long double av0 = a.v, a10 = a.d1, a20 = a.d2;
+            if (Tiny(av0 * b.v) || Tiny(a10 * b.v) || Tiny(av0 * b.d1) || Tiny(a20 * b.v) || Tiny(a10 * b.d1) ||
+                Tiny(av0 * b.d2))
+                ambiguous = true;
             y.m0 = bv * a.m0 + av * b.m0 + std::fabs(r.v);
             y.m1 = bv * a.m1 + a1 * b.m0 + av * b.m1 + b1 * a.m0 + a1 * bv + av * b1 + std::fabs(r.d1);
             y.m2 = bv * a.m2 + a2 * b.m0 + 2 * b1 * a.m1 + 2 * a1 * b.m1 + av * b.m2 + b2 * a.m0 + a2 * bv +
                    2 * a1 * b1 + av * b2 + std::fabs(r.d2);
             break;
+        }
         default: {
             if (Near(b.v, b.m0)) ambiguous = true;
+            // The terms of the quotient rule, q = a / b: a/b, a'/b, a''/b, q b', q' b', q b''.
+            const long double inverse = b.v != 0 ? 1.0L / b.v : 0.0L;
+            if (Tiny(a.v * inverse) || Tiny(a.d1 * inverse) || Tiny(a.d2 * inverse) ||
+                Tiny(static_cast<long double>(r.v) * b.d1) || Tiny(static_cast<long double>(r.d1) * b.d1) ||
+                Tiny(static_cast<long double>(r.v) * b.d2))
+                ambiguous = true;
             // The second derivative of a quotient divides by the divisor squared.
             if (std::fabs(b.v) > kDivisorLimit || (b.v != 0 && std::fabs(b.v) < 1 / kDivisorLimit)) ambiguous = true;
             if (b.v == 0 || std::isnan(b.v)) break;
