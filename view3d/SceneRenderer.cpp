@@ -143,9 +143,10 @@ void TSceneRenderer::Draw(const TSurfaceScene& scene, int width, int height, flo
     if (!ready_ || !scene.HasMesh() || width <= 0 || height <= 0) return;
     Upload(scene);
     const TCameraFrame frame = scene.Frame(width, height);
-    const QMatrix4x4 view(frame.view.data(), 4, 4), projection(frame.projection.data(), 4, 4);
-    // QMatrix4x4 reads its array row by row: the transposes of the column-major arrays.
-    const QMatrix4x4 viewMatrix = view.transposed(), projectionMatrix = projection.transposed();
+    // QMatrix4x4 reads an array row by row: that gives the transposes of
+    // the column-major arrays.
+    const QMatrix4x4 viewMatrix = QMatrix4x4(frame.view.data()).transposed();
+    const QMatrix4x4 projectionMatrix = QMatrix4x4(frame.projection.data()).transposed();
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
