@@ -10,7 +10,7 @@
 namespace velmora {
 
 void TMainWindow::OnViewSurface3D() {
-    if (!OpenGLAvailable()) return;
+    if (!OpenGLWindowsAvailable()) return;
     if (!surfaceWindow_) {
         TSurfaceWindowHost host;
         host.session = &session;
@@ -33,7 +33,7 @@ void TMainWindow::OnViewSurface3D() {
 
 void TMainWindow::RestoreSurfaceWindow() {
     const std::optional<TSurfaceWindowState> state = settings_.SurfaceWindowState();
-    if (!state || !state->open || !OpenGLAvailable()) return;
+    if (!state || !state->open || !OpenGLWindowsAvailable()) return;
     OnViewSurface3D();
     TSurfaceViewChoice choice;
     choice.view.projection = static_cast<TProjectionKind>(state->projection);

@@ -2,6 +2,7 @@
 
 #include "view3d/SceneRenderer.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -43,6 +44,16 @@ bool OpenGLAvailable(QString* reason) {
     }();
     if (failure && reason) *reason = *failure;
     return !failure;
+}
+
+bool OpenGLWindowsAvailable(QString* reason) {
+    if (!OpenGLAvailable(reason)) return false;
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        if (reason) *reason = QString::fromLatin1(kNoOpenGL);
+        return false;
+    }
+    return true;
 }
 
 TSceneImage RenderSceneImage(const TSurfaceScene& scene, int width, int height, float lineWidth) {

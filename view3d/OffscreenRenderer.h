@@ -19,6 +19,10 @@ inline constexpr const char* kNoOpenGL = "No OpenGL context can be made here: th
 // must exist); the reason when not.
 bool OpenGLAvailable(QString* reason = nullptr);
 
+// The same for an OpenGL widget in a window: a context can be made and the
+// platform draws such widgets (Qt's offscreen platform does not).
+bool OpenGLWindowsAvailable(QString* reason = nullptr);
+
 struct TSceneImage {
     QImage image;   // Format_RGB32; null on failure
     QString error;  // why there is no image

@@ -137,10 +137,11 @@ void TSceneRenderer::Upload(const TSurfaceScene& scene) {
 }
 
 void TSceneRenderer::Draw(const TSurfaceScene& scene, int width, int height, float lineWidth) {
+    if (!ready_) return;  // no functions without a context that built the shaders
     glViewport(0, 0, width, height);
     glClearColor(kSceneBackground[0], kSceneBackground[1], kSceneBackground[2], 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!ready_ || !scene.HasMesh() || width <= 0 || height <= 0) return;
+    if (!scene.HasMesh() || width <= 0 || height <= 0) return;
     Upload(scene);
     const TCameraFrame frame = scene.Frame(width, height);
     // QMatrix4x4 reads an array row by row: that gives the transposes of

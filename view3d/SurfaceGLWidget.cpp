@@ -22,17 +22,10 @@ TSurfaceGLWidget::~TSurfaceGLWidget() {
     }
 }
 
-void TSurfaceGLWidget::ReleaseGL() {
-    makeCurrent();
-    renderer_.Release();
-    doneCurrent();
-}
-
 void TSurfaceGLWidget::initializeGL() {
+    // The widget stays in its window: its context lives as long as it does,
+    // and the destructor frees the GL objects.
     renderer_.Initialise();
-    // A context can be replaced (the widget moved to another top-level window).
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { ReleaseGL(); },
-            Qt::UniqueConnection);
 }
 
 void TSurfaceGLWidget::paintGL() {

@@ -39,8 +39,6 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void ReleaseGL();
-
     TSurfaceScene& scene_;
     TSceneRenderer renderer_;
     QPoint last_, pressed_;

@@ -126,15 +126,15 @@ TEST_F(WindowTest, EditItemsWorkOnTheFocusedEdit) {
 
 namespace {
 
-// View > "Surface in 3D" needs OpenGL: where no context can be made (the
-// window tests run on Qt's offscreen platform without a display) the item is
-// disabled and says why; nothing else in the window changes.
+// View > "Surface in 3D" needs OpenGL in a window: where none can be had (the
+// window tests run on Qt's offscreen platform, which draws no OpenGL widget)
+// the item is disabled and says why; nothing else in the window changes.
 TEST_F(WindowTest, SurfaceIn3DSaysWhenThereIsNoOpenGL) {
     QAction* item = C().SurfaceIn3D1;
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->objectName(), "SurfaceIn3D1");
     QString reason;
-    if (OpenGLAvailable(&reason)) {
+    if (OpenGLWindowsAvailable(&reason)) {
         EXPECT_TRUE(item->isEnabled());
         EXPECT_EQ(item->text(), "Surface in 3D");
         return;

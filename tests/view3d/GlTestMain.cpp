@@ -11,8 +11,8 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     TestApp();
-    if (QString reason; !velmora::OpenGLAvailable(&reason)) {
-        std::fprintf(stderr, "test_view3d: %s (DISPLAY=%s); run it under xvfb-run\n", qPrintable(reason),
+    if (QString reason; !velmora::OpenGLWindowsAvailable(&reason)) {
+        std::fprintf(stderr, "test_view3d: %s (DISPLAY=%s); run it under xvfb-run with QT_QPA_PLATFORM=xcb\n", qPrintable(reason),
                      std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "unset");
         return 1;
     }

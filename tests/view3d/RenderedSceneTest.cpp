@@ -55,7 +55,7 @@ QRgb RgbOf(uint32_t colour) { return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (
 
 TEST(RenderedScene, PaletteColoursWhereTheBackgroundSaysAndSilverLociOverThem) {
     GraphScene g;
-    const TSceneImage picture = RenderSceneImage(g.scene, kSide, kSide);
+    const TSceneImage picture = RenderSceneImage(g.scene, kSide, kSide, 3.0f);  // lines 3 pixels wide
     ASSERT_TRUE(picture) << picture.error.toStdString();
     ASSERT_EQ(picture.image.size(), QSize(kSide, kSide));
     const QImage& image = picture.image;
