@@ -53,6 +53,22 @@ void ReferenceEvaluator::UpdateParameters(const std::vector<double>& pars, int p
 
 double ReferenceEvaluator::Value(const double* x) { return Run(x, nullptr, nullptr, true).v; }
 
+bool ReferenceEvaluator::MayLeaveDomain() const {
+    const std::size_t n = program_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint8_t b = program_[i];
+        if (b == kTokenPrefix) {
+            i += 3;
+        } else if (b == '/') {
+            return true;
+        } else if (b != '1' && b != 'p' && b != '+' && b != '-' && b != '*') {
+            // A function: every function whose domain is not all numbers.
+            if (!InDomain(b, 1e300) || !InDomain(b, -1e300) || !InDomain(b, 0)) return true;
+        }
+    }
+    return false;
+}
+
 std::optional<double> ReferenceEvaluator::DefinedValue(const double* x) {
     bool outside = false;
     const double v = Run(x, nullptr, nullptr, true, &outside).v;

@@ -33,6 +33,10 @@ public:
     // overflows, or where the value is not finite. The clamps give such
     // points a number; the formula itself has none there.
     std::optional<double> DefinedValue(const double* x);
+    // The loaded program holds an operation that can leave its domain (a
+    // quotient, a root, a logarithm, an exponential, ...); without one the
+    // formula has a value wherever that value is finite.
+    bool MayLeaveDomain() const;
     // args = (x, d, e), argNum each: (f, f', f'') along the curve with c(0) = x,
     // c'(0) = d, c''(0) = e, with the clamps of the derivative code.
     Vector3 Derivatives(const double* args);

@@ -15,20 +15,26 @@
 
 namespace velmora {
 
-TSurfacePoints::TSurfacePoints(const TEngineSet& engines) {
+TSurfacePoints::TSurfacePoints(const TEngineSet& engines) : engines_(engines) {
     for (int k = 0; k < 4; ++k) {
         const TJetEvaluator& e = engines.evaluators[k];
         if (e.actorList.empty()) throw VelmoraError("The surface has not been read");
         coordinates_[k].Load(e.actorList, e.data, e.argNum);
+        checked_[k] = coordinates_[k].MayLeaveDomain();
     }
 }
 
 std::optional<Vector4> TSurfacePoints::At(const Vector2& p) {
     Vector4 q;
     for (int k = 0; k < 4; ++k) {
-        const std::optional<double> value = coordinates_[k].DefinedValue(p.data());
-        if (!value) return std::nullopt;
-        q[k] = *value;
+        if (checked_[k]) {
+            const std::optional<double> value = coordinates_[k].DefinedValue(p.data());
+            if (!value) return std::nullopt;
+            q[k] = *value;
+        } else {
+            q[k] = engines_.evaluators[k].Value(p.data());
+            if (!std::isfinite(q[k])) return std::nullopt;
+        }
     }
     return q;
 }

@@ -23,10 +23,11 @@ inline constexpr int kDefaultMeshSide = 200;
 inline constexpr int kMinMeshSide = 2;
 inline constexpr int kMaxMeshSide = 2000;
 
-// The point of the surface at a domain point, from the programs of an engine
-// set's four formulas: none where a formula is undefined there. Holds copies
-// of the programs, so it does not touch the engine set when it evaluates; one
-// thread uses an instance.
+// The point of the surface at a domain point, from an engine set's four
+// formulas: none where a formula is undefined there. A formula that can leave
+// the domain of one of its operations is interpreted from a copy of its
+// program, which tells where it does; any other runs as compiled (its value
+// code writes nothing but its own stack frame). One thread uses an instance.
 class TSurfacePoints {
 public:
     // Throws VelmoraError when the set holds no program (never read).
@@ -34,7 +35,9 @@ public:
     std::optional<Vector4> At(const Vector2& p);
 
 private:
+    const TEngineSet& engines_;
     std::array<ReferenceEvaluator, 4> coordinates_;
+    std::array<bool, 4> checked_{};
 };
 
 struct TMeshRequest {

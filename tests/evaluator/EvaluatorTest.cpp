@@ -367,3 +367,24 @@ TEST(EvaluatorTest, DefinedValueOnlyInsideTheDomainsOfEveryOperation) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(EvaluatorTest, OnlyFormulasWithARestrictedOperationMayLeaveTheirDomain) {
+    const auto mayLeave = [](const std::string& text) {
+        TFormulaCompiler parser;
+        parser.ParseNewText(text, "uv", "", false, true);
+        ReferenceEvaluator ref;
+        ref.Load(parser);
+        return ref.MayLeaveDomain();
+    };
+    EXPECT_FALSE(mayLeave("(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)"));
+    EXPECT_FALSE(mayLeave("u^2 - abs(v) + arctan(u) + sqr(v) + tanh(u v) + arcsinh(v) + tan(u)"));
+    for (const char* text : {"1/u", "sqrt(u)", "ln(v)", "exp(u)", "arcsin(u)", "arccos(v)", "arccosh(u)",
+                             "arctanh(v)", "cot(u)", "sinh(u)", "cosh(v)", "u^0.5"})
+        EXPECT_TRUE(mayLeave(text)) << text;
+}
+
+}  // namespace
+}  // namespace velmora
