@@ -45,8 +45,8 @@ cd "$scratch" || exit 1
 mkdir figures
 touch torus.vm4 Clifford.VM4 notes.txt fig.png fig.svg fig.pdf fig.jpg
 
-expect "velmora4-cli " "--help --version background const eval invariants lines locus partials print render"
-expect "velmora4-cli re" "render"
+expect "velmora4-cli " "--help --version background const eval invariants lines locus partials print render render3d"
+expect "velmora4-cli re" "render render3d"
 expect "velmora4-cli render --o" "--out"
 expect "velmora4-cli eval --" "--acc --at --dir --help"
 expect "velmora4-cli locus --kind g" "gauss"
