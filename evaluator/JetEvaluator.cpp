@@ -15,16 +15,15 @@ namespace {
 constexpr int kMaxVariables = 16;
 
 // The value-only function, instruction for instruction the parser's own, in a
-// piece of exactly its length (measured by a dry run).
+// piece of exactly its length.
 std::size_t StageValueCode(const ByteArray& list, int argNum, const std::vector<double>& table, StagedCode& code,
                            int32_t& length) {
     X87CodeGen gen;
-    gen.BeginDryRun(1);
+    gen.Begin(1);
     EmitValueFunction(gen, list, argNum, table.data());
     length = gen.Length();
     const std::size_t offset = code.Reserve(static_cast<std::size_t>(length));
-    gen.Begin(code.At(offset), length, 1);
-    EmitValueFunction(gen, list, argNum, table.data());
+    gen.Code().PlaceAt(code.At(offset), 0);
     return offset;
 }
 

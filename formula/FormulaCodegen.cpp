@@ -77,17 +77,17 @@ void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, co
 }
 
 void TFormulaCompiler::GenerateCode() {
-    gen.lastPreserved = 1;
     FBlockLength = EstimateCodeSize();
+    gen.Begin(1);
+    EmitValueFunction(gen, actorList, argNum, data.data());
 
     // A block from an earlier compilation is reused when it is long enough.
-    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(FBlockLength)) {
-        FBlock.Allocate(static_cast<std::size_t>(FBlockLength));
+    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(gen.Length())) {
+        FBlock.Allocate(static_cast<std::size_t>(gen.Length()));
     } else {
         FBlock.MakeWritable();
     }
-    gen.Begin(FBlock.Data(), FBlockLength, 1);
-    EmitValueFunction(gen, actorList, argNum, data.data());
+    gen.Code().PlaceAt(FBlock.Data(), 0);
     FBlock.MakeExecutable();
     Fv.code = FBlock.Data();
     Fv.ctx = this;

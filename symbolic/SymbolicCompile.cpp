@@ -9,7 +9,6 @@
 // without executable memory.
 #include "formula/X87Emitter.h"
 #include "formula/X87Interpreter.h"
-#include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 #include "symbolic/SymbolicPartials.h"
@@ -24,7 +23,7 @@ namespace {
 
 // -1, 0, 1 (0 also when unordered).
 void SeqSign(X87CodeGen& g) {
-    X87Label nonzero, done;
+    Label nonzero, done;
     g.fldz();
     g.fcomi_st(1);         // 0 vs x
     g.fstp_st(1);
@@ -40,7 +39,7 @@ void SeqSign(X87CodeGen& g) {
 
 // 1/x, and x itself when x = 0.
 void SeqReciprocal(X87CodeGen& g) {
-    X87Label done;
+    Label done;
     g.fldz();
     g.fcomip_st(1);
     g.jcc(JumpCond::Equal, done);
@@ -51,7 +50,7 @@ void SeqReciprocal(X87CodeGen& g) {
 
 // The derivative of ln: 1/x when x > 0 (and for NaN, like ln itself), else 0.
 void SeqDerivativeOfLn(X87CodeGen& g) {
-    X87Label positive, done;
+    Label positive, done;
     g.fldz();
     g.fcomip_st(1);        // 0 vs x
     g.jcc(JumpCond::Below, positive);
@@ -66,7 +65,7 @@ void SeqDerivativeOfLn(X87CodeGen& g) {
 
 // The derivative of abs: -1 when x < 0, else 1 (also at 0 and for NaN).
 void SeqDerivativeOfAbs(X87CodeGen& g) {
-    X87Label done;
+    Label done;
     g.fldz();
     g.fcomip_st(1);        // 0 vs x; the flags survive the loads below
     g.fstp_st(0);
@@ -78,7 +77,7 @@ void SeqDerivativeOfAbs(X87CodeGen& g) {
 
 // Base x in ST0, exponent y in ST1: 0 when x = 0, else 2^(y log2 x).
 void SeqPower(X87CodeGen& g) {
-    X87Label nonzero, done;
+    Label nonzero, done;
     g.fldz();
     g.fcomip_st(1);
     g.jcc(JumpCond::NotEqual, nonzero);
@@ -97,7 +96,7 @@ void SeqPower(X87CodeGen& g) {
 // each taking the leading bit of s off and doubling the rest. An exponent of
 // 2^230 or more (never produced) runs 231 rounds, so the loop always ends.
 void SeqIntegerPower(X87CodeGen& g) {
-    X87Label bounded, loop, bitClear, finished, nonNegative;
+    Label bounded, loop, bitClear, finished, nonNegative;
     g.fld_st(1);
     g.fabs();              // m = |y|; x, y below it
     g.fxtract();           // s, e (m = 0: s = 0, e = -inf)
@@ -149,7 +148,7 @@ void SeqDerivativeCodeArcTanh(X87CodeGen& g) { g.SeqArcTanh(kSlotHuge, kSlotMinu
 int DerivativeCodeArcTanhSize() {
     static const int size = [] {
         X87CodeGen g;
-        g.BeginDryRun(1);
+        g.Begin(1);
         SeqDerivativeCodeArcTanh(g);
         return g.Length();
     }();
@@ -192,7 +191,7 @@ void EmitOwnFunction(X87CodeGen& g, uint8_t c) {
 template <typename Emit>
 int MeasuredSize(Emit emit) {
     X87CodeGen g;
-    g.BeginDryRun(1);
+    g.Begin(1);
     emit(g);
     return g.Length();
 }
@@ -303,12 +302,9 @@ void TSymbolicPartials::EmitProgram(const std::string& program, const double* ta
     gen.Epilogue();
 }
 
-int32_t TSymbolicPartials::EmitInto(uint8_t* block, int32_t capacity, const std::string& program,
-                                            const double* table) {
-    gen.Begin(block, capacity, kFirstPreserved);
+void TSymbolicPartials::EmitInto(X87CodeGen& g, const std::string& program, const double* table) {
+    g.Begin(kFirstPreserved);
     EmitProgram(program, table);
-    if (gen.Length() > capacity) Beep(100, 100);  // cannot happen: the writer refuses first
-    return gen.Length();
 }
 
 void TSymbolicPartials::Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length,
@@ -321,7 +317,8 @@ void TSymbolicPartials::Compile(ExecutableBlock& block, RealFunction& reference,
     } else {
         block.Allocate(static_cast<std::size_t>(length));
     }
-    EmitInto(block.Data(), length, program, data.data());
+    EmitInto(gen, program, data.data());
+    gen.Code().PlaceAt(block.Data(), 0);
     block.MakeExecutable();
     reference = RealFunction{block.Data(), nullptr};
 }
@@ -329,20 +326,19 @@ void TSymbolicPartials::Compile(ExecutableBlock& block, RealFunction& reference,
 void TSymbolicPartials::StageBlock(int b, const std::string& program) {
     const auto index = static_cast<std::size_t>(b);
     FBlockLengths[index] = EstimateCodeSize(program);
-    const std::size_t offset = staged.Reserve(static_cast<std::size_t>(FBlockLengths[index]));
-    const int32_t used = EmitInto(staged.At(offset), FBlockLengths[index], program, stagedTable->data());
-    staged.Trim(offset, static_cast<std::size_t>(used));
+    EmitInto(gen, program, stagedTable->data());
+    const std::size_t offset = staged.Reserve(static_cast<std::size_t>(gen.Length()));
+    gen.Code().PlaceAt(staged.At(offset), 0);
     stagedOffsets[index] = static_cast<int64_t>(offset);
 }
 
 double TSymbolicPartials::EvaluateActorList(const std::string& str) {
-    auxBlockLength = EstimateCodeSize(str);
-    auxBlock.resize(static_cast<std::size_t>(auxBlockLength));
-    const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str, data.data());
+    EstimateCodeSize(str);  // refuses what cannot be compiled before anything is written
+    EmitInto(gen, str, data.data());
     // The programs run here have no variables; a zeroed array stands in for
     // the empty argument array so that a stray variable load stays inside it.
     static const std::array<double, 16> noArguments{};
-    return RunX87Code(auxBlock.data(), static_cast<std::size_t>(used), noArguments.data());
+    return RunX87Code(gen.Code().Data(), static_cast<std::size_t>(gen.Length()), noArguments.data());
 }
 
 }  // namespace velmora

@@ -73,8 +73,6 @@ public:
     std::vector<const uint8_t*> FBlocks;  // the code of each function and partial derivative (published)
     std::vector<int32_t> FBlockLengths;   // the size computed for each (EstimateCodeSize)
     int32_t lastBlock = 0;
-    ByteArray auxBlock;  // the code of the last EvaluateActorList
-    int32_t auxBlockLength = 0;
     std::vector<int32_t> FuncAssigner;  // (argNum+1)^3 block numbers, see Slot()
     std::vector<RealFunction> fs;       // the callable of each block
     int32_t depth = 0;                  // parenthesis depth while tokenising
@@ -149,9 +147,8 @@ private:
     std::string ReadName(std::size_t& i);
     std::string ResolveFunctionName(const std::string& letters);
     std::string LettersToVariables(const std::string& letters);
-    // Writes the code of a program reading the constant table `table` into
-    // `block` (`capacity` bytes); returns its length.
-    int32_t EmitInto(uint8_t* block, int32_t capacity, const std::string& program, const double* table);
+    // Writes the code of a program reading the constant table `table` into g's buffer.
+    void EmitInto(X87CodeGen& g, const std::string& program, const double* table);
     void EmitProgram(const std::string& program, const double* table);
     // Compiles a program as block b of this parse, to be published with the others.
     void StageBlock(int b, const std::string& program);
