@@ -58,10 +58,9 @@ double TFormulaCompiler::Evaluate(const double* args) const {
     return Fv(args, argNum);
 }
 
-void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& vars,
-                                           const std::string& pars, bool allowIntegrals, bool codify,
-                                           const std::vector<double>& /*minCorner*/,
-                                           const std::vector<double>& /*maxCorner*/) {
+void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
+                                    const FormulaParseOptions& options, const std::vector<double>& /*minCorner*/,
+                                    const std::vector<double>& /*maxCorner*/) {
     // The previous code refers to the table as it was; it is unusable from here
     // until this parse generates new code.
     Fv = RealFunction{};
@@ -102,7 +101,7 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
     if (uFormula.empty()) throw VelmoraError(kReducesToNothingMessage);
 
     // Text to tokens, checked, integer powers expanded, then to postfix.
-    ReducedForm reduced = ReduceFormula(allowIntegrals);
+    ReducedForm reduced = ReduceFormula(options.allowIntegrals);
     uFormula.clear();
     CheckSyntax(reduced);
     ExpandIntegerPowers(reduced);
@@ -117,7 +116,7 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
     std::fill(data.begin() + endFD + 1, data.end(), 0.0);
     endVD = static_cast<uint16_t>(endFD + vaNum);
 
-    if (codify) GenerateCode();
+    if (options.compile) GenerateCode();
 }
 
 }  // namespace velmora

@@ -7,9 +7,9 @@
 // 1 = variable number lo, 2 = parameter in slot lo of `data`, 3 = literal in
 // slot hi*256+lo of `data`.
 //
-// Integrals ("INT", "INTEGRAL", code "S") are refused while allowIntegrals is
-// false; when it is true the code "S" reaches the postfix program, which the
-// code generator refuses as a function it cannot analyse.
+// Integrals ("INT", "INTEGRAL", code "S") are refused unless the options allow
+// them; then the code "S" reaches the postfix program, which the code
+// generator refuses as a function it cannot analyse.
 #pragma once
 
 #include "formula/CodeBuffer.h"
@@ -83,6 +83,12 @@ constexpr bool IsFormulaCharacter(char c) {
 // cannot compile.
 void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data);
 
+// What ParseNewText does besides parsing, e.g. {.compile = true}.
+struct FormulaParseOptions {
+    bool allowIntegrals = false;  // "INT" and "INTEGRAL" reach the program instead of being refused
+    bool compile = false;         // native code of the value, for Evaluate
+};
+
 class TFormulaCompiler {
 public:
     // An empty parser whose table holds the clamp constants.
@@ -91,9 +97,11 @@ public:
     TFormulaCompiler& operator=(const TFormulaCompiler&) = delete;
     ~TFormulaCompiler() = default;  // the code block and the arrays are owned
 
-    // Parses `text`; throws VelmoraError with the exact message on any fault.
+    // Parses `text` in the variables `vars` and parameters `pars` (letters p
+    // to z); throws VelmoraError with the exact message on any fault. The
+    // corners of the variables' domain are for integrals.
     void ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
-                      bool allowIntegrals, bool codify, const std::vector<double>& minCorner = {},
+                      const FormulaParseOptions& options = {}, const std::vector<double>& minCorner = {},
                       const std::vector<double>& maxCorner = {});
 
     // Length of the code for the current actorList, counting 6 bytes for every

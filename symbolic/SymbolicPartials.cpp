@@ -70,7 +70,7 @@ std::string DeclaredLetters(const std::string& letters, const std::string& exclu
 }  // namespace
 
 void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
-                                             bool codify, bool withPDs) {
+                                     const SymbolicParseOptions& options) {
     // The blocks of the last published parse stay callable until this parse
     // publishes its own: they read a table of their own.
     rawText = t;
@@ -117,8 +117,8 @@ void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& va
         CheckTextLimits(uReduced);
 
         actorList = PostfixSum(uReduced);
-        if (codify) StageBlock(0, actorList);
-        if (withPDs) {
+        if (options.compile) StageBlock(0, actorList);
+        if (options.withPartials) {
             BuildPDs();
             totalCodeBytes = 0;
             for (int32_t length : FBlockLengths) totalCodeBytes += length;
@@ -252,7 +252,7 @@ double EvaluateConstantFormula(const std::string& text) {
     // The code of the formula, run by the x87 interpreter: the value the
     // compiled block would give, without mapping executable memory.
     auto temporary = std::make_unique<TSymbolicPartials>();
-    temporary->ParseNewText(text, "", "", false, false);
+    temporary->ParseNewText(text, "", "");
     return temporary->EvaluateActorList(temporary->actorList);
 }
 

@@ -30,6 +30,12 @@
 
 namespace velmora {
 
+// What ParseNewText compiles, e.g. {.compile = true, .withPartials = true}.
+struct SymbolicParseOptions {
+    bool compile = false;       // the block of the formula itself
+    bool withPartials = false;  // the blocks of all partial derivatives up to the third order
+};
+
 class TSymbolicPartials final : public CodeAreaMember {
 public:
     TSymbolicPartials();  // the constant table filled, no block
@@ -37,8 +43,8 @@ public:
 
     // Throws VelmoraError with the exact message on any fault; the object then
     // keeps the blocks it had.
-    void ParseNewText(const std::string& t, const std::string& vars, const std::string& pars, bool codify,
-                      bool withPDs);
+    void ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
+                      const SymbolicParseOptions& options = {});
 
     // The compiled derivative with multi-index (i, j, k), 0 = no further
     // derivative: (0,0,0) f, (1,0,0) f_u, (1,2,0) f_uv, (1,1,2) f_uuv ...

@@ -21,7 +21,7 @@ struct Compiled {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
     explicit Compiled(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
-        parser.ParseNewText(text, vars, pars, false, true);
+        parser.ParseNewText(text, vars, pars, {.compile = true});
         evaluator.Build(parser);
     }
     Vector3 Second(double u, double v, double du, double dv, double eu = 0, double ev = 0) {
@@ -247,7 +247,7 @@ TEST(EvaluatorTest, ValueCodeIsTheParsersCode) {
 
 TEST(EvaluatorTest, RefusedPrograms) {
     TFormulaCompiler parser;
-    parser.ParseNewText("u*v+1", "uv", "", false, true);
+    parser.ParseNewText("u*v+1", "uv", "", {.compile = true});
     TJetEvaluator ev;
     ev.Build(parser);
     auto refused = [&](ByteArray program) {
@@ -296,10 +296,10 @@ TEST(EvaluatorTest, UnbuiltEvaluatorAnswersZero) {
 
 TEST(EvaluatorTest, BuildCopiesTheFormula) {
     TFormulaCompiler parser;
-    parser.ParseNewText("u^2 + 3v", "uv", "", false, true);
+    parser.ParseNewText("u^2 + 3v", "uv", "", {.compile = true});
     TJetEvaluator ev;
     ev.Build(parser);
-    parser.ParseNewText("sin(u)*7.5 - v", "uv", "", false, true);
+    parser.ParseNewText("sin(u)*7.5 - v", "uv", "", {.compile = true});
     const double args[6] = {2, 1, 1, 1, 0, 0};
     ExpectTriple(ev.SecondD(args), 7, 7, 2, 0);
     // Built again: the new formula, and the old blocks are gone.

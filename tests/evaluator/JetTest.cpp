@@ -25,7 +25,7 @@ struct Compiled {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
     explicit Compiled(const std::string& text) {
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
     }
     TSecondOrderJet At(double u, double v) {
@@ -73,7 +73,7 @@ TEST(JetTest, HandDerivedValuesAndClamps) {
 TEST(JetTest, OnlyFormulasInTwoVariablesHaveAJet) {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
-    parser.ParseNewText("u*v*w", "uvw", "", false, false);
+    parser.ParseNewText("u*v*w", "uvw", "");
     evaluator.Build(parser);
     const double at[3] = {1, 2, 3};
     ExpectJet(evaluator.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
@@ -136,7 +136,7 @@ TEST(JetTest, RandomAndDeepFormulasAgreeWithTheReference) {
         texts.push_back(deep);
     for (const std::string& text : texts) {
         SCOPED_TRACE("formula: " + text);
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
         reference.Load(parser);
         for (int k = 0; k < 8 && !HasFailure(); ++k) CheckJet(parser, evaluator, reference, x(rng), x(rng), tally);

@@ -25,7 +25,7 @@ struct EvaluatorSet {
     EvaluatorSet() {
         TFormulaCompiler parser;
         for (int i = 0; i < 4; ++i) {
-            parser.ParseNewText(kSurface[static_cast<std::size_t>(i)], "uv", "", false, true);
+            parser.ParseNewText(kSurface[static_cast<std::size_t>(i)], "uv", "", {.compile = true});
             ev[static_cast<std::size_t>(i)].Build(parser);
         }
     }

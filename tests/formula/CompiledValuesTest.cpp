@@ -18,7 +18,7 @@ constexpr double kPi = std::numbers::pi;
 // A compiled one-variable formula f(u).
 class Compiled {
 public:
-    explicit Compiled(const std::string& formula) { parser_.ParseNewText(formula, "u", "", false, true); }
+    explicit Compiled(const std::string& formula) { parser_.ParseNewText(formula, "u", "", {.compile = true}); }
     double operator()(double u) const { return parser_.Evaluate(&u); }
 
 private:
@@ -103,10 +103,10 @@ TEST(FunctionValues, ClampsAtAndPastEveryDomainEdge) {
 
 TEST(FunctionValues, ArgumentsArriveInTheOrderOfTheVariables) {
     TFormulaCompiler p;
-    p.ParseNewText("100u+10v+w", "uvw", "", false, true);
+    p.ParseNewText("100u+10v+w", "uvw", "", {.compile = true});
     const double args[3] = {1, 2, 3};
     EXPECT_EQ(p.Evaluate(args), 123);
-    p.ParseNewText("100u+10v+w", "wvu", "", false, true);
+    p.ParseNewText("100u+10v+w", "wvu", "", {.compile = true});
     EXPECT_EQ(p.Evaluate(args), 321);
 }
 
@@ -156,7 +156,7 @@ TEST(Spilling, TheFrameHoldsFiftyOneSpilledValues) {
 
 TEST(Concurrency, OneCompiledFunctionServesTwoThreads) {
     TFormulaCompiler p;
-    p.ParseNewText(NestedSum(12, "sin(u)*exp(v)/(1+sqr(u))"), "uv", "", false, true);
+    p.ParseNewText(NestedSum(12, "sin(u)*exp(v)/(1+sqr(u))"), "uv", "", {.compile = true});
     constexpr int kCalls = 20000;
     auto worker = [&p](double offset, int& mismatches) {
         for (int i = 0; i < kCalls; ++i) {

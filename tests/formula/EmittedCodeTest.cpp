@@ -58,30 +58,30 @@ int EstimateExcess(const ByteArray& program) {
 
 TEST(FrameBytes, PrologueOperandAndEpilogue) {
     TFormulaCompiler p;
-    p.ParseNewText("u", "uv", "", false, true);
+    p.ParseNewText("u", "uv", "", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x02}, kEpilogue}));
     EXPECT_EQ(p.FBlockLength, 21 + 6 + 17);
 
-    p.ParseNewText("v", "uv", "", false, true);
+    p.ParseNewText("v", "uv", "", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x42, 0x08}, kEpilogue}));
-    p.ParseNewText("pi", "uv", "", false, true);
+    p.ParseNewText("pi", "uv", "", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xEB}, kEpilogue}));
-    p.ParseNewText("1", "uv", "", false, true);
+    p.ParseNewText("1", "uv", "", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xE8}, kEpilogue}));
-    p.ParseNewText("t", "uv", "st", false, true);
+    p.ParseNewText("t", "uv", "st", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x40, 0x38}, kEpilogue}));
-    p.ParseNewText("2.5", "uv", "", false, true);
+    p.ParseNewText("2.5", "uv", "", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), LoadLiteral(6), kEpilogue}));
     EXPECT_EQ(p.FBlockLength, p.gen.Length());
 }
 
 TEST(FrameBytes, OperatorsAndDivision) {
     TFormulaCompiler p;
-    p.ParseNewText("(u+v)*u-v", "uv", "", false, true);
+    p.ParseNewText("(u+v)*u-v", "uv", "", {.compile = true});
     const Bytes loads = {0xDD, 0x02, 0xDD, 0x42, 0x08};
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
                                {0xDD, 0x42, 0x08}, {0xDE, 0xE9}, kEpilogue}));
-    p.ParseNewText("u/v", "uv", "", false, true);
+    p.ParseNewText("u/v", "uv", "", {.compile = true});
     const Bytes divide = {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xDE, 0xF9,
                           0xEB, 0x06, 0xDD, 0xD8, 0xDD, 0xD8, 0xD9, 0xEE};
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, divide, kEpilogue}));
@@ -90,7 +90,7 @@ TEST(FrameBytes, OperatorsAndDivision) {
 TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
     // 1+(2+(...(9+u))): ten values pending, two of them in the frame.
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, true);
+    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", {.compile = true});
     const Bytes spillSlot2 = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+400]
     const Bytes spillSlot3 = {0xD9, 0xF6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+392]
     const Bytes reloadSlot3 = {0xDD, 0x85, 0x88, 0x01, 0x00, 0x00, 0xD9, 0xC9};  // fld [rbp+392]; fxch st1
@@ -107,7 +107,7 @@ TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
 
 TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", false, true);
+    p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", {.compile = true});
     Bytes head = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
     for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
     // u makes seven values; exp needs two free registers: fld st6; fstp [rbp+400]; ffree st6.
@@ -236,7 +236,7 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
         const Expr e = factory.Make(4 + static_cast<int>(seed % 40));
         TFormulaCompiler p;
         try {
-            p.ParseNewText(e.text, "uv", "", false, true);
+            p.ParseNewText(e.text, "uv", "", {.compile = true});
         } catch (const VelmoraError& error) {
             // Only the frame limit may refuse a generated formula.
             EXPECT_STREQ(error.what(), kTooManyPendingMessage) << e.text;
@@ -271,7 +271,7 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
         FormulaFactory factory(seed, 0.8, -1.3);
         TFormulaCompiler p;
         try {
-            p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", false, true);
+            p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", {.compile = true});
         } catch (const VelmoraError&) {
             continue;  // beyond the spill frame
         }
@@ -287,7 +287,7 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
                              std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
     for (const char* text : edges) {
         TFormulaCompiler p;
-        p.ParseNewText(text, "uv", "", false, true);
+        p.ParseNewText(text, "uv", "", {.compile = true});
         for (const double u : points) ExpectInterpretedAsRun(p, u, 2.0);
     }
 }
@@ -302,7 +302,7 @@ TEST(X87Interpreter, RefusesWhatTheEmitterNeverWrites) {
 
 TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
     TFormulaCompiler p;
-    p.ParseNewText("u+v", "uv", "", false, false);
+    p.ParseNewText("u+v", "uv", "");
     p.actorList.push_back('^');
     try {
         p.EstimateCodeSize();
@@ -314,15 +314,15 @@ TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
 
 TEST(ExecutableBlockReuse, ABlockLargeEnoughIsKept) {
     TFormulaCompiler p;
-    p.ParseNewText("sin(u)+cos(v)", "uv", "", false, true);
+    p.ParseNewText("sin(u)+cos(v)", "uv", "", {.compile = true});
     const uint8_t* first = p.FBlock.Data();
-    p.ParseNewText("u*v", "uv", "", false, true);
+    p.ParseNewText("u*v", "uv", "", {.compile = true});
     EXPECT_EQ(p.FBlock.Data(), first);
     EXPECT_EQ(p.Evaluate(std::vector<double>{3, 4}.data()), 12);
 
     std::string longFormula = "u";
     for (int i = 0; i < 200; ++i) longFormula += "+arctanh(v/" + std::to_string(i + 2) + ")";
-    p.ParseNewText(longFormula, "uv", "", false, true);
+    p.ParseNewText(longFormula, "uv", "", {.compile = true});
     EXPECT_GT(p.FBlock.Capacity(), 4096u);
     EXPECT_GE(p.FBlock.Capacity(), static_cast<std::size_t>(p.FBlockLength));
     double expected = 0.5;

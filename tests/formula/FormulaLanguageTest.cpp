@@ -203,7 +203,7 @@ TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
     EXPECT_EQ(std::vector<double>(p.data.begin(), p.data.begin() + 6), clamps);
 
     // One slot per literal occurrence, none for the value 1.
-    p.ParseNewText("2*u+2", "uv", "", false, false);
+    p.ParseNewText("2*u+2", "uv", "");
     EXPECT_EQ(p.endParam, 5);
     EXPECT_EQ(p.endFD, 7);
     EXPECT_EQ(p.data[6], 2);
@@ -211,12 +211,12 @@ TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
     EXPECT_EQ(p.vaNum, 2);
     EXPECT_EQ(p.endVD, 9);
     EXPECT_EQ(p.data.size(), 7u + 2 * 2 + 1);
-    p.ParseNewText("1*u+1.0", "uv", "", false, false);
+    p.ParseNewText("1*u+1.0", "uv", "");
     EXPECT_EQ(p.endFD, 5);
     EXPECT_EQ(Render(p.actorList), "1 u * 1 +");
 
     // Parameters take slots 6..endParam, zeroed by every parse; literals follow.
-    p.ParseNewText("s*u+3.25", "uv", "st", false, true);
+    p.ParseNewText("s*u+3.25", "uv", "st", {.compile = true});
     EXPECT_EQ(p.argNum, 2);
     EXPECT_EQ(p.parNum, 2);
     EXPECT_EQ(p.endParam, 7);
@@ -229,25 +229,25 @@ TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
     EXPECT_EQ(p.Evaluate(args), 11.25);
 
     // A new parse keeps the clamps and sizes the table exactly.
-    p.ParseNewText("((u))", "uv", "", false, false);
+    p.ParseNewText("((u))", "uv", "");
     EXPECT_EQ(std::vector<double>(p.data.begin(), p.data.begin() + 6), clamps);
     EXPECT_EQ(p.data.size(), 5u + 2 * 1 + 1);
 }
 
 TEST(ConstantTable, StackDepthCountsPendingValues) {
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, false);
+    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "");
     EXPECT_EQ(p.vaNum, 10);
-    p.ParseNewText("sin(u)*v+exp(u)", "uv", "", false, false);
+    p.ParseNewText("sin(u)*v+exp(u)", "uv", "");
     EXPECT_EQ(p.vaNum, 2);
-    p.ParseNewText("-u", "uv", "", false, false);
+    p.ParseNewText("-u", "uv", "");
     EXPECT_EQ(p.vaNum, 1);
 }
 
 TEST(ConstantTable, ElevenParametersReachPastTheShortDisplacement) {
     // Without variables every letter p..z may be a parameter; z lives in slot 16.
     TFormulaCompiler p;
-    p.ParseNewText("z-p", "", "pqrstuvwxyz", false, true);
+    p.ParseNewText("z-p", "", "pqrstuvwxyz", {.compile = true});
     EXPECT_EQ(p.endParam, 16);
     p.data[16] = 5;
     p.data[6] = 1.5;
@@ -294,9 +294,9 @@ TEST(Limits, BoundsTheLanguageLeavesOpen) {
 
 TEST(Reparse, AFailedParseLeavesNoCallableCode) {
     TFormulaCompiler p;
-    p.ParseNewText("u+1", "uv", "", false, true);
+    p.ParseNewText("u+1", "uv", "", {.compile = true});
     EXPECT_TRUE(p.Fv.Assigned());
-    EXPECT_THROW(p.ParseNewText("u+", "uv", "", false, true), VelmoraError);
+    EXPECT_THROW(p.ParseNewText("u+", "uv", "", {.compile = true}), VelmoraError);
     EXPECT_FALSE(p.Fv.Assigned());
     const double args[2] = {1, 2};
     try {
@@ -305,7 +305,7 @@ TEST(Reparse, AFailedParseLeavesNoCallableCode) {
     } catch (const VelmoraError& e) {
         EXPECT_STREQ(e.what(), "The formula has not been compiled.");
     }
-    p.ParseNewText("v*3", "uv", "", false, true);
+    p.ParseNewText("v*3", "uv", "", {.compile = true});
     EXPECT_EQ(p.Evaluate(args), 6);
 }
 

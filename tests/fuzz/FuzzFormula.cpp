@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static TJetEvaluator evaluator;
     static ReferenceEvaluator reference;
     try {
-        parser.ParseNewText(lines[0], "uv", "", false, true);
+        parser.ParseNewText(lines[0], "uv", "", {.compile = true});
         evaluator.Build(parser);
         reference.Load(parser);
     } catch (const VelmoraError&) {

@@ -72,7 +72,7 @@ TEST(EngineSet, ABuildMapsAllItsCodeOnceAndMakesItExecutableOnce) {
     TEngineSetsBuild build({set.get(), second.get(), third.get()});
     const auto texts = DefaultSurfaceTexts();
     for (int i = 0; i < 4; ++i) {
-        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "");
         build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
     }
     EXPECT_EQ(calls.ProtectionChanges(), 0) << "nothing is published before the build ends";
@@ -148,7 +148,7 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
         TEngineSetsBuild build({set.get()});
         const auto texts = DefaultSurfaceTexts();
         for (int i = 0; i < 4; ++i) {
-            parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+            parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "");
             build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
         }
         const ByteArray undigested = {0xFF, 1, 0, 1, 0xFF, 1, 0, 2, '^'};

@@ -62,12 +62,12 @@ TEST(CheckedCall, TheEnginesCodeKeepsTheConvention) {
     const double points[][6] = {{0.7, 0.3, 1, 0, 0, 0}, {-1.3, 2.5, 0.5, -1, 0.25, 0.5}, {0, 0, 1, 1, 0, 0}};
     for (const std::string& text : texts) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         TJetEvaluator evaluator;
         evaluator.Build(parser);
         TSymbolicPartials symbolic;
         try {
-            symbolic.ParseNewText(text, "uv", "", true, true);
+            symbolic.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
         } catch (const std::exception&) {
             continue;  // a formula beyond the symbolic engine's limits
         }

@@ -25,7 +25,7 @@ double Eval(const TSymbolicPartials& f, int i, int j, int k, double u, double v 
 
 TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
     TSymbolicPartials f;
-    f.ParseNewText("u*v", "uv", "", true, true);
+    f.ParseNewText("u*v", "uv", "", {.compile = true, .withPartials = true});
     const struct {
         int i, j, k, block;
     } table[] = {{0, 0, 0, 0}, {1, 0, 0, 1}, {2, 0, 0, 2}, {1, 1, 0, 3}, {1, 2, 0, 4}, {2, 1, 0, 4},
@@ -48,13 +48,13 @@ TEST(SymbolicBlocks, NumberingOfTheMultiIndexes) {
     // Blocks are derived in the order 1, 3, 6, 7, 4, 8, 2, 5, 9, each from the
     // text of the one below it: the new exponents folded into the table show it
     // (u^10 v^20: 9 for f_u, 8 for f_uu, 7 for f_uuu, 19 for f_uuv, 18 for f_uvv, 17 for f_vvv).
-    f.ParseNewText("u^10*v^20", "uv", "", true, true);
+    f.ParseNewText("u^10*v^20", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(std::vector<double>(f.data.begin() + 41, f.data.begin() + f.endFD + 1),
               (std::vector<double>{10, 20, 9, 8, 7, 19, 18, 17}));
 
     // Three variables: 1 + 3 + 6 + 10 blocks.
     TSymbolicPartials g;
-    g.ParseNewText("u*v*w", "uvw", "", true, true);
+    g.ParseNewText("u*v*w", "uvw", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(g.lastBlock, 19);
     const double args[3] = {2, 3, 5};
     EXPECT_EQ(g.EvaluateFF(3, 1, 2, args), 1);
@@ -73,7 +73,7 @@ TEST(SymbolicBlocks, TheFixedPartOfTheConstantTable) {
 
 TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
     TSymbolicPartials f;
-    f.ParseNewText("u^3*v", "uv", "", true, true);
+    f.ParseNewText("u^3*v", "uv", "", {.compile = true, .withPartials = true});
     for (double u : {-1.5, 0.0, 0.7, 3.0}) {
         EXPECT_NEAR(Eval(f, 1, 1, 2, u, 2.0), 6 * u, 1e-14);
         EXPECT_NEAR(Eval(f, 2, 1, 1, u, -1.0), 6 * u, 1e-14);
@@ -85,7 +85,7 @@ TEST(SymbolicBlocks, ThirdDerivativesOfAPolynomial) {
 
 TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
     TSymbolicPartials f;
-    f.ParseNewText("exp(u)", "uv", "", true, true);
+    f.ParseNewText("exp(u)", "uv", "", {.compile = true, .withPartials = true});
     for (double u : {-3.0, 0.0, 1.0, 20.0}) {
         for (const auto& m : {std::array<int, 3>{1, 0, 0}, {1, 1, 0}, {1, 1, 1}})
             EXPECT_NEAR(Eval(f, m[0], m[1], m[2], u), std::exp(u), 1e-14 * std::exp(u));
@@ -107,7 +107,7 @@ TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
 
     auto one = [](const std::string& text, double u) {
         TSymbolicPartials g;
-        g.ParseNewText(text, "u", "", true, false);
+        g.ParseNewText(text, "u", "", {.compile = true});
         return g.EvaluateFF(0, 0, 0, &u);
     };
     // arctanh outside (-1, 1) is clamped to 230 and -230.
@@ -134,7 +134,7 @@ TEST(SymbolicBlocks, ExponentialAndTheOwnSequencesAtTheirEdges) {
     // evaluator; abs has the derivative 1 at 0.
     auto derivative = [](const std::string& text, double u) {
         TSymbolicPartials g;
-        g.ParseNewText(text, "u", "", true, true);
+        g.ParseNewText(text, "u", "", {.compile = true, .withPartials = true});
         return std::array<double, 3>{g.EvaluateFF(1, 0, 0, &u), g.EvaluateFF(1, 1, 0, &u), g.EvaluateFF(1, 1, 1, &u)};
     };
     for (const auto& [text, u] : std::vector<std::pair<const char*, double>>{
@@ -163,7 +163,7 @@ TEST(SymbolicBlocks, ConstantFormulas) {
 
 TEST(SymbolicBlocks, ParametersAreReadFromTheTable) {
     TSymbolicPartials f;
-    f.ParseNewText("u*t+s", "u", "ts", true, true);
+    f.ParseNewText("u*t+s", "u", "ts", {.compile = true, .withPartials = true});
     double u = 3;
     EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 0);  // parameters start at 0
     f.UpdateParameters({2.5, 1});
@@ -178,13 +178,13 @@ TEST(SymbolicBlocks, ParametersAreReadFromTheTable) {
 
 TEST(SymbolicBlocks, DeepFormulasSpillAndReload) {
     TSymbolicPartials f;
-    f.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", true, true);
+    f.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_NEAR(Eval(f, 0, 0, 0, 0.5), 21 + std::exp(0.5), 1e-14);
     EXPECT_NEAR(Eval(f, 1, 1, 1, 0.5), std::exp(0.5), 1e-14);
-    f.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", true, true);
+    f.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(Eval(f, 0, 0, 0, 0.5), 45.5);
     // Only this engine's own sequences need two free registers for the integer power.
-    f.ParseNewText("u*(u*(u*(u*(u*(u*(u*v^5))))))", "uv", "", true, true);
+    f.ParseNewText("u*(u*(u*(u*(u*(u*(u*v^5))))))", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_NEAR(Eval(f, 0, 0, 0, 1.1, 0.9), std::pow(1.1, 7) * std::pow(0.9, 5), 1e-14);
     EXPECT_NEAR(Eval(f, 2, 2, 2, 1.1, 0.9), std::pow(1.1, 7) * 60 * 0.9 * 0.9, 1e-12);
 }
@@ -195,11 +195,11 @@ TEST(SymbolicBlocks, SpillingBeyondTheFrameIsRefused) {
     std::string text = "u";
     for (int k = 1; k < 60; ++k) text += "*u";
     TSymbolicPartials f;
-    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, false); }), kTooManyPendingMessage);
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", {.compile = true}); }), kTooManyPendingMessage);
     EXPECT_FALSE(f.FF(0, 0, 0).Assigned());
     text = "u";
     for (int k = 1; k < 50; ++k) text += "*u";
-    f.ParseNewText(text, "uv", "", true, false);
+    f.ParseNewText(text, "uv", "", {.compile = true});
     EXPECT_NEAR(Eval(f, 0, 0, 0, 1.01), std::pow(1.01, 50), 1e-13);
 }
 
@@ -220,14 +220,14 @@ TEST(SymbolicBlocks, TheConstantTableRefusesToOverflow) {
     // new exponents n-1, n-2, n-3 into 180 more.
     std::string text = "u";
     for (int k = 0; k < 60; ++k) text += "+u^" + std::to_string(10 * k + 6);
-    f.ParseNewText(text, "uv", "", true, false);
+    f.ParseNewText(text, "uv", "", {.compile = true});
     EXPECT_EQ(f.endFD, 100);
-    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }),
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true}); }),
               "The formula and its derivatives need more than 213 constants.");
     EXPECT_EQ(f.endFD, 253);
     EXPECT_EQ(sentinel, 0);
     // The object is usable again.
-    f.ParseNewText("u*v", "uv", "", true, true);
+    f.ParseNewText("u*v", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(Eval(f, 1, 2, 0, 1, 1), 1);
 }
 
@@ -235,20 +235,20 @@ TEST(SymbolicBlocks, AFailedParseKeepsTheBlocksOfThePreviousOne) {
     // The blocks read a table of their own, which a new parse does not touch:
     // a refused formula leaves the previous formula callable, with its constants.
     TSymbolicPartials f;
-    f.ParseNewText("u*v*7", "uv", "", true, true);
-    EXPECT_THROW(f.ParseNewText("u*(3+", "uv", "", true, true), VelmoraError);
-    EXPECT_THROW(f.ParseNewText("u*(9+w", "uvw", "", true, true), VelmoraError);
+    f.ParseNewText("u*v*7", "uv", "", {.compile = true, .withPartials = true});
+    EXPECT_THROW(f.ParseNewText("u*(3+", "uv", "", {.compile = true, .withPartials = true}), VelmoraError);
+    EXPECT_THROW(f.ParseNewText("u*(9+w", "uvw", "", {.compile = true, .withPartials = true}), VelmoraError);
     for (const auto& m : kMultiIndexes) EXPECT_TRUE(f.FF(m[0], m[1], m[2]).Assigned());
     EXPECT_EQ(Eval(f, 0, 0, 0, 2, 3), 42);
     EXPECT_EQ(Eval(f, 1, 2, 0, 2, 3), 7);
     // A parse that compiles nothing leaves nothing callable.
-    f.ParseNewText("u+1", "uv", "", false, false);
+    f.ParseNewText("u+1", "uv", "");
     for (const auto& m : kMultiIndexes) EXPECT_FALSE(f.FF(m[0], m[1], m[2]).Assigned());
     EXPECT_TRUE(std::isnan(Eval(f, 1, 0, 0, 1, 1)));
     // Constants appended by an earlier parse are overwritten from 41 on.
-    f.ParseNewText("u*7", "uv", "", true, true);
+    f.ParseNewText("u*7", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(f.data[41], 7);
-    f.ParseNewText("u*9", "uv", "", true, true);
+    f.ParseNewText("u*9", "uv", "", {.compile = true, .withPartials = true});
     EXPECT_EQ(f.data[41], 9);
     EXPECT_EQ(Eval(f, 1, 0, 0, 1, 1), 9);
 }
@@ -266,7 +266,7 @@ std::vector<uint8_t> CodeOf(TSymbolicPartials& f, const std::string& program) {
 
 TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
     TSymbolicPartials f;
-    f.ParseNewText("u*v", "uv", "", false, false);
+    f.ParseNewText("u*v", "uv", "");
     const std::vector<uint8_t> bare = CodeOf(f, Enc("u"));
     ASSERT_EQ(bare.size(), 21u + 2 + 17);
     // Prologue: push rbp; sub rsp, 416; mov rbp, rsp; mov rax, &data[0].
@@ -299,7 +299,7 @@ TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
     // The functions of the formula language are its own sequences, clamps included.
     for (const char* name : {"exp", "sinh", "cosh", "tanh", "arctanh", "ln", "sin", "arcsinh"}) {
         TFormulaCompiler parser;
-        parser.ParseNewText(std::string(name) + "(u)", "uv", "", false, true);
+        parser.ParseNewText(std::string(name) + "(u)", "uv", "", {.compile = true});
         const auto* language = static_cast<const uint8_t*>(parser.Fv.code);
         const std::vector<uint8_t> code = CodeOf(f, Enc("u") + static_cast<char>(parser.actorList.back()));
         ASSERT_EQ(code.size(), static_cast<std::size_t>(parser.gen.Length())) << name;
@@ -322,7 +322,7 @@ TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
     // Seven values pending before each function: its need makes the code
     // spill, the estimate must cover those bytes, and the value stays right.
     TSymbolicPartials f;
-    f.ParseNewText("u", "uv", "", false, false);
+    f.ParseNewText("u", "uv", "");
     auto run = [&](const std::string& program, double u) {
         ExecutableBlock block;
         RealFunction ref;
@@ -349,7 +349,7 @@ TEST(SymbolicBlocks, TheSizeEstimateCoversTheSpillsOfEveryFunction) {
 // the bits the compiled block gives.
 TEST(SymbolicBlocks, TheInterpreterGivesTheBitsOfTheCompiledBlock) {
     TSymbolicPartials f;
-    f.ParseNewText("u*v", "uv", "", false, false);
+    f.ParseNewText("u*v", "uv", "");
     const std::string pending = Enc("{24}{25}{26}{28}{29}{30}");
     std::vector<std::string> programs;
     for (char code : std::string("ABCDEFGHIJKLMNOPQRTUVWXYZ#")) {
@@ -377,7 +377,7 @@ TEST(SymbolicBlocks, TheInterpreterGivesTheBitsOfTheCompiledBlock) {
         }
     }
     // A fold is that interpretation: 5^(-2) with folding is the constant 1/25.
-    f.ParseNewText("u*5^(-2)", "uv", "", false, false);
+    f.ParseNewText("u*5^(-2)", "uv", "");
     EXPECT_EQ(f.EvaluateActorList(Enc("{28}{28}+{27}~")), 1.0 / 25);
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 class SymbolicDerivation : public ::testing::Test {
 protected:
-    void SetUp() override { f.ParseNewText("u*v", "uv", "", false, false); }
+    void SetUp() override { f.ParseNewText("u*v", "uv", ""); }
     std::string D(const std::string& readable, int variable) { return Show(f.DeriveSum(Enc(readable), variable)); }
     TSymbolicPartials f;
 };
@@ -98,7 +98,7 @@ TEST_F(SymbolicDerivation, PowerRule) {
 TEST_F(SymbolicDerivation, VariablesThatDoNotOccurGiveZeroBlocks) {
     // "u^4" never mentions v: the v blocks are the constant 0 and no text is derived.
     TSymbolicPartials g;
-    g.ParseNewText("u^4", "uv", "", true, true);
+    g.ParseNewText("u^4", "uv", "", {.compile = true, .withPartials = true});
     for (int b : {2, 4, 5, 7, 8, 9}) {
         EXPECT_EQ(g.FBlockLengths[b], 21 + 2 + 17) << b;  // prologue, fldz, epilogue
         const uint8_t* code = static_cast<const uint8_t*>(g.fs[b].code);
@@ -118,10 +118,10 @@ TEST(SymbolicDerivationLimits, ExplodingDerivativesAreRefused) {
     for (int k = 0; k < 40; ++k) text += (k ? "+u*v*" : "u*v*") + std::to_string(k + 2);
     for (int k = 0; k < 9; ++k) text = "sin(" + text + ")";
     TSymbolicPartials f;
-    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }),
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true}); }),
               "The derivatives of this formula grow too large to be compiled.");
     // The object is usable again afterwards.
-    f.ParseNewText("u*v", "uv", "", true, true);
+    f.ParseNewText("u*v", "uv", "", {.compile = true, .withPartials = true});
     const double args[2] = {2, 3};
     EXPECT_EQ(f.EvaluateFF(1, 2, 0, args), 1);
 }
@@ -130,10 +130,10 @@ TEST(SymbolicDerivationLimits, DeepNestingIsRefused) {
     std::string text = "u";
     for (int k = 0; k < 2000; ++k) text = "(" + text + ")";
     TSymbolicPartials f;
-    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", true, true); }), "The formula is nested too deeply.");
+    EXPECT_EQ(MessageOf([&] { f.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true}); }), "The formula is nested too deeply.");
     std::string ok = "u";
     for (int k = 0; k < 200; ++k) ok = "(" + ok + ")";
-    f.ParseNewText(ok, "uv", "", true, true);
+    f.ParseNewText(ok, "uv", "", {.compile = true, .withPartials = true});
     const double args[2] = {2, 3};
     EXPECT_EQ(f.EvaluateFF(1, 0, 0, args), 1);
 }

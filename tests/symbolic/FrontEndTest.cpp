@@ -14,7 +14,7 @@ namespace {
 std::string ParseMessage(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
     return MessageOf([&] {
         TSymbolicPartials f;
-        f.ParseNewText(text, vars, pars, true, true);
+        f.ParseNewText(text, vars, pars, {.compile = true, .withPartials = true});
     });
 }
 
@@ -40,7 +40,7 @@ TEST(SymbolicFrontEnd, PiIsTheOnlyNamedConstant) {
     EXPECT_DOUBLE_EQ(ValueAt("2pi", 0, 0), 2 * std::numbers::pi);
     // A parameter P is read as a letter when no I follows.
     TSymbolicPartials f;
-    f.ParseNewText("pu", "u", "p", false, false);
+    f.ParseNewText("pu", "u", "p");
     EXPECT_EQ(Show(f.uReduced), "{12}*u");
 }
 
@@ -126,7 +126,7 @@ TEST(SymbolicFrontEnd, NumbersUseThreeSeparatorsAndPredefinedSlots) {
     EXPECT_EQ(Reduced("0"), "0");
     EXPECT_EQ(Reduced("007"), "{41}");
     TSymbolicPartials f;
-    f.ParseNewText("2.5u+2.5v", "uv", "", false, false);
+    f.ParseNewText("2.5u+2.5v", "uv", "");
     EXPECT_EQ(Show(f.uReduced), "{41}*u+{42}*v");
     EXPECT_EQ(f.data[41], 2.5);
     EXPECT_EQ(f.data[42], 2.5);
@@ -169,10 +169,10 @@ TEST(SymbolicFrontEnd, DeclaredLettersAndEmptyTexts) {
     EXPECT_EQ(ParseMessage("u", "u", "u"), "The allowed variables must be in the range 'p' to 'z'.");
     EXPECT_EQ(ParseMessage("u", "u", "a"), "The allowed variables must be in the range 'p' to 'z'.");
     TSymbolicPartials f;
-    f.ParseNewText("u", "uu", "", false, false);
+    f.ParseNewText("u", "uu", "");
     EXPECT_EQ(f.argNum, 1);
     EXPECT_EQ(f.allowedVars, "U");
-    f.ParseNewText("u*s", "UV", "ts", false, false);
+    f.ParseNewText("u*s", "UV", "ts");
     EXPECT_EQ(f.allVars, "UVTS");
     EXPECT_EQ(f.parNum, 2);
     EXPECT_TRUE(f.reduceConsts);

@@ -13,7 +13,7 @@ namespace {
 class SymbolicPostfix : public ::testing::Test {
 protected:
     // Variables declared: constant sub-programs are folded.
-    void SetUp() override { f.ParseNewText("u", "uv", "", false, false); }
+    void SetUp() override { f.ParseNewText("u", "uv", ""); }
     std::string P(const std::string& readable) { return Show(f.PostfixSum(Enc(readable))); }
     TSymbolicPartials f;
 };
@@ -64,19 +64,19 @@ TEST_F(SymbolicPostfix, FoldsToZeroOrOneDropTheirTermOrFactor) {
 
 TEST(SymbolicPostfixFolding, WithoutVariablesNothingIsFolded) {
     TSymbolicPartials f;
-    f.ParseNewText("2*3", "", "", true, false);
+    f.ParseNewText("2*3", "", "", {.compile = true});
     EXPECT_FALSE(f.reduceConsts);
     EXPECT_EQ(Show(f.actorList), "{24}{25}*");
-    f.ParseNewText("2*3", "u", "", true, false);
+    f.ParseNewText("2*3", "u", "", {.compile = true});
     EXPECT_EQ(Show(f.actorList), "{41}");
     // Parameters are never folded: their values change after compilation.
-    f.ParseNewText("u*t*2*3", "u", "t", true, false);
+    f.ParseNewText("u*t*2*3", "u", "t", {.compile = true});
     EXPECT_EQ(Show(f.actorList), "u{12}{41}**");
 }
 
 TEST(SymbolicPostfixFolding, InternalFaultsAndUnexpectedAtoms) {
     TSymbolicPartials f;
-    f.ParseNewText("u", "uv", "", false, false);
+    f.ParseNewText("u", "uv", "");
     EXPECT_EQ(MessageOf([&] { f.AtomString("A"); }), "Assertion failure");
     EXPECT_EQ(MessageOf([&] { f.AtomString(Enc("S(u)")); }), "AtomString");
     EXPECT_EQ(MessageOf([&] { f.FactorBA(Enc("u^v~{24}")); }), "In FactorBA");

@@ -28,7 +28,7 @@ TEST(SymbolicRewriting, IntegerExponentsBecomeSquaresCubesAndIntegerPowers) {
     // Each number written takes a slot, but an integer exponent reuses the
     // first equal value of the table.
     TSymbolicPartials f;
-    f.ParseNewText("u^7+v^7", "uv", "", false, false);
+    f.ParseNewText("u^7+v^7", "uv", "");
     EXPECT_EQ(Show(f.uReduced), "u~{41}+v~{41}");
     EXPECT_EQ(f.data[41], 7);
     EXPECT_EQ(f.data[42], 7);
@@ -38,7 +38,7 @@ TEST(SymbolicRewriting, IntegerExponentsBecomeSquaresCubesAndIntegerPowers) {
 // The value of a formula as the formula language computes it (the parser's own code).
 double LanguageValue(const std::string& text, double u, double v) {
     TFormulaCompiler parser;
-    parser.ParseNewText(text, "uv", "", false, true);
+    parser.ParseNewText(text, "uv", "", {.compile = true});
     const double args[2] = {u, v};
     return parser.Evaluate(args);
 }
@@ -111,7 +111,7 @@ TEST(SymbolicRewriting, IntegerPowersTakeTimeByTheBitsOfTheExponent) {
     // once, with the values of the formula language's product of squares.
     const std::string message = MessageOf([] {
         TSymbolicPartials f;
-        f.ParseNewText("u^10000000000", "uv", "", true, true);
+        f.ParseNewText("u^10000000000", "uv", "", {.compile = true, .withPartials = true});
     });
     EXPECT_EQ(message, "An integer exponent must lie between -2147483647 and 2147483647.");
     EXPECT_EQ(Reduced("u^2147483647"), "u~{41}");
@@ -120,7 +120,7 @@ TEST(SymbolicRewriting, IntegerPowersTakeTimeByTheBitsOfTheExponent) {
     EXPECT_EQ(EvaluateConstantFormula("1.0000001^2147483647"), LanguageValue("1.0000001^2147483647", 0, 0));
     EXPECT_EQ(EvaluateConstantFormula("2^(-2147483648)"), 0);
     TSymbolicPartials f;
-    f.ParseNewText("u^2147483647 + v^(-2147483647)", "uv", "", true, true);
+    f.ParseNewText("u^2147483647 + v^(-2147483647)", "uv", "", {.compile = true, .withPartials = true});
     for (const double u : {1.0, -1.0, 1.00000001, 0.99999999, 0.0}) {
         const double at[2] = {u, u == 0 ? 2.0 : u};
         const double language = LanguageValue("u^2147483647 + v^(-2147483647)", at[0], at[1]);

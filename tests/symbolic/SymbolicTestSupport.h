@@ -43,14 +43,14 @@ inline std::string Show(const std::string& s, bool letters = true) {
 // The encoded formula of `text` (variables "uv" by default), written readably.
 inline std::string Reduced(const std::string& text, const std::string& vars = "uv") {
     TSymbolicPartials f;
-    f.ParseNewText(text, vars, "", false, false);
+    f.ParseNewText(text, vars, "");
     return Show(f.uReduced);
 }
 
 // Value of the compiled formula (block 0) at (u, v).
 inline double ValueAt(const std::string& text, double u, double v) {
     TSymbolicPartials f;
-    f.ParseNewText(text, "uv", "", true, false);
+    f.ParseNewText(text, "uv", "", {.compile = true});
     const double args[2] = {u, v};
     return f.EvaluateFF(0, 0, 0, args);
 }
