@@ -54,7 +54,7 @@ void BM_CompileFormula(benchmark::State& state, const std::string& text) {
     for (auto _ : state) {
         parser->ParseNewText(text, "uv", "", {.compile = true});
         evaluator->Build(*parser);
-        benchmark::DoNotOptimize(evaluator->aa.code);
+        benchmark::DoNotOptimize(evaluator->Function(JetFunction::SecondAlongCurve).code);
     }
 }
 BENCHMARK_CAPTURE(BM_CompileFormula, x, kDefaultSurface[0])->Unit(benchmark::kMicrosecond);

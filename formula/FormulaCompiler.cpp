@@ -58,17 +58,21 @@ double TFormulaCompiler::Evaluate(const double* args) const {
     return Fv(args, argNum);
 }
 
+void TFormulaCompiler::UpdateParameters(const std::vector<double>& values) {
+    if (values.empty() || values.size() > static_cast<std::size_t>(parNum)) return;
+    std::copy(values.begin(), values.end(), data.begin() + 6);
+}
+
 void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
                                     const FormulaParseOptions& options, const std::vector<double>& /*minCorner*/,
                                     const std::vector<double>& /*maxCorner*/) {
     // The previous code refers to the table as it was; it is unusable from here
     // until this parse generates new code.
     Fv = RealFunction{};
+    Discard();
 
     rawText = text;
     allowedVars.clear();
-    lastIntegral1 = -1;
-    lastIntegral2 = -1;
 
     // Variables: the letters p to z, their positions are their numbers.
     if (!vars.empty()) {
@@ -114,7 +118,6 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
         throw VelmoraError(kFormulaTooLongMessage);
     data.resize(static_cast<std::size_t>(endFD) + 2 * static_cast<std::size_t>(vaNum) + 1);
     std::fill(data.begin() + endFD + 1, data.end(), 0.0);
-    endVD = static_cast<uint16_t>(endFD + vaNum);
 
     if (options.compile) GenerateCode();
 }

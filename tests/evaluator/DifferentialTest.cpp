@@ -85,7 +85,7 @@ TEST(DifferentialTest, DeepFormulasThatSpill) {
     Tally tally;
     for (const char* text : texts) {
         parser.ParseNewText(text, "uv", "", {.compile = true});
-        EXPECT_GE(parser.vaNum, 7) << text;
+        EXPECT_GE(parser.StackDepth(), 7) << text;
         CheckFormula(text, parser, evaluator, reference, rng, 40, tally);
     }
     EXPECT_GT(tally.compared, 4 * tally.skipped);

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <random>
+#include <span>
 
 namespace velmora {
 namespace {
@@ -78,9 +79,9 @@ TEST(JetTest, OnlyFormulasInTwoVariablesHaveAJet) {
     const double at[3] = {1, 2, 3};
     ExpectJet(evaluator.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
     // Its hh is there all the same: gradient then Hessian, upper triangle.
-    EXPECT_EQ(evaluator.hh(at, 3), 6);
-    const double* d = evaluator.data.data() + evaluator.jetSlot;
-    EXPECT_EQ(std::vector<double>(d, d + 9), (std::vector<double>{6, 3, 2, 0, 3, 2, 0, 1, 0}));
+    EXPECT_EQ(evaluator.Function(JetFunction::Jet)(at, 3), 6);
+    const std::span<const double> d = evaluator.JetDerivatives();
+    EXPECT_EQ(std::vector<double>(d.begin(), d.end()), (std::vector<double>{6, 3, 2, 0, 3, 2, 0, 1, 0}));
     TJetEvaluator unbuilt;
     ExpectJet(unbuilt.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
 }
@@ -96,7 +97,7 @@ void CheckJet(const TFormulaCompiler& parser, TJetEvaluator& evaluator, Referenc
     test::BoundResult bound[3];
     Vector3 ref[3];
     for (int k = 0; k < 3; ++k) {
-        bound[k] = EvaluateWithBounds(parser.actorList, parser.data, 2, along[k], false);
+        bound[k] = EvaluateWithBounds(parser.Program(), parser.Table(), 2, along[k], false);
         if (bound[k].ambiguous) {
             ++tally.skipped;
             return;

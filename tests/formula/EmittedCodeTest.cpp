@@ -19,9 +19,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Emitted(const TFormulaCompiler& p) {
-    return Bytes(p.FBlock.Data(), p.FBlock.Data() + p.gen.Length());
-}
+Bytes Emitted(const TFormulaCompiler& p) { return Bytes(p.ValueCode().begin(), p.ValueCode().end()); }
 
 Bytes Prologue(const double* data) {
     Bytes b = {0x55, 0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00, 0x48, 0x89, 0xE5, 0x48, 0xB8};
@@ -59,32 +57,32 @@ int EstimateExcess(const ByteArray& program) {
 TEST(FrameBytes, PrologueOperandAndEpilogue) {
     TFormulaCompiler p;
     p.ParseNewText("u", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x02}, kEpilogue}));
-    EXPECT_EQ(p.FBlockLength, 21 + 6 + 17);
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x02}, kEpilogue}));
+    EXPECT_EQ(p.EstimateCodeSize(), 21 + 6 + 17);
 
     p.ParseNewText("v", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x42, 0x08}, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x42, 0x08}, kEpilogue}));
     p.ParseNewText("pi", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xEB}, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xD9, 0xEB}, kEpilogue}));
     p.ParseNewText("1", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xE8}, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xD9, 0xE8}, kEpilogue}));
     p.ParseNewText("t", "uv", "st", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x40, 0x38}, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x40, 0x38}, kEpilogue}));
     p.ParseNewText("2.5", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), LoadLiteral(6), kEpilogue}));
-    EXPECT_EQ(p.FBlockLength, p.gen.Length());
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), LoadLiteral(6), kEpilogue}));
+    EXPECT_EQ(p.EstimateCodeSize(), static_cast<int32_t>(p.ValueCode().size()));
 }
 
 TEST(FrameBytes, OperatorsAndDivision) {
     TFormulaCompiler p;
     p.ParseNewText("(u+v)*u-v", "uv", "", {.compile = true});
     const Bytes loads = {0xDD, 0x02, 0xDD, 0x42, 0x08};
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
                                {0xDD, 0x42, 0x08}, {0xDE, 0xE9}, kEpilogue}));
     p.ParseNewText("u/v", "uv", "", {.compile = true});
     const Bytes divide = {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xDE, 0xF9,
                           0xEB, 0x06, 0xDD, 0xD8, 0xDD, 0xD8, 0xD9, 0xEE};
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, divide, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), loads, divide, kEpilogue}));
 }
 
 TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
@@ -96,19 +94,19 @@ TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
     const Bytes reloadSlot3 = {0xDD, 0x85, 0x88, 0x01, 0x00, 0x00, 0xD9, 0xC9};  // fld [rbp+392]; fxch st1
     const Bytes reloadSlot2 = {0xDD, 0x85, 0x90, 0x01, 0x00, 0x00, 0xD9, 0xC9};
     const Bytes add = {0xDE, 0xC1};
-    Bytes expected = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
+    Bytes expected = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
     for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadLiteral(slot)});
     expected = Cat({expected, spillSlot2, LoadLiteral(13), spillSlot3, {0xDD, 0x02}});
     for (int i = 0; i < 7; ++i) expected = Cat({expected, add});
     expected = Cat({expected, reloadSlot3, add, reloadSlot2, add, kEpilogue});
     EXPECT_EQ(Emitted(p), expected);
-    EXPECT_EQ(p.FBlockLength, static_cast<int32_t>(expected.size()) + 4);
+    EXPECT_EQ(p.EstimateCodeSize(), static_cast<int32_t>(expected.size()) + 4);
 }
 
 TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
     TFormulaCompiler p;
     p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", {.compile = true});
-    Bytes head = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
+    Bytes head = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
     for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
     // u makes seven values; exp needs two free registers: fld st6; fstp [rbp+400]; ffree st6.
     head = Cat({head, {0xDD, 0x02}, {0xD9, 0xC6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00, 0xDD, 0xC6}, {0xD9, 0xEA}});
@@ -242,10 +240,13 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
             EXPECT_STREQ(error.what(), kTooManyPendingMessage) << e.text;
             continue;
         }
-        EXPECT_EQ(p.EstimateCodeSize(), p.FBlockLength);
-        EXPECT_EQ(p.FBlockLength - p.gen.Length(), EstimateExcess(p.actorList)) << e.text;
-        EXPECT_EQ(p.gen.lastPreserved, 1) << "every spilled value is reloaded: " << e.text;
-        if (p.vaNum > 8) ++spilling;
+        EXPECT_EQ(p.EstimateCodeSize() - static_cast<int32_t>(p.ValueCode().size()), EstimateExcess(p.Program())) << e.text;
+        X87CodeGen gen;
+        gen.Begin(1);
+        EmitValueFunction(gen, p.Program(), 2, p.Table().data());
+        EXPECT_EQ(gen.lastPreserved, 1) << "every spilled value is reloaded: " << e.text;
+        EXPECT_EQ(gen.Code().Bytes(), Emitted(p));
+        if (p.StackDepth() > 8) ++spilling;
         const double args[2] = {u, v};
         if (std::fabs(e.value) < 1e12) {
             EXPECT_NEAR(p.Evaluate(args), e.value, 1e-11 * std::max(1.0, std::fabs(e.value))) << e.text;
@@ -257,25 +258,26 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
 }
 
 // The interpreter's result has the bits of the code's own result.
-void ExpectInterpretedAsRun(const TFormulaCompiler& p, double u, double v) {
+void ExpectInterpretedAsRun(const TFormulaCompiler& p, const std::string& text, double u, double v) {
     const double args[2] = {u, v};
     const double run = p.Evaluate(args);
-    const double interpreted = RunX87Code(p.FBlock.Data(), static_cast<std::size_t>(p.gen.Length()), args);
+    const double interpreted = RunX87Code(p.ValueCode().data(), p.ValueCode().size(), args);
     EXPECT_EQ(std::bit_cast<uint64_t>(interpreted), std::bit_cast<uint64_t>(run))
-        << p.rawText << " at (" << u << ", " << v << "): " << interpreted << " vs " << run;
+        << text << " at (" << u << ", " << v << "): " << interpreted << " vs " << run;
 }
 
 TEST(X87Interpreter, RunsTheCodeBitForBit) {
     // Random programs, many of them spilling.
     for (unsigned seed = 1; seed <= 300; ++seed) {
         FormulaFactory factory(seed, 0.8, -1.3);
+        const std::string text = factory.Make(4 + static_cast<int>(seed % 40)).text;
         TFormulaCompiler p;
         try {
-            p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", {.compile = true});
+            p.ParseNewText(text, "uv", "", {.compile = true});
         } catch (const VelmoraError&) {
             continue;  // beyond the spill frame
         }
-        for (const double u : {0.8, -2.5, 1e-3}) ExpectInterpretedAsRun(p, u, -1.3);
+        for (const double u : {0.8, -2.5, 1e-3}) ExpectInterpretedAsRun(p, text, u, -1.3);
     }
     // Every function at and beyond the edges of its domain and its clamps,
     // and arguments out of reach of a single reduction step.
@@ -288,7 +290,7 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
     for (const char* text : edges) {
         TFormulaCompiler p;
         p.ParseNewText(text, "uv", "", {.compile = true});
-        for (const double u : points) ExpectInterpretedAsRun(p, u, 2.0);
+        for (const double u : points) ExpectInterpretedAsRun(p, text, u, 2.0);
     }
 }
 
@@ -303,28 +305,29 @@ TEST(X87Interpreter, RefusesWhatTheEmitterNeverWrites) {
 TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
     TFormulaCompiler p;
     p.ParseNewText("u+v", "uv", "");
-    p.actorList.push_back('^');
+    ByteArray program = p.Program();
+    program.push_back('^');
     try {
-        p.EstimateCodeSize();
+        EstimateValueCodeSize(program);
         FAIL() << "an unknown token was estimated";
     } catch (const VelmoraError& e) {
         EXPECT_STREQ(e.what(), "I did fail in analysing the function.");
     }
 }
 
-TEST(ExecutableBlockReuse, ABlockLargeEnoughIsKept) {
+TEST(ExecutableBlockReuse, AMappingLargeEnoughIsKept) {
     TFormulaCompiler p;
     p.ParseNewText("sin(u)+cos(v)", "uv", "", {.compile = true});
-    const uint8_t* first = p.FBlock.Data();
+    const uint8_t* first = p.ValueCode().data();
     p.ParseNewText("u*v", "uv", "", {.compile = true});
-    EXPECT_EQ(p.FBlock.Data(), first);
+    EXPECT_EQ(p.ValueCode().data(), first);
     EXPECT_EQ(p.Evaluate(std::vector<double>{3, 4}.data()), 12);
 
     std::string longFormula = "u";
     for (int i = 0; i < 200; ++i) longFormula += "+arctanh(v/" + std::to_string(i + 2) + ")";
     p.ParseNewText(longFormula, "uv", "", {.compile = true});
-    EXPECT_GT(p.FBlock.Capacity(), 4096u);
-    EXPECT_GE(p.FBlock.Capacity(), static_cast<std::size_t>(p.FBlockLength));
+    EXPECT_GT(p.ValueCode().size(), 4096u);
+    EXPECT_GE(p.EstimateCodeSize(), static_cast<int32_t>(p.ValueCode().size()));
     double expected = 0.5;
     for (int i = 0; i < 200; ++i) expected += std::atanh(0.25 / (i + 2));
     EXPECT_NEAR(p.Evaluate(std::vector<double>{0.5, 0.25}.data()), expected, 1e-13);

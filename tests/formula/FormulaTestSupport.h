@@ -44,7 +44,7 @@ inline std::string Render(const ByteArray& program) {
 inline std::string PostfixOf(const std::string& formula, const std::string& vars = "uv") {
     TFormulaCompiler parser;
     parser.ParseNewText(formula, vars, "");
-    return Render(parser.actorList);
+    return Render(parser.Program());
 }
 
 // The message of the VelmoraError that parsing throws, or "" when it succeeds.

@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     if (!language) return 0;
     const double anywhere[6] = {0, 0, 0, 0, 0, 0};
-    const test::BoundResult b = test::EvaluateWithBounds(parser.actorList, parser.data, 2, anywhere, true);
+    const test::BoundResult b = test::EvaluateWithBounds(parser.Program(), parser.Table(), 2, anywhere, true);
     const double value = evaluator.Value(anywhere);
     if (!b.ambiguous && !test::WithinBound(bound, value, b.jet.m0))
         fuzz::Fail(text + ": the bound's value " + fuzz::Written({bound}) + " against the formula language's " +

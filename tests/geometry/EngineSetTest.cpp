@@ -26,7 +26,9 @@ const std::array<std::string, 4> kPolynomialSurface = {"u", "v", "u*v", "u*u-v*v
 std::vector<const void*> CodeOf(const TEngineSet& set) {
     std::vector<const void*> code;
     for (const TJetEvaluator& e : set.evaluators)
-        for (const RealFunction* f : {&e.ff, &e.vv, &e.aa, &e.hh}) code.push_back(f->code);
+        for (JetFunction f : {JetFunction::Value, JetFunction::FirstAlongCurve, JetFunction::SecondAlongCurve,
+                              JetFunction::Jet})
+            code.push_back(e.Function(f).code);
     for (const TSymbolicPartials& d : set.partials)
         for (const RealFunction& f : d.fs) code.push_back(f.code);
     return code;
@@ -152,7 +154,7 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
             build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
         }
         const ByteArray undigested = {0xFF, 1, 0, 1, 0xFF, 1, 0, 2, '^'};
-        EXPECT_THROW(set->evaluators[1].BuildFrom(undigested, parser.data, 2, 0, parser.endFD, parser.endVD), VelmoraError);
+        EXPECT_THROW(set->evaluators[1].BuildFrom(undigested, parser.Table(), 2, 0, parser.LastConstantSlot(), parser.StackDepth()), VelmoraError);
         build.Commit();
     }
     const Vector4 mixed = Values(*set, 0.5, 0.25), surface = DefaultSurfacePoint(0.5, 0.25);

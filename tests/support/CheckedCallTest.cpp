@@ -72,7 +72,11 @@ TEST(CheckedCall, TheEnginesCodeKeepsTheConvention) {
             continue;  // a formula beyond the symbolic engine's limits
         }
         std::vector<std::pair<RealFunction, intptr_t>> functions = {
-            {parser.Fv, 2}, {evaluator.ff, 2}, {evaluator.vv, 4}, {evaluator.aa, 6}, {evaluator.hh, 2}};
+            {parser.ValueFunction(), 2},
+            {evaluator.Function(JetFunction::Value), 2},
+            {evaluator.Function(JetFunction::FirstAlongCurve), 4},
+            {evaluator.Function(JetFunction::SecondAlongCurve), 6},
+            {evaluator.Function(JetFunction::Jet), 2}};
         for (int b = 0; b <= symbolic.lastBlock; ++b) functions.push_back({symbolic.fs[static_cast<std::size_t>(b)], 2});
         for (const auto& [function, count] : functions) {
             ASSERT_TRUE(function.Assigned()) << text;

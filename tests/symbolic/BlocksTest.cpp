@@ -300,9 +300,9 @@ TEST(SymbolicBlocks, EmittedBytesOfThisEnginesSequences) {
     for (const char* name : {"exp", "sinh", "cosh", "tanh", "arctanh", "ln", "sin", "arcsinh"}) {
         TFormulaCompiler parser;
         parser.ParseNewText(std::string(name) + "(u)", "uv", "", {.compile = true});
-        const auto* language = static_cast<const uint8_t*>(parser.Fv.code);
-        const std::vector<uint8_t> code = CodeOf(f, Enc("u") + static_cast<char>(parser.actorList.back()));
-        ASSERT_EQ(code.size(), static_cast<std::size_t>(parser.gen.Length())) << name;
+        const uint8_t* language = parser.ValueCode().data();
+        const std::vector<uint8_t> code = CodeOf(f, Enc("u") + static_cast<char>(parser.Program().back()));
+        ASSERT_EQ(code.size(), parser.ValueCode().size()) << name;
         EXPECT_TRUE(std::equal(code.begin() + 21, code.end(), language + 21)) << name;
     }
     const std::vector<uint8_t> power = CodeOf(f, Enc("vu^"));
