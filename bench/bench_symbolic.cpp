@@ -29,9 +29,9 @@ void BM_ParseWithPartials(benchmark::State& state, const std::string& text) {
     auto f = std::make_unique<TSymbolicPartials>();
     for (auto _ : state) {
         f->ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
-        benchmark::DoNotOptimize(f->totalCodeBytes);
+        benchmark::DoNotOptimize(f->TotalCodeBytes());
     }
-    state.counters["codeBytes"] = static_cast<double>(f->totalCodeBytes);
+    state.counters["codeBytes"] = static_cast<double>(f->TotalCodeBytes());
 }
 
 BENCHMARK_CAPTURE(BM_ParseWithPartials, x_default, kDefaultSurface[0])->Unit(benchmark::kMicrosecond);

@@ -315,7 +315,7 @@ TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
     }
 }
 
-TEST(ExecutableBlockReuse, AMappingLargeEnoughIsKept) {
+TEST(CodeMappingReuse, AMappingLargeEnoughIsKept) {
     TFormulaCompiler p;
     p.ParseNewText("sin(u)+cos(v)", "uv", "", {.compile = true});
     const uint8_t* first = p.ValueCode().data();

@@ -29,8 +29,11 @@ std::vector<const void*> CodeOf(const TEngineSet& set) {
         for (JetFunction f : {JetFunction::Value, JetFunction::FirstAlongCurve, JetFunction::SecondAlongCurve,
                               JetFunction::Jet})
             code.push_back(e.Function(f).code);
+    // The ten blocks of each coordinate: f, f_u, f_v, f_uu, f_uv, f_vv, f_uuu, f_uuv, f_uvv, f_vvv.
+    const int blocks[10][3] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 1, 0}, {1, 2, 0},
+                               {2, 2, 0}, {1, 1, 1}, {1, 1, 2}, {1, 2, 2}, {2, 2, 2}};
     for (const TSymbolicPartials& d : set.partials)
-        for (const RealFunction& f : d.fs) code.push_back(f.code);
+        for (const auto& b : blocks) code.push_back(d.FF(b[0], b[1], b[2]).code);
     return code;
 }
 
