@@ -3,6 +3,7 @@
 // estimate against the emitted length over many programs, and the x87
 // interpreter against the code it reads.
 #include "FormulaTestSupport.h"
+#include "X87CodeBytes.h"
 
 #include "formula/X87Interpreter.h"
 
@@ -17,28 +18,8 @@
 namespace velmora::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 Bytes Emitted(const TFormulaCompiler& p) { return Bytes(p.ValueCode().begin(), p.ValueCode().end()); }
 
-Bytes Prologue(const double* data) {
-    Bytes b = {0x55, 0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00, 0x48, 0x89, 0xE5, 0x48, 0xB8};
-    uint64_t address;
-    std::memcpy(&address, &data, sizeof address);
-    for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(address >> (8 * i)));
-    return b;
-}
-
-const Bytes kEpilogue = {0xDD, 0x5D, 0x10, 0xF2, 0x0F, 0x10, 0x45, 0x10, 0x48,
-                         0x8D, 0xA5, 0xA0, 0x01, 0x00, 0x00, 0x5D, 0xC3};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes LoadLiteral(int slot) { return {0xDD, 0x80, static_cast<uint8_t>(8 * slot), 0, 0, 0}; }
 
 // Loads of variables (4 and 3 bytes under the 6 the estimate counts) and of
 // short-reach parameters (3 under 6) make the estimate exceed the code.
@@ -69,7 +50,7 @@ TEST(FrameBytes, PrologueOperandAndEpilogue) {
     p.ParseNewText("t", "uv", "st", {.compile = true});
     EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x40, 0x38}, kEpilogue}));
     p.ParseNewText("2.5", "uv", "", {.compile = true});
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), LoadLiteral(6), kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), LoadSlot(6), kEpilogue}));
     EXPECT_EQ(p.EstimateCodeSize(), static_cast<int32_t>(p.ValueCode().size()));
 }
 
@@ -95,8 +76,8 @@ TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
     const Bytes reloadSlot2 = {0xDD, 0x85, 0x90, 0x01, 0x00, 0x00, 0xD9, 0xC9};
     const Bytes add = {0xDE, 0xC1};
     Bytes expected = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
-    for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadLiteral(slot)});
-    expected = Cat({expected, spillSlot2, LoadLiteral(13), spillSlot3, {0xDD, 0x02}});
+    for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadSlot(slot)});
+    expected = Cat({expected, spillSlot2, LoadSlot(13), spillSlot3, {0xDD, 0x02}});
     for (int i = 0; i < 7; ++i) expected = Cat({expected, add});
     expected = Cat({expected, reloadSlot3, add, reloadSlot2, add, kEpilogue});
     EXPECT_EQ(Emitted(p), expected);
@@ -107,7 +88,7 @@ TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
     TFormulaCompiler p;
     p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", {.compile = true});
     Bytes head = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
-    for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
+    for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadSlot(slot)});
     // u makes seven values; exp needs two free registers: fld st6; fstp [rbp+400]; ffree st6.
     head = Cat({head, {0xDD, 0x02}, {0xD9, 0xC6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00, 0xDD, 0xC6}, {0xD9, 0xEA}});
     const Bytes code = Emitted(p);

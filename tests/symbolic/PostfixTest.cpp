@@ -2,6 +2,7 @@
 // program, and the folding of constant sub-programs into table slots, shown
 // by the instructions of the compiled blocks.
 #include "SymbolicTestSupport.h"
+#include "tests/formula/X87CodeBytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,23 +10,8 @@
 namespace velmora::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// fld qword [rax + 8 slot] with a 32-bit displacement, as every table slot but 0 is read.
-Bytes LoadSlot(int slot) {
-    const auto d = static_cast<uint32_t>(8 * slot);
-    return {0xDD, 0x80, static_cast<uint8_t>(d), static_cast<uint8_t>(d >> 8), 0, 0};
-}
-const Bytes kLoadU = {0xDD, 0x02};
-const Bytes kMultiply = {0xDE, 0xC9};
-const Bytes kEpilogue = {0xDD, 0x5D, 0x10, 0xF2, 0x0F, 0x10, 0x45, 0x10, 0x48,
-                         0x8D, 0xA5, 0xA0, 0x01, 0x00, 0x00, 0x5D, 0xC3};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
+const Bytes kLoadU = {0xDD, 0x02};     // fld qword [rdx]
+const Bytes kMultiply = {0xDE, 0xC9};  // fmulp
 
 TEST(SymbolicPostfix, NeutralTermsAndFactorsDisappear) {
     EXPECT_EQ(Body("u+0"), Body("u"));
