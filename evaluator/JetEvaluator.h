@@ -7,8 +7,8 @@
 //
 // A build stages the code of the four functions and publishes it in one
 // mapping: of the evaluator's own, or of its engine set's code area while the
-// set is built. The evaluator keeps its previous program, table and code until
-// the new code is published.
+// set is built. The evaluator keeps its previous table and code until the new
+// code is published.
 #pragma once
 
 #include "formula/FormulaCompiler.h"
@@ -41,9 +41,10 @@ class TJetEvaluator final : public CodeAreaMember {
 public:
     TJetEvaluator() = default;  // without code: FirstD and SecondD answer zeros
 
-    // Copies the parser's program and constants and generates ff, vv, aa and hh.
-    // On failure (VelmoraError with the engine's message) the evaluator keeps
-    // the program and code it had before.
+    // Generates ff, vv, aa and hh from the parser's program, reading a copy of
+    // its constants: the parser may parse again without affecting them. On
+    // failure (VelmoraError with the engine's message) the evaluator keeps
+    // the code it had before.
     void Build(const TFormulaCompiler& theF);
     // The same from the parts of a parsed formula: the postfix program, the
     // constant table (with its working slots) and its layout: the last slot

@@ -50,7 +50,11 @@ void CodeBuffer::ModRM(int regField, const MemOperand& m, int immediateBytes) {
     // r12 need a SIB byte.
     int dispBytes = 4;
     switch (m.width) {
-        case MemOperand::Disp::Byte: dispBytes = 1; break;
+        case MemOperand::Disp::Byte:
+            // An 8-bit form asked for a displacement out of its reach: a fault of the emitter.
+            if (m.disp < -128 || m.disp > 127) throw VelmoraError(kFailedAnalysisMessage);
+            dispBytes = 1;
+            break;
         case MemOperand::Disp::Dword: dispBytes = 4; break;
         case MemOperand::Disp::Shortest:
             dispBytes = (m.disp == 0 && rm != 5) ? 0 : (m.disp >= -128 && m.disp <= 127) ? 1 : 4;

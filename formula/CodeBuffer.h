@@ -36,7 +36,7 @@ enum class Gpr : uint8_t {
 struct MemOperand {
     enum class Disp : uint8_t {
         Shortest,  // none when 0 (unless the base needs one), 8 bits when it fits, else 32
-        Byte,      // always 8 bits
+        Byte,      // always 8 bits (a displacement out of their reach is refused)
         Dword,     // always 32 bits
     };
     Gpr base = Gpr::Rax;
@@ -103,6 +103,7 @@ public:
     // the SIB byte the base needs and the displacement of `m`.
     // `immediateBytes` is the size of an immediate that follows in the same
     // instruction (a RIP-relative displacement is measured from its end).
+    // Throws kFailedAnalysisMessage for an 8-bit displacement out of reach.
     void ModRM(int regField, const MemOperand& m, int immediateBytes = 0);
     // The ModRM byte of a register operand.
     void ModRMRegister(int regField, int rm) { Byte(static_cast<uint8_t>(0xC0 | ((regField & 7) << 3) | (rm & 7))); }

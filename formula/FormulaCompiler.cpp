@@ -113,7 +113,7 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
 
     // The working slots of the derivative code follow the literals, one
     // first and one second derivative per level of the evaluation stack.
-    vaNum = StackDepth(actorList);
+    vaNum = DeepestStackLevel(actorList);
     if (static_cast<int64_t>(endFD) + 2 * static_cast<int64_t>(vaNum) + 1 > kMaxDataSlots)
         throw VelmoraError(kFormulaTooLongMessage);
     data.resize(static_cast<std::size_t>(endFD) + 2 * static_cast<std::size_t>(vaNum) + 1);

@@ -156,7 +156,7 @@ private:
     static void CheckSyntax(const ReducedForm& reduced);
     void ExpandIntegerPowers(ReducedForm& reduced) const;
     static ByteArray ToPostfix(const ReducedForm& reduced);
-    static int32_t StackDepth(const ByteArray& program);
+    static int32_t DeepestStackLevel(const ByteArray& program);
     void GenerateCode();                                       // actorList -> Fv
 
     std::string rawText;

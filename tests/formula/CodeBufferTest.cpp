@@ -51,6 +51,7 @@ TEST(CodeBuffer, MemoryOperandsInTheirWidths) {
     EXPECT_EQ(Encoded(2, MemOperand::Shortest(Gpr::R13, 0)), (ByteArray{0x55, 0x00}));
     // Fixed widths, as instruction forms of the engines ask for them.
     EXPECT_EQ(Encoded(0, MemOperand::Disp8(Gpr::Rax, 0)), (ByteArray{0x40, 0x00}));
+    EXPECT_EQ(MessageOf([] { Encoded(0, MemOperand::Disp8(Gpr::Rax, 128)); }), "I did fail in analysing the function.");
     EXPECT_EQ(Encoded(0, MemOperand::Disp32(Gpr::Rax, 48)), (ByteArray{0x80, 0x30, 0x00, 0x00, 0x00}));
     EXPECT_EQ(Encoded(7, MemOperand::Disp32(Gpr::R14, -8)), (ByteArray{0xBE, 0xF8, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(MemOperand::Disp32(Gpr::R14, 0).RexB(), 1);
