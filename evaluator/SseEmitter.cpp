@@ -11,6 +11,7 @@ int32_t RoundUp(int32_t n, int32_t to) { return (n + to - 1) / to * to; }
 }  // namespace
 
 SseEmitter::SseEmitter() {
+    code_.Reserve(2048, 64);  // a derivative function of a coordinate formula fits without growing
     // Pool entry 0: the sign mask of the low lane, 16 bytes for xorpd/andpd.
     const uint64_t sign = 0x8000000000000000ULL;
     const uint64_t none = 0;

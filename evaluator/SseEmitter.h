@@ -75,7 +75,7 @@ public:
 
     int32_t Length() const { return code_.Length(); }
     // The code as written, RIP-relative displacements still 0.
-    const ByteArray& Code() const { return code_.Bytes(); }
+    ByteArray Code() const { return code_.Bytes(); }
 
     // Size of the finished piece: the pool (padded to 16 bytes) plus the code.
     int32_t BlockLength() const;

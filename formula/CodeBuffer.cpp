@@ -2,46 +2,38 @@
 
 #include "platform/VelmoraError.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velmora {
 
 void CodeBuffer::Clear() {
-    bytes_.clear();
+    size_ = 0;
     ripSites_.clear();
 }
 
-void CodeBuffer::Reserve(std::size_t n) {
-    if (n > capacity_ - bytes_.size()) throw VelmoraError(kWriteOnOpenArrayMessage);
+void CodeBuffer::Reserve(std::size_t bytes, std::size_t ripOperands) {
+    if (bytes > allocated_) Grow(bytes - size_);
+    ripSites_.reserve(ripOperands);
 }
 
-void CodeBuffer::Byte(uint8_t b) {
-    Reserve(1);
-    bytes_.push_back(b);
+void CodeBuffer::Grow(std::size_t n) {
+    const std::size_t wanted = std::max({size_ + n, 2 * allocated_, std::size_t{64}});
+    auto grown = std::make_unique_for_overwrite<uint8_t[]>(wanted);
+    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    allocated_ = wanted;
 }
 
-void CodeBuffer::Append(const uint8_t* bytes, std::size_t n) {
-    Reserve(n);
-    bytes_.insert(bytes_.end(), bytes, bytes + n);
-}
-
-void CodeBuffer::Int32(int32_t v) {
-    const auto b = Int32Bytes(v);
-    Append(b.data(), b.size());
-}
-
-void CodeBuffer::Int64(uint64_t v) {
-    std::array<uint8_t, 8> b{};
-    for (std::size_t i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
-    Append(b.data(), b.size());
-}
+void CodeBuffer::Overflow() { throw VelmoraError(kWriteOnOpenArrayMessage); }
 
 void CodeBuffer::ModRM(int regField, const MemOperand& m, int immediateBytes) {
     const auto reg = static_cast<uint8_t>((regField & 7) << 3);
     if (m.ripRelative) {
-        Byte(static_cast<uint8_t>(0x05 | reg));  // mod 00, rm 101: [rip + disp32]
-        const int32_t at = Length();
-        Int32(0);
+        uint8_t* to = Room(5);
+        to[0] = static_cast<uint8_t>(0x05 | reg);  // mod 00, rm 101: [rip + disp32]
+        Little(to + 1, 0, 4);
+        const int32_t at = Length() - 4;
         ripSites_.push_back({at, at + 4 + immediateBytes, m.disp});
         return;
     }
@@ -60,30 +52,22 @@ void CodeBuffer::ModRM(int regField, const MemOperand& m, int immediateBytes) {
             dispBytes = (m.disp == 0 && rm != 5) ? 0 : (m.disp >= -128 && m.disp <= 127) ? 1 : 4;
             break;
     }
-    const uint8_t mod = dispBytes == 0 ? 0x00 : dispBytes == 1 ? 0x40 : 0x80;
-    Byte(static_cast<uint8_t>(mod | reg | rm));
-    if (rm == 4) Byte(0x24);  // SIB: the base alone
-    if (dispBytes == 1) {
-        Byte(static_cast<uint8_t>(static_cast<int8_t>(m.disp)));
-    } else if (dispBytes == 4) {
-        Int32(m.disp);
-    }
+    const bool sib = rm == 4;
+    uint8_t* to = Room(static_cast<std::size_t>(1 + (sib ? 1 : 0) + dispBytes));
+    *to++ = static_cast<uint8_t>((dispBytes == 0 ? 0x00 : dispBytes == 1 ? 0x40 : 0x80) | reg | rm);
+    if (sib) *to++ = 0x24;  // the base alone
+    Little(to, static_cast<uint32_t>(m.disp), dispBytes);
 }
 
 void CodeBuffer::Patch(int32_t at, uint8_t width, int64_t rel) {
-    if (width == 1) {
-        // The sequences are short: a farther jump would be a fault of the emitter.
-        if (rel < -128 || rel > 127) throw VelmoraError(kFailedAnalysisMessage);
-        bytes_[static_cast<std::size_t>(at)] = static_cast<uint8_t>(static_cast<int8_t>(rel));
-    } else {
-        const auto b = Int32Bytes(static_cast<int32_t>(rel));
-        std::memcpy(bytes_.data() + at, b.data(), b.size());
-    }
+    // The sequences are short: a farther short jump would be a fault of the emitter.
+    if (width == 1 && (rel < -128 || rel > 127)) throw VelmoraError(kFailedAnalysisMessage);
+    Little(data_.get() + at, static_cast<uint64_t>(rel), width);
 }
 
 void CodeBuffer::Displacement(Label& target, uint8_t width) {
     const int32_t at = Length();
-    for (uint8_t i = 0; i < width; ++i) Byte(0);
+    Little(Room(width), 0, width);
     if (target.Bound()) {
         Patch(at, width, static_cast<int64_t>(target.position_) - (at + width));
     } else {
@@ -109,7 +93,7 @@ void CodeBuffer::Bind(Label& label) {
 }
 
 void CodeBuffer::PlaceAt(uint8_t* to, int64_t constantsOrigin) const {
-    std::memcpy(to, bytes_.data(), bytes_.size());
+    if (size_ > 0) std::memcpy(to, data_.get(), size_);
     for (const RipSite& site : ripSites_) {
         const auto b = Int32Bytes(static_cast<int32_t>(constantsOrigin + site.target - site.next));
         std::memcpy(to + site.at, b.data(), b.size());

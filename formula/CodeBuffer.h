@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace velmora {
@@ -82,21 +83,29 @@ public:
     static constexpr std::size_t kMaxBytes = std::numeric_limits<int32_t>::max();
 
     explicit CodeBuffer(std::size_t capacity = kMaxBytes) : capacity_(capacity) {}
+    CodeBuffer(CodeBuffer&&) noexcept = default;
+    CodeBuffer& operator=(CodeBuffer&&) noexcept = default;
 
     // Empties the buffer (labels bound to it must not be used again).
     void Clear();
+    // Room for `bytes` of code and `ripOperands` RIP-relative operands
+    // without growing (a hint: the buffer grows as needed anyway).
+    void Reserve(std::size_t bytes, std::size_t ripOperands);
 
-    int32_t Length() const { return static_cast<int32_t>(bytes_.size()); }
-    const ByteArray& Bytes() const { return bytes_; }
-    const uint8_t* Data() const { return bytes_.data(); }
+    int32_t Length() const { return static_cast<int32_t>(size_); }
+    const uint8_t* Data() const { return data_.get(); }
+    ByteArray Bytes() const { return ByteArray(data_.get(), data_.get() + size_); }
 
     // ---- raw bytes: past the capacity nothing is written and
     // kWriteOnOpenArrayMessage is thrown --------------------------------------
-    void Byte(uint8_t b);
+    void Byte(uint8_t b) { *Room(1) = b; }
     void Append(std::initializer_list<uint8_t> bytes) { Append(bytes.begin(), bytes.size()); }
-    void Append(const uint8_t* bytes, std::size_t n);
-    void Int32(int32_t v);
-    void Int64(uint64_t v);
+    void Append(const uint8_t* bytes, std::size_t n) {
+        uint8_t* to = Room(n);
+        for (std::size_t i = 0; i < n; ++i) to[i] = bytes[i];  // a few bytes: shorter than a call of memcpy
+    }
+    void Int32(int32_t v) { Little(Room(4), static_cast<uint32_t>(v), 4); }
+    void Int64(uint64_t v) { Little(Room(8), v, 8); }
 
     // ---- operands ---------------------------------------------------------------
     // The ModRM byte with `regField` (the register or the opcode extension),
@@ -127,14 +136,29 @@ public:
 private:
     void Displacement(Label& target, uint8_t width);
     void Patch(int32_t at, uint8_t width, int64_t rel);
-    void Reserve(std::size_t n);
+    // The next n bytes, to be written; throws kWriteOnOpenArrayMessage
+    // unless they fit.
+    uint8_t* Room(std::size_t n) {
+        if (n > capacity_ - size_) Overflow();
+        if (n > allocated_ - size_) Grow(n);
+        uint8_t* at = data_.get() + size_;
+        size_ += n;
+        return at;
+    }
+    [[noreturn]] static void Overflow();
+    void Grow(std::size_t n);
+    // The low `bytes` bytes of v, least significant first.
+    static void Little(uint8_t* to, uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) to[i] = static_cast<uint8_t>(v >> (8 * i));
+    }
 
     struct RipSite {
         int32_t at;        // position of the displacement
         int32_t next;      // position of the next instruction
         int32_t target;    // offset among the constants
     };
-    ByteArray bytes_;
+    std::unique_ptr<uint8_t[]> data_;
+    std::size_t size_ = 0, allocated_ = 0;
     std::vector<RipSite> ripSites_;
     std::size_t capacity_;
 };

@@ -56,6 +56,7 @@ public:
     uint8_t lastPreserved = 1;   // last occupied spill slot; 1 when nothing is spilled
     uint8_t emptyRegisters = 8;  // free x87 registers at the current point
 
+    X87CodeGen() { code_.Reserve(1024, 0); }  // a coordinate formula fits without growing
     // Starts a new function in an empty buffer with an empty x87 stack.
     void Begin(uint8_t firstPreserved);
     // The code written since Begin.
