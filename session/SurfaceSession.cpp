@@ -47,7 +47,7 @@ void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
     // The parser's own code would never be called: the engine sets compile
     // the program it yields (and refuse what it could not compile).
-    formulaParser_->ParseNewText(text, "uv", "", false, false, minCorner, maxCorner);
+    formulaParser_->ParseNewText(text, "uv", "", {}, minCorner, maxCorner);
     // Every engine set gets the evaluator and the symbolic object of this
     // coordinate; the code of each set is published when all four are in.
     build.Coordinate(i, *formulaParser_, text);

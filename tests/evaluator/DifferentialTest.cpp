@@ -48,7 +48,7 @@ TEST(DifferentialTest, RandomFormulasAgreeAcrossEngines) {
     for (int i = 0; i < 600 && !HasFailure(); ++i) {
         const std::string text = gen.Next(1 + i % 6);
         try {
-            parser.ParseNewText(text, "uv", "", false, true);
+            parser.ParseNewText(text, "uv", "", {.compile = true});
         } catch (const VelmoraError& e) {
             // Only the spill frame limit may refuse a generated text.
             ADD_FAILURE() << "parser refused " << text << ": " << e.what();
@@ -84,8 +84,8 @@ TEST(DifferentialTest, DeepFormulasThatSpill) {
     ReferenceEvaluator reference;
     Tally tally;
     for (const char* text : texts) {
-        parser.ParseNewText(text, "uv", "", false, true);
-        EXPECT_GE(parser.vaNum, 7) << text;
+        parser.ParseNewText(text, "uv", "", {.compile = true});
+        EXPECT_GE(parser.StackDepth(), 7) << text;
         CheckFormula(text, parser, evaluator, reference, rng, 40, tally);
     }
     EXPECT_GT(tally.compared, 4 * tally.skipped);
