@@ -113,7 +113,7 @@ TEST(DifferentialTest, ProductsBelowTheRangeOfDoubleAreNotCompared) {
     ReferenceEvaluator reference;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        parser.ParseNewText(c.text, "uv", "", false, true);
+        parser.ParseNewText(c.text, "uv", "", {.compile = true});
         evaluator.Build(parser);
         reference.Load(parser);
         const double args[6] = {0.7, c.v, 1, 0, 0, 0};

@@ -340,7 +340,7 @@ namespace {
 TEST(EvaluatorTest, DefinedValueOnlyInsideTheDomainsOfEveryOperation) {
     const auto defined = [](const std::string& text, double u, double v) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         ReferenceEvaluator ref;
         ref.Load(parser);
         const double args[2] = {u, v};
@@ -377,7 +377,7 @@ namespace {
 TEST(EvaluatorTest, OnlyFormulasWithARestrictedOperationMayLeaveTheirDomain) {
     const auto mayLeave = [](const std::string& text) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         ReferenceEvaluator ref;
         ref.Load(parser);
         return ref.MayLeaveDomain();
