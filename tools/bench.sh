@@ -8,3 +8,7 @@ cmake --build build/release -j "$(nproc)" --target velmora_benchmarks
 for b in build/release/bench/*; do
   if [ -x "$b" ] && [ -f "$b" ]; then "$b" "$@"; fi
 done
+# The Python module's timings, when it is built (pybind11 installed).
+if cmake --build build/release -j "$(nproc)" --target velmora4_python 2> /dev/null; then
+  PYTHONPATH=$PWD/build/release/python/module /usr/bin/python3 bench/bench_python.py
+fi
