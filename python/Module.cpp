@@ -124,12 +124,14 @@ TLineClass LineClassArgument(py::handle cls) {
 using DoubleArray = py::array_t<double, py::array::c_style>;
 
 // u or v as an array of float64: any NumPy array of floating-point numbers, a
-// sequence of them, or a Python number.
-py::array FloatArray(py::handle values, const char* name) {
+// sequence of them, or a Python number (with allowIntegers, also integers).
+py::array FloatArray(py::handle values, const char* name, bool allowIntegers = false) {
     const py::module_ np = py::module_::import("numpy");
     const bool pythonNumber = (PyFloat_Check(values.ptr()) || PyLong_Check(values.ptr())) && !PyBool_Check(values.ptr());
     py::array array = np.attr("asarray")(values);
-    if (array.dtype().kind() != 'f' && !pythonNumber)
+    const char kind = array.dtype().kind();
+    const bool integers = kind == 'i' || kind == 'u';
+    if (kind != 'f' && !pythonNumber && !(allowIntegers && integers))
         throw py::type_error(std::string(name) + " must hold floating-point numbers, not " +
                              py::str(array.dtype()).cast<std::string>() + " (convert it with astype(float))");
     return np.attr("asarray")(array, "float64");
@@ -356,7 +358,7 @@ py::list Locus(const Surface& s, py::handle kind) {
 
 py::list Lines(const Surface& s, py::handle cls, py::handle start, int foliations, long long maxPoints) {
     const TLineClass c = LineClassArgument(cls);
-    const py::array at = FloatArray(start, "start");
+    const py::array at = FloatArray(start, "start", true);
     if (at.size() != 2) throw py::value_error("start must be one point (u, v)");
     const DoubleArray xy = DoubleArray::ensure(at.attr("ravel")());
     const Vector2 p{xy.at(0), xy.at(1)};
@@ -417,7 +419,12 @@ py::str Latin1Str(const std::string& text) {
 
 // The texts as read, as the constructor takes them: x, y, z, w, u=(min, max), v=(min, max).
 py::dict Texts(const Surface& s) {
-    const TInputTexts texts = s.Script().Texts();
+    TInputTexts texts;
+    {
+        // Another thread's call may hold the surface while it waits for Python's lock.
+        py::gil_scoped_release release;
+        texts = s.Script().Texts();
+    }
     py::dict result;
     for (int i = xField; i <= wField; ++i) result[kFieldNames[i]] = Latin1Str(texts[i]);
     result["u"] = py::make_tuple(Latin1Str(texts[uMinField]), Latin1Str(texts[uMaxField]));
@@ -523,7 +530,15 @@ The file is replaced only once the new one is completely written; OSError
         .def_property_readonly("texts", &Texts,
                                "The texts as read (trimmed): a dict with x, y, z, w and the pairs u and v.")
         .def_property_readonly(
-            "domain", [](const Surface& s) { const auto d = s.Script().Domain(); return py::make_tuple(d[0], d[1], d[2], d[3]); },
+            "domain",
+            [](const Surface& s) {
+                std::array<double, 4> d;
+                {
+                    py::gil_scoped_release release;
+                    d = s.Script().Domain();
+                }
+                return py::make_tuple(d[0], d[1], d[2], d[3]);
+            },
             "The domain's bounds as numbers: (u_min, u_max, v_min, v_max).")
         .def_property_readonly(
             "workers", [](const Surface& s) { return s.Script().Workers(); },

@@ -26,7 +26,7 @@ class TestTexts:
         ("x", {"x": "sin("}),
         ("y", {"y": "2 + foo(u)"}),
         ("w", {"w": "u $ v"}),
-        ("uMax", {"u": ("0", "2 pi +")}),
+        ("uMax", {"u": ("0", "2 pi)")}),
     ])
     def test_a_formula_error_names_the_field_and_carries_the_engines_message(self, cli, field, kwargs):
         with pytest.raises(velmora4.FormulaError) as raised:
@@ -40,7 +40,7 @@ class TestTexts:
         if option:
             assert error.engine_message == cli_message(cli.path, "invariants", "--at", "1,1", option, kwargs[field[0]])
         else:
-            assert error.engine_message == cli_message(cli.path, "locus", "--kind", "3", "--u", "0,2 pi +")
+            assert error.engine_message == cli_message(cli.path, "locus", "--kind", "3", "--u", "0,2 pi)")
 
     @pytest.mark.parametrize("kwargs, field, message", [
         ({"z": "   "}, "z", "An edit field is blank"),

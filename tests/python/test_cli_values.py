@@ -28,7 +28,7 @@ def surface():
 def cli_points(cli):
     args = ["invariants"]
     for u, v in zip(UU.ravel(), VV.ravel()):
-        args += ["--at", f"{u!r},{v!r}"]
+        args += ["--at", f"{float(u)!r},{float(v)!r}"]
     return cli(*args)
 
 

@@ -35,7 +35,7 @@ def test_ctrl_c_interrupts_a_long_call_and_nothing_is_left_running(work):
         work(s)
         timer.join()  # finished before the interruption: wait for it here instead
     timer.join()
-    assert os_threads() == before
+    assert os_threads() <= before
     # The surface computes as before.
     assert np.array_equal(s.invariants(1.0, 1.0)["K"], velmora4.Surface().invariants(1.0, 1.0)["K"])
 
@@ -84,3 +84,15 @@ def test_one_surface_used_by_several_threads_serves_each_call():
     assert errors == []
     for got, want in zip(results, expected):
         assert np.array_equal(got, want, equal_nan=True)
+
+
+def test_reading_a_surface_while_another_thread_computes_with_it():
+    # The reader waits for the computation without holding Python's lock,
+    # which the computation takes to look for Ctrl+C.
+    s = velmora4.Surface()
+    grid = np.linspace(0.1, 6.0, 400)[:, None]
+    worker = threading.Thread(target=lambda: s.invariants(grid, np.linspace(0.1, 2.1, 400)))
+    worker.start()
+    for _ in range(50):
+        assert s.domain[1] > 6 and s.texts["u"] == ("0", "2 pi") and repr(s).startswith("velmora4.Surface(")
+    worker.join()
