@@ -287,7 +287,7 @@ py::dict NamedArrays(const std::array<const char*, N>& names, const std::array<D
     return result;
 }
 
-py::dict Invariants(const Surface& s, py::handle u, py::handle v) {
+py::dict Invariants(const Surface& s, py::object u, py::object v) {
     const TPoints points = BroadcastPoints(u, v, 9 * 8);
     std::array<DoubleArray, 9> arrays;
     std::array<double*, 9> out{};
@@ -302,7 +302,7 @@ py::dict Invariants(const Surface& s, py::handle u, py::handle v) {
     return NamedArrays(kInvariantNames, arrays);
 }
 
-py::dict Frame(const Surface& s, py::handle u, py::handle v) {
+py::dict Frame(const Surface& s, py::object u, py::object v) {
     const TPoints points = BroadcastPoints(u, v, 6 * 4 * 8);
     std::array<DoubleArray, 6> arrays;
     std::array<double*, 6> out{};
@@ -317,7 +317,7 @@ py::dict Frame(const Surface& s, py::handle u, py::handle v) {
     return NamedArrays(kFrameNames, arrays);
 }
 
-py::dict Partials(const Surface& s, py::handle coord, py::handle u, py::handle v) {
+py::dict Partials(const Surface& s, py::object coord, py::object u, py::object v) {
     const int coordinate = CoordinateArgument(coord);
     const TPoints points = BroadcastPoints(u, v, 10 * 8);
     std::array<DoubleArray, 10> arrays;
@@ -333,7 +333,7 @@ py::dict Partials(const Surface& s, py::handle coord, py::handle u, py::handle v
     return NamedArrays(kPartialNames, arrays);
 }
 
-DoubleArray Directions(const Surface& s, py::handle cls, py::handle u, py::handle v) {
+DoubleArray Directions(const Surface& s, py::object cls, py::object u, py::object v) {
     const TLineClass c = LineClassArgument(cls);
     const int width = MaxDirections(c);
     const TPoints points = BroadcastPoints(u, v, 8.0 * width);
@@ -346,7 +346,7 @@ DoubleArray Directions(const Surface& s, py::handle cls, py::handle u, py::handl
     return angles;
 }
 
-py::list Locus(const Surface& s, py::handle kind) {
+py::list Locus(const Surface& s, py::object kind) {
     const TLocusKind k = InvariantKindArgument(kind);
     std::vector<std::vector<Vector2>> pieces;
     {
@@ -356,7 +356,7 @@ py::list Locus(const Surface& s, py::handle kind) {
     return Polylines(pieces);
 }
 
-py::list Lines(const Surface& s, py::handle cls, py::handle start, int foliations, long long maxPoints) {
+py::list Lines(const Surface& s, py::object cls, py::object start, int foliations, long long maxPoints) {
     const TLineClass c = LineClassArgument(cls);
     const py::array at = FloatArray(start, "start", true);
     if (at.size() != 2) throw py::value_error("start must be one point (u, v)");
@@ -374,7 +374,7 @@ py::list Lines(const Surface& s, py::handle cls, py::handle start, int foliation
     return Polylines(curves);
 }
 
-DoubleArray Background(const Surface& s, py::handle kind, py::handle size) {
+DoubleArray Background(const Surface& s, py::object kind, py::object size) {
     const TBackgroundType type = InvariantKindArgument(kind);
     const int n = SizeArgument(size, 8);
     DoubleArray values({py::ssize_t{n}, py::ssize_t{n}});
@@ -386,7 +386,7 @@ DoubleArray Background(const Surface& s, py::handle kind, py::handle size) {
     return values;
 }
 
-py::array_t<uint8_t> BackgroundRgb(const Surface& s, py::handle kind, py::handle size) {
+py::array_t<uint8_t> BackgroundRgb(const Surface& s, py::object kind, py::object size) {
     const TBackgroundType type = InvariantKindArgument(kind);
     const int n = SizeArgument(size, 3 + 4);
     py::array_t<uint8_t> rgb({py::ssize_t{n}, py::ssize_t{n}, py::ssize_t{3}});

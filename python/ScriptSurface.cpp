@@ -204,7 +204,8 @@ void TScriptSurface::BackgroundRgb(TBackgroundType type, int size, uint8_t* out)
         TBackgroundWorkers workers;
         workers.Start(view, session_->Map().min2D, session_->Map().max2D, type, sets,
                       [&completion](int) { completion.Done(); });
-        AwaitCompletion(completion, interrupted_, [&workers] { workers.Terminate(); });
+        if (workers.Count() == sets.size())
+            AwaitCompletion(completion, interrupted_, [&workers] { workers.Terminate(); });
     }
     for (std::size_t i = 0; i < pixels; ++i) {
         const uint32_t pixel = bitmap[i];  // blue in the low byte

@@ -1,6 +1,7 @@
 """Every kind of bad input is a Python exception with a clear message."""
 
 import os
+import pickle
 import subprocess
 
 import numpy as np
@@ -74,6 +75,8 @@ class TestTexts:
         assert s.texts == {"x": "u", "y": "v", "z": "u v", "w": "u^2", "u": ("-1", "1"), "v": ("0", "2")}
         assert s.domain == (-1.0, 1.0, 0.0, 2.0)
         assert eval(repr(s), {"velmora4": velmora4}).texts == s.texts
+        # A surface travels to other processes as its texts.
+        assert pickle.loads(pickle.dumps(s)).texts == s.texts
 
 
 class TestArrays:
