@@ -574,8 +574,9 @@ compiled for the surface.)doc")
 
 cls: 1 curvature, 2 asymptotic, 3 mean curvature, 4 principal, 5 extremal
 normal deviation, 6 extremal lateral deviation, 7 strong principal lines.
-The angle a is that of the domain direction (cos a, sin a) for classes 1 to 4
-and 7, and of the tangent cos(a) t + sin(a) Jt in the frame for 5 and 6.
+The angle a is that of the tangent cos(a) t + sin(a) Jt in the frame of
+frame() for classes 1 to 6, and of the domain direction (du, dv) =
+(cos a, sin a) for class 7.
 Returns an array of shape (..., n), n the most directions of the class (4 for
 1, 5 and 6; 5 for 7; 2 otherwise), padded with NaN where there are fewer.)doc")
         .def("locus", &Locus, py::arg("kind"),

@@ -53,7 +53,7 @@ class Surface:
     def partials(self, coord: Union[Literal["x", "y", "z", "w"], int], u: ArrayLike, v: ArrayLike) -> dict[str, FloatArray]:
         """f, fu, fv, fuu, fuv, fvv, fuuu, fuuv, fuvv, fvvv of one coordinate."""
     def directions(self, cls: int, u: ArrayLike, v: ArrayLike) -> FloatArray:
-        """The direction angles of a class of lines, shape (..., n), NaN-padded."""
+        """The direction angles of a class of lines (in the frame; class 7 in the domain), shape (..., n), NaN-padded."""
     def locus(self, kind: InvariantKind) -> list[FloatArray]:
         """The zero set of an invariant as (n, 2) arrays of (u, v)."""
     def lines(

@@ -21,11 +21,13 @@ constexpr int MaxDirections(TLineClass c) {
 // An angle reduced to [0, pi): the angle of a line.
 double LineAngle(double theta);
 
-// The directions of class c at p: for classes 1 to 4 the coordinate
-// directions that TLocalGeometry::Directions finds (the first one, then the
-// candidates one step away), in increasing order; for classes 5 and 6 in the
-// order of the direction list, class 7's as well. Empty where the class has no
-// direction at p, and for a value that is no class of lines.
+// The directions of class c at p. For classes 1 to 6 the angle a of the unit
+// tangent cos(a) t + sin(a) Jt in the frame at p, for class 7 that of the
+// domain direction (cos a, sin a). Classes 1 to 4 as TLocalGeometry::Directions
+// finds them (the first one, then the candidates one step away), in
+// increasing order; classes 5 to 7 in the order of their direction list.
+// Empty where the class has no direction at p, and for a value that is no
+// class of lines.
 std::vector<double> LineDirectionAngles(const TLocalGeometry& surface, const Vector2& p, TLineClass c);
 
 }  // namespace velmora

@@ -45,6 +45,13 @@ def test_clifford_torus_is_flat_with_a_segment_for_ellipse():
     assert np.allclose(frame["B"], (f_uu - f_vv) / 2, atol=1e-13)
     assert np.allclose(frame["C"], 0, atol=1e-13)
 
+    # Curvature lines run where II(a) = H + B cos 2a + C sin 2a reaches a vertex
+    # of the ellipse: with C = 0 at cos 2a = +-1 or 0, a = 0, pi/4, pi/2, 3 pi/4
+    # in the frame (t, Jt).
+    angles = s.directions(1, u, v)
+    assert angles.shape == (200, 4)
+    assert np.allclose(angles, np.pi / 4 * np.arange(4), atol=1e-9)
+
 
 def test_holomorphic_graph_has_a_circle_centred_at_the_origin():
     """f = (u, v, Re z^2, Im z^2) = (u, v, u^2 - v^2, 2uv), z = u + iv.
