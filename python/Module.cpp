@@ -16,7 +16,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,7 +126,8 @@ using DoubleArray = py::array_t<double, py::array::c_style>;
 // sequence of them, or a Python number (with allowIntegers, also integers).
 py::array FloatArray(py::handle values, const char* name, bool allowIntegers = false) {
     const py::module_ np = py::module_::import("numpy");
-    const bool pythonNumber = (PyFloat_Check(values.ptr()) || PyLong_Check(values.ptr())) && !PyBool_Check(values.ptr());
+    const bool pythonNumber =
+        (PyFloat_Check(values.ptr()) || PyLong_Check(values.ptr())) && !PyBool_Check(values.ptr());
     py::array array = np.attr("asarray")(values);
     const char kind = array.dtype().kind();
     const bool integers = kind == 'i' || kind == 'u';
@@ -137,10 +137,14 @@ py::array FloatArray(py::handle values, const char* name, bool allowIntegers = f
     return np.attr("asarray")(array, "float64");
 }
 
+// A shape as Python writes it: (3,), (2, 4).
 std::string ShapeText(const std::vector<py::ssize_t>& shape) {
     std::string text = "(";
-    for (std::size_t i = 0; i < shape.size(); ++i) text += std::to_string(shape[i]) + (shape.size() == 1 ? "," : i + 1 < shape.size() ? ", " : "");
-    return text + ")";
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += std::to_string(shape[i]);
+    }
+    return text + (shape.size() == 1 ? ",)" : ")");
 }
 
 std::vector<py::ssize_t> ShapeOf(const py::array& a) { return {a.shape(), a.shape() + a.ndim()}; }
@@ -495,7 +499,8 @@ per processor without holding Python's lock; Ctrl+C interrupts them.
                                             "extremal normal deviation", "extremal lateral deviation",
                                             "strong principal");
 
-    py::class_<Surface>(m, "Surface", R"doc(A surface (x(u,v), y(u,v), z(u,v), w(u,v)) over a rectangle of the (u, v) plane.
+    py::class_<Surface>(m, "Surface",
+                        R"doc(A surface (x(u,v), y(u,v), z(u,v), w(u,v)) over a rectangle of the (u, v) plane.
 
 Surface(x=None, y=None, z=None, w=None, u=None, v=None)
 
@@ -601,9 +606,9 @@ kind as for locus; the angle is taken by its absolute value. Row 0 is
 v = v_max and row size-1 v = v_min, column 0 u = u_min and column size-1
 u = u_max (the picture's orientation). NaN where the background is white.)doc")
         .def("background_rgb", &BackgroundRgb, py::arg("kind"), py::arg("size"),
-             R"doc(The background of an invariant as the program paints it: a uint8 array (size, size, 3) of red, green, blue.
+             R"doc(The background of an invariant as the program paints it.
 
-Pink shades for positive values, blue for negative ones, darker for larger
+A uint8 array (size, size, 3) of red, green and blue. Pink shades for positive values, blue for negative ones, darker for larger
 magnitudes; white where the value is undefined. Oriented as background().)doc")
         .def("__repr__", &Repr)
         .def(py::pickle([](const Surface& s) { return ConstructorArguments(s); },
