@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks (never part of the test suite).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh
+tools/deps.sh --tests
 tools/configure.sh
 cmake --build build/release -j "$(nproc)" --target velmora_benchmarks
 for b in build/release/bench/*; do

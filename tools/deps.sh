@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Velmora4 builds and tests with, when missing.
+# Installs the Debian packages that Velmora4 builds with, when missing:
+#   tools/deps.sh [--tests] [PACKAGE...]
+# Without options, what the window and velmora4-cli need; --tests adds what the
+# suites, the benchmarks and the Python module need; further packages are
+# installed too.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config dpkg-dev
           qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
           xvfb xauth libgl1-mesa-dri
-          libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev
-          fonts-liberation2 fonts-dejavu-core
-          poppler-utils
-          pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib)
+          fonts-liberation2 fonts-dejavu-core)
+if [ "${1:-}" = --tests ]; then
+  shift
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev poppler-utils
+             pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib)
+fi
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -10,7 +10,7 @@
 # - build/tsan: the tests that start threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh clang libclang-rt-14-dev man-db appstream desktop-file-utils bash-completion
+tools/deps.sh --tests clang libclang-rt-14-dev man-db appstream desktop-file-utils bash-completion
 jobs=$(nproc)
 
 tools/configure.sh release
@@ -26,7 +26,7 @@ printf '%s\n' formula symbolic geometry document |
                                   { cat build/fuzz/smoke-{}.log; echo "fuzz_{} failed"; exit 255; }'
 grep -H "stat::number_of_executed_units" build/fuzz/smoke-*.log
 
-threaded=(background evaluator formula geometry session python)
+threaded=(background evaluator formula geometry session mesh python)
 tools/configure.sh tsan
 cmake --build build/tsan -j "$jobs" --target "${threaded[@]/#/test_}"
 for suite in "${threaded[@]}"; do
