@@ -13,10 +13,10 @@ SOURCE = Path(os.environ.get("VELMORA_SOURCE_DIR", Path(__file__).parents[2]))
 
 @pytest.fixture(scope="module")
 def sweep():
-    spec = importlib.util.spec_from_file_location("sweep", SOURCE / "examples" / "sweep.py")
-    module = importlib.util.module_from_spec(spec)
+    location = importlib.util.spec_from_file_location("sweep", SOURCE / "examples" / "sweep.py")
+    module = importlib.util.module_from_spec(location)
     sys.modules["sweep"] = module
-    spec.loader.exec_module(module)
+    location.loader.exec_module(module)
     yield module
     del sys.modules["sweep"]
 
