@@ -284,57 +284,45 @@ py::list Polylines(const std::vector<std::vector<Vector2>>& pieces) {
     return list;
 }
 
-template <std::size_t N>
-py::dict NamedArrays(const std::array<const char*, N>& names, const std::array<DoubleArray, N>& arrays) {
+// N arrays of the points' shape (with a trailing axis of `trailing` values
+// when it is not 0), filled by `compute(u, v, count, out)` without Python's
+// lock, returned by name.
+template <std::size_t N, class Compute>
+py::dict NamedArrays(const std::array<const char*, N>& names, py::handle u, py::handle v, py::ssize_t trailing,
+                     Compute compute) {
+    const TPoints points = BroadcastPoints(u, v, 8.0 * N * std::max<py::ssize_t>(trailing, 1));
+    std::array<DoubleArray, N> arrays;
+    std::array<double*, N> out{};
+    for (std::size_t k = 0; k < N; ++k) {
+        arrays[k] = NewArray(points.shape, trailing);
+        out[k] = arrays[k].mutable_data();
+    }
+    {
+        py::gil_scoped_release release;
+        compute(points.u.data(), points.v.data(), points.size(), out);
+    }
     py::dict result;
     for (std::size_t k = 0; k < N; ++k) result[names[k]] = arrays[k];
     return result;
 }
 
 py::dict Invariants(const Surface& s, py::object u, py::object v) {
-    const TPoints points = BroadcastPoints(u, v, 9 * 8);
-    std::array<DoubleArray, 9> arrays;
-    std::array<double*, 9> out{};
-    for (std::size_t k = 0; k < 9; ++k) {
-        arrays[k] = NewArray(points.shape);
-        out[k] = arrays[k].mutable_data();
-    }
-    {
-        py::gil_scoped_release release;
-        s.Script().Invariants(points.u.data(), points.v.data(), points.size(), out);
-    }
-    return NamedArrays(kInvariantNames, arrays);
+    return NamedArrays(kInvariantNames, u, v, 0, [&](const double* pu, const double* pv, std::size_t n, auto& out) {
+        s.Script().Invariants(pu, pv, n, out);
+    });
 }
 
 py::dict Frame(const Surface& s, py::object u, py::object v) {
-    const TPoints points = BroadcastPoints(u, v, 6 * 4 * 8);
-    std::array<DoubleArray, 6> arrays;
-    std::array<double*, 6> out{};
-    for (std::size_t k = 0; k < 6; ++k) {
-        arrays[k] = NewArray(points.shape, 4);
-        out[k] = arrays[k].mutable_data();
-    }
-    {
-        py::gil_scoped_release release;
-        s.Script().Frame(points.u.data(), points.v.data(), points.size(), out);
-    }
-    return NamedArrays(kFrameNames, arrays);
+    return NamedArrays(kFrameNames, u, v, 4, [&](const double* pu, const double* pv, std::size_t n, auto& out) {
+        s.Script().Frame(pu, pv, n, out);
+    });
 }
 
 py::dict Partials(const Surface& s, py::object coord, py::object u, py::object v) {
     const int coordinate = CoordinateArgument(coord);
-    const TPoints points = BroadcastPoints(u, v, 10 * 8);
-    std::array<DoubleArray, 10> arrays;
-    std::array<double*, 10> out{};
-    for (std::size_t k = 0; k < 10; ++k) {
-        arrays[k] = NewArray(points.shape);
-        out[k] = arrays[k].mutable_data();
-    }
-    {
-        py::gil_scoped_release release;
-        s.Script().Partials(coordinate, points.u.data(), points.v.data(), points.size(), out);
-    }
-    return NamedArrays(kPartialNames, arrays);
+    return NamedArrays(kPartialNames, u, v, 0, [&](const double* pu, const double* pv, std::size_t n, auto& out) {
+        s.Script().Partials(coordinate, pu, pv, n, out);
+    });
 }
 
 DoubleArray Directions(const Surface& s, py::object cls, py::object u, py::object v) {
