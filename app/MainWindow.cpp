@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include "app/ManualWindow.h"
+#include "app/SurfaceWindow.h"
 #include "app/ResourceStrings.h"
 #include "app/ValueList.h"
 #include "picker/ColourPicker.h"

@@ -22,6 +22,7 @@
 //   MainWindowPrint.cpp      the manual; Print and Export Image, handed to
 //                            TPrintController and TExportController
 //   MainWindowDesktop.cpp    what is remembered between runs, Open Recent
+//   MainWindowSurface3D.cpp  View > "Surface in 3D" (TSurfaceWindow)
 #pragma once
 
 #include "app/BackgroundCommand.h"
@@ -62,6 +63,7 @@ namespace velmora {
 
 class TPageSetupDialog;
 class TColourPicker;
+class TSurfaceWindow;
 class TManualWindow;
 class TValueList;
 
@@ -99,6 +101,7 @@ struct TMainWindowControls {
     QActionGroup* lineGroup = nullptr;  // one line kind: radio marks
     QAction *Erasetheselines1 = nullptr, *ShowFoliationOne1 = nullptr, *ShowFoliationTwo1 = nullptr;
     QAction* ColorPalette1 = nullptr;
+    QAction* SurfaceIn3D1 = nullptr;  // disabled, and saying why, without OpenGL
 
     // The eight input edits in field order: x, y, z, w, uMin, uMax, vMin, vMax.
     std::array<QLineEdit*, kInputFields> InputEdits() const {
@@ -139,6 +142,9 @@ public:
     void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
     void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
     void ShowPointUnderMouse(int X, int Y);
+    // The same for a domain point: the data and ellipse panels, the cross
+    // and the 3D view's marker.
+    void ShowPointAt(const Vector2& p);
     void ShowData(const Vector2& param, double halfMajorAxis, double halfMinorAxis, double lengthH, double depth,
                   double alpha, double gaussCurvature, double discrNormDev, double discrLatDev, double discrStrPpal);
     void DrawCross();
@@ -182,6 +188,10 @@ public:
 
     // ---- other menu commands ---------------------------------------------------------
     void OnViewPalette();
+    // View > "Surface in 3D": shows the 3D window (made on first use).
+    void OnViewSurface3D();
+    // The 3D window, once it was made.
+    TSurfaceWindow* SurfaceWindow() { return surfaceWindow_.get(); }
 
     // ---- documents ----------------------------------------------------------------
     void OnOpen();
@@ -273,6 +283,8 @@ private:
     TSaveOutcome SaveInputAs();
     void SetCaptionFromFile(const QString& path);
     void RestoreDesktopSettings();
+    void RestoreSurfaceWindow();
+    void SaveSurfaceWindow();
 
     // Declared in the order of construction: the number locale first (the
     // decimal separator is "." while the window lives), the session before
@@ -293,6 +305,8 @@ private:
     // they are destroyed before it.
     std::unique_ptr<TPrintController> print_;
     std::unique_ptr<TExportController> export_;
+    // Uses the session's engines and stores: destroyed before them.
+    std::unique_ptr<TSurfaceWindow> surfaceWindow_;
 
     bool panelsFrozen_ = false;  // the data and ellipse panels are frozen
     TLineClass linesOption_ = TLineClass::CoordinateLines;  // the kind of line a click traces

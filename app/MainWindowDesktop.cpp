@@ -1,5 +1,6 @@
 // What the window remembers between runs (app/Settings.h): its position,
-// the picker's colour and, for File > "Open Recent", the last documents.
+// the picker's colour, the 3D window and, for File > "Open Recent", the last
+// documents.
 #include "app/MainWindow.h"
 
 #include "picker/ColourPicker.h"
@@ -23,11 +24,13 @@ void TMainWindow::RestoreDesktopSettings() {
     // A position off every screen (a screen since removed) is not used.
     const std::optional<QPoint> position = settings_.WindowPosition();
     if (position && QGuiApplication::screenAt(*position)) move(*position);
+    RestoreSurfaceWindow();
 }
 
 void TMainWindow::SaveDesktopSettings() {
     settings_.SetWindowPosition(pos());
     if (linePalette) settings_.SetPickerChoice({linePalette->HSPt, linePalette->meterPos});
+    SaveSurfaceWindow();
 }
 
 void TMainWindow::RebuildRecentMenu() {

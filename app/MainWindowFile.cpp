@@ -2,6 +2,7 @@
 // and the question before closing with unsaved input. The file format and the
 // safe writing are the session's (session/Document.h).
 #include "app/MainWindow.h"
+#include "app/SurfaceWindow.h"
 
 #include "session/Document.h"
 
@@ -159,6 +160,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     print_->Cancel();
     export_->Cancel();
     SaveDesktopSettings();
+    if (surfaceWindow_) surfaceWindow_->close();
     QMainWindow::closeEvent(event);
 }
 

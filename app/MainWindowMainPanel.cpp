@@ -5,6 +5,7 @@
 
 #include "app/NumberFormat.h"
 #include "app/ResourceStrings.h"
+#include "app/SurfaceWindow.h"
 #include "app/ValueList.h"
 
 #include <QString>
@@ -26,8 +27,10 @@ void TMainWindow::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers sh
     ShowPointUnderMouse(X, Y);
 }
 
-void TMainWindow::ShowPointUnderMouse(int X, int Y) {
-    const Vector2 p = FromWindowToR2(X, Y);
+void TMainWindow::ShowPointUnderMouse(int X, int Y) { ShowPointAt(FromWindowToR2(X, Y)); }
+
+void TMainWindow::ShowPointAt(const Vector2& p) {
+    if (surfaceWindow_ && surfaceWindow_->isVisible()) surfaceWindow_->SetMousePoint(p);
     TPointProbe probe;
     try {
         // A cross left from another line kind goes before anything is evaluated.

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "picker/ColourPicker.h"
+#include "view3d/OffscreenRenderer.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -167,6 +168,13 @@ void TMainWindow::CreateMenus() {
 
     ui.View1 = AddMenu(bar, "View1", "&View");
     ui.ColorPalette1 = AddItem(ui.View1, "ColorPalette1", "Color Palette", 0, false, [this] { OnViewPalette(); });
+    ui.SurfaceIn3D1 = AddItem(ui.View1, "SurfaceIn3D1", "Surface in 3D", 0, false, [this] { OnViewSurface3D(); });
+    if (QString reason; !OpenGLWindowsAvailable(&reason)) {
+        ui.SurfaceIn3D1->setText(QStringLiteral("Surface in 3D (no OpenGL here)"));
+        ui.SurfaceIn3D1->setStatusTip(reason);
+        ui.SurfaceIn3D1->setToolTip(reason);
+        ui.SurfaceIn3D1->setEnabled(false);
+    }
 
     // The menus in the font of the controls.
     bar->setFont(InterfaceFont(12));

@@ -1,7 +1,8 @@
 // What the program remembers between runs, in Qt's settings store (on Linux
 // ~/.config/Velmora4/velmora4.conf): the window's position, the folder of
-// the last file dialog, the last five documents, the colour picker's choice
-// and the size of the last exported image. Values that do not make sense
+// the last file dialog, the last five documents, the colour picker's choice,
+// the size of the last exported image and the 3D window (open or not, where,
+// its rotation, projection, colouring and mesh). Values that do not make sense
 // (a hand-edited file, another version) are ignored, never trusted.
 #pragma once
 
@@ -12,11 +13,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArray>
+
+#include <array>
 #include <optional>
 
 namespace velmora {
 
 inline constexpr int kRecentDocuments = 5;
+
+// The 3D window as it was left.
+struct TSurfaceWindowState {
+    bool open = false;
+    QByteArray geometry;  // QWidget::saveGeometry
+    int projection = 0;   // 0 orthographic, 1 perspective, 2 stereographic
+    int colouring = 0;    // 0 the background's invariant, 1 the fourth coordinate, 2 plain
+    std::array<double, 6> angles{};  // degrees in the planes xy xz xw yz yw zw
+    int meshSide = 200;
+};
 
 // The point chosen in the picker's disc and the column of its meter.
 struct TPickerChoice {
@@ -49,6 +63,10 @@ public:
     // The side last given to Export Image (the default when none).
     int FigureSize() const;
     void SetFigureSize(int size);
+
+    // None when nothing (or nothing usable) was kept.
+    std::optional<TSurfaceWindowState> SurfaceWindowState() const;
+    void SetSurfaceWindowState(const TSurfaceWindowState& state);
 
     // Where the values are kept.
     QString FileName() const { return store_.fileName(); }

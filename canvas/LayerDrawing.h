@@ -9,6 +9,7 @@
 #include "geometry/DomainMap.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraTypes.h"
+#include "session/DrawingStores.h"
 
 class QImage;
 
@@ -16,8 +17,6 @@ namespace velmora {
 
 class TSurfaceSession;
 
-inline constexpr TColor kLocusColour = 0xC0C0C0;      // every locus, silver
-inline constexpr TColor kCoordLineColour = 0xCCCCCC;  // coordinate lines, light grey
 
 // The map of the domain onto the rectangle r: (u, v) goes to
 // (round(ku u + ou), round(ov - kv v)), so that U fills r whatever its

@@ -140,7 +140,6 @@ void JsonLine::Print() const {
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
-namespace {
 double ParseNumber(const std::string& text) {
     double value = 0;
     const char* first = text.data();
@@ -152,7 +151,6 @@ double ParseNumber(const std::string& text) {
     if (!std::isfinite(value)) throw CLI::ValidationError("'" + text + "' is not a finite number");
     return value;
 }
-}  // namespace
 
 Vector2 ParsePair(const std::string& text) {
     const auto comma = text.find(',');

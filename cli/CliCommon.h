@@ -46,6 +46,9 @@ private:
 // number with 17 significant digits ("%.17g", whatever the locale).
 std::string JsonText(const nlohmann::ordered_json& value);
 
+// A finite number in "C" notation (blanks and a "+" before it allowed);
+// throws CLI::ValidationError.
+double ParseNumber(const std::string& text);
 // "U,V" -> (U, V); throws CLI::ValidationError.
 Vector2 ParsePair(const std::string& text);
 // Registers an option that accepts "--name U,V" and "--name=U,V", negative numbers included.

@@ -55,12 +55,12 @@ void AddFigureOptions(CLI::App* cmd, FigureOptions& options) {
                     "stop tracing lines once this many points are stored (0: no limit; default 1000000)");
 }
 
-std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o) {
+std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o, bool workers) {
     if (o.lineClasses.size() != o.from.size())
         throw VelmoraError("every --lines CLASS needs its --from U,V, in the same order");
     const TColor colour = ParseColour(o.colour);
     // Engine sets for the background workers only when there is a background.
-    const int threads = o.background.empty() ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
+    const int threads = o.background.empty() && !workers ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     auto session = LoadSurface(o.surface, threads);
     for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
     // The curves of every trace count towards --max-points; once they hold

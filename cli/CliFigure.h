@@ -40,9 +40,9 @@ void AddFigureOptions(CLI::App* cmd, FigureOptions& options);
 
 // The surface read as the window reads it, with the loci traced and the lines
 // of every --lines/--from pair stored in the colour given; engine sets for
-// background workers only when there is a background. Throws VelmoraError,
-// or CLI::ValidationError for a --from point outside the domain.
-std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options);
+// workers when there is a background or `workers` asks for them. Throws
+// VelmoraError, or CLI::ValidationError for a --from point outside the domain.
+std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options, bool workers = false);
 
 // What a line trace that ended without its curves says on standard error,
 // as the window's status bar would ("" when it says nothing).

@@ -53,6 +53,29 @@ void ReferenceEvaluator::UpdateParameters(const std::vector<double>& pars, int p
 
 double ReferenceEvaluator::Value(const double* x) { return Run(x, nullptr, nullptr, true).v; }
 
+bool ReferenceEvaluator::MayLeaveDomain() const {
+    const std::size_t n = program_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint8_t b = program_[i];
+        if (b == kTokenPrefix) {
+            i += 3;
+        } else if (b == '/') {
+            return true;
+        } else if (b != '1' && b != 'p' && b != '+' && b != '-' && b != '*') {
+            // A function: every function whose domain is not all numbers.
+            if (!InDomain(b, 1e300) || !InDomain(b, -1e300) || !InDomain(b, 0)) return true;
+        }
+    }
+    return false;
+}
+
+std::optional<double> ReferenceEvaluator::DefinedValue(const double* x) {
+    bool outside = false;
+    const double v = Run(x, nullptr, nullptr, true, &outside).v;
+    if (outside || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
 Vector3 ReferenceEvaluator::Derivatives(const double* args) {
     const Jet r = Run(args, args + argNum_, args + 2 * argNum_, false);
     return {r.v, r.d1, r.d2};
@@ -63,7 +86,8 @@ Vector2 ReferenceEvaluator::FirstDerivative(const double* args) {
     return {r.v, r.d1};
 }
 
-ReferenceEvaluator::Jet ReferenceEvaluator::Run(const double* x, const double* d, const double* e, bool valueOnly) {
+ReferenceEvaluator::Jet ReferenceEvaluator::Run(const double* x, const double* d, const double* e, bool valueOnly,
+                                                bool* outside) {
     std::size_t top = 0;  // number of values on the stack
     const std::size_t n = program_.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -86,8 +110,10 @@ ReferenceEvaluator::Jet ReferenceEvaluator::Run(const double* x, const double* d
             stack_[top++] = Jet{kPi, 0, 0};
         } else if (b == '+' || b == '-' || b == '*' || b == '/') {
             --top;
+            if (outside && b == '/' && !ValidDivisor(stack_[top].v)) *outside = true;
             stack_[top - 1] = Operator(b, stack_[top - 1], stack_[top]);
         } else {
+            if (outside && !InDomain(b, stack_[top - 1].v)) *outside = true;
             stack_[top - 1] = Function(b, stack_[top - 1], valueOnly);
         }
     }
@@ -105,6 +131,25 @@ ReferenceEvaluator::Jet ReferenceEvaluator::Operator(uint8_t op, const Jet& a, c
             return {q, (a.d1 - q * b.d1) / b.v,
                     (a.d2 - q * b.d2) / b.v + 2 * (q * b.d1 * b.d1 - a.d1 * b.d1) / (b.v * b.v)};
         }
+    }
+}
+
+bool ReferenceEvaluator::InDomain(uint8_t code, double u) {
+    if (std::isnan(u)) return false;
+    switch (AsFn(code)) {
+        case Fn::Sqrt: return u >= 0;
+        case Fn::Ln: return u > 0;
+        case Fn::ArcSin:
+        case Fn::ArcCos: return std::fabs(u) <= 1;
+        case Fn::ArcCosh: return u >= 1;
+        case Fn::ArcTanh: return std::fabs(u) < 1;
+        case Fn::Cot: return std::sin(u) != 0;
+        // An exponential beyond its clamp has no value of its size; a tiny
+        // one (the clamp 1e-100) is as good as its value.
+        case Fn::Exp:
+        case Fn::Sinh:
+        case Fn::Cosh: return !ExponentialClamped(u) || (code == Code(Fn::Exp) && u < 0);
+        default: return true;
     }
 }
 

@@ -9,6 +9,9 @@
 #include "formula/CodeBuffer.h"
 #include "platform/VelmoraTypes.h"
 
+#include <cmath>
+
+#include <optional>
 #include <vector>
 
 namespace velmora {
@@ -24,6 +27,16 @@ public:
 
     // Value at x (argNum values), with the clamps of the value-only code.
     double Value(const double* x);
+    // The value at x where the formula has one: none where an operation
+    // leaves its domain (a division by zero, the root or logarithm of a
+    // number out of range, arcsin of 2, cot of 0, ...), where an exponential
+    // overflows, or where the value is not finite. The clamps give such
+    // points a number; the formula itself has none there.
+    std::optional<double> DefinedValue(const double* x);
+    // The loaded program holds an operation that can leave its domain (a
+    // quotient, a root, a logarithm, an exponential, ...); without one the
+    // formula has a value wherever that value is finite.
+    bool MayLeaveDomain() const;
     // args = (x, d, e), argNum each: (f, f', f'') along the curve with c(0) = x,
     // c'(0) = d, c''(0) = e, with the clamps of the derivative code.
     Vector3 Derivatives(const double* args);
@@ -43,9 +56,14 @@ public:
     // The operations, exposed for tests of single functions.
     static Jet Function(uint8_t code, const Jet& u, bool valueOnly);
     static Jet Operator(uint8_t op, const Jet& a, const Jet& b);
+    // u lies in the domain of the function `code` (without overflow for the
+    // exponentials); b is a divisor a quotient has.
+    static bool InDomain(uint8_t code, double u);
+    static bool ValidDivisor(double b) { return b != 0 && std::isfinite(b); }
 
 private:
-    Jet Run(const double* x, const double* d, const double* e, bool valueOnly);
+    // With outside given, it is set when an operation leaves its domain.
+    Jet Run(const double* x, const double* d, const double* e, bool valueOnly, bool* outside = nullptr);
 
     ByteArray program_;
     std::vector<double> data_;

@@ -11,6 +11,9 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <algorithm>
+#include <functional>
+
 namespace velmora {
 
 std::optional<TFigureFormat> FigureFormatOf(const QString& path) {
@@ -91,13 +94,10 @@ TFigureWrite CheckFigureTarget(const QString& path, int size) {
     return {true, QString()};
 }
 
-TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& session, const QImage* background) {
-    if (TFigureWrite target = CheckFigureTarget(path, size); !target) return target;
-    const TFigureFormat format = *FigureFormatOf(path);
-
-    const TFileOutput written = WriteFileThroughDevice(FileName(path), [&](QIODevice& device) {
-        return WriteFigureTo(device, format, size, session, background);
-    });
+namespace {
+// Writes path through `write` as a figure is written, with its messages.
+TFigureWrite WriteFigureFile(const QString& path, const std::function<bool(QIODevice&)>& write) {
+    const TFileOutput written = WriteFileThroughDevice(FileName(path), write);
     switch (written.result.failure) {
         case TFileWriteFailure::None: return {true, QString()};
         case TFileWriteFailure::Folder:
@@ -108,6 +108,20 @@ TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& s
     }
     return Failure(path, written.deviceError.isEmpty() ? QStringLiteral("the figure could not be drawn")
                                                        : written.deviceError);
+}
+}  // namespace
+
+TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& session, const QImage* background) {
+    if (TFigureWrite target = CheckFigureTarget(path, size); !target) return target;
+    const TFigureFormat format = *FigureFormatOf(path);
+    return WriteFigureFile(path, [&](QIODevice& device) { return WriteFigureTo(device, format, size, session, background); });
+}
+
+TFigureWrite WritePicture(const QString& path, const QImage& picture) {
+    if (TFigureWrite target = CheckFigureTarget(path, std::max(picture.width(), picture.height())); !target)
+        return target;
+    if (FigureFormatOf(path) != TFigureFormat::Png) return Failure(path, QStringLiteral("the name must end in .png"));
+    return WriteFigureFile(path, [&](QIODevice& device) { return picture.save(&device, "PNG"); });
 }
 
 }  // namespace velmora

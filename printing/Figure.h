@@ -48,4 +48,8 @@ bool WriteFigureTo(QIODevice& device, TFigureFormat format, int size, const TSur
 // full disk) leaves any earlier file whole and says why.
 TFigureWrite WriteFigure(const QString& path, int size, const TSurfaceSession& session, const QImage* background);
 
+// Writes a finished picture into path as a PNG file in the same way (the
+// name must end in .png, the sides be within the figure sizes).
+TFigureWrite WritePicture(const QString& path, const QImage& picture);
+
 }  // namespace velmora

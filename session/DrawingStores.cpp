@@ -1,6 +1,5 @@
 #include "session/DrawingStores.h"
 
-
 namespace velmora {
 
 TColor ExtremalsCurveColour(int cl, TColor pickerColour) {
@@ -14,17 +13,20 @@ TColor ExtremalsCurveColour(int cl, TColor pickerColour) {
 }
 
 void TDrawingStores::InitializeLoci() {
+    ++revision_;
     for (wireKnots& knots : loci_) knots.clear();
 }
 
 bool TDrawingStores::BeginLocus(TLocusKind kind) {
     if (!IsInvariantKind(kind)) return false;
+    ++revision_;
     lociOption_ = kind;
     loci_[static_cast<std::size_t>(kind)].clear();
     return true;
 }
 
 void TDrawingStores::AddLocusSegment(const Vector2& currentX, int key) {
+    ++revision_;
     loci_[static_cast<std::size_t>(lociOption_)].push_back({static_cast<uint8_t>(key), currentX});
 }
 
@@ -39,11 +41,13 @@ std::vector<std::vector<Vector2>> TDrawingStores::LocusPieces(TLocusKind kind) c
 }
 
 void TDrawingStores::InitializeLines() {
+    ++revision_;
     coordLines_.clear();
     lines_.clear();
 }
 
 void TDrawingStores::AddLineSegment(const Vector2& point, uint8_t key, TColor newCurveColour) {
+    ++revision_;
     if (key == 1 || lines_.empty()) lines_.push_back({newCurveColour, {}});
     lines_.back().pts.push_back(point);
 }
@@ -54,10 +58,14 @@ void TDrawingStores::AddLineSegmentExtremals(const Vector2& point, uint8_t key, 
 
 bool TDrawingStores::EraseLastLine() {
     if (lines_.empty()) return false;
+    ++revision_;
     lines_.pop_back();
     return true;
 }
 
-void TDrawingStores::AddCoordinatePoint(const Vector2& param) { coordLines_.push_back(param); }
+void TDrawingStores::AddCoordinatePoint(const Vector2& param) {
+    ++revision_;
+    coordLines_.push_back(param);
+}
 
 }  // namespace velmora

@@ -32,6 +32,9 @@ struct Curve {
 
 inline constexpr int kLociCount = kInvariantKinds;
 
+inline constexpr TColor kLocusColour = 0xC0C0C0;      // every locus, silver
+inline constexpr TColor kCoordLineColour = 0xCCCCCC;  // coordinate lines, light grey
+
 // Colours of curves started by the higher-degree tracers, by the class of
 // their starting direction: 1 minimal deviation (fuchsia), 2 a relative
 // minimum that is not the minimum (blue), 3 a relative maximum that is not the
@@ -76,7 +79,12 @@ public:
     void AddCoordinatePoint(const Vector2& param);
     const std::vector<Vector2>& coordLines() const { return coordLines_; }
 
+    // Grows with every change of any store: a view of the drawings that saw
+    // the same value has seen them all.
+    uint64_t Revision() const { return revision_; }
+
 private:
+    uint64_t revision_ = 0;
     std::array<wireKnots, kLociCount> loci_;
     TLocusKind lociOption_ = TLocusKind::GaussCurvature;
     std::vector<Curve> lines_;

@@ -137,6 +137,7 @@ TReadResult TSurfaceSession::ReadData() {
     if (!result) return result;
     dirty_ = true;
     alreadyParsed_ = true;
+    ++readCount_;
     stores_.InitializeLines();
     stores_.InitializeLoci();
     return result;

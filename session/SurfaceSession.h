@@ -98,6 +98,8 @@ public:
 
     // The last read succeeded.
     bool alreadyParsed() const { return alreadyParsed_; }
+    // Counts the successful reads: a new value means a new surface.
+    uint64_t ReadCount() const { return readCount_; }
     // The input was read since the document was last opened or saved.
     bool dirty() const { return dirty_; }
     void SetDirty(bool value) { dirty_ = value; }
@@ -143,6 +145,7 @@ private:
     std::array<std::string, 12> InputStrs_;
     bool alreadyParsed_ = false;
     bool dirty_ = false;
+    uint64_t readCount_ = 0;
     TDomainMap map_;
     int fieldsTrimmed_ = 0;
 

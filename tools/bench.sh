@@ -6,5 +6,11 @@ tools/deps.sh
 tools/configure.sh
 cmake --build build/release -j "$(nproc)" --target velmora_benchmarks
 for b in build/release/bench/*; do
-  if [ -x "$b" ] && [ -f "$b" ]; then "$b" "$@"; fi
+  if [ -x "$b" ] && [ -f "$b" ]; then
+    case $(basename "$b") in
+      # OpenGL frames: Mesa's software renderer on a virtual display.
+      bench_view3d) xvfb-run -a -s "-screen 0 1280x1024x24" "$b" "$@" ;;
+      *) "$b" "$@" ;;
+    esac
+  fi
 done

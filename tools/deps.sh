@@ -2,7 +2,8 @@
 # Installs the Debian packages that Velmora4 builds and tests with, when missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config dpkg-dev
-          qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
+          qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libqt6opengl6-dev
+          xvfb xauth libgl1-mesa-dri
           libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev
           fonts-liberation2 fonts-dejavu-core

@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "view3d/OffscreenRenderer.h"
 
 #include <QAction>
 #include <QMenu>
@@ -122,3 +123,29 @@ TEST_F(WindowTest, EditItemsWorkOnTheFocusedEdit) {
     C().Paste1->trigger();
     EXPECT_EQ(C().yEdit->text(), kDefaultTexts[0]);
 }
+
+namespace {
+
+// View > "Surface in 3D" needs OpenGL in a window: where none can be had (the
+// window tests run on Qt's offscreen platform, which draws no OpenGL widget)
+// the item is disabled and says why; nothing else in the window changes.
+TEST_F(WindowTest, SurfaceIn3DSaysWhenThereIsNoOpenGL) {
+    QAction* item = C().SurfaceIn3D1;
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->objectName(), "SurfaceIn3D1");
+    QString reason;
+    if (OpenGLWindowsAvailable(&reason)) {
+        EXPECT_TRUE(item->isEnabled());
+        EXPECT_EQ(item->text(), "Surface in 3D");
+        return;
+    }
+    EXPECT_FALSE(item->isEnabled());
+    EXPECT_EQ(item->text(), "Surface in 3D (no OpenGL here)");
+    EXPECT_EQ(item->statusTip(), QString::fromLatin1(kNoOpenGL));
+    EXPECT_EQ(reason, QString::fromLatin1(kNoOpenGL));
+    item->trigger();  // a disabled item does nothing
+    EXPECT_EQ(W().SurfaceWindow(), nullptr);
+    EXPECT_TRUE(C().ColorPalette1->isEnabled());
+}
+
+}  // namespace

@@ -23,10 +23,13 @@ inline std::string SlurpFile(const std::filesystem::path& p) {
 }
 
 // Runs the CLI with arguments (already quoted for the shell); the output goes
-// through files in dir (standard output to `stdoutPath` instead when given).
-inline CliRun RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& stdoutPath = "") {
+// through files in dir (standard output to `stdoutPath` instead when given);
+// with withoutDisplay: the CLI runs with no X display to reach.
+inline CliRun RunCli(const std::string& args, const std::filesystem::path& dir, const std::string& stdoutPath = "",
+                     bool withoutDisplay = false) {
     const std::filesystem::path out = dir / "out.txt", err = dir / "err.txt";
-    const std::string command = "cd '" + dir.string() + "' && '" + VELMORA_CLI + "' " + args + " >'" +
+    const std::string command = "cd '" + dir.string() + "' && " + (withoutDisplay ? "env -u DISPLAY " : "") + "'" +
+                                VELMORA_CLI + "' " + args + " >'" +
                                 (stdoutPath.empty() ? out.string() : stdoutPath) + "' 2>'" + err.string() + "'";
     const int raw = std::system(command.c_str());
     CliRun r;

@@ -326,3 +326,65 @@ TEST(EvaluatorTest, ConstantsAndParametersHaveNoDerivatives) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Where a formula has a value and where only a clamp stands in for one: the
+// value of a formula inside every domain is its plain value; a division by
+// zero, a root or logarithm out of range, an inverse function beyond its
+// edge, cot at 0 and an overflowing exponential leave it without one.
+TEST(EvaluatorTest, DefinedValueOnlyInsideTheDomainsOfEveryOperation) {
+    const auto defined = [](const std::string& text, double u, double v) {
+        TFormulaCompiler parser;
+        parser.ParseNewText(text, "uv", "", false, true);
+        ReferenceEvaluator ref;
+        ref.Load(parser);
+        const double args[2] = {u, v};
+        return ref.DefinedValue(args);
+    };
+    EXPECT_DOUBLE_EQ(*defined("sqrt(u) + ln(v)", 4, std::exp(1.0)), 3);
+    EXPECT_EQ(*defined("sqrt(u)", 0, 0), 0);  // the edge belongs to the root
+    EXPECT_FALSE(defined("sqrt(u)", -1e-9, 0));
+    EXPECT_FALSE(defined("ln(u)", 0, 0));
+    EXPECT_FALSE(defined("1/u", 0, 1));
+    EXPECT_FALSE(defined("u/(v-v)", 1, 2));
+    EXPECT_DOUBLE_EQ(*defined("1/u", 4, 1), 0.25);
+    EXPECT_DOUBLE_EQ(*defined("arcsin(u)", 1, 0), kPi / 2);
+    EXPECT_FALSE(defined("arcsin(u)", 2, 0));
+    EXPECT_FALSE(defined("arccos(u)", -1.5, 0));
+    EXPECT_FALSE(defined("arccosh(u)", 0.5, 0));
+    EXPECT_FALSE(defined("arctanh(u)", 1, 0));
+    EXPECT_FALSE(defined("cot(u)", 0, 0));
+    EXPECT_FALSE(defined("exp(u)", 1000, 0));
+    EXPECT_FALSE(defined("cosh(u)", -1000, 0));
+    EXPECT_EQ(*defined("exp(u)", -1000, 0), 1e-100);  // too small to tell from 0
+    // An undefined part anywhere in the formula, also where it is multiplied by 0.
+    EXPECT_FALSE(defined("u + 0 ln(v)", 1, -1));
+    // A power of a negative base goes through the logarithm.
+    EXPECT_FALSE(defined("u^0.5", -4, 0));
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(EvaluatorTest, OnlyFormulasWithARestrictedOperationMayLeaveTheirDomain) {
+    const auto mayLeave = [](const std::string& text) {
+        TFormulaCompiler parser;
+        parser.ParseNewText(text, "uv", "", false, true);
+        ReferenceEvaluator ref;
+        ref.Load(parser);
+        return ref.MayLeaveDomain();
+    };
+    EXPECT_FALSE(mayLeave("(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)"));
+    EXPECT_FALSE(mayLeave("u^2 - abs(v) + arctan(u) + sqr(v) + tanh(u v) + arcsinh(v) + tan(u)"));
+    for (const char* text : {"1/u", "sqrt(u)", "ln(v)", "exp(u)", "arcsin(u)", "arccos(v)", "arccosh(u)",
+                             "arctanh(v)", "cot(u)", "sinh(u)", "cosh(v)", "u^0.5"})
+        EXPECT_TRUE(mayLeave(text)) << text;
+}
+
+}  // namespace
+}  // namespace velmora
