@@ -165,6 +165,18 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     });
 }
 
+void TCanvas::Polygon(const QPolygon& points) {
+    if (points.size() < 3) return;
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        if (brushSolid)
+            p.setBrush(ToQColor(brushColor));
+        else
+            p.setBrush(Qt::NoBrush);
+        p.drawPolygon(points);
+    });
+}
+
 void TCanvas::FillRect(const TRect& r) {
     if (r.Right <= r.Left || r.Bottom <= r.Top) return;
     Paint([&](QPainter& p) {
