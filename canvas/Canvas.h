@@ -100,6 +100,8 @@ private:
     template <class F>
     void Paint(F&& draw);
     void SetupPen(QPainter& p) const;
+    // The brush colour when the brush is solid, else no fill.
+    void SetupBrush(QPainter& p) const;
     // Metrics of the font on the device painted on (a printer's differ from the screen's).
     QFontMetrics Metrics() const;
     void PlotLine(QPoint from, QPoint to);

@@ -17,6 +17,14 @@
 
 namespace velmora::pointtest {
 
+// The default formulas with terms periodic in u and v that break the
+// symmetry making its invariants depend on v alone: an immersed torus over
+// [0, 2 pi] x [0, 2 pi].
+inline const std::array<std::string, 4> kGenericTorus = {
+    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
+    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v) + 0.2 cos(u + v)",
+    "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v) + 0.15 sin(u - 2v)"};
+
 struct Surface {
     std::vector<std::unique_ptr<TEngineSet>> sets;
     Vector2 lo, hi;

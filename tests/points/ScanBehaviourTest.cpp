@@ -20,13 +20,9 @@ namespace {
 using pointtest::PointsOf;
 using pointtest::SetsOf;
 using pointtest::Surface;
+using pointtest::kGenericTorus;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-
-const std::array<std::string, 4> kGenericTorus = {
-    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v) + 0.2 cos(u + v)",
-    "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v) + 0.15 sin(u - 2v)"};
 
 // The same torus in C++, for derivatives by finite differences.
 Vector4 GenericTorusPoint(double u, double v) {

@@ -13,16 +13,9 @@ namespace {
 using pointtest::PointsOf;
 using pointtest::SetsOf;
 using pointtest::Surface;
+using pointtest::kGenericTorus;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-
-// The default formulas with terms periodic in u and v that break the
-// symmetry making its invariants depend on v alone: an immersed torus over
-// [0, 2 pi] x [0, 2 pi].
-const std::array<std::string, 4> kGenericTorus = {
-    "(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
-    "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v) + 0.2 cos(u + v)",
-    "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v) + 0.15 sin(u - 2v)"};
 
 TEST(WholeSurfaces, OnAClosedTorusTheIndicesOfEveryFieldSumToZero) {
     // Poincare-Hopf: a line field with isolated singular points on a torus
