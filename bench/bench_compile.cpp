@@ -38,7 +38,7 @@ void BM_EnterDefaultSurface(benchmark::State& state) {
     for (auto _ : state) {
         TEngineSetsBuild build(all);
         for (int i = 0; i < 4; ++i) {
-            parser->ParseNewText(kDefaultSurface[i], "uv", "", false, true);
+            parser->ParseNewText(kDefaultSurface[i], "uv", "", {.compile = true});
             build.Coordinate(i, *parser, kDefaultSurface[i]);
         }
         build.Commit();
@@ -52,9 +52,9 @@ void BM_CompileFormula(benchmark::State& state, const std::string& text) {
     auto parser = std::make_unique<TFormulaCompiler>();
     auto evaluator = std::make_unique<TJetEvaluator>();
     for (auto _ : state) {
-        parser->ParseNewText(text, "uv", "", false, true);
+        parser->ParseNewText(text, "uv", "", {.compile = true});
         evaluator->Build(*parser);
-        benchmark::DoNotOptimize(evaluator->aa.code);
+        benchmark::DoNotOptimize(evaluator->Function(JetFunction::SecondAlongCurve).code);
     }
 }
 BENCHMARK_CAPTURE(BM_CompileFormula, x, kDefaultSurface[0])->Unit(benchmark::kMicrosecond);

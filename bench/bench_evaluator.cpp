@@ -72,7 +72,7 @@ void Loop(benchmark::State& state, F&& f) {
 
 void Register(const Case& c) {
     auto parser = std::make_shared<TFormulaCompiler>();
-    parser->ParseNewText(c.text, "uv", "", false, true);
+    parser->ParseNewText(c.text, "uv", "", {.compile = true});
     auto evaluator = std::make_shared<TJetEvaluator>();
     evaluator->Build(*parser);
     auto reference = std::make_shared<ReferenceEvaluator>();

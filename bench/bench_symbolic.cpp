@@ -28,10 +28,10 @@ const std::string kLongFormula =
 void BM_ParseWithPartials(benchmark::State& state, const std::string& text) {
     auto f = std::make_unique<TSymbolicPartials>();
     for (auto _ : state) {
-        f->ParseNewText(text, "uv", "", true, true);
-        benchmark::DoNotOptimize(f->totalCodeBytes);
+        f->ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
+        benchmark::DoNotOptimize(f->TotalCodeBytes());
     }
-    state.counters["codeBytes"] = static_cast<double>(f->totalCodeBytes);
+    state.counters["codeBytes"] = static_cast<double>(f->TotalCodeBytes());
 }
 
 BENCHMARK_CAPTURE(BM_ParseWithPartials, x_default, kDefaultSurface[0])->Unit(benchmark::kMicrosecond);
@@ -47,7 +47,7 @@ void BM_EnterDefaultSurfaceTwoProcessors(benchmark::State& state) {
         for (auto& f : set) f = std::make_unique<TSymbolicPartials>();
     for (auto _ : state) {
         for (int i = 0; i < 4; ++i)
-            for (auto& set : sets) set[static_cast<std::size_t>(i)]->ParseNewText(kDefaultSurface[i], "uv", "", true, true);
+            for (auto& set : sets) set[static_cast<std::size_t>(i)]->ParseNewText(kDefaultSurface[i], "uv", "", {.compile = true, .withPartials = true});
     }
 }
 BENCHMARK(BM_EnterDefaultSurfaceTwoProcessors)->Unit(benchmark::kMillisecond);
@@ -55,7 +55,7 @@ BENCHMARK(BM_EnterDefaultSurfaceTwoProcessors)->Unit(benchmark::kMillisecond);
 // One call of a third-derivative block (the geometry calls four per coordinate).
 void BM_CallThirdDerivative(benchmark::State& state) {
     auto f = std::make_unique<TSymbolicPartials>();
-    f->ParseNewText(kDefaultSurface[2], "uv", "", true, true);
+    f->ParseNewText(kDefaultSurface[2], "uv", "", {.compile = true, .withPartials = true});
     double args[2] = {0.7, 0.3};
     for (auto _ : state) {
         benchmark::DoNotOptimize(f->EvaluateFF(1, 1, 2, args));

@@ -34,7 +34,7 @@ void RunEval(const EvalOptions& options) {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
     try {
-        parser.ParseNewText(options.formula, "uv", "", false, true);
+        parser.ParseNewText(options.formula, "uv", "", {.compile = true});
         evaluator.Build(parser);
     } catch (const VelmoraError& e) {
         FailWithEngineMessage(e.what());

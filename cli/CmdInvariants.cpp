@@ -4,14 +4,11 @@
 #include "cli/CliCommon.h"
 #include "cli/Registry.h"
 #include "geometry/LocalGeometry.h"
-#include "geometry/HigherDegreeDirections.h"
 #include "platform/VelmoraError.h"
+#include "session/PointDirections.h"
 #include "session/SurfaceSession.h"
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
-#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,62 +16,10 @@
 namespace velmora::cli {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
 struct InvariantsOptions {
     SurfaceOptions surface;
     std::vector<std::string> at;
 };
-
-// An angle reduced to [0, pi): a line direction.
-double LineAngle(double theta) {
-    double a = std::fmod(theta, kPi);
-    if (a < 0) a += kPi;
-    if (a >= kPi) a = 0;
-    return a;
-}
-
-void AddDistinct(std::vector<double>& angles, double theta) {
-    const double a = LineAngle(theta);
-    for (double b : angles)
-        if (std::fabs(a - b) < 1e-12 || std::fabs(a - b) > kPi - 1e-12) return;
-    angles.push_back(a);
-}
-
-// The distinct directions of classes 1 to 4, found with Directions itself: the
-// first direction, then the candidates one step away in [0, pi).
-std::vector<double> LowDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
-    std::vector<double> angles;
-    Vector2 tangent{};
-    double phi = UndefinedValue;
-    if (s.Directions(p, curveClass, tangent, phi) == 0) return angles;
-    const double first = phi;
-    AddDistinct(angles, first);
-    if (curveClass == TLineClass::Asymptotic) {
-        phi = -UndefinedValue;
-        if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
-    } else {
-        const double step = curveClass == TLineClass::Curvature ? kPi / 4 : kPi / 2;
-        const int count = curveClass == TLineClass::Curvature ? 4 : 2;
-        for (int k = 1; k < count; ++k) {
-            phi = first + k * step;
-            if (s.Directions(p, curveClass, tangent, phi) != 0) AddDistinct(angles, phi);
-        }
-    }
-    std::sort(angles.begin(), angles.end());
-    return angles;
-}
-
-// Classes 5 and 6 in the sorted order of the list; class 7 coordinate directions.
-std::vector<double> HigherDegreeAngles(const TLocalGeometry& s, const Vector2& p, TLineClass curveClass) {
-    std::vector<double> angles;
-    THigherDegreeDirections solver(s);
-    DirectionList list;
-    if (!solver.HigherDegreeDirections(curveClass, list, p)) return angles;
-    for (int k = 1; k <= list.count; ++k)
-        angles.push_back(LineAngle(std::atan2(list.entries[k].y, list.entries[k].x)));
-    return angles;
-}
 
 void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
     const TLocalGeometry& s = session.Surface();
@@ -131,8 +76,7 @@ void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
     JsonLine directions;
     for (int c = 1; c < kLineClassCount; ++c) {
         const TLineClass lineClass = static_cast<TLineClass>(c);
-        const std::vector<double> angles =
-            IsLowDegree(lineClass) ? LowDegreeAngles(s, p, lineClass) : HigherDegreeAngles(s, p, lineClass);
+        const std::vector<double> angles = LineDirectionAngles(s, p, lineClass);
         directions.Numbers(std::to_string(c), angles.data(), angles.size());
     }
     line.Object("directions", directions);

@@ -34,8 +34,8 @@ void RunPartials(const PartialsOptions& options) {
         // The formula language first, as "Enter" reads a coordinate: the
         // symbolic engine alone would also take its own spellings (sgn, inv ...).
         TFormulaCompiler language;
-        language.ParseNewText(options.formula, "uv", "", false, false);
-        derivs->ParseNewText(options.formula, "uv", "", true, true);
+        language.ParseNewText(options.formula, "uv", "");
+        derivs->ParseNewText(options.formula, "uv", "", {.compile = true, .withPartials = true});
     } catch (const VelmoraError& e) {
         FailWithEngineMessage(e.what());
     }

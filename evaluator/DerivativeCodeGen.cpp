@@ -456,10 +456,10 @@ DerivativeCodeGen::Entry DerivativeCodeGen::Divide(const Entry& a, const Entry& 
         e_.movsd_load(w, Opd(b, 0));
         ownW = true;
     }
-    int toZero = -1;
+    Label toZero, done;
     if (!constantDivisor) {
         e_.ucomisd(w, SseOperand::Constant(zeroPool_));
-        toZero = e_.JumpIf(kJe);
+        e_.JumpIf(kJe, toZero);
     }
     const SseOperand one = SseOperand::Constant(onePool_);
     auto operand = [&](const Entry& x, int c) { return x.ch[static_cast<std::size_t>(c)] == Ch::One ? one : Opd(x, c); };
@@ -523,8 +523,8 @@ DerivativeCodeGen::Entry DerivativeCodeGen::Divide(const Entry& a, const Entry& 
         }
         e_.mulsd(rc, SseOperand::Xmm(inv));
     }
-    if (toZero >= 0) {
-        const int done = e_.Jump();
+    if (!constantDivisor) {
+        e_.Jump(done);
         e_.Bind(toZero);
         for (std::size_t c = 0; c < n; ++c)
             if (r.reg[c] >= 0) e_.zero(r.reg[c]);

@@ -15,16 +15,15 @@ namespace {
 constexpr int kMaxVariables = 16;
 
 // The value-only function, instruction for instruction the parser's own, in a
-// piece of exactly its length (measured by a dry run).
+// piece of exactly its length.
 std::size_t StageValueCode(const ByteArray& list, int argNum, const std::vector<double>& table, StagedCode& code,
                            int32_t& length) {
     X87CodeGen gen;
-    gen.BeginDryRun(1);
+    gen.Begin(1);
     EmitValueFunction(gen, list, argNum, table.data());
     length = gen.Length();
     const std::size_t offset = code.Reserve(static_cast<std::size_t>(length));
-    gen.Begin(code.At(offset), length, 1);
-    EmitValueFunction(gen, list, argNum, table.data());
+    gen.Code().PlaceAt(code.At(offset), 0);
     return offset;
 }
 
@@ -40,35 +39,33 @@ std::size_t StageDerivativeCode(const DerivativeProgram& source, const Derivativ
 }  // namespace
 
 void TJetEvaluator::Build(const TFormulaCompiler& theF) {
-    BuildFrom(theF.actorList, theF.data, theF.argNum, theF.parNum, theF.endFD, theF.endVD);
-    lastIntegral1 = theF.lastIntegral1;
-    lastIntegral2 = theF.lastIntegral2;
+    BuildFrom(theF.Program(), theF.Table(), theF.Variables(), theF.Parameters(), theF.LastConstantSlot(),
+              theF.StackDepth());
 }
 
 void TJetEvaluator::BuildFrom(const ByteArray& program, const std::vector<double>& table, int32_t variables,
-                                   int32_t parameters, int32_t firstDerivativeMark, int32_t secondDerivativeMark) {
+                              int32_t parameters, int32_t lastConstantSlot, int32_t stackDepth) {
     // Everything is prepared aside and takes over when the code is published,
     // so that a refused program leaves the previous one working.
     Discard();
     if (variables < 0 || variables > kMaxVariables) throw VelmoraError(kFailedAnalysisMessage);
     Pending p;
-    p.actorList = program;
     p.data = table;
-    p.endFD = std::max<int32_t>(firstDerivativeMark, 0);
-    p.endVD = std::max<int32_t>(secondDerivativeMark, p.endFD);
+    p.endFD = std::max<int32_t>(lastConstantSlot, 0);
+    p.endVD = p.endFD + std::max<int32_t>(stackDepth, 0);
     // The results are written to data[endFD+1] and data[endVD+1], and those of
     // hh after the table.
     if (p.data.size() < static_cast<std::size_t>(p.endVD) + 2) p.data.resize(static_cast<std::size_t>(p.endVD) + 2, 0.0);
     const bool jet = variables >= 1 && variables <= kMaxJetVariables;
     p.jetSlot = static_cast<int32_t>(p.data.size());
-    if (jet) p.data.resize(p.data.size() + static_cast<std::size_t>(DerivativeLayout::Jet(variables, 0).channels) - 1, 0.0);
-    const int maxDepth = DerivativeCodeGen::CheckProgram(p.actorList, variables, p.data.size());
+    if (jet) p.jetDerivatives = DerivativeLayout::Jet(variables, 0).channels - 1;
+    p.data.resize(p.data.size() + static_cast<std::size_t>(p.jetDerivatives), 0.0);
+    DerivativeCodeGen::CheckProgram(program, variables, p.data.size());
     p.argNum = variables;
     p.parNum = parameters;
-    p.vaNum = std::max(p.endVD - p.endFD, static_cast<int32_t>(maxDepth));
 
-    const DerivativeProgram source{&p.actorList, &p.data, variables};
-    p.entry[0] = static_cast<int64_t>(StageValueCode(p.actorList, variables, p.data, p.code, p.length[0]));
+    const DerivativeProgram source{&program, &p.data, variables};
+    p.entry[0] = static_cast<int64_t>(StageValueCode(program, variables, p.data, p.code, p.length[0]));
     p.entry[1] = static_cast<int64_t>(
         StageDerivativeCode(source, DerivativeLayout::Curve(1, p.endFD + 1, 0), p.code, p.length[1]));
     p.entry[2] = static_cast<int64_t>(
@@ -83,27 +80,16 @@ void TJetEvaluator::BuildFrom(const ByteArray& program, const std::vector<double
 void TJetEvaluator::Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept {
     Pending& p = pending_;
     data = std::move(p.data);
-    actorList = std::move(p.actorList);
-    lengthActorList = static_cast<int32_t>(actorList.size());
     argNum = p.argNum;
     parNum = p.parNum;
     endFD = p.endFD;
     endVD = p.endVD;
-    vaNum = p.vaNum;
     jetSlot = p.jetSlot;
-    auto entry = [&](int k) { return p.entry[static_cast<std::size_t>(k)] < 0 ? nullptr : code + p.entry[static_cast<std::size_t>(k)]; };
-    ffBlock = entry(0);
-    vvBlock = entry(1);
-    aaBlock = entry(2);
-    hhBlock = entry(3);
-    ffBlockLength = p.length[0];
-    vvBlockLength = p.length[1];
-    aaBlockLength = p.length[2];
-    hhBlockLength = p.length[3];
-    ff = RealFunction{ffBlock, this};
-    vv = RealFunction{vvBlock, this};
-    aa = RealFunction{aaBlock, this};
-    hh = RealFunction{hhBlock, this};
+    jetDerivatives = p.jetDerivatives;
+    for (std::size_t k = 0; k < functions_.size(); ++k) {
+        functions_[k] = RealFunction{p.entry[k] < 0 ? nullptr : code + p.entry[k], this};
+        lengths_[k] = p.length[k];
+    }
     mapping_ = mapping;
     Discard();
 }
@@ -111,24 +97,37 @@ void TJetEvaluator::Install(const std::shared_ptr<const CodeMapping>& mapping, c
 void TJetEvaluator::Discard() noexcept { pending_ = Pending{}; }
 
 void TJetEvaluator::Forget() noexcept {
-    ff = vv = aa = hh = RealFunction{};
-    ffBlock = vvBlock = aaBlock = hhBlock = nullptr;
+    functions_.fill(RealFunction{});
     mapping_.reset();
 }
 
+std::span<const uint8_t> TJetEvaluator::FunctionCode(JetFunction which) const {
+    const RealFunction& f = Function(which);
+    if (!f.Assigned()) return {};
+    return {static_cast<const uint8_t*>(f.code), static_cast<std::size_t>(lengths_[static_cast<std::size_t>(which)])};
+}
+
+std::span<const double> TJetEvaluator::JetDerivatives() const {
+    if (!Function(JetFunction::Jet).Assigned()) return {};
+    return {data.data() + jetSlot, static_cast<std::size_t>(jetDerivatives)};
+}
+
 Vector2 TJetEvaluator::FirstD(const double* args) {
+    const RealFunction& vv = Function(JetFunction::FirstAlongCurve);
     if (!vv.Assigned()) return {0, 0};
     const double f = vv(args, 2 * argNum);
     return {f, data[static_cast<std::size_t>(endFD) + 1]};
 }
 
 Vector3 TJetEvaluator::SecondD(const double* args) {
+    const RealFunction& aa = Function(JetFunction::SecondAlongCurve);
     if (!aa.Assigned()) return {0, 0, 0};
     const double f = aa(args, 3 * argNum);
     return {f, data[static_cast<std::size_t>(endFD) + 1], data[static_cast<std::size_t>(endVD) + 1]};
 }
 
 TSecondOrderJet TJetEvaluator::SecondOrderJet(const double* uv) {
+    const RealFunction& hh = Function(JetFunction::Jet);
     if (!hh.Assigned() || argNum != 2) return {};
     const double f = hh(uv, argNum);
     const double* d = data.data() + jetSlot;

@@ -43,7 +43,7 @@ void ReferenceEvaluator::Load(const ByteArray& actorList, const std::vector<doub
 }
 
 void ReferenceEvaluator::Load(const TFormulaCompiler& parser) {
-    Load(parser.actorList, parser.data, parser.argNum);
+    Load(parser.Program(), parser.Table(), parser.Variables());
 }
 
 void ReferenceEvaluator::UpdateParameters(const std::vector<double>& pars, int parNum) {

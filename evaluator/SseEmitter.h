@@ -5,37 +5,32 @@
 // calling convention: RBX holds the address of the constant table, R14 the
 // argument array, RBP the bottom of the frame; all three are callee-saved.
 // Constants that the code needs (sign mask, 0, pi, folded values) live in a
-// pool at the start of the executable block and are addressed RIP-relative.
+// pool at the start of the piece of code and are addressed RIP-relative.
 //
-// Code is written into a growable buffer; StageInto() lays out pool and code
-// as one piece of staged code of exactly the right size and patches the RIP
-// displacements (they stay right wherever the piece is published).
+// Code is written into the x86 code buffer the x87 emitter uses too;
+// StageInto() lays out pool and code as one piece of staged code of exactly
+// the right size and writes the RIP displacements (they stay right wherever
+// the piece is published).
 #pragma once
 
 #include "formula/CodeBuffer.h"
 #include "platform/CodeArea.h"
-#include "platform/ExecutableMemory.h"
 
 #include <cstdint>
-#include <initializer_list>
 #include <vector>
 
 namespace velmora {
 
-// General-purpose registers used as memory bases.
-enum class Gpr : uint8_t { Rax = 0, Rcx = 1, Rdx = 2, Rbx = 3, Rsp = 4, Rbp = 5, Rsi = 6, Rdi = 7, R14 = 14 };
-
-// A source operand of an SSE instruction: a register, [base + disp32] or a pool constant.
+// A source operand of an SSE instruction: an XMM register or a memory operand
+// ([base + disp32], or a pool constant reached RIP-relative).
 struct SseOperand {
-    enum class Kind : uint8_t { Reg, Mem, Pool } kind = Kind::Reg;
-    int reg = 0;          // Reg: xmm number
-    Gpr base = Gpr::Rbx;  // Mem
-    int32_t disp = 0;     // Mem
-    int pool = 0;         // Pool: byte offset of the constant in the pool
+    bool isRegister = true;
+    int reg = 0;     // the xmm number of a register operand
+    MemOperand mem;  // a memory operand
 
-    static SseOperand Xmm(int r) { return {Kind::Reg, r, Gpr::Rbx, 0, 0}; }
-    static SseOperand At(Gpr base, int32_t disp) { return {Kind::Mem, 0, base, disp, 0}; }
-    static SseOperand Constant(int poolOffset) { return {Kind::Pool, 0, Gpr::Rbx, 0, poolOffset}; }
+    static SseOperand Xmm(int r) { return {true, r, {}}; }
+    static SseOperand At(Gpr base, int32_t disp) { return {false, 0, MemOperand::Disp32(base, disp)}; }
+    static SseOperand Constant(int poolOffset) { return {false, 0, MemOperand::Rip(poolOffset)}; }
 };
 
 class SseEmitter {
@@ -72,42 +67,31 @@ public:
     // lea rdi, [rbp + disp]; mov rax, imm64; call rax.
     void CallWithFramePointer(const void* function, int32_t disp);
 
-    // ---- forward jumps (rel32) ----------------------------------------------
-    // Emits a conditional jump (0x84 = je/jz, 0x8A = jp ...) or jmp with a
-    // placeholder; Bind() makes it jump to the current position.
-    int JumpIf(uint8_t cc32);
-    int Jump();
-    void Bind(int jumpSite);
+    // ---- jumps (rel32) to labels, bound before or after -----------------------
+    // A conditional jump (0x84 = je/jz, 0x8A = jp ...) or jmp.
+    void JumpIf(uint8_t cc32, Label& target) { code_.JumpNear({0x0F, cc32}, target); }
+    void Jump(Label& target) { code_.JumpNear({0xE9}, target); }
+    void Bind(Label& label) { code_.Bind(label); }
 
-    int32_t Length() const { return static_cast<int32_t>(code_.size()); }
-    const ByteArray& Code() const { return code_; }
+    int32_t Length() const { return code_.Length(); }
+    // The code as written, RIP-relative displacements still 0.
+    ByteArray Code() const { return code_.Bytes(); }
 
-    // Size of the finished block: the pool (padded to 16 bytes) plus the code.
+    // Size of the finished piece: the pool (padded to 16 bytes) plus the code.
     int32_t BlockLength() const;
     // Appends pool and code to `out` as one piece of BlockLength() bytes with
-    // the RIP-relative displacements patched; returns the offset of the entry
+    // the RIP-relative displacements written; returns the offset of the entry
     // point there (the first byte after the pool).
     std::size_t StageInto(StagedCode& out) const;
-    // The same in a block of its own, made executable; returns the entry point.
-    const void* Finish(ExecutableBlock& block) const;
 
 private:
-    void Bytes(std::initializer_list<uint8_t> bytes) { code_.insert(code_.end(), bytes); }
-    void Int32(int32_t v);
-    void Int64(uint64_t v);
     // prefix [REX] 0F op modrm...: the operand forms of the SSE instructions.
     void Encode(uint8_t prefix, uint8_t op, int reg, const SseOperand& rm, int immBytes);
     void Arith(uint8_t op, int dst, const SseOperand& src) { Encode(0xF2, op, dst, src, 0); }
     void Packed(uint8_t op, int dst, const SseOperand& src) { Encode(0x66, op, dst, src, 0); }
 
-    struct PoolFixup {
-        int32_t dispAt;      // position of the disp32 in the code
-        int32_t nextInsn;    // position of the following instruction
-        int poolOffset;
-    };
-    ByteArray code_;
+    CodeBuffer code_;
     std::vector<uint8_t> pool_;  // raw bytes of the constant pool
-    std::vector<PoolFixup> fixups_;
 };
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 // Native code of a parsed formula: the postfix program mapped onto the x87
-// register stack, with the size of the block computed beforehand so that one
-// allocation suffices.
+// register stack, staged and published in the compiler's own mapping (written
+// over the previous one when that is large enough).
 #include "formula/FormulaCompiler.h"
 
 #include "platform/VelmoraError.h"
@@ -23,13 +23,13 @@ OperandRef ReadOperand(const ByteArray& program, std::size_t i) {
 
 }  // namespace
 
-int32_t TFormulaCompiler::EstimateCodeSize() const {
+int32_t EstimateValueCodeSize(const ByteArray& program) {
     X87SizeEstimate estimate(1);
     estimate.Add(kPrologueSize);
-    for (std::size_t i = 0; i < actorList.size(); ++i) {
-        const uint8_t t = actorList[i];
+    for (std::size_t i = 0; i < program.size(); ++i) {
+        const uint8_t t = program[i];
         if (t == kTokenPrefix) {
-            ReadOperand(actorList, i);
+            ReadOperand(program, i);
             estimate.Operand(6);
             i += 3;
         } else if (t == '1' || t == 'p') {
@@ -77,20 +77,25 @@ void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, co
 }
 
 void TFormulaCompiler::GenerateCode() {
-    gen.lastPreserved = 1;
-    FBlockLength = EstimateCodeSize();
-
-    // A block from an earlier compilation is reused when it is long enough.
-    if (FBlock.Empty() || FBlock.Capacity() < static_cast<std::size_t>(FBlockLength)) {
-        FBlock.Allocate(static_cast<std::size_t>(FBlockLength));
-    } else {
-        FBlock.MakeWritable();
-    }
-    gen.Begin(FBlock.Data(), FBlockLength, 1);
+    EstimateCodeSize();  // refuses an unknown token before any code is written
+    gen.Begin(1);
     EmitValueFunction(gen, actorList, argNum, data.data());
-    FBlock.MakeExecutable();
-    Fv.code = FBlock.Data();
-    Fv.ctx = this;
+    codeLength = static_cast<std::size_t>(gen.Length());
+    gen.Code().PlaceAt(staged.At(staged.Reserve(codeLength)), 0);
+    PublishOrEnlist();
+}
+
+void TFormulaCompiler::Install(const std::shared_ptr<const CodeMapping>& where, const uint8_t* code) noexcept {
+    mapping = where;
+    Fv = RealFunction{code, this};
+    Discard();
+}
+
+void TFormulaCompiler::Discard() noexcept { staged.Clear(); }
+
+void TFormulaCompiler::Forget() noexcept {
+    Fv = RealFunction{};
+    mapping.reset();
 }
 
 }  // namespace velmora

@@ -58,18 +58,21 @@ double TFormulaCompiler::Evaluate(const double* args) const {
     return Fv(args, argNum);
 }
 
-void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& vars,
-                                           const std::string& pars, bool allowIntegrals, bool codify,
-                                           const std::vector<double>& /*minCorner*/,
-                                           const std::vector<double>& /*maxCorner*/) {
+void TFormulaCompiler::UpdateParameters(const std::vector<double>& values) {
+    if (values.empty() || values.size() > static_cast<std::size_t>(parNum)) return;
+    std::copy(values.begin(), values.end(), data.begin() + 6);
+}
+
+void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
+                                    const FormulaParseOptions& options, const std::vector<double>& /*minCorner*/,
+                                    const std::vector<double>& /*maxCorner*/) {
     // The previous code refers to the table as it was; it is unusable from here
     // until this parse generates new code.
     Fv = RealFunction{};
+    Discard();
 
     rawText = text;
     allowedVars.clear();
-    lastIntegral1 = -1;
-    lastIntegral2 = -1;
 
     // Variables: the letters p to z, their positions are their numbers.
     if (!vars.empty()) {
@@ -102,7 +105,7 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
     if (uFormula.empty()) throw VelmoraError(kReducesToNothingMessage);
 
     // Text to tokens, checked, integer powers expanded, then to postfix.
-    ReducedForm reduced = ReduceFormula(allowIntegrals);
+    ReducedForm reduced = ReduceFormula(options.allowIntegrals);
     uFormula.clear();
     CheckSyntax(reduced);
     ExpandIntegerPowers(reduced);
@@ -110,14 +113,13 @@ void TFormulaCompiler::ParseNewText(const std::string& text, const std::string& 
 
     // The working slots of the derivative code follow the literals, one
     // first and one second derivative per level of the evaluation stack.
-    vaNum = StackDepth(actorList);
+    vaNum = DeepestStackLevel(actorList);
     if (static_cast<int64_t>(endFD) + 2 * static_cast<int64_t>(vaNum) + 1 > kMaxDataSlots)
         throw VelmoraError(kFormulaTooLongMessage);
     data.resize(static_cast<std::size_t>(endFD) + 2 * static_cast<std::size_t>(vaNum) + 1);
     std::fill(data.begin() + endFD + 1, data.end(), 0.0);
-    endVD = static_cast<uint16_t>(endFD + vaNum);
 
-    if (codify) GenerateCode();
+    if (options.compile) GenerateCode();
 }
 
 }  // namespace velmora

@@ -1,25 +1,28 @@
 // TFormulaCompiler: the formula language of the coordinate formulas.
-// ParseNewText turns a text into a postfix program `actorList` over the
-// constant table `data`, and optionally compiles it into native code `Fv`.
+// ParseNewText turns a text into a postfix program over a constant table, and
+// optionally compiles it into native code, published in a mapping of the
+// compiler's own.
 //
 // Postfix tokens (one or four bytes): "1", "p", "#", "+", "-", "*", "/",
 // function codes "A".."S", and four-byte operands 0xFF, kind, hi, lo where kind
-// 1 = variable number lo, 2 = parameter in slot lo of `data`, 3 = literal in
-// slot hi*256+lo of `data`.
+// 1 = variable number lo, 2 = parameter in slot lo of the table, 3 = literal
+// in slot hi*256+lo of the table.
 //
-// Integrals ("INT", "INTEGRAL", code "S") are refused while allowIntegrals is
-// false; when it is true the code "S" reaches the postfix program, which the
-// code generator refuses as a function it cannot analyse.
+// Integrals ("INT", "INTEGRAL", code "S") are refused unless the options allow
+// them; then the code "S" reaches the postfix program, which the code
+// generator refuses as a function it cannot analyse.
 #pragma once
 
 #include "formula/CodeBuffer.h"
 #include "formula/ReducedForm.h"
 #include "formula/X87Emitter.h"
+#include "platform/CodeArea.h"
 #include "platform/CompiledFunction.h"
-#include "platform/ExecutableMemory.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -82,61 +85,95 @@ constexpr bool IsFormulaCharacter(char c) {
 // derivative evaluator's ff). Throws kFailedAnalysisMessage for a token it
 // cannot compile.
 void EmitValueFunction(X87CodeGen& gen, const ByteArray& program, int argNum, const double* data);
+// Length of that code, counting 6 bytes for every four-byte operand: exact for
+// literals, an upper bound for variables and parameters (their loads take 2
+// or 3 bytes). Throws kFailedAnalysisMessage for an unknown token and
+// kTooManyPendingMessage past the spill frame, before any code is written.
+int32_t EstimateValueCodeSize(const ByteArray& program);
 
-class TFormulaCompiler {
+// What ParseNewText does besides parsing, e.g. {.compile = true}.
+struct FormulaParseOptions {
+    bool allowIntegrals = false;  // "INT" and "INTEGRAL" reach the program instead of being refused
+    bool compile = false;         // native code of the value, for Evaluate
+};
+
+class TFormulaCompiler final : public CodeAreaMember {
 public:
     // An empty parser whose table holds the clamp constants.
     TFormulaCompiler();
-    TFormulaCompiler(const TFormulaCompiler&) = delete;
-    TFormulaCompiler& operator=(const TFormulaCompiler&) = delete;
-    ~TFormulaCompiler() = default;  // the code block and the arrays are owned
+    ~TFormulaCompiler() = default;  // the code and the arrays are owned
 
-    // Parses `text`; throws VelmoraError with the exact message on any fault.
+    // Parses `text` in the variables `vars` and parameters `pars` (letters p
+    // to z); throws VelmoraError with the exact message on any fault. The
+    // corners of the variables' domain are for integrals.
     void ParseNewText(const std::string& text, const std::string& vars, const std::string& pars,
-                      bool allowIntegrals, bool codify, const std::vector<double>& minCorner = {},
+                      const FormulaParseOptions& options = {}, const std::vector<double>& minCorner = {},
                       const std::vector<double>& maxCorner = {});
 
-    // Length of the code for the current actorList, counting 6 bytes for every
-    // four-byte operand: exact for literals, an upper bound for variables and
-    // parameters (their loads take 2 or 3 bytes). Throws kFailedAnalysisMessage
-    // for an unknown token and kTooManyPendingMessage past the spill frame.
-    int32_t EstimateCodeSize() const;
+    // Length of the code of the current program (EstimateValueCodeSize).
+    int32_t EstimateCodeSize() const { return EstimateValueCodeSize(actorList); }
 
-    // Value of the compiled function at the variable values `args` (argNum of them).
+    // Value of the compiled function at the variable values `args` (one per variable).
     // Throws kNotCompiledMessage when the last parse did not end with code.
     double Evaluate(const double* args) const;
+    // Sets the first values.size() parameters (in the order of `pars`); nothing
+    // when there are more values than parameters.
+    void UpdateParameters(const std::vector<double>& values);
 
-    // ---- state read by the derivative evaluator and the tests ---------------
-    std::string rawText;
-    std::string uFormula;
-    std::string allowedVars, allowedPars, allVars;
-    uint16_t endParam = 5;
-    ByteArray actorList;
-    int32_t argNum = 0, parNum = 0;
-    int32_t lastIntegral1 = -1, lastIntegral2 = -1;
-    uint16_t endFD = 5, endVD = 5;
-    int32_t vaNum = 0;
-    std::vector<double> data;  // the constant table (32 slots before the first parse)
-    RealFunction Fv;
-
-    // Code generation state.
-    X87CodeGen gen;  // lastPreserved, emptyRegisters, fCode
-    ExecutableBlock FBlock;
-    int32_t FBlockLength = 0;
+    // ---- what the last parse left, for the engines that build on it ----------
+    // The postfix program and the constant table it reads: the clamp values in
+    // slots 0 to 5, the parameters from slot 6, the literals after them up to
+    // LastConstantSlot(), then two working slots per level of the evaluation
+    // stack (StackDepth() levels) for the derivative code.
+    const ByteArray& Program() const { return actorList; }
+    const std::vector<double>& Table() const { return data; }
+    int32_t Variables() const { return argNum; }
+    int32_t Parameters() const { return parNum; }
+    int32_t LastConstantSlot() const { return endFD; }
+    int32_t StackDepth() const { return vaNum; }
+    // The compiled value function and its bytes (unassigned and empty without code).
+    const RealFunction& ValueFunction() const { return Fv; }
+    std::span<const uint8_t> ValueCode() const {
+        return {static_cast<const uint8_t*>(Fv.code), Fv.Assigned() ? codeLength : 0};
+    }
 
     static const std::vector<WrittenFunction>& functionNames();
     // Code of a function spelling (upper case), '?' when it is not in the table.
     static uint8_t FunctionCode(const std::string& name);
 
+    // ---- publication of the code (CodeAreaMember) -----------------------------
+    const StagedCode& Staged() const override { return staged; }
+    void Install(const std::shared_ptr<const CodeMapping>& mapping, const uint8_t* code) noexcept override;
+    void Discard() noexcept override;
+
 private:
+    const std::shared_ptr<const CodeMapping>& CurrentMapping() const override { return mapping; }
+    void Forget() noexcept override;
+
     // The stages of ParseNewText, in order.
     void NormalizeText();                                      // rawText -> uFormula
     ReducedForm ReduceFormula(bool allowIntegrals);            // uFormula -> reduced form
     static void CheckSyntax(const ReducedForm& reduced);
     void ExpandIntegerPowers(ReducedForm& reduced) const;
     static ByteArray ToPostfix(const ReducedForm& reduced);
-    static int32_t StackDepth(const ByteArray& program);
+    static int32_t DeepestStackLevel(const ByteArray& program);
     void GenerateCode();                                       // actorList -> Fv
+
+    std::string rawText;
+    std::string uFormula;
+    std::string allowedVars, allowedPars, allVars;
+    uint16_t endParam = 5;
+    ByteArray actorList;
+    int32_t argNum = 0, parNum = 0;
+    uint16_t endFD = 5;
+    int32_t vaNum = 0;
+    std::vector<double> data;  // the constant table (32 slots before the first parse)
+    RealFunction Fv;
+    std::size_t codeLength = 0;  // of Fv
+
+    X87CodeGen gen;
+    StagedCode staged;                          // the code of this parse, before publication
+    std::shared_ptr<const CodeMapping> mapping; // where Fv lives
 };
 
 }  // namespace velmora

@@ -282,7 +282,7 @@ ByteArray TFormulaCompiler::ToPostfix(const ReducedForm& reduced) {
     return out;
 }
 
-int32_t TFormulaCompiler::StackDepth(const ByteArray& program) {
+int32_t TFormulaCompiler::DeepestStackLevel(const ByteArray& program) {
     int32_t depth = 0, deepest = 0;
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t t = program[i];

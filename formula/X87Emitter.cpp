@@ -2,97 +2,12 @@
 
 #include "platform/VelmoraError.h"
 
-#include <climits>
-
 namespace velmora {
 
-namespace {
-// The displacement of a short jump that starts at `site` (its last byte) and lands on `target`.
-int8_t ShortDisplacement(int32_t site, int32_t target) {
-    const int32_t rel = target - (site + 1);
-    // The sequences are short: a farther jump would be a fault of this emitter.
-    if (rel < -128 || rel > 127) throw VelmoraError(kFailedAnalysisMessage);
-    return static_cast<int8_t>(rel);
-}
-}  // namespace
-
-void X87CodeGen::Begin(uint8_t* block, int32_t length, uint8_t firstPreserved) {
-    fCode = TCodeBuffer(block, length);
-    dryRun_ = false;
+void X87CodeGen::Begin(uint8_t firstPreserved) {
+    code_.Clear();
     lastPreserved = firstPreserved;
     emptyRegisters = 8;
-}
-
-void X87CodeGen::BeginDryRun(uint8_t firstPreserved) {
-    fCode = TCodeBuffer(nullptr, INT32_MAX);
-    dryRun_ = true;
-    lastPreserved = firstPreserved;
-    emptyRegisters = 8;
-}
-
-void X87CodeGen::Raw(const uint8_t* bytes, int32_t n) {
-    if (dryRun_) {
-        fCode.h += n;
-    } else {
-        fCode.Write(bytes, n);
-    }
-}
-
-void X87CodeGen::Int32(int32_t v) {
-    const auto b = Int32Bytes(v);
-    Raw(b.data(), 4);
-}
-
-void X87CodeGen::Jump(uint8_t opcode, X87Label& target) {
-    Byte(opcode);
-    const int32_t site = Length();  // the displacement byte
-    if (target.position_ >= 0) {
-        Byte(static_cast<uint8_t>(ShortDisplacement(site, target.position_)));
-        return;
-    }
-    if (target.forwardCount_ == static_cast<int>(target.forward_.size())) throw VelmoraError(kFailedAnalysisMessage);
-    target.forward_[static_cast<std::size_t>(target.forwardCount_++)] = site;
-    Byte(0);
-}
-
-void X87CodeGen::Bind(X87Label& label) {
-    label.position_ = Length();
-    for (int i = 0; i < label.forwardCount_; ++i) {
-        const int32_t site = label.forward_[static_cast<std::size_t>(i)];
-        const int8_t rel = ShortDisplacement(site, label.position_);
-        if (!dryRun_) fCode.arr[site] = static_cast<uint8_t>(rel);
-    }
-    label.forwardCount_ = 0;
-}
-
-void X87CodeGen::fld_qword_rdx(int disp8) {
-    if (disp8 == 0) {
-        Bytes({0xDD, 0x02});
-    } else {
-        Bytes({0xDD, 0x42, static_cast<uint8_t>(disp8)});
-    }
-}
-
-void X87CodeGen::fld_qword_rax_disp8(int disp8) { Bytes({0xDD, 0x40, static_cast<uint8_t>(disp8)}); }
-
-void X87CodeGen::fld_qword_rax_disp32(int32_t disp) {
-    Bytes({0xDD, 0x80});
-    Int32(disp);
-}
-
-void X87CodeGen::fld_qword_rdx_disp32(int32_t disp) {
-    Bytes({0xDD, 0x82});
-    Int32(disp);
-}
-
-void X87CodeGen::fld_qword_rbp_disp32(int32_t disp) {
-    Bytes({0xDD, 0x85});
-    Int32(disp);
-}
-
-void X87CodeGen::fstp_qword_rbp_disp32(int32_t disp) {
-    Bytes({0xDD, 0x9D});
-    Int32(disp);
 }
 
 void X87CodeGen::Prologue(const double* data) {
@@ -100,13 +15,12 @@ void X87CodeGen::Prologue(const double* data) {
     Bytes({0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00});  // sub rsp, 416
     Bytes({0x48, 0x89, 0xE5});                          // mov rbp, rsp
     Bytes({0x48, 0xB8});                                // mov rax, imm64
-    const auto a = AddressBytes(data);
-    Raw(a.data(), 8);
+    code_.Int64(reinterpret_cast<uint64_t>(data));
     emptyRegisters = 8;
 }
 
 void X87CodeGen::Epilogue() {
-    Bytes({0xDD, 0x5D, 0x10});                          // fstp qword [rbp+16]
+    fstp_qword(MemOperand::Shortest(Gpr::Rbp, 16));     // fstp qword [rbp+16]
     Bytes({0xF2, 0x0F, 0x10, 0x45, 0x10});              // movsd xmm0, [rbp+16]
     Bytes({0x48, 0x8D, 0xA5, 0xA0, 0x01, 0x00, 0x00});  // lea rsp, [rbp+416]
     Bytes({0x5D});                                      // pop rbp
@@ -224,7 +138,7 @@ void X87CodeGen::Function(uint8_t code) {
 // ST1 / ST0; when the divisor compares equal to 0 (or unordered) both are
 // dropped and 0 is pushed instead.
 void X87CodeGen::SeqDivide() {
-    X87Label byZero, done;
+    Label byZero, done;
     fldz();
     fcomip_st(1);
     jcc(JumpCond::Equal, byZero);
@@ -266,7 +180,7 @@ void X87CodeGen::SeqPow2() {
 
 // 2^t for t in ST0, clamped: 1e100 when t > 230, 1e-100 when t < -230.
 void X87CodeGen::SeqExpBlock() {
-    X87Label clamped, tiny, done;
+    Label clamped, tiny, done;
     fld_st(0);
     fabs();
     fld_qword_rax_disp8(8 * kSlot230);
@@ -328,7 +242,7 @@ void X87CodeGen::LoadClampSlot(int k) {
 }
 
 void X87CodeGen::SeqArcTanh(int positiveClamp, int negativeClamp) {
-    X87Label inside, negative, clamped, done;
+    Label inside, negative, clamped, done;
     fld_st(0);
     fabs();
     fld1();
@@ -375,7 +289,7 @@ void X87CodeGen::SeqFunction(Fn code) {
         case Fn::Exp: fldl2e(); fmulp(1); SeqExpBlock(); break;
         case Fn::Square: fmul_st0_st(0); break;
         case Fn::Sqrt: {  // 0 unless x > 0
-            X87Label positive, done;
+            Label positive, done;
             fldz();
             fcomip_st(1);
             jcc(JumpCond::Below, positive);
@@ -388,7 +302,7 @@ void X87CodeGen::SeqFunction(Fn code) {
             break;
         }
         case Fn::Ln: {  // -230 unless x > 0
-            X87Label positive, done;
+            Label positive, done;
             fldz();
             fcomip_st(1);
             jcc(JumpCond::Below, positive);
@@ -418,7 +332,7 @@ void X87CodeGen::SeqFunction(Fn code) {
             SeqTanhOfExp2();
             break;
         case Fn::ArcSin: {  // atan2(x, sqrt(1-x^2)) unless |x| > 1, else +-pi/2
-            X87Label outside, done;
+            Label outside, done;
             SeqCompareAbsWithOne();
             jcc(JumpCond::Above, outside);
             fld_st(0);
@@ -443,7 +357,7 @@ void X87CodeGen::SeqFunction(Fn code) {
             break;
         }
         case Fn::ArcCos: {  // atan2(sqrt(1-x^2), x) unless |x| > 1, else 0 or pi
-            X87Label outside, done;
+            Label outside, done;
             SeqCompareAbsWithOne();
             jcc(JumpCond::Above, outside);
             fld_st(0);
@@ -474,7 +388,7 @@ void X87CodeGen::SeqFunction(Fn code) {
             SeqDivide();
             break;
         case Fn::ArcCosh: {  // ln(x + sqrt(x^2 - 1)) unless 1 > x, else 0
-            X87Label below, done;
+            Label below, done;
             fld1();
             fcomip_st(1);      // 1 vs x
             jcc(JumpCond::Above, below);
@@ -494,7 +408,7 @@ void X87CodeGen::SeqFunction(Fn code) {
         }
         case Fn::ArcTanh: SeqArcTanh(kSlot230, kSlotMinus230); break;  // -230 / 230 outside (-1, 1)
         case Fn::ArcSinh: {  // sign(x) ln(|x| + sqrt(x^2 + 1)), sign compared first
-            X87Label done;
+            Label done;
             fldz();
             fcomip_st(1);      // 0 vs x; the flags survive the x87 arithmetic below
             fabs();
@@ -537,7 +451,7 @@ int X87CodeGen::FunctionSize(uint8_t code) {
             table[static_cast<std::size_t>(c)] = -1;
             if (FunctionNeed(static_cast<uint8_t>(c)) < 0) continue;
             X87CodeGen gen;
-            gen.BeginDryRun(1);
+            gen.Begin(1);
             gen.SeqFunction(AsFn(static_cast<uint8_t>(c)));
             table[static_cast<std::size_t>(c)] = static_cast<int16_t>(gen.Length());
         }
@@ -549,13 +463,13 @@ int X87CodeGen::FunctionSize(uint8_t code) {
 int X87CodeGen::OperatorSize(uint8_t op) {
     static const int divide = [] {
         X87CodeGen gen;
-        gen.BeginDryRun(1);
+        gen.Begin(1);
         gen.SeqDivide();
         return gen.Length();
     }();
     static const int arithmetic = [] {
         X87CodeGen gen;
-        gen.BeginDryRun(1);
+        gen.Begin(1);
         gen.faddp(1);
         return gen.Length();
     }();

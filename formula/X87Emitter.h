@@ -6,13 +6,13 @@
 // stack; when all eight registers are taken the deepest value is spilled to the
 // frame and reloaded when an operator needs it as its left operand.
 //
-// `X87CodeGen` writes the instructions (one small function per instruction
-// form, and labels for the jumps, so the sequences read like assembly), keeps
-// the register accounting and emits the function sequences shared by the
-// formula engines. A dry run counts the bytes instead of writing them: the
-// sizes of the sequences are measured that way, never listed by hand.
-// `X87SizeEstimate` runs the same accounting without writing, for the size
-// rules of the formula parser and the symbolic engine.
+// `X87CodeGen` writes the instructions into its code buffer (one small
+// function per instruction form, and labels for the jumps, so the sequences
+// read like assembly), keeps the register accounting and emits the function
+// sequences shared by the formula engines. The sizes of the sequences are
+// measured by emitting them once, never listed by hand. `X87SizeEstimate` runs
+// the same accounting without writing, for the size rules of the formula
+// parser and the symbolic engine.
 #pragma once
 
 #include "formula/FunctionCodes.h"
@@ -30,7 +30,6 @@ inline constexpr int kFrameSize = 416;
 inline constexpr int kLastSpillSlot = 52;
 inline constexpr int kPrologueSize = 21;
 inline constexpr int kEpilogueSize = 17;
-inline constexpr const char* kFailedAnalysisMessage = "I did fail in analysing the function.";
 inline constexpr const char* kTooManyPendingMessage =
     "The formula is too deeply nested to be compiled: too many values are pending at once.";
 
@@ -52,31 +51,22 @@ enum class JumpCond : uint8_t {
     Parity = 0x7A,        // PF = 1 (unordered)
 };
 
-// A jump target: jumps written before it is bound are patched when it is.
-class X87Label {
-private:
-    friend class X87CodeGen;
-    int32_t position_ = -1;                // where it is bound; -1 before
-    std::array<int32_t, 4> forward_{};     // displacement bytes of the jumps waiting for it
-    int forwardCount_ = 0;
-};
-
 class X87CodeGen {
 public:
     uint8_t lastPreserved = 1;   // last occupied spill slot; 1 when nothing is spilled
     uint8_t emptyRegisters = 8;  // free x87 registers at the current point
-    TCodeBuffer fCode;             // the writer into the block
 
-    // Starts writing into `block` of `length` bytes with an empty x87 stack.
-    void Begin(uint8_t* block, int32_t length, uint8_t firstPreserved);
-    // Starts a dry run: the same accounting, bytes counted but not written.
-    void BeginDryRun(uint8_t firstPreserved);
-    int32_t Length() const { return fCode.h + 1; }
+    X87CodeGen() { code_.Reserve(1024, 0); }  // a coordinate formula fits without growing
+    // Starts a new function in an empty buffer with an empty x87 stack.
+    void Begin(uint8_t firstPreserved);
+    // The code written since Begin.
+    const CodeBuffer& Code() const { return code_; }
+    int32_t Length() const { return code_.Length(); }
 
     // ---- raw bytes --------------------------------------------------------
-    void Bytes(std::initializer_list<uint8_t> bytes) { Raw(bytes.begin(), static_cast<int32_t>(bytes.size())); }
-    void Byte(uint8_t b) { Raw(&b, 1); }
-    void Int32(int32_t v);
+    void Bytes(std::initializer_list<uint8_t> bytes) { code_.Append(bytes); }
+    void Byte(uint8_t b) { code_.Byte(b); }
+    void Int32(int32_t v) { code_.Int32(v); }
 
     // ---- instruction forms ------------------------------------------------
     void fld1() { Bytes({0xD9, 0xE8}); }
@@ -130,20 +120,23 @@ public:
     void fcomi_st(int i) { Bytes({0xDB, static_cast<uint8_t>(0xF0 + i)}); }
     void fcomip_st(int i) { Bytes({0xDF, static_cast<uint8_t>(0xF0 + i)}); }
 
-    // Memory operands.
-    void fld_qword_rdx(int disp8);           // DD 02 / DD 42 disp8
-    void fld_qword_rdx_disp32(int32_t disp); // DD 82 disp32
-    void fld_qword_rax0() { Bytes({0xDD, 0x00}); }
-    void fld_qword_rax_disp8(int disp8);     // DD 40 disp8
-    void fld_qword_rax_disp32(int32_t disp); // DD 80 disp32
-    void fld_qword_rbp_disp32(int32_t disp); // DD 85 disp32
-    void fstp_qword_rbp_disp32(int32_t disp);// DD 9D disp32
+    // Memory operands: fld qword [m] (DD /0), fstp qword [m] (DD /3).
+    void fld_qword(const MemOperand& m) { Byte(0xDD); code_.ModRM(0, m); }
+    void fstp_qword(const MemOperand& m) { Byte(0xDD); code_.ModRM(3, m); }
+    // The forms the engines write.
+    void fld_qword_rdx(int disp8) { fld_qword(MemOperand::Shortest(Gpr::Rdx, disp8)); }  // DD 02 / DD 42 disp8
+    void fld_qword_rdx_disp32(int32_t disp) { fld_qword(MemOperand::Disp32(Gpr::Rdx, disp)); }  // DD 82 disp32
+    void fld_qword_rax0() { fld_qword(MemOperand::Shortest(Gpr::Rax, 0)); }                   // DD 00
+    void fld_qword_rax_disp8(int disp8) { fld_qword(MemOperand::Disp8(Gpr::Rax, disp8)); }    // DD 40 disp8
+    void fld_qword_rax_disp32(int32_t disp) { fld_qword(MemOperand::Disp32(Gpr::Rax, disp)); }  // DD 80 disp32
+    void fld_qword_rbp_disp32(int32_t disp) { fld_qword(MemOperand::Disp32(Gpr::Rbp, disp)); }  // DD 85 disp32
+    void fstp_qword_rbp_disp32(int32_t disp) { fstp_qword(MemOperand::Disp32(Gpr::Rbp, disp)); }  // DD 9D disp32
 
     // Short jumps (8-bit displacement) to a label, bound before or after.
-    void jcc(JumpCond cond, X87Label& target) { Jump(static_cast<uint8_t>(cond), target); }
-    void jmp(X87Label& target) { Jump(0xEB, target); }
+    void jcc(JumpCond cond, Label& target) { code_.JumpShort(static_cast<uint8_t>(cond), target); }
+    void jmp(Label& target) { code_.JumpShort(0xEB, target); }
     // The label is here: jumps written before it now reach it.
-    void Bind(X87Label& label);
+    void Bind(Label& label) { code_.Bind(label); }
 
     // ---- frame --------------------------------------------------------------
     void Prologue(const double* data);  // 21 bytes; RAX := address of data[0]
@@ -189,17 +182,15 @@ public:
 
     // Need (extra free registers) and size in bytes of each value-only function.
     static int FunctionNeed(uint8_t code);   // -1 for an unknown byte
-    static int FunctionSize(uint8_t code);   // -1 for an unknown byte; measured by a dry run
-    // Size of the sequence of "+", "-", "*" or "/" without reload or spill; measured by a dry run.
+    static int FunctionSize(uint8_t code);   // -1 for an unknown byte; measured once
+    // Size of the sequence of "+", "-", "*" or "/" without reload or spill; measured once.
     static int OperatorSize(uint8_t op);
 
 private:
     static int32_t SpillDisp(int slot) { return kFrameSize - 8 * slot; }
-    void Raw(const uint8_t* bytes, int32_t n);
-    void Jump(uint8_t opcode, X87Label& target);
     void SpillTopToNextSlot();
 
-    bool dryRun_ = false;
+    CodeBuffer code_;
 };
 
 // Size simulation with the same accounting as X87CodeGen: used by the engines'

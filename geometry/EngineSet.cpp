@@ -12,7 +12,7 @@ TEngineSet::TEngineSet() {
 void TEngineSet::Build(const std::array<std::string, 4>& texts, TFormulaCompiler& parser) {
     TEngineSetsBuild build({this});
     for (int i = 0; i < 4; ++i) {
-        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "");
         build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
     }
     build.Commit();
@@ -29,7 +29,9 @@ TEngineSetsBuild::~TEngineSetsBuild() {
 void TEngineSetsBuild::Coordinate(int i, const TFormulaCompiler& parsed, const std::string& text) {
     const auto k = static_cast<std::size_t>(i);
     for (TEngineSet* set : sets_) set->evaluators[k].Build(parsed);
-    for (TEngineSet* set : sets_) set->partials[k].ParseNewText(text, "uv", "", true, true);
+    for (TEngineSet* set : sets_) set->partials[k].ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
+    programs_[k] = {parsed.Program(), parsed.Table(), parsed.Variables()};
+    read_[k] = true;
 }
 
 void TEngineSetsBuild::Commit() {
@@ -39,6 +41,9 @@ void TEngineSetsBuild::Commit() {
     published.reserve(sets_.size());
     for (TEngineSet* set : sets_) published.push_back(set->area.Publish());  // on failure the destructor abandons
     for (std::size_t i = 0; i < sets_.size(); ++i) sets_[i]->area.Install(published[i]);
+    for (TEngineSet* set : sets_)
+        for (std::size_t k = 0; k < 4; ++k)
+            if (read_[k]) set->programs[k] = programs_[k];
 }
 
 }  // namespace velmora

@@ -20,9 +20,21 @@
 
 namespace velmora {
 
+// The parsed program of a coordinate (postfix program, constant table and the
+// number of variables), kept for the interpreter that tells where a formula
+// is undefined. Empty before the first read.
+struct TCoordinateProgram {
+    ByteArray program;
+    std::vector<double> table;
+    int32_t variables = 0;
+
+    bool Empty() const { return program.empty(); }
+};
+
 struct TEngineSet {
     FourJetEvaluators evaluators;  // x, y, z, w: value, first and second derivatives
     FourSymbolicPartials partials;        // x, y, z, w: partial derivatives up to order three
+    std::array<TCoordinateProgram, 4> programs;  // x, y, z, w as last read
     TCodeArea area;      // the code of all eight
 
     TEngineSet();
@@ -53,6 +65,8 @@ public:
 
 private:
     std::vector<TEngineSet*> sets_;
+    std::array<TCoordinateProgram, 4> programs_;  // taken by the sets on Commit
+    std::array<bool, 4> read_{};
 };
 
 }  // namespace velmora

@@ -17,9 +17,9 @@ namespace velmora {
 
 TSurfacePoints::TSurfacePoints(const TEngineSet& engines) : engines_(engines) {
     for (int k = 0; k < 4; ++k) {
-        const TJetEvaluator& e = engines.evaluators[k];
-        if (e.actorList.empty()) throw VelmoraError("The surface has not been read");
-        coordinates_[k].Load(e.actorList, e.data, e.argNum);
+        const TCoordinateProgram& parsed = engines.programs[static_cast<std::size_t>(k)];
+        if (parsed.Empty()) throw VelmoraError("The surface has not been read");
+        coordinates_[k].Load(parsed.program, parsed.table, parsed.variables);
         checked_[k] = coordinates_[k].MayLeaveDomain();
     }
 }

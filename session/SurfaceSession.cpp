@@ -47,7 +47,7 @@ void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
     // The parser's own code would never be called: the engine sets compile
     // the program it yields (and refuse what it could not compile).
-    formulaParser_->ParseNewText(text, "uv", "", false, false, minCorner, maxCorner);
+    formulaParser_->ParseNewText(text, "uv", "", {}, minCorner, maxCorner);
     // Every engine set gets the evaluator and the symbolic object of this
     // coordinate; the code of each set is published when all four are in.
     build.Coordinate(i, *formulaParser_, text);
@@ -144,13 +144,29 @@ TReadResult TSurfaceSession::ReadData() {
     return result;
 }
 
-bool TSurfaceSession::TraceLocus(TLocusKind kind) {
+namespace {
+// Thrown by the locus function once a stop is requested: it leaves the seed
+// search, and every trace that is under way, at the next evaluation.
+struct TLocusStopped {};
+}  // namespace
+
+bool TSurfaceSession::TraceLocus(TLocusKind kind, std::stop_token stop) {
     if (!alreadyParsed_ || !IsInvariantKind(kind)) return false;
     if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveTracer>();
     stores_.BeginLocus(kind);
-    implicitCurve_->ComputeImplicitCurve(
-        LocusFunction(*surface_, kind), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); },
-        map_.min2D, map_.max2D, 40, 464, map_.radius2D);
+    R2ToR1Function f = LocusFunction(*surface_, kind);
+    if (stop.stop_possible())
+        f = [f = std::move(f), stop](const Vector2& p) {
+            if (stop.stop_requested()) throw TLocusStopped{};
+            return f(p);
+        };
+    try {
+        implicitCurve_->ComputeImplicitCurve(
+            std::move(f), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); }, map_.min2D,
+            map_.max2D, 40, 464, map_.radius2D);
+    } catch (const TLocusStopped&) {
+        // Stopped: what was stored stays.
+    }
     return true;
 }
 

@@ -125,8 +125,9 @@ public:
     // Traces the locus of a kind over the whole domain into its store,
     // replacing the earlier trace of that kind. False (nothing traced) before a
     // successful read or for a value that is no kind. An error raised by the geometry while
-    // seeding the trace is passed on; the knots stored until then stay.
-    bool TraceLocus(TLocusKind kind);
+    // seeding the trace is passed on; the knots stored until then stay. A stop
+    // request ends the trace early, keeping the knots stored until then.
+    bool TraceLocus(TLocusKind kind, std::stop_token stop = {});
     // Traces up to curvesParts half-branches of a line class (not the
     // coordinate lines) through start, those of the foliations set in
     // showFoliations, and stores every piece in the curves (a new curve in the

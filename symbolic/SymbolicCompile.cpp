@@ -4,17 +4,15 @@
 // power, the derivatives of ln and abs, the power "^" of a positive base and
 // the integer power "~". The functions the formula language also has are
 // compiled with its own sequences and clamps, so that both engines describe
-// the same surface. The blocks of a parse are staged and published together;
-// constant programs are folded by running their code in the x87 interpreter,
-// without executable memory.
+// the same surface.
+#include "symbolic/SymbolicCodegen.h"
+
 #include "formula/X87Emitter.h"
-#include "formula/X87Interpreter.h"
-#include "platform/Platform.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
-#include "symbolic/SymbolicPartials.h"
 
 #include <array>
+#include <numbers>
 
 namespace velmora {
 
@@ -24,7 +22,7 @@ namespace {
 
 // -1, 0, 1 (0 also when unordered).
 void SeqSign(X87CodeGen& g) {
-    X87Label nonzero, done;
+    Label nonzero, done;
     g.fldz();
     g.fcomi_st(1);         // 0 vs x
     g.fstp_st(1);
@@ -40,7 +38,7 @@ void SeqSign(X87CodeGen& g) {
 
 // 1/x, and x itself when x = 0.
 void SeqReciprocal(X87CodeGen& g) {
-    X87Label done;
+    Label done;
     g.fldz();
     g.fcomip_st(1);
     g.jcc(JumpCond::Equal, done);
@@ -51,7 +49,7 @@ void SeqReciprocal(X87CodeGen& g) {
 
 // The derivative of ln: 1/x when x > 0 (and for NaN, like ln itself), else 0.
 void SeqDerivativeOfLn(X87CodeGen& g) {
-    X87Label positive, done;
+    Label positive, done;
     g.fldz();
     g.fcomip_st(1);        // 0 vs x
     g.jcc(JumpCond::Below, positive);
@@ -66,7 +64,7 @@ void SeqDerivativeOfLn(X87CodeGen& g) {
 
 // The derivative of abs: -1 when x < 0, else 1 (also at 0 and for NaN).
 void SeqDerivativeOfAbs(X87CodeGen& g) {
-    X87Label done;
+    Label done;
     g.fldz();
     g.fcomip_st(1);        // 0 vs x; the flags survive the loads below
     g.fstp_st(0);
@@ -78,7 +76,7 @@ void SeqDerivativeOfAbs(X87CodeGen& g) {
 
 // Base x in ST0, exponent y in ST1: 0 when x = 0, else 2^(y log2 x).
 void SeqPower(X87CodeGen& g) {
-    X87Label nonzero, done;
+    Label nonzero, done;
     g.fldz();
     g.fcomip_st(1);
     g.jcc(JumpCond::NotEqual, nonzero);
@@ -97,7 +95,7 @@ void SeqPower(X87CodeGen& g) {
 // each taking the leading bit of s off and doubling the rest. An exponent of
 // 2^230 or more (never produced) runs 231 rounds, so the loop always ends.
 void SeqIntegerPower(X87CodeGen& g) {
-    X87Label bounded, loop, bitClear, finished, nonNegative;
+    Label bounded, loop, bitClear, finished, nonNegative;
     g.fld_st(1);
     g.fabs();              // m = |y|; x, y below it
     g.fxtract();           // s, e (m = 0: s = 0, e = -inf)
@@ -149,7 +147,7 @@ void SeqDerivativeCodeArcTanh(X87CodeGen& g) { g.SeqArcTanh(kSlotHuge, kSlotMinu
 int DerivativeCodeArcTanhSize() {
     static const int size = [] {
         X87CodeGen g;
-        g.BeginDryRun(1);
+        g.Begin(1);
         SeqDerivativeCodeArcTanh(g);
         return g.Length();
     }();
@@ -188,11 +186,11 @@ void EmitOwnFunction(X87CodeGen& g, uint8_t c) {
     }
 }
 
-// Sizes of the sequences, measured by a dry run of their emission.
+// Sizes of the sequences, measured by emitting them once.
 template <typename Emit>
 int MeasuredSize(Emit emit) {
     X87CodeGen g;
-    g.BeginDryRun(1);
+    g.Begin(1);
     emit(g);
     return g.Length();
 }
@@ -224,7 +222,29 @@ constexpr uint8_t kFirstPreserved = 4;
 
 }  // namespace
 
-int32_t TSymbolicPartials::EstimateCodeSize(const std::string& program) const {
+SymbolicTable InitialSymbolicTable() {
+    // The first six slots hold the clamp values of the formula language's
+    // table, read by the sequences the two engines share.
+    SymbolicTable data{};
+    data[0] = -230.0;
+    data[1] = 1e100;
+    data[2] = -1e100;
+    data[3] = 1e-100;
+    data[4] = -1e-100;
+    data[kSlotLn] = 230.0;
+    data[kSlotHalfPi] = std::numbers::pi / 2;
+    for (int k = 1; k <= 5; ++k) {
+        data[22 + k] = k;          // 23..27: 1..5
+        data[27 + k] = -k;         // 28..32: -1..-5
+    }
+    for (int k = 2; k <= 5; ++k) {
+        data[31 + k] = 1.0 / k;    // 33..36: 1/2..1/5
+        data[35 + k] = -1.0 / k;   // 37..40: -1/2..-1/5
+    }
+    return data;
+}
+
+int32_t EstimateSymbolicBlockSize(const std::string& program, SymbolicBlock kind) {
     X87SizeEstimate est(kFirstPreserved);
     est.Add(kPrologueSize);
     for (std::size_t i = 0; i < program.size(); ++i) {
@@ -245,7 +265,8 @@ int32_t TSymbolicPartials::EstimateCodeSize(const std::string& program) const {
             est.BinaryOperatorDone();
         } else if (IsSharedFunction(c)) {
             est.EnsureFree(X87CodeGen::FunctionNeed(c));
-            est.Add(derivativeCode && AsFn(c) == Fn::ArcTanh ? DerivativeCodeArcTanhSize() : X87CodeGen::FunctionSize(c));
+            est.Add(kind == SymbolicBlock::Derivative && AsFn(c) == Fn::ArcTanh ? DerivativeCodeArcTanhSize()
+                                                                                : X87CodeGen::FunctionSize(c));
         } else if (IsOwnFunction(c)) {
             est.EnsureFree(OwnNeed(c));
             est.Add(OwnSize(c));
@@ -258,11 +279,15 @@ int32_t TSymbolicPartials::EstimateCodeSize(const std::string& program) const {
     return static_cast<int32_t>(est.size);
 }
 
-void TSymbolicPartials::EmitProgram(const std::string& program, const double* table) {
+void EmitSymbolicBlock(X87CodeGen& gen, const std::string& program, int argNum, const double* table,
+                       SymbolicBlock kind) {
+    gen.Begin(kFirstPreserved);
     gen.Prologue(table);
     for (std::size_t i = 0; i < program.size(); ++i) {
         const uint8_t c = Byte(program, i);
         if (c == kOperandPrefix) {
+            if (i + 1 >= program.size() || Byte(program, i + 1) > kLastSlot)
+                throw VelmoraError(kFailedAnalysisMessage);
             const int k = Byte(program, ++i);
             if (k >= 1 && k <= argNum) {
                 gen.PushVariable(k);
@@ -288,7 +313,7 @@ void TSymbolicPartials::EmitProgram(const std::string& program, const double* ta
                 SeqIntegerPower(gen);
             }
             ++gen.emptyRegisters;
-        } else if (derivativeCode && AsFn(c) == Fn::ArcTanh) {
+        } else if (kind == SymbolicBlock::Derivative && AsFn(c) == Fn::ArcTanh) {
             gen.EnsureFree(X87CodeGen::FunctionNeed(c));
             SeqDerivativeCodeArcTanh(gen);
         } else if (IsSharedFunction(c)) {
@@ -301,48 +326,6 @@ void TSymbolicPartials::EmitProgram(const std::string& program, const double* ta
         }
     }
     gen.Epilogue();
-}
-
-int32_t TSymbolicPartials::EmitInto(uint8_t* block, int32_t capacity, const std::string& program,
-                                            const double* table) {
-    gen.Begin(block, capacity, kFirstPreserved);
-    EmitProgram(program, table);
-    if (gen.Length() > capacity) Beep(100, 100);  // cannot happen: the writer refuses first
-    return gen.Length();
-}
-
-void TSymbolicPartials::Compile(ExecutableBlock& block, RealFunction& reference, int32_t& length,
-                                        const std::string& program) {
-    reference = RealFunction{};
-    length = EstimateCodeSize(program);  // refuses unknown symbols before anything is written
-    // A block that is large enough is written again; otherwise a new one is mapped.
-    if (!block.Empty() && block.Capacity() >= static_cast<std::size_t>(length)) {
-        block.MakeWritable();
-    } else {
-        block.Allocate(static_cast<std::size_t>(length));
-    }
-    EmitInto(block.Data(), length, program, data.data());
-    block.MakeExecutable();
-    reference = RealFunction{block.Data(), nullptr};
-}
-
-void TSymbolicPartials::StageBlock(int b, const std::string& program) {
-    const auto index = static_cast<std::size_t>(b);
-    FBlockLengths[index] = EstimateCodeSize(program);
-    const std::size_t offset = staged.Reserve(static_cast<std::size_t>(FBlockLengths[index]));
-    const int32_t used = EmitInto(staged.At(offset), FBlockLengths[index], program, stagedTable->data());
-    staged.Trim(offset, static_cast<std::size_t>(used));
-    stagedOffsets[index] = static_cast<int64_t>(offset);
-}
-
-double TSymbolicPartials::EvaluateActorList(const std::string& str) {
-    auxBlockLength = EstimateCodeSize(str);
-    auxBlock.resize(static_cast<std::size_t>(auxBlockLength));
-    const int32_t used = EmitInto(auxBlock.data(), auxBlockLength, str, data.data());
-    // The programs run here have no variables; a zeroed array stands in for
-    // the empty argument array so that a stray variable load stays inside it.
-    static const std::array<double, 16> noArguments{};
-    return RunX87Code(auxBlock.data(), static_cast<std::size_t>(used), noArguments.data());
 }
 
 }  // namespace velmora

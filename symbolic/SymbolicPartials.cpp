@@ -2,48 +2,42 @@
 // the order in which they are derived and compiled.
 #include "symbolic/SymbolicPartials.h"
 
+#include "formula/X87Interpreter.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/EncodedText.h"
 
 #include <algorithm>
 #include <limits>
 #include <memory>
-#include <numbers>
 
 namespace velmora {
 
 using namespace symbolic;
 
-TSymbolicPartials::TSymbolicPartials() {
-    // The first six slots hold the clamp values of the formula language's
-    // table, read by the sequences the two engines share.
-    data.fill(0.0);
-    data[0] = -230.0;
-    data[1] = 1e100;
-    data[2] = -1e100;
-    data[3] = 1e-100;
-    data[4] = -1e-100;
-    data[kSlotLn] = 230.0;
-    data[kSlotHalfPi] = std::numbers::pi / 2;
-    for (int k = 1; k <= 5; ++k) {
-        data[22 + k] = k;          // 23..27: 1..5
-        data[27 + k] = -k;         // 28..32: -1..-5
-    }
-    for (int k = 2; k <= 5; ++k) {
-        data[31 + k] = 1.0 / k;    // 33..36: 1/2..1/5
-        data[35 + k] = -1.0 / k;   // 37..40: -1/2..-1/5
-    }
-    endFD = kLastPredefinedSlot;
-}
+TSymbolicPartials::TSymbolicPartials() : endFD(kLastPredefinedSlot), data(InitialSymbolicTable()) {}
 
 double TSymbolicPartials::NotCompiledValue() { return std::numeric_limits<double>::quiet_NaN(); }
 
+namespace {
+
+// The position of a multi-index among the (n+1)^3 of n variables, or -1.
+int64_t MultiIndexSlot(int i, int j, int k, int n) {
+    if (i < 0 || j < 0 || k < 0 || i > n || j > n || k > n) return -1;
+    return (static_cast<int64_t>(i) * (n + 1) + j) * (n + 1) + k;
+}
+
+}  // namespace
+
 const RealFunction& TSymbolicPartials::FF(int i, int j, int k) const {
     static const RealFunction unassigned{};
-    const int n = codeArgNum;
-    if (i < 0 || j < 0 || k < 0 || i > n || j > n || k > n) return unassigned;
-    const auto slot = static_cast<std::size_t>((i * (n + 1) + j) * (n + 1) + k);
-    return slot < ff.size() ? ff[slot] : unassigned;
+    const int64_t slot = MultiIndexSlot(i, j, k, codeArgNum);
+    return slot >= 0 && static_cast<std::size_t>(slot) < ff.size() ? ff[static_cast<std::size_t>(slot)] : unassigned;
+}
+
+std::span<const uint8_t> TSymbolicPartials::BlockCode(int i, int j, int k) const {
+    const int64_t slot = MultiIndexSlot(i, j, k, codeArgNum);
+    return slot >= 0 && static_cast<std::size_t>(slot) < ffCode.size() ? ffCode[static_cast<std::size_t>(slot)]
+                                                                       : std::span<const uint8_t>{};
 }
 
 uint8_t TSymbolicPartials::AppendConstant(double x) {
@@ -70,13 +64,12 @@ std::string DeclaredLetters(const std::string& letters, const std::string& exclu
 }  // namespace
 
 void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& vars, const std::string& pars,
-                                             bool codify, bool withPDs) {
+                                     const SymbolicParseOptions& options) {
     // The blocks of the last published parse stay callable until this parse
     // publishes its own: they read a table of their own.
     rawText = t;
     usedVarsAndParams.reset();
     Discard();
-    FBlockLengths.clear();
     uFormula.clear();
     uReduced.clear();
     actorList.clear();
@@ -98,11 +91,11 @@ void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& va
     const auto blocks = static_cast<std::size_t>(lastBlock) + 1;
     FBlockLengths.assign(blocks, 0);
     stagedOffsets.assign(blocks, -1);
-    stagedFBlocks.assign(blocks, nullptr);
-    stagedFs.assign(blocks, RealFunction{});
+    stagedLengths.assign(blocks, 0);
     stagedFf.assign(FuncAssigner.size(), RealFunction{});
+    stagedFfCode.assign(FuncAssigner.size(), {});
     stagedArgNum = argNum;
-    stagedTable = std::make_shared<Table>();
+    stagedTable = std::make_shared<SymbolicTable>();
 
     try {
         // Text to validated encoded formula.
@@ -117,8 +110,8 @@ void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& va
         CheckTextLimits(uReduced);
 
         actorList = PostfixSum(uReduced);
-        if (codify) StageBlock(0, actorList);
-        if (withPDs) {
+        if (options.compile) StageBlock(0, actorList);
+        if (options.withPartials) {
             BuildPDs();
             totalCodeBytes = 0;
             for (int32_t length : FBlockLengths) totalCodeBytes += length;
@@ -138,10 +131,8 @@ void TSymbolicPartials::ParseNewText(const std::string& t, const std::string& va
 }
 
 void TSymbolicPartials::Forget() noexcept {
-    std::fill(FBlocks.begin(), FBlocks.end(), nullptr);
-    std::fill(fs.begin(), fs.end(), RealFunction{});
     std::fill(ff.begin(), ff.end(), RealFunction{});
-    f = RealFunction{};
+    std::fill(ffCode.begin(), ffCode.end(), std::span<const uint8_t>{});
     mapping.reset();
     codeTable.reset();
 }
@@ -153,19 +144,20 @@ void TSymbolicPartials::Discard() noexcept {
 }
 
 void TSymbolicPartials::Install(const std::shared_ptr<const CodeMapping>& where, const uint8_t* code) noexcept {
-    for (std::size_t b = 0; b < stagedOffsets.size(); ++b) {
-        stagedFBlocks[b] = stagedOffsets[b] < 0 ? nullptr : code + stagedOffsets[b];
-        stagedFs[b] = RealFunction{stagedFBlocks[b], nullptr};
-    }
     // Every multi-index of a compiled block refers to it.
     for (std::size_t slot = 0; slot < FuncAssigner.size() && slot < stagedFf.size(); ++slot) {
         const int32_t b = FuncAssigner[slot];
-        stagedFf[slot] = b >= 0 ? stagedFs[static_cast<std::size_t>(b)] : RealFunction{};
+        const int64_t offset = b >= 0 ? stagedOffsets[static_cast<std::size_t>(b)] : -1;
+        if (offset < 0) {
+            stagedFf[slot] = RealFunction{};
+            stagedFfCode[slot] = {};
+        } else {
+            stagedFf[slot] = RealFunction{code + offset, nullptr};
+            stagedFfCode[slot] = {code + offset, static_cast<std::size_t>(stagedLengths[static_cast<std::size_t>(b)])};
+        }
     }
-    FBlocks.swap(stagedFBlocks);
-    fs.swap(stagedFs);
     ff.swap(stagedFf);
-    f = fs.empty() ? RealFunction{} : fs[0];
+    ffCode.swap(stagedFfCode);
     mapping = where;
     codeTable = std::move(stagedTable);
     codeArgNum = stagedArgNum;
@@ -240,6 +232,25 @@ double TSymbolicPartials::ConstantValue(const std::string& program) {
     return x;
 }
 
+void TSymbolicPartials::StageBlock(int b, const std::string& program) {
+    const auto index = static_cast<std::size_t>(b);
+    FBlockLengths[index] = EstimateSymbolicBlockSize(program, BlockKind());
+    EmitSymbolicBlock(gen, program, argNum, stagedTable->data(), BlockKind());
+    const std::size_t offset = staged.Reserve(static_cast<std::size_t>(gen.Length()));
+    gen.Code().PlaceAt(staged.At(offset), 0);
+    stagedOffsets[index] = static_cast<int64_t>(offset);
+    stagedLengths[index] = gen.Length();
+}
+
+double TSymbolicPartials::EvaluateActorList(const std::string& str) {
+    EstimateSymbolicBlockSize(str, BlockKind());  // refuses what cannot be compiled before anything is written
+    EmitSymbolicBlock(gen, str, argNum, data.data(), BlockKind());
+    // The programs run here have no variables; a zeroed array stands in for
+    // the empty argument array so that a stray variable load stays inside it.
+    static const std::array<double, 16> noArguments{};
+    return RunX87Code(gen.Code().Data(), static_cast<std::size_t>(gen.Length()), noArguments.data());
+}
+
 void TSymbolicPartials::UpdateParameters(const std::vector<double>& values) {
     if (values.empty() || values.size() > static_cast<std::size_t>(parNum)) return;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -252,7 +263,7 @@ double EvaluateConstantFormula(const std::string& text) {
     // The code of the formula, run by the x87 interpreter: the value the
     // compiled block would give, without mapping executable memory.
     auto temporary = std::make_unique<TSymbolicPartials>();
-    temporary->ParseNewText(text, "", "", false, false);
+    temporary->ParseNewText(text, "", "");
     return temporary->EvaluateActorList(temporary->actorList);
 }
 

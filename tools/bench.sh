@@ -14,3 +14,7 @@ for b in build/release/bench/*; do
     esac
   fi
 done
+# The Python module's timings, when it is built (pybind11 installed).
+if cmake --build build/release -j "$(nproc)" --target velmora4_python 2> /dev/null; then
+  PYTHONPATH=$PWD/build/release/python/module /usr/bin/python3 bench/bench_python.py
+fi

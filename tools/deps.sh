@@ -7,7 +7,8 @@ packages=(g++ cmake ninja-build pkg-config dpkg-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           libcli11-dev nlohmann-json3-dev
           fonts-liberation2 fonts-dejavu-core
-          poppler-utils)
+          poppler-utils
+          pybind11-dev python3-dev python3-numpy python3-pytest python3-distributed python3-matplotlib)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -48,7 +48,7 @@ TEST(DifferentialTest, RandomFormulasAgreeAcrossEngines) {
     for (int i = 0; i < 600 && !HasFailure(); ++i) {
         const std::string text = gen.Next(1 + i % 6);
         try {
-            parser.ParseNewText(text, "uv", "", false, true);
+            parser.ParseNewText(text, "uv", "", {.compile = true});
         } catch (const VelmoraError& e) {
             // Only the spill frame limit may refuse a generated text.
             ADD_FAILURE() << "parser refused " << text << ": " << e.what();
@@ -84,8 +84,8 @@ TEST(DifferentialTest, DeepFormulasThatSpill) {
     ReferenceEvaluator reference;
     Tally tally;
     for (const char* text : texts) {
-        parser.ParseNewText(text, "uv", "", false, true);
-        EXPECT_GE(parser.vaNum, 7) << text;
+        parser.ParseNewText(text, "uv", "", {.compile = true});
+        EXPECT_GE(parser.StackDepth(), 7) << text;
         CheckFormula(text, parser, evaluator, reference, rng, 40, tally);
     }
     EXPECT_GT(tally.compared, 4 * tally.skipped);
@@ -113,7 +113,7 @@ TEST(DifferentialTest, ProductsBelowTheRangeOfDoubleAreNotCompared) {
     ReferenceEvaluator reference;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        parser.ParseNewText(c.text, "uv", "", false, true);
+        parser.ParseNewText(c.text, "uv", "", {.compile = true});
         evaluator.Build(parser);
         reference.Load(parser);
         const double args[6] = {0.7, c.v, 1, 0, 0, 0};

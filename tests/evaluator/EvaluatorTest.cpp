@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <span>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -21,7 +23,7 @@ struct Compiled {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
     explicit Compiled(const std::string& text, const std::string& vars = "uv", const std::string& pars = "") {
-        parser.ParseNewText(text, vars, pars, false, true);
+        parser.ParseNewText(text, vars, pars, {.compile = true});
         evaluator.Build(parser);
     }
     Vector3 Second(double u, double v, double du, double dv, double eu = 0, double ev = 0) {
@@ -185,7 +187,7 @@ TEST(EvaluatorTest, ExponentialClampEdgeMatchesValueCode) {
 
 TEST(EvaluatorTest, DeepFormulaSpillsValuesOnly) {
     Compiled c("1+(2+(3+(4+(5+(6+(7+(8+(9+u*v))))))))");
-    EXPECT_GT(c.parser.vaNum, 8);
+    EXPECT_GT(c.parser.StackDepth(), 8);
     ExpectTriple(c.Second(2, 3, 1, 1), 51, 5, 2, 0);
     EXPECT_EQ(c.Value(2, 3), 51);
     // Products and quotients whose left operands were spilled.
@@ -205,7 +207,7 @@ TEST(EvaluatorTest, DeepFormulaSpillsValuesOnly) {
 
 TEST(EvaluatorTest, UpdateParametersOnlyWhenTheCountFits) {
     Compiled c("p*u + q", "uv", "pq");
-    ASSERT_EQ(c.parser.parNum, 2);
+    ASSERT_EQ(c.parser.Parameters(), 2);
     c.evaluator.UpdateParameters({2, 5});
     ExpectTriple(c.Second(3, 0, 1, 0), 11, 2, 0, 0);
     c.evaluator.UpdateParameters({1, 2, 3});  // more values than parameters: nothing changes
@@ -228,31 +230,33 @@ TEST(EvaluatorTest, ThreeVariablesGradientAndHessian) {
 }
 
 // The value-only code is the parser's, byte for byte, but for the address of
-// the table it reads.
+// the table it reads: the evaluator reads a copy of its own.
 TEST(EvaluatorTest, ValueCodeIsTheParsersCode) {
     for (const char* text : {"(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)", "1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))",
                              "arctanh(u)/sqrt(v)-arcsinh(u^3)*cot(v)^(-2)+u^v"}) {
         SCOPED_TRACE(text);
         Compiled c(text);
-        const int32_t n = std::min(c.parser.FBlockLength, c.evaluator.ffBlockLength);
-        const uint8_t* a = c.parser.FBlock.Data();
-        const uint8_t* b = c.evaluator.ffBlock;
-        EXPECT_EQ(std::memcmp(a, b, 13), 0);
-        EXPECT_EQ(std::memcmp(a + 21, b + 21, static_cast<std::size_t>(n - 21)), 0);
+        const std::span<const uint8_t> a = c.parser.ValueCode(), b = c.evaluator.FunctionCode(JetFunction::Value);
+        ASSERT_EQ(a.size(), b.size());
+        ASSERT_GT(a.size(), 21u);
+        EXPECT_EQ(std::memcmp(a.data(), b.data(), 13), 0);
+        EXPECT_EQ(std::memcmp(a.data() + 21, b.data() + 21, a.size() - 21), 0);
         const double* table = nullptr;
-        std::memcpy(&table, b + 13, 8);
-        EXPECT_EQ(table, c.evaluator.data.data());
+        std::memcpy(&table, b.data() + 13, 8);
+        EXPECT_NE(table, c.parser.Table().data());
+        EXPECT_EQ(c.evaluator.Value(std::vector<double>{0.5, 0.75}.data()),
+                  c.parser.Evaluate(std::vector<double>{0.5, 0.75}.data()));
     }
 }
 
 TEST(EvaluatorTest, RefusedPrograms) {
     TFormulaCompiler parser;
-    parser.ParseNewText("u*v+1", "uv", "", false, true);
+    parser.ParseNewText("u*v+1", "uv", "", {.compile = true});
     TJetEvaluator ev;
     ev.Build(parser);
     auto refused = [&](ByteArray program) {
         try {
-            ev.BuildFrom(program, parser.data, 2, 0, parser.endFD, parser.endVD);
+            ev.BuildFrom(program, parser.Table(), 2, 0, parser.LastConstantSlot(), parser.StackDepth());
         } catch (const VelmoraError& e) {
             return std::string(e.what());
         }
@@ -282,8 +286,8 @@ TEST(EvaluatorTest, RefusedPrograms) {
     EXPECT_EQ(ev.FirstD(args), (Vector2{7, 3}));
     // The reference interpreter refuses the same programs.
     ReferenceEvaluator ref;
-    EXPECT_THROW(ref.Load(join({u, v, {'^'}}), parser.data, 2), VelmoraError);
-    EXPECT_THROW(ref.Load(join({u, {';'}}), parser.data, 2), VelmoraError);
+    EXPECT_THROW(ref.Load(join({u, v, {'^'}}), parser.Table(), 2), VelmoraError);
+    EXPECT_THROW(ref.Load(join({u, {';'}}), parser.Table(), 2), VelmoraError);
 }
 
 TEST(EvaluatorTest, UnbuiltEvaluatorAnswersZero) {
@@ -296,23 +300,22 @@ TEST(EvaluatorTest, UnbuiltEvaluatorAnswersZero) {
 
 TEST(EvaluatorTest, BuildCopiesTheFormula) {
     TFormulaCompiler parser;
-    parser.ParseNewText("u^2 + 3v", "uv", "", false, true);
+    parser.ParseNewText("u^2 + 3v", "uv", "", {.compile = true});
     TJetEvaluator ev;
     ev.Build(parser);
-    parser.ParseNewText("sin(u)*7.5 - v", "uv", "", false, true);
+    parser.ParseNewText("sin(u)*7.5 - v", "uv", "", {.compile = true});
     const double args[6] = {2, 1, 1, 1, 0, 0};
     ExpectTriple(ev.SecondD(args), 7, 7, 2, 0);
     // Built again: the new formula, and the old blocks are gone.
     ev.Build(parser);
     ExpectTriple(ev.SecondD(args), std::sin(2.0) * 7.5 - 1, std::cos(2.0) * 7.5 - 1, -std::sin(2.0) * 7.5);
-    EXPECT_EQ(ev.argNum, 2);
-    EXPECT_EQ(ev.endFD, parser.endFD);
-    EXPECT_EQ(ev.endVD, parser.endVD);
-    EXPECT_EQ(ev.actorList, parser.actorList);
-    EXPECT_EQ(ev.lengthActorList, static_cast<int32_t>(parser.actorList.size()));
-    // The derivatives are left where the table says: data[endFD+1], data[endVD+1].
-    EXPECT_EQ(ev.data[static_cast<std::size_t>(ev.endFD) + 1], std::cos(2.0) * 7.5 - 1);
-    EXPECT_EQ(ev.data[static_cast<std::size_t>(ev.endVD) + 1], -std::sin(2.0) * 7.5);
+    EXPECT_EQ(ev.Value(args), parser.Evaluate(args));
+    // Built from the parts of the parse: the same functions.
+    TJetEvaluator parts;
+    parts.BuildFrom(parser.Program(), parser.Table(), parser.Variables(), parser.Parameters(),
+                    parser.LastConstantSlot(), parser.StackDepth());
+    EXPECT_EQ(parts.SecondD(args), ev.SecondD(args));
+    EXPECT_EQ(parts.FirstD(args), ev.FirstD(args));
 }
 
 TEST(EvaluatorTest, ConstantsAndParametersHaveNoDerivatives) {
@@ -337,7 +340,7 @@ namespace {
 TEST(EvaluatorTest, DefinedValueOnlyInsideTheDomainsOfEveryOperation) {
     const auto defined = [](const std::string& text, double u, double v) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         ReferenceEvaluator ref;
         ref.Load(parser);
         const double args[2] = {u, v};
@@ -374,7 +377,7 @@ namespace {
 TEST(EvaluatorTest, OnlyFormulasWithARestrictedOperationMayLeaveTheirDomain) {
     const auto mayLeave = [](const std::string& text) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         ReferenceEvaluator ref;
         ref.Load(parser);
         return ref.MayLeaveDomain();

@@ -32,7 +32,7 @@ Differences AlongCurve(TJetEvaluator& ev, const double* x, const double* d, cons
 void CheckAgainstDifferences(const std::string& text, double lo, double hi, int points) {
     SCOPED_TRACE(text);
     TFormulaCompiler parser;
-    parser.ParseNewText(text, "uv", "", false, true);
+    parser.ParseNewText(text, "uv", "", {.compile = true});
     TJetEvaluator ev;
     ev.Build(parser);
     std::mt19937_64 rng(std::hash<std::string>{}(text));

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <random>
+#include <span>
 
 namespace velmora {
 namespace {
@@ -25,7 +26,7 @@ struct Compiled {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
     explicit Compiled(const std::string& text) {
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
     }
     TSecondOrderJet At(double u, double v) {
@@ -73,14 +74,14 @@ TEST(JetTest, HandDerivedValuesAndClamps) {
 TEST(JetTest, OnlyFormulasInTwoVariablesHaveAJet) {
     TFormulaCompiler parser;
     TJetEvaluator evaluator;
-    parser.ParseNewText("u*v*w", "uvw", "", false, false);
+    parser.ParseNewText("u*v*w", "uvw", "");
     evaluator.Build(parser);
     const double at[3] = {1, 2, 3};
     ExpectJet(evaluator.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
     // Its hh is there all the same: gradient then Hessian, upper triangle.
-    EXPECT_EQ(evaluator.hh(at, 3), 6);
-    const double* d = evaluator.data.data() + evaluator.jetSlot;
-    EXPECT_EQ(std::vector<double>(d, d + 9), (std::vector<double>{6, 3, 2, 0, 3, 2, 0, 1, 0}));
+    EXPECT_EQ(evaluator.Function(JetFunction::Jet)(at, 3), 6);
+    const std::span<const double> d = evaluator.JetDerivatives();
+    EXPECT_EQ(std::vector<double>(d.begin(), d.end()), (std::vector<double>{6, 3, 2, 0, 3, 2, 0, 1, 0}));
     TJetEvaluator unbuilt;
     ExpectJet(unbuilt.SecondOrderJet(at), 0, 0, 0, 0, 0, 0);
 }
@@ -96,7 +97,7 @@ void CheckJet(const TFormulaCompiler& parser, TJetEvaluator& evaluator, Referenc
     test::BoundResult bound[3];
     Vector3 ref[3];
     for (int k = 0; k < 3; ++k) {
-        bound[k] = EvaluateWithBounds(parser.actorList, parser.data, 2, along[k], false);
+        bound[k] = EvaluateWithBounds(parser.Program(), parser.Table(), 2, along[k], false);
         if (bound[k].ambiguous) {
             ++tally.skipped;
             return;
@@ -136,7 +137,7 @@ TEST(JetTest, RandomAndDeepFormulasAgreeWithTheReference) {
         texts.push_back(deep);
     for (const std::string& text : texts) {
         SCOPED_TRACE("formula: " + text);
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
         reference.Load(parser);
         for (int k = 0; k < 8 && !HasFailure(); ++k) CheckJet(parser, evaluator, reference, x(rng), x(rng), tally);

@@ -44,8 +44,12 @@ TEST(SseEncoding, EveryInstructionFormWritesItsBytes) {
         FORM(Epilogue(0x30), 0x48, 0x8D, 0xA5, 0x30, 0x00, 0x00, 0x00, 0x41, 0x5E, 0x5B, 0x5D, 0xC3),
         FORM(CallWithFramePointer(nullptr, 0x20), 0x48, 0x8D, 0xBD, 0x20, 0x00, 0x00, 0x00, 0x48, 0xB8, 0, 0, 0, 0, 0,
              0, 0, 0, 0xFF, 0xD0),
-        FORM(Bind(e.JumpIf(0x84)), 0x0F, 0x84, 0x00, 0x00, 0x00, 0x00),
-        FORM(Bind(e.Jump()), 0xE9, 0x00, 0x00, 0x00, 0x00),
+        Form{"JumpIf(0x84, here); Bind(here)", [](SseEmitter& e) { Label here; e.JumpIf(0x84, here); e.Bind(here); },
+             ByteArray{0x0F, 0x84, 0x00, 0x00, 0x00, 0x00}},
+        Form{"Jump(here); Bind(here)", [](SseEmitter& e) { Label here; e.Jump(here); e.Bind(here); },
+             ByteArray{0xE9, 0x00, 0x00, 0x00, 0x00}},
+        Form{"Bind(back); Jump(back)", [](SseEmitter& e) { Label back; e.Bind(back); e.Jump(back); },
+             ByteArray{0xE9, 0xFB, 0xFF, 0xFF, 0xFF}},
     };
     for (const Form& form : forms) {
         SseEmitter e;
@@ -58,9 +62,10 @@ TEST(SseEncoding, StagingPatchesTheConstantsAndTheJumps) {
     SseEmitter e;
     const int one = e.PoolScalar(1.0);
     EXPECT_EQ(e.PoolScalar(1.0), one);  // equal constants share their place
-    const int jump = e.JumpIf(0x84);
+    Label over;
+    e.JumpIf(0x84, over);
     e.movsd_load(0, SseOperand::Constant(one));  // 8 bytes, its displacement at 8
-    e.Bind(jump);
+    e.Bind(over);
     StagedCode staged;
     staged.Reserve(3);  // something before: the piece starts at 16
     const std::size_t entry = e.StageInto(staged);

@@ -3,6 +3,7 @@
 #include "evaluator/JetEvaluator.h"
 #include "evaluator/SseEmitter.h"
 #include "formula/FormulaCompiler.h"
+#include "tests/support/PublishedCode.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ struct EvaluatorSet {
     EvaluatorSet() {
         TFormulaCompiler parser;
         for (int i = 0; i < 4; ++i) {
-            parser.ParseNewText(kSurface[static_cast<std::size_t>(i)], "uv", "", false, true);
+            parser.ParseNewText(kSurface[static_cast<std::size_t>(i)], "uv", "", {.compile = true});
             ev[static_cast<std::size_t>(i)].Build(parser);
         }
     }
@@ -106,10 +107,10 @@ TEST(SseEmitterTest, RunsFramePoolAndCall) {
     e.movsd_store(Gpr::Rbx, 0, 5);                               // data[0] := result
     e.movsd_load(0, SseOperand::Xmm(5));
     e.Epilogue(32);
-    ExecutableBlock block;
-    RealFunction f;
-    f.code = e.Finish(block);
-    EXPECT_EQ(block.Size(), static_cast<std::size_t>(e.BlockLength()));
+    StagedCode staged;
+    const std::size_t entry = e.StageInto(staged);
+    EXPECT_EQ(staged.Size(), static_cast<std::size_t>(e.BlockLength()));
+    const test::PublishedCode f(staged, entry);
     const double args[2] = {100, 2.5};
     EXPECT_EQ(f(args, 2), -2.0);  // -((2.5 + 1.5) * 2 * 0.25)
     EXPECT_EQ(data[0], -2.0);

@@ -18,7 +18,7 @@ constexpr double kPi = std::numbers::pi;
 // A compiled one-variable formula f(u).
 class Compiled {
 public:
-    explicit Compiled(const std::string& formula) { parser_.ParseNewText(formula, "u", "", false, true); }
+    explicit Compiled(const std::string& formula) { parser_.ParseNewText(formula, "u", "", {.compile = true}); }
     double operator()(double u) const { return parser_.Evaluate(&u); }
 
 private:
@@ -103,10 +103,10 @@ TEST(FunctionValues, ClampsAtAndPastEveryDomainEdge) {
 
 TEST(FunctionValues, ArgumentsArriveInTheOrderOfTheVariables) {
     TFormulaCompiler p;
-    p.ParseNewText("100u+10v+w", "uvw", "", false, true);
+    p.ParseNewText("100u+10v+w", "uvw", "", {.compile = true});
     const double args[3] = {1, 2, 3};
     EXPECT_EQ(p.Evaluate(args), 123);
-    p.ParseNewText("100u+10v+w", "wvu", "", false, true);
+    p.ParseNewText("100u+10v+w", "wvu", "", {.compile = true});
     EXPECT_EQ(p.Evaluate(args), 321);
 }
 
@@ -146,6 +146,25 @@ TEST(Spilling, DeepFormulasKeepTheirValues) {
     EXPECT_NEAR(ValueAt(reversed, u), expectedReversed, 1e-12 * std::fabs(expectedReversed));
 }
 
+// Every domain test and clamp is a forward jump: a formula of sixty of them,
+// some with values pending around them, compiles and keeps the value of each.
+TEST(ForwardJumps, AFormulaWithManyOfThemKeepsEveryValue) {
+    const double u = 0.35, v = -0.6;
+    std::string text = "0";
+    double expected = 0;
+    for (int k = 1; k <= 12; ++k) {
+        const double a = u / k, b = v / (k + 1);
+        text += "+sqrt(u/" + std::to_string(k) + ")+ln(1-v/" + std::to_string(k + 1) + ")+arcsin(v/" +
+                std::to_string(k + 1) + ")*arctanh(u/" + std::to_string(k) + ")+" + NestedSum(3, "arccos(u/" +
+                std::to_string(k) + ")") + "-6+exp(v/" + std::to_string(k + 1) + ")/u";
+        expected += std::sqrt(a) + std::log(1 - b) + std::asin(b) * std::atanh(a) + std::acos(a) + std::exp(b) / u;
+    }
+    EXPECT_NEAR(ValueAt(text, u, v), expected, 1e-12 * std::fabs(expected));
+    // At points where the clamps answer, the clamped values.
+    EXPECT_NEAR(ValueAt("sqrt(u)+ln(u)+arcsin(u)+arccos(u)+arctanh(u)+arccosh(u)+u/(v-v)", -3, 1),
+                -460 + std::numbers::pi / 2, 1e-12);
+}
+
 TEST(Spilling, TheFrameHoldsFiftyOneSpilledValues) {
     // 59 pending values: 8 in registers, 51 in the frame.
     const std::string deepest = NestedSum(58, "u");
@@ -156,7 +175,7 @@ TEST(Spilling, TheFrameHoldsFiftyOneSpilledValues) {
 
 TEST(Concurrency, OneCompiledFunctionServesTwoThreads) {
     TFormulaCompiler p;
-    p.ParseNewText(NestedSum(12, "sin(u)*exp(v)/(1+sqr(u))"), "uv", "", false, true);
+    p.ParseNewText(NestedSum(12, "sin(u)*exp(v)/(1+sqr(u))"), "uv", "", {.compile = true});
     constexpr int kCalls = 20000;
     auto worker = [&p](double offset, int& mismatches) {
         for (int i = 0; i < kCalls; ++i) {

@@ -3,6 +3,7 @@
 // estimate against the emitted length over many programs, and the x87
 // interpreter against the code it reads.
 #include "FormulaTestSupport.h"
+#include "X87CodeBytes.h"
 
 #include "formula/X87Interpreter.h"
 
@@ -17,30 +18,8 @@
 namespace velmora::test {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+Bytes Emitted(const TFormulaCompiler& p) { return Bytes(p.ValueCode().begin(), p.ValueCode().end()); }
 
-Bytes Emitted(const TFormulaCompiler& p) {
-    return Bytes(p.FBlock.Data(), p.FBlock.Data() + p.gen.Length());
-}
-
-Bytes Prologue(const double* data) {
-    Bytes b = {0x55, 0x48, 0x81, 0xEC, 0xA0, 0x01, 0x00, 0x00, 0x48, 0x89, 0xE5, 0x48, 0xB8};
-    uint64_t address;
-    std::memcpy(&address, &data, sizeof address);
-    for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(address >> (8 * i)));
-    return b;
-}
-
-const Bytes kEpilogue = {0xDD, 0x5D, 0x10, 0xF2, 0x0F, 0x10, 0x45, 0x10, 0x48,
-                         0x8D, 0xA5, 0xA0, 0x01, 0x00, 0x00, 0x5D, 0xC3};
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Bytes LoadLiteral(int slot) { return {0xDD, 0x80, static_cast<uint8_t>(8 * slot), 0, 0, 0}; }
 
 // Loads of variables (4 and 3 bytes under the 6 the estimate counts) and of
 // short-reach parameters (3 under 6) make the estimate exceed the code.
@@ -58,58 +37,58 @@ int EstimateExcess(const ByteArray& program) {
 
 TEST(FrameBytes, PrologueOperandAndEpilogue) {
     TFormulaCompiler p;
-    p.ParseNewText("u", "uv", "", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x02}, kEpilogue}));
-    EXPECT_EQ(p.FBlockLength, 21 + 6 + 17);
+    p.ParseNewText("u", "uv", "", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x02}, kEpilogue}));
+    EXPECT_EQ(p.EstimateCodeSize(), 21 + 6 + 17);
 
-    p.ParseNewText("v", "uv", "", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x42, 0x08}, kEpilogue}));
-    p.ParseNewText("pi", "uv", "", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xEB}, kEpilogue}));
-    p.ParseNewText("1", "uv", "", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xD9, 0xE8}, kEpilogue}));
-    p.ParseNewText("t", "uv", "st", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), {0xDD, 0x40, 0x38}, kEpilogue}));
-    p.ParseNewText("2.5", "uv", "", false, true);
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), LoadLiteral(6), kEpilogue}));
-    EXPECT_EQ(p.FBlockLength, p.gen.Length());
+    p.ParseNewText("v", "uv", "", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x42, 0x08}, kEpilogue}));
+    p.ParseNewText("pi", "uv", "", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xD9, 0xEB}, kEpilogue}));
+    p.ParseNewText("1", "uv", "", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xD9, 0xE8}, kEpilogue}));
+    p.ParseNewText("t", "uv", "st", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), {0xDD, 0x40, 0x38}, kEpilogue}));
+    p.ParseNewText("2.5", "uv", "", {.compile = true});
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), LoadSlot(6), kEpilogue}));
+    EXPECT_EQ(p.EstimateCodeSize(), static_cast<int32_t>(p.ValueCode().size()));
 }
 
 TEST(FrameBytes, OperatorsAndDivision) {
     TFormulaCompiler p;
-    p.ParseNewText("(u+v)*u-v", "uv", "", false, true);
+    p.ParseNewText("(u+v)*u-v", "uv", "", {.compile = true});
     const Bytes loads = {0xDD, 0x02, 0xDD, 0x42, 0x08};
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), loads, {0xDE, 0xC1}, {0xDD, 0x02}, {0xDE, 0xC9},
                                {0xDD, 0x42, 0x08}, {0xDE, 0xE9}, kEpilogue}));
-    p.ParseNewText("u/v", "uv", "", false, true);
+    p.ParseNewText("u/v", "uv", "", {.compile = true});
     const Bytes divide = {0xD9, 0xEE, 0xDF, 0xF1, 0x74, 0x04, 0xDE, 0xF9,
                           0xEB, 0x06, 0xDD, 0xD8, 0xDD, 0xD8, 0xD9, 0xEE};
-    EXPECT_EQ(Emitted(p), Cat({Prologue(p.data.data()), loads, divide, kEpilogue}));
+    EXPECT_EQ(Emitted(p), Cat({Prologue(p.Table().data()), loads, divide, kEpilogue}));
 }
 
 TEST(SpillBytes, EightPendingValuesSpillTheDeepestAndReloadIt) {
     // 1+(2+(...(9+u))): ten values pending, two of them in the frame.
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, true);
+    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", {.compile = true});
     const Bytes spillSlot2 = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+400]
     const Bytes spillSlot3 = {0xD9, 0xF6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00};  // fdecstp; fstp [rbp+392]
     const Bytes reloadSlot3 = {0xDD, 0x85, 0x88, 0x01, 0x00, 0x00, 0xD9, 0xC9};  // fld [rbp+392]; fxch st1
     const Bytes reloadSlot2 = {0xDD, 0x85, 0x90, 0x01, 0x00, 0x00, 0xD9, 0xC9};
     const Bytes add = {0xDE, 0xC1};
-    Bytes expected = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
-    for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadLiteral(slot)});
-    expected = Cat({expected, spillSlot2, LoadLiteral(13), spillSlot3, {0xDD, 0x02}});
+    Bytes expected = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
+    for (int slot = 6; slot <= 12; ++slot) expected = Cat({expected, LoadSlot(slot)});
+    expected = Cat({expected, spillSlot2, LoadSlot(13), spillSlot3, {0xDD, 0x02}});
     for (int i = 0; i < 7; ++i) expected = Cat({expected, add});
     expected = Cat({expected, reloadSlot3, add, reloadSlot2, add, kEpilogue});
     EXPECT_EQ(Emitted(p), expected);
-    EXPECT_EQ(p.FBlockLength, static_cast<int32_t>(expected.size()) + 4);
+    EXPECT_EQ(p.EstimateCodeSize(), static_cast<int32_t>(expected.size()) + 4);
 }
 
 TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", false, true);
-    Bytes head = Cat({Prologue(p.data.data()), {0xD9, 0xE8}});
-    for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadLiteral(slot)});
+    p.ParseNewText("1+(2+(3+(4+(5+(6+exp(u))))))", "uv", "", {.compile = true});
+    Bytes head = Cat({Prologue(p.Table().data()), {0xD9, 0xE8}});
+    for (int slot = 6; slot <= 10; ++slot) head = Cat({head, LoadSlot(slot)});
     // u makes seven values; exp needs two free registers: fld st6; fstp [rbp+400]; ffree st6.
     head = Cat({head, {0xDD, 0x02}, {0xD9, 0xC6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00, 0xDD, 0xC6}, {0xD9, 0xEA}});
     const Bytes code = Emitted(p);
@@ -119,35 +98,30 @@ TEST(SpillBytes, ExponentialWithSevenPendingValuesFreesTheDeepestRegister) {
 }
 
 TEST(SpillBytes, GeneratorAccountingAtTheRegisterLimits) {
-    uint8_t buffer[64];
     X87CodeGen gen;
-    gen.Begin(buffer, sizeof buffer, 1);
+    gen.Begin(1);
     gen.emptyRegisters = 0;
     gen.EnsureFree(3);
     const Bytes expected = {0xD9, 0xF6, 0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00,                    // slot 2
                             0xD9, 0xC6, 0xDD, 0x9D, 0x88, 0x01, 0x00, 0x00, 0xDD, 0xC6,        // slot 3
                             0xD9, 0xC5, 0xDD, 0x9D, 0x80, 0x01, 0x00, 0x00, 0xDD, 0xC5};       // slot 4
-    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), expected);
+    EXPECT_EQ(gen.Code().Bytes(), expected);
     EXPECT_EQ(gen.emptyRegisters, 3);
     EXPECT_EQ(gen.lastPreserved, 4);
 
-    gen.Begin(buffer, sizeof buffer, 4);
+    gen.Begin(4);
     gen.emptyRegisters = 7;
     gen.ReloadSpilled();
-    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), (Bytes{0xDD, 0x85, 0x80, 0x01, 0x00, 0x00, 0xD9, 0xC9}));
+    EXPECT_EQ(gen.Code().Bytes(), (Bytes{0xDD, 0x85, 0x80, 0x01, 0x00, 0x00, 0xD9, 0xC9}));
     EXPECT_EQ(gen.emptyRegisters, 6);
     EXPECT_EQ(gen.lastPreserved, 3);
 
     // A value alone in registers goes to the frame when all eight are asked for.
-    gen.Begin(buffer, sizeof buffer, 1);
+    gen.Begin(1);
     gen.emptyRegisters = 7;
     gen.EnsureFree(8);
-    EXPECT_EQ(Bytes(buffer, buffer + gen.Length()), (Bytes{0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(gen.Code().Bytes(), (Bytes{0xDD, 0x9D, 0x90, 0x01, 0x00, 0x00}));
     EXPECT_EQ(gen.emptyRegisters, 8);
-
-    // Writing past the block is refused, not done.
-    gen.Begin(buffer, 3, 1);
-    EXPECT_THROW(gen.Bytes({0xD9, 0xE8, 0xD9, 0xE8}), VelmoraError);
 }
 
 TEST(SequenceSizes, EveryFunctionHasItsListedSize) {
@@ -156,9 +130,8 @@ TEST(SequenceSizes, EveryFunctionHasItsListedSize) {
         {'H', 67}, {'I', 67}, {'J', 67}, {'K', 46}, {'L', 42}, {'M', 4},  {'O', 28}, {'R', 28}, {'P', 30},
         {'Q', 55}};
     for (const auto& [code, size] : sizes) {
-        uint8_t buffer[128];
         X87CodeGen gen;
-        gen.Begin(buffer, sizeof buffer, 1);
+        gen.Begin(1);
         gen.emptyRegisters = 5;
         gen.Function(static_cast<uint8_t>(code));
         EXPECT_EQ(gen.Length(), size) << code;
@@ -242,16 +215,19 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
         const Expr e = factory.Make(4 + static_cast<int>(seed % 40));
         TFormulaCompiler p;
         try {
-            p.ParseNewText(e.text, "uv", "", false, true);
+            p.ParseNewText(e.text, "uv", "", {.compile = true});
         } catch (const VelmoraError& error) {
             // Only the frame limit may refuse a generated formula.
             EXPECT_STREQ(error.what(), kTooManyPendingMessage) << e.text;
             continue;
         }
-        EXPECT_EQ(p.EstimateCodeSize(), p.FBlockLength);
-        EXPECT_EQ(p.FBlockLength - p.gen.Length(), EstimateExcess(p.actorList)) << e.text;
-        EXPECT_EQ(p.gen.lastPreserved, 1) << "every spilled value is reloaded: " << e.text;
-        if (p.vaNum > 8) ++spilling;
+        EXPECT_EQ(p.EstimateCodeSize() - static_cast<int32_t>(p.ValueCode().size()), EstimateExcess(p.Program())) << e.text;
+        X87CodeGen gen;
+        gen.Begin(1);
+        EmitValueFunction(gen, p.Program(), 2, p.Table().data());
+        EXPECT_EQ(gen.lastPreserved, 1) << "every spilled value is reloaded: " << e.text;
+        EXPECT_EQ(gen.Code().Bytes(), Emitted(p));
+        if (p.StackDepth() > 8) ++spilling;
         const double args[2] = {u, v};
         if (std::fabs(e.value) < 1e12) {
             EXPECT_NEAR(p.Evaluate(args), e.value, 1e-11 * std::max(1.0, std::fabs(e.value))) << e.text;
@@ -263,25 +239,26 @@ TEST(SizeEstimate, BoundsTheCodeByExactlyTheShortOperandLoads) {
 }
 
 // The interpreter's result has the bits of the code's own result.
-void ExpectInterpretedAsRun(const TFormulaCompiler& p, double u, double v) {
+void ExpectInterpretedAsRun(const TFormulaCompiler& p, const std::string& text, double u, double v) {
     const double args[2] = {u, v};
     const double run = p.Evaluate(args);
-    const double interpreted = RunX87Code(p.FBlock.Data(), static_cast<std::size_t>(p.gen.Length()), args);
+    const double interpreted = RunX87Code(p.ValueCode().data(), p.ValueCode().size(), args);
     EXPECT_EQ(std::bit_cast<uint64_t>(interpreted), std::bit_cast<uint64_t>(run))
-        << p.rawText << " at (" << u << ", " << v << "): " << interpreted << " vs " << run;
+        << text << " at (" << u << ", " << v << "): " << interpreted << " vs " << run;
 }
 
 TEST(X87Interpreter, RunsTheCodeBitForBit) {
     // Random programs, many of them spilling.
     for (unsigned seed = 1; seed <= 300; ++seed) {
         FormulaFactory factory(seed, 0.8, -1.3);
+        const std::string text = factory.Make(4 + static_cast<int>(seed % 40)).text;
         TFormulaCompiler p;
         try {
-            p.ParseNewText(factory.Make(4 + static_cast<int>(seed % 40)).text, "uv", "", false, true);
+            p.ParseNewText(text, "uv", "", {.compile = true});
         } catch (const VelmoraError&) {
             continue;  // beyond the spill frame
         }
-        for (const double u : {0.8, -2.5, 1e-3}) ExpectInterpretedAsRun(p, u, -1.3);
+        for (const double u : {0.8, -2.5, 1e-3}) ExpectInterpretedAsRun(p, text, u, -1.3);
     }
     // Every function at and beyond the edges of its domain and its clamps,
     // and arguments out of reach of a single reduction step.
@@ -293,8 +270,8 @@ TEST(X87Interpreter, RunsTheCodeBitForBit) {
                              std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
     for (const char* text : edges) {
         TFormulaCompiler p;
-        p.ParseNewText(text, "uv", "", false, true);
-        for (const double u : points) ExpectInterpretedAsRun(p, u, 2.0);
+        p.ParseNewText(text, "uv", "", {.compile = true});
+        for (const double u : points) ExpectInterpretedAsRun(p, text, u, 2.0);
     }
 }
 
@@ -308,29 +285,30 @@ TEST(X87Interpreter, RefusesWhatTheEmitterNeverWrites) {
 
 TEST(SizeEstimate, UnknownTokensAreRefusedBeforeAnyCode) {
     TFormulaCompiler p;
-    p.ParseNewText("u+v", "uv", "", false, false);
-    p.actorList.push_back('^');
+    p.ParseNewText("u+v", "uv", "");
+    ByteArray program = p.Program();
+    program.push_back('^');
     try {
-        p.EstimateCodeSize();
+        EstimateValueCodeSize(program);
         FAIL() << "an unknown token was estimated";
     } catch (const VelmoraError& e) {
         EXPECT_STREQ(e.what(), "I did fail in analysing the function.");
     }
 }
 
-TEST(ExecutableBlockReuse, ABlockLargeEnoughIsKept) {
+TEST(CodeMappingReuse, AMappingLargeEnoughIsKept) {
     TFormulaCompiler p;
-    p.ParseNewText("sin(u)+cos(v)", "uv", "", false, true);
-    const uint8_t* first = p.FBlock.Data();
-    p.ParseNewText("u*v", "uv", "", false, true);
-    EXPECT_EQ(p.FBlock.Data(), first);
+    p.ParseNewText("sin(u)+cos(v)", "uv", "", {.compile = true});
+    const uint8_t* first = p.ValueCode().data();
+    p.ParseNewText("u*v", "uv", "", {.compile = true});
+    EXPECT_EQ(p.ValueCode().data(), first);
     EXPECT_EQ(p.Evaluate(std::vector<double>{3, 4}.data()), 12);
 
     std::string longFormula = "u";
     for (int i = 0; i < 200; ++i) longFormula += "+arctanh(v/" + std::to_string(i + 2) + ")";
-    p.ParseNewText(longFormula, "uv", "", false, true);
-    EXPECT_GT(p.FBlock.Capacity(), 4096u);
-    EXPECT_GE(p.FBlock.Capacity(), static_cast<std::size_t>(p.FBlockLength));
+    p.ParseNewText(longFormula, "uv", "", {.compile = true});
+    EXPECT_GT(p.ValueCode().size(), 4096u);
+    EXPECT_GE(p.EstimateCodeSize(), static_cast<int32_t>(p.ValueCode().size()));
     double expected = 0.5;
     for (int i = 0; i < 200; ++i) expected += std::atanh(0.25 / (i + 2));
     EXPECT_NEAR(p.Evaluate(std::vector<double>{0.5, 0.25}.data()), expected, 1e-13);

@@ -1,6 +1,7 @@
 // Every instruction form of the x87 emitter with the bytes it writes, one line
-// each; the labels of the short jumps, forward and backward; and the dry run,
-// which must count exactly what a real emission writes.
+// each; the labels of the short jumps, forward and backward, with any number
+// of jumps waiting for one label; and the measured sizes of the sequences,
+// which must be exactly what they write.
 #include "formula/X87Emitter.h"
 #include "platform/VelmoraError.h"
 
@@ -86,31 +87,20 @@ const std::vector<Form>& Forms() {
 #undef FORM
 
 Bytes Emit(const std::function<void(X87CodeGen&)>& emit) {
-    uint8_t buffer[256];
     X87CodeGen g;
-    g.Begin(buffer, sizeof buffer, 1);
+    g.Begin(1);
     emit(g);
-    return Bytes(buffer, buffer + g.Length());
-}
-
-int DryRunLength(const std::function<void(X87CodeGen&)>& emit) {
-    X87CodeGen g;
-    g.BeginDryRun(1);
-    emit(g);
-    return g.Length();
+    return g.Code().Bytes();
 }
 
 TEST(X87Encoding, EveryInstructionFormWritesItsBytes) {
-    for (const Form& form : Forms()) {
-        EXPECT_EQ(Emit(form.emit), form.bytes) << form.text;
-        EXPECT_EQ(DryRunLength(form.emit), static_cast<int>(form.bytes.size())) << form.text;
-    }
+    for (const Form& form : Forms()) EXPECT_EQ(Emit(form.emit), form.bytes) << form.text;
 }
 
 TEST(X87Encoding, LabelsPatchForwardJumpsAndReachBackward) {
     // Two forward jumps to one label, then a backward jump over both.
     const Bytes code = Emit([](X87CodeGen& g) {
-        X87Label top, out;
+        Label top, out;
         g.Bind(top);
         g.jcc(JumpCond::Equal, out);
         g.fld1();
@@ -122,7 +112,7 @@ TEST(X87Encoding, LabelsPatchForwardJumpsAndReachBackward) {
     EXPECT_EQ(code, (Bytes{0x74, 0x06, 0xD9, 0xE8, 0x7A, 0x02, 0xD9, 0xE0, 0xEB, 0xF6}));
     // A jump with nowhere to land: patched when the label comes, before or after.
     const Bytes each = Emit([](X87CodeGen& g) {
-        X87Label here;
+        Label here;
         g.jcc(JumpCond::Below, here);
         g.jcc(JumpCond::AboveOrEqual, here);
         g.jcc(JumpCond::BelowOrEqual, here);
@@ -135,7 +125,7 @@ TEST(X87Encoding, LabelsPatchForwardJumpsAndReachBackward) {
 
 TEST(X87Encoding, AJumpBeyondAShortDisplacementIsRefused) {
     EXPECT_THROW(Emit([](X87CodeGen& g) {
-                     X87Label far;
+                     Label far;
                      g.jmp(far);
                      for (int i = 0; i < 64; ++i) g.fld1();
                      g.Bind(far);
@@ -143,7 +133,7 @@ TEST(X87Encoding, AJumpBeyondAShortDisplacementIsRefused) {
                  VelmoraError);
     // 127 bytes ahead is the farthest a short jump reaches.
     const Bytes farthest = Emit([](X87CodeGen& g) {
-        X87Label near;
+        Label near;
         g.jmp(near);
         for (int i = 0; i < 62; ++i) g.fld1();
         g.fld_qword_rdx(8);
@@ -152,14 +142,34 @@ TEST(X87Encoding, AJumpBeyondAShortDisplacementIsRefused) {
     EXPECT_EQ(farthest[1], 127);
 }
 
-TEST(X87Encoding, TheDryRunCountsWhatTheSequencesWrite) {
+TEST(X87Encoding, TheMeasuredSizesAreWhatTheSequencesWrite) {
     for (int c = 0; c < 256; ++c) {
         if (X87CodeGen::FunctionNeed(static_cast<uint8_t>(c)) < 0) continue;
         const auto emit = [c](X87CodeGen& g) { g.SeqFunction(AsFn(static_cast<uint8_t>(c))); };
-        EXPECT_EQ(static_cast<int>(Emit(emit).size()), DryRunLength(emit)) << static_cast<char>(c);
+        EXPECT_EQ(static_cast<int>(Emit(emit).size()), X87CodeGen::FunctionSize(static_cast<uint8_t>(c)))
+            << static_cast<char>(c);
     }
-    const auto exp = [](X87CodeGen& g) { g.SeqExpBlock(); };
-    EXPECT_EQ(static_cast<int>(Emit(exp).size()), DryRunLength(exp));
+    EXPECT_EQ(static_cast<int>(Emit([](X87CodeGen& g) { g.SeqDivide(); }).size()), X87CodeGen::OperatorSize('/'));
+    EXPECT_EQ(static_cast<int>(Emit([](X87CodeGen& g) { g.fsubp(1); }).size()), X87CodeGen::OperatorSize('-'));
+}
+
+TEST(X87Encoding, AnyNumberOfJumpsMayWaitForOneLabel) {
+    // Twelve forward jumps to one label, each over the rest: every one lands
+    // on the label, which is bound after them all.
+    const Bytes code = Emit([](X87CodeGen& g) {
+        Label end;
+        for (int i = 0; i < 12; ++i) {
+            g.jcc(i % 2 == 0 ? JumpCond::Parity : JumpCond::Below, end);
+            g.fld1();
+        }
+        g.Bind(end);
+        g.fchs();
+    });
+    ASSERT_EQ(code.size(), 12u * 4 + 2);
+    for (std::size_t i = 0; i < 12; ++i) {
+        const std::size_t site = 4 * i + 1;
+        EXPECT_EQ(site + 1 + code[site], 48u) << "jump " << i;
+    }
 }
 
 }  // namespace

@@ -198,62 +198,60 @@ TEST(PostfixPrograms, OrderOfOperationsAndOperands) {
 
 TEST(ConstantTable, LiteralsParametersAndWorkingSlots) {
     TFormulaCompiler p;
-    ASSERT_EQ(p.data.size(), 32u);
+    ASSERT_EQ(p.Table().size(), 32u);
     const std::vector<double> clamps = {-230, 1e100, -1e100, 1e-100, -1e-100, 230};
-    EXPECT_EQ(std::vector<double>(p.data.begin(), p.data.begin() + 6), clamps);
+    EXPECT_EQ(std::vector<double>(p.Table().begin(), p.Table().begin() + 6), clamps);
 
     // One slot per literal occurrence, none for the value 1.
-    p.ParseNewText("2*u+2", "uv", "", false, false);
-    EXPECT_EQ(p.endParam, 5);
-    EXPECT_EQ(p.endFD, 7);
-    EXPECT_EQ(p.data[6], 2);
-    EXPECT_EQ(p.data[7], 2);
-    EXPECT_EQ(p.vaNum, 2);
-    EXPECT_EQ(p.endVD, 9);
-    EXPECT_EQ(p.data.size(), 7u + 2 * 2 + 1);
-    p.ParseNewText("1*u+1.0", "uv", "", false, false);
-    EXPECT_EQ(p.endFD, 5);
-    EXPECT_EQ(Render(p.actorList), "1 u * 1 +");
+    p.ParseNewText("2*u+2", "uv", "");
+    EXPECT_EQ(p.Parameters(), 0);
+    EXPECT_EQ(p.LastConstantSlot(), 7);
+    EXPECT_EQ(p.Table()[6], 2);
+    EXPECT_EQ(p.Table()[7], 2);
+    EXPECT_EQ(p.StackDepth(), 2);
+    EXPECT_EQ(p.LastConstantSlot() + p.StackDepth(), 9);
+    EXPECT_EQ(p.Table().size(), 7u + 2 * 2 + 1);
+    p.ParseNewText("1*u+1.0", "uv", "");
+    EXPECT_EQ(p.LastConstantSlot(), 5);
+    EXPECT_EQ(Render(p.Program()), "1 u * 1 +");
 
-    // Parameters take slots 6..endParam, zeroed by every parse; literals follow.
-    p.ParseNewText("s*u+3.25", "uv", "st", false, true);
-    EXPECT_EQ(p.argNum, 2);
-    EXPECT_EQ(p.parNum, 2);
-    EXPECT_EQ(p.endParam, 7);
-    EXPECT_EQ(p.endFD, 8);
-    EXPECT_EQ(p.data[8], 3.25);
-    EXPECT_EQ(Render(p.actorList), "P6 u * L8 +");
-    EXPECT_EQ(p.data[6], 0);
-    p.data[6] = 4;  // the compiled code reads the parameter from the table
+    // Parameters take the slots from 6 on, zeroed by every parse; literals follow.
+    p.ParseNewText("s*u+3.25", "uv", "st", {.compile = true});
+    EXPECT_EQ(p.Variables(), 2);
+    EXPECT_EQ(p.Parameters(), 2);
+    EXPECT_EQ(p.LastConstantSlot(), 8);
+    EXPECT_EQ(p.Table()[8], 3.25);
+    EXPECT_EQ(Render(p.Program()), "P6 u * L8 +");
+    EXPECT_EQ(p.Table()[6], 0);
+    p.UpdateParameters({4});  // the compiled code reads the parameter from the table
     const double args[2] = {2, 0};
     EXPECT_EQ(p.Evaluate(args), 11.25);
 
     // A new parse keeps the clamps and sizes the table exactly.
-    p.ParseNewText("((u))", "uv", "", false, false);
-    EXPECT_EQ(std::vector<double>(p.data.begin(), p.data.begin() + 6), clamps);
-    EXPECT_EQ(p.data.size(), 5u + 2 * 1 + 1);
+    p.ParseNewText("((u))", "uv", "");
+    EXPECT_EQ(std::vector<double>(p.Table().begin(), p.Table().begin() + 6), clamps);
+    EXPECT_EQ(p.Table().size(), 5u + 2 * 1 + 1);
 }
 
 TEST(ConstantTable, StackDepthCountsPendingValues) {
     TFormulaCompiler p;
-    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "", false, false);
-    EXPECT_EQ(p.vaNum, 10);
-    p.ParseNewText("sin(u)*v+exp(u)", "uv", "", false, false);
-    EXPECT_EQ(p.vaNum, 2);
-    p.ParseNewText("-u", "uv", "", false, false);
-    EXPECT_EQ(p.vaNum, 1);
+    p.ParseNewText("1+(2+(3+(4+(5+(6+(7+(8+(9+u))))))))", "uv", "");
+    EXPECT_EQ(p.StackDepth(), 10);
+    p.ParseNewText("sin(u)*v+exp(u)", "uv", "");
+    EXPECT_EQ(p.StackDepth(), 2);
+    p.ParseNewText("-u", "uv", "");
+    EXPECT_EQ(p.StackDepth(), 1);
 }
 
 TEST(ConstantTable, ElevenParametersReachPastTheShortDisplacement) {
     // Without variables every letter p..z may be a parameter; z lives in slot 16.
     TFormulaCompiler p;
-    p.ParseNewText("z-p", "", "pqrstuvwxyz", false, true);
-    EXPECT_EQ(p.endParam, 16);
-    p.data[16] = 5;
-    p.data[6] = 1.5;
+    p.ParseNewText("z-p", "", "pqrstuvwxyz", {.compile = true});
+    EXPECT_EQ(p.Parameters(), 11);
+    p.UpdateParameters({1.5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5});
     EXPECT_EQ(p.Evaluate(nullptr), 3.5);
     // z is loaded with a 32-bit displacement (6 bytes), p with an 8-bit one (3 bytes).
-    EXPECT_EQ(p.FBlockLength - p.gen.Length(), 3);
+    EXPECT_EQ(p.EstimateCodeSize() - static_cast<int32_t>(p.ValueCode().size()), 3);
 }
 
 TEST(ConstantTable, NumbersAreReadWithADecimalPoint) {
@@ -294,10 +292,10 @@ TEST(Limits, BoundsTheLanguageLeavesOpen) {
 
 TEST(Reparse, AFailedParseLeavesNoCallableCode) {
     TFormulaCompiler p;
-    p.ParseNewText("u+1", "uv", "", false, true);
-    EXPECT_TRUE(p.Fv.Assigned());
-    EXPECT_THROW(p.ParseNewText("u+", "uv", "", false, true), VelmoraError);
-    EXPECT_FALSE(p.Fv.Assigned());
+    p.ParseNewText("u+1", "uv", "", {.compile = true});
+    EXPECT_TRUE(p.ValueFunction().Assigned());
+    EXPECT_THROW(p.ParseNewText("u+", "uv", "", {.compile = true}), VelmoraError);
+    EXPECT_FALSE(p.ValueFunction().Assigned());
     const double args[2] = {1, 2};
     try {
         p.Evaluate(args);
@@ -305,7 +303,7 @@ TEST(Reparse, AFailedParseLeavesNoCallableCode) {
     } catch (const VelmoraError& e) {
         EXPECT_STREQ(e.what(), "The formula has not been compiled.");
     }
-    p.ParseNewText("v*3", "uv", "", false, true);
+    p.ParseNewText("v*3", "uv", "", {.compile = true});
     EXPECT_EQ(p.Evaluate(args), 6);
 }
 

@@ -14,7 +14,7 @@ namespace velmora::test {
 // Compiles `formula` in the variables u, v and returns its value at (u, v).
 inline double ValueAt(const std::string& formula, double u, double v = 0.0) {
     TFormulaCompiler parser;
-    parser.ParseNewText(formula, "uv", "", false, true);
+    parser.ParseNewText(formula, "uv", "", {.compile = true});
     const double args[2] = {u, v};
     return parser.Evaluate(args);
 }
@@ -43,8 +43,8 @@ inline std::string Render(const ByteArray& program) {
 
 inline std::string PostfixOf(const std::string& formula, const std::string& vars = "uv") {
     TFormulaCompiler parser;
-    parser.ParseNewText(formula, vars, "", false, false);
-    return Render(parser.actorList);
+    parser.ParseNewText(formula, vars, "");
+    return Render(parser.Program());
 }
 
 // The message of the VelmoraError that parsing throws, or "" when it succeeds.
@@ -52,7 +52,7 @@ inline std::string ParseMessage(const std::string& formula, const std::string& v
                                 const std::string& pars = "", bool codify = true) {
     TFormulaCompiler parser;
     try {
-        parser.ParseNewText(formula, vars, pars, false, codify);
+        parser.ParseNewText(formula, vars, pars, {.compile = codify});
     } catch (const VelmoraError& e) {
         return e.what();
     }

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static TJetEvaluator evaluator;
     static ReferenceEvaluator reference;
     try {
-        parser.ParseNewText(lines[0], "uv", "", false, true);
+        parser.ParseNewText(lines[0], "uv", "", {.compile = true});
         evaluator.Build(parser);
         reference.Load(parser);
     } catch (const VelmoraError&) {
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // Integer powers of integer powers copy their bases: programs of hundreds of
     // thousands of tokens are compiled above, but comparing them would take
     // seconds per input.
-    if (parser.actorList.size() > kLongProgram) return 0;
+    if (parser.Program().size() > kLongProgram) return 0;
     const test::Verdict verdict = test::CompareCompiledWithReference(parser, evaluator, reference, args.data());
     if (!verdict) fuzz::Fail(lines[0] + " at " + fuzz::Written(args) + ": " + verdict.failure);
 
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const double at[2] = {args[0], args[1]};
     const TSecondOrderJet jet = evaluator.SecondOrderJet(at);
     const double alongU[6] = {args[0], args[1], 1, 0, 0, 0}, alongV[6] = {args[0], args[1], 0, 1, 0, 0};
-    const test::BoundResult bu = test::EvaluateWithBounds(parser.actorList, parser.data, 2, alongU, false);
-    const test::BoundResult bv = test::EvaluateWithBounds(parser.actorList, parser.data, 2, alongV, false);
+    const test::BoundResult bu = test::EvaluateWithBounds(parser.Program(), parser.Table(), 2, alongU, false);
+    const test::BoundResult bv = test::EvaluateWithBounds(parser.Program(), parser.Table(), 2, alongV, false);
     if (bu.ambiguous || bv.ambiguous) return 0;
     const Vector3 u = evaluator.SecondD(alongU), v = evaluator.SecondD(alongV);
     const struct {

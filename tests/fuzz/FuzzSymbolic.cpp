@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     std::string symbolicRefusal;
     try {
-        symbolic.ParseNewText(text, "uv", "", true, true);
+        symbolic.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
         for (int i = 0; i <= 2; ++i)
             for (int j = 0; j <= 2; ++j)
                 for (int k = 0; k <= 2; ++k) (void)symbolic.EvaluateFF(i, j, k, point.data());
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     bool language = true;
     try {
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
     } catch (const VelmoraError&) {
         language = false;
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     if (!language) return 0;
     const double anywhere[6] = {0, 0, 0, 0, 0, 0};
-    const test::BoundResult b = test::EvaluateWithBounds(parser.actorList, parser.data, 2, anywhere, true);
+    const test::BoundResult b = test::EvaluateWithBounds(parser.Program(), parser.Table(), 2, anywhere, true);
     const double value = evaluator.Value(anywhere);
     if (!b.ambiguous && !test::WithinBound(bound, value, b.jet.m0))
         fuzz::Fail(text + ": the bound's value " + fuzz::Written({bound}) + " against the formula language's " +

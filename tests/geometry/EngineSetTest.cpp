@@ -26,9 +26,14 @@ const std::array<std::string, 4> kPolynomialSurface = {"u", "v", "u*v", "u*u-v*v
 std::vector<const void*> CodeOf(const TEngineSet& set) {
     std::vector<const void*> code;
     for (const TJetEvaluator& e : set.evaluators)
-        for (const RealFunction* f : {&e.ff, &e.vv, &e.aa, &e.hh}) code.push_back(f->code);
+        for (JetFunction f : {JetFunction::Value, JetFunction::FirstAlongCurve, JetFunction::SecondAlongCurve,
+                              JetFunction::Jet})
+            code.push_back(e.Function(f).code);
+    // The ten blocks of each coordinate: f, f_u, f_v, f_uu, f_uv, f_vv, f_uuu, f_uuv, f_uvv, f_vvv.
+    const int blocks[10][3] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 1, 0}, {1, 2, 0},
+                               {2, 2, 0}, {1, 1, 1}, {1, 1, 2}, {1, 2, 2}, {2, 2, 2}};
     for (const TSymbolicPartials& d : set.partials)
-        for (const RealFunction& f : d.fs) code.push_back(f.code);
+        for (const auto& b : blocks) code.push_back(d.FF(b[0], b[1], b[2]).code);
     return code;
 }
 
@@ -72,7 +77,7 @@ TEST(EngineSet, ABuildMapsAllItsCodeOnceAndMakesItExecutableOnce) {
     TEngineSetsBuild build({set.get(), second.get(), third.get()});
     const auto texts = DefaultSurfaceTexts();
     for (int i = 0; i < 4; ++i) {
-        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+        parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "");
         build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
     }
     EXPECT_EQ(calls.ProtectionChanges(), 0) << "nothing is published before the build ends";
@@ -148,11 +153,11 @@ TEST(EngineSet, AFailedBuildLeavesThePreviousSurface) {
         TEngineSetsBuild build({set.get()});
         const auto texts = DefaultSurfaceTexts();
         for (int i = 0; i < 4; ++i) {
-            parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "", false, false);
+            parser.ParseNewText(texts[static_cast<std::size_t>(i)], "uv", "");
             build.Coordinate(i, parser, texts[static_cast<std::size_t>(i)]);
         }
         const ByteArray undigested = {0xFF, 1, 0, 1, 0xFF, 1, 0, 2, '^'};
-        EXPECT_THROW(set->evaluators[1].BuildFrom(undigested, parser.data, 2, 0, parser.endFD, parser.endVD), VelmoraError);
+        EXPECT_THROW(set->evaluators[1].BuildFrom(undigested, parser.Table(), 2, 0, parser.LastConstantSlot(), parser.StackDepth()), VelmoraError);
         build.Commit();
     }
     const Vector4 mixed = Values(*set, 0.5, 0.25), surface = DefaultSurfacePoint(0.5, 0.25);

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Usage: check_package.sh BUILD_DIR VERSION
+# Usage: check_package.sh BUILD_DIR VERSION [PYTHON]
 # Builds the Debian package of BUILD_DIR into a scratch folder, checks its
 # control fields and contents (the programs, the desktop entry, icon and MIME
 # type, the manual pages, the AppStream metadata and the bash completion),
 # unpacks it into a scratch root and runs both programs' --version (and
-# velmora4-cli on a real computation) from there.
+# velmora4-cli on a real computation) from there; with PYTHON (the
+# interpreter the Python module was built for), imports the module from the
+# unpacked dist-packages and computes with it.
 set -euo pipefail
 build=$1
 version=$2
+python=${3:-}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -51,4 +54,14 @@ out=$("$root/usr/bin/velmora4-cli" --version)
 # A figure as SVG: the installed program finds Qt's SVG module.
 "$root/usr/bin/velmora4-cli" render --out "$scratch/fig.svg" --size 64 --locus 3 &&
   grep -q '<path' "$scratch/fig.svg" || fail "velmora4-cli render of an SVG figure"
+if [ -n "$python" ]; then
+  site=$root/usr/lib/python3/dist-packages
+  ls "$site"/velmora4.cpython-*.so > /dev/null 2>&1 || fail "missing the Python module in /usr/lib/python3/dist-packages"
+  [ -e "$site/velmora4.pyi" ] || fail "missing the Python module's stub"
+  out=$(cd "$scratch" && PYTHONPATH=$site "$python" -c \
+        'import velmora4; print(velmora4.__file__); print(velmora4.Surface().invariants(1.0, 1.0)["K"])') ||
+    fail "the Python module does not import from the package"
+  case $out in "$site"/velmora4.cpython-*) ;; *) fail "the module was imported from elsewhere: $out" ;; esac
+  dpkg-deb -f "$deb" Recommends | grep -q 'python3-numpy' || fail "Recommends lacks python3-numpy"
+fi
 echo "package $deb: contents, control fields and both programs OK"

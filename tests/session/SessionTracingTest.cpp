@@ -119,3 +119,32 @@ TEST(SessionTracing, AStopKeepsWhatWasStoredAndSaysSo) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// A locus trace ends at a stop request and keeps what it stored; a token
+// whose stop is never requested traces the locus as a trace without one.
+TEST(SessionTracing, ALocusTraceEndsAtAStopRequest) {
+    TSurfaceSession s(0);
+    ASSERT_TRUE(s.ReadData().ok);
+    ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
+    const wireKnots full = s.Stores().loci()[3];
+    ASSERT_GT(full.size(), 100u);
+
+    std::stop_source never;
+    ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature, never.get_token()));
+    ASSERT_EQ(s.Stores().loci()[3].size(), full.size());
+    for (std::size_t i = 0; i < full.size(); ++i) {
+        EXPECT_EQ(s.Stores().loci()[3][i].key, full[i].key);
+        EXPECT_EQ(s.Stores().loci()[3][i].pos, full[i].pos);
+    }
+
+    std::stop_source stopped;
+    stopped.request_stop();
+    EXPECT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature, stopped.get_token()));
+    EXPECT_TRUE(s.Stores().loci()[3].empty());
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,16 +1,15 @@
 // The calling-convention check of the fuzz targets: it notices each way a
 // callee can break the convention, and the code of every engine keeps it.
 #include "CheckedCall.h"
+#include "PublishedCode.h"
 #include "RandomFormula.h"
 
 #include "evaluator/JetEvaluator.h"
 #include "formula/FormulaCompiler.h"
-#include "platform/ExecutableMemory.h"
 #include "symbolic/SymbolicPartials.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 namespace velmora::test {
@@ -18,13 +17,13 @@ namespace {
 
 // Runs hand-assembled machine code through the check; returns the violation.
 std::string ViolationOf(const std::vector<uint8_t>& code) {
-    ExecutableBlock block;
-    block.Allocate(code.size());
-    std::memcpy(block.Data(), code.data(), code.size());
-    block.MakeExecutable();
+    CodeBuffer buffer;
+    buffer.Append(code.data(), code.size());
+    const PublishedCode published(buffer);
     std::string violation;
     const double args[2] = {0, 0};
-    CallChecking(reinterpret_cast<CompiledEntry>(block.Data()), nullptr, 1, args, violation);
+    CallChecking(reinterpret_cast<CompiledEntry>(const_cast<uint8_t*>(published.Bytes().data())), nullptr, 1, args,
+                 violation);
     return violation;
 }
 
@@ -62,18 +61,25 @@ TEST(CheckedCall, TheEnginesCodeKeepsTheConvention) {
     const double points[][6] = {{0.7, 0.3, 1, 0, 0, 0}, {-1.3, 2.5, 0.5, -1, 0.25, 0.5}, {0, 0, 1, 1, 0, 0}};
     for (const std::string& text : texts) {
         TFormulaCompiler parser;
-        parser.ParseNewText(text, "uv", "", false, true);
+        parser.ParseNewText(text, "uv", "", {.compile = true});
         TJetEvaluator evaluator;
         evaluator.Build(parser);
         TSymbolicPartials symbolic;
         try {
-            symbolic.ParseNewText(text, "uv", "", true, true);
+            symbolic.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
         } catch (const std::exception&) {
             continue;  // a formula beyond the symbolic engine's limits
         }
         std::vector<std::pair<RealFunction, intptr_t>> functions = {
-            {parser.Fv, 2}, {evaluator.ff, 2}, {evaluator.vv, 4}, {evaluator.aa, 6}, {evaluator.hh, 2}};
-        for (int b = 0; b <= symbolic.lastBlock; ++b) functions.push_back({symbolic.fs[static_cast<std::size_t>(b)], 2});
+            {parser.ValueFunction(), 2},
+            {evaluator.Function(JetFunction::Value), 2},
+            {evaluator.Function(JetFunction::FirstAlongCurve), 4},
+            {evaluator.Function(JetFunction::SecondAlongCurve), 6},
+            {evaluator.Function(JetFunction::Jet), 2}};
+        // The ten blocks: f, f_u, f_v, f_uu, f_uv, f_vv, f_uuu, f_uuv, f_uvv, f_vvv.
+        const int blocks[10][3] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 1, 0}, {1, 2, 0},
+                                   {2, 2, 0}, {1, 1, 1}, {1, 1, 2}, {1, 2, 2}, {2, 2, 2}};
+        for (const auto& b : blocks) functions.push_back({symbolic.FF(b[0], b[1], b[2]), 2});
         for (const auto& [function, count] : functions) {
             ASSERT_TRUE(function.Assigned()) << text;
             for (const auto& p : points) {

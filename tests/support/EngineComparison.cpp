@@ -71,10 +71,10 @@ constexpr double kSymbolicScaleLimit = 1e50;
 
 bool MagnitudesAt(const TFormulaCompiler& parser, double u, double v, bool smooth, Magnitudes& m) {
     const double alongU[6] = {u, v, 1, 0, 0, 0}, alongV[6] = {u, v, 0, 1, 0, 0}, both[6] = {u, v, 1, 1, 0, 0};
-    const BoundResult value = EvaluateWithBounds(parser.actorList, parser.data, 2, alongU, true);
-    const BoundResult a = EvaluateWithBounds(parser.actorList, parser.data, 2, alongU, false);
-    const BoundResult b = EvaluateWithBounds(parser.actorList, parser.data, 2, alongV, false);
-    const BoundResult c = EvaluateWithBounds(parser.actorList, parser.data, 2, both, false);
+    const BoundResult value = EvaluateWithBounds(parser.Program(), parser.Table(), 2, alongU, true);
+    const BoundResult a = EvaluateWithBounds(parser.Program(), parser.Table(), 2, alongU, false);
+    const BoundResult b = EvaluateWithBounds(parser.Program(), parser.Table(), 2, alongV, false);
+    const BoundResult c = EvaluateWithBounds(parser.Program(), parser.Table(), 2, both, false);
     for (const BoundResult* r : {&value, &a, &b, &c}) {
         if (r->ambiguous) return false;
         if (smooth && (r->expClamped || r->largest > kSymbolicScaleLimit ||
@@ -98,7 +98,7 @@ Verdict CompareCompiledWithReference(const TFormulaCompiler& parser, TJetEvaluat
     Verdict verdict;
     // ff is the parser's code on a copy of its table: identical bits.
     const double ff = evaluator.Value(args);
-    if (parser.Fv.Assigned()) {
+    if (parser.ValueFunction().Assigned()) {
         const double fv = parser.Evaluate(args);
         Expect(verdict, SameBits(fv, ff), "Fv against ff", fv, ff);
     }
@@ -109,8 +109,8 @@ Verdict CompareCompiledWithReference(const TFormulaCompiler& parser, TJetEvaluat
     Expect(verdict, SameBits(vv[0], aa[0]), "vv value against aa value", vv[0], aa[0]);
     Expect(verdict, SameBits(vv[1], aa[1]), "vv f' against aa f'", vv[1], aa[1]);
 
-    const BoundResult valueBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, true);
-    const BoundResult derivBound = EvaluateWithBounds(parser.actorList, parser.data, 2, args, false);
+    const BoundResult valueBound = EvaluateWithBounds(parser.Program(), parser.Table(), 2, args, true);
+    const BoundResult derivBound = EvaluateWithBounds(parser.Program(), parser.Table(), 2, args, false);
     if (valueBound.ambiguous || derivBound.ambiguous) return verdict;
     verdict.compared = true;
     const double refValue = reference.Value(args);

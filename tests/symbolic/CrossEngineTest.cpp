@@ -71,11 +71,11 @@ TEST(SymbolicCrossEngine, BlocksAgreeWithTheDerivativeEvaluator) {
     const double h = 1e-4;
     for (const char* text : kFormulas) {
         TFormulaCompiler parser;
-        ASSERT_NO_THROW(parser.ParseNewText(text, "uv", "", false, true)) << text;
+        ASSERT_NO_THROW(parser.ParseNewText(text, "uv", "", {.compile = true})) << text;
         TJetEvaluator ev;
         ev.Build(parser);
         TSymbolicPartials f;
-        ASSERT_NO_THROW(f.ParseNewText(text, "uv", "", true, true)) << text;
+        ASSERT_NO_THROW(f.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true})) << text;
 
         for (const auto& p : kPointList) {
             const double u = p[0], v = p[1];
@@ -110,9 +110,9 @@ struct Engines {
     TJetEvaluator evaluator;
     TSymbolicPartials symbolic;
     void Parse(const std::string& text) {
-        parser.ParseNewText(text, "uv", "", false, false);
+        parser.ParseNewText(text, "uv", "");
         evaluator.Build(parser);
-        symbolic.ParseNewText(text, "uv", "", true, true);
+        symbolic.ParseNewText(text, "uv", "", {.compile = true, .withPartials = true});
     }
 };
 

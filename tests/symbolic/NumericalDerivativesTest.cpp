@@ -89,7 +89,7 @@ std::vector<Case> Family() {
 TEST(SymbolicNumerical, EveryBlockAgreesWithTaylorJets) {
     for (const Case& c : Family()) {
         TSymbolicPartials f;
-        ASSERT_NO_THROW(f.ParseNewText(c.text, "uv", "", true, true)) << c.text;
+        ASSERT_NO_THROW(f.ParseNewText(c.text, "uv", "", {.compile = true, .withPartials = true})) << c.text;
         for (const auto& p : c.points) {
             const Jet jet = c.f(Jet::U(p[0]), Jet::V(p[1]));
             for (std::size_t b = 0; b < kMultiIndexes.size(); ++b) {
@@ -111,7 +111,7 @@ TEST(SymbolicNumerical, ThirdDerivativesAreCentralDifferencesOfSecondDerivatives
     const double h = 1e-4;
     for (const Case& c : Family()) {
         TSymbolicPartials f;
-        f.ParseNewText(c.text, "uv", "", true, true);
+        f.ParseNewText(c.text, "uv", "", {.compile = true, .withPartials = true});
         for (const auto& p : c.points) {
             auto at = [&](int i, int j, int k, double du, double dv) {
                 const double args[2] = {p[0] + du, p[1] + dv};
@@ -143,7 +143,7 @@ TEST(SymbolicNumerical, ThirdDerivativesAreCentralDifferencesOfSecondDerivatives
 TEST(SymbolicNumerical, HandDerivedThirdDerivatives) {
     // f = u^3 v^2 + e^(uv): f_uuv = 12 u v... computed by hand.
     TSymbolicPartials f;
-    f.ParseNewText("u^3*v^2 + exp(u*v)", "uv", "", true, true);
+    f.ParseNewText("u^3*v^2 + exp(u*v)", "uv", "", {.compile = true, .withPartials = true});
     for (const auto& p : kPoints) {
         const double u = p[0], v = p[1], e = std::exp(u * v);
         const double want[10] = {u * u * u * v * v + e,

@@ -1,92 +1,74 @@
 // Postfix conversion: removal of neutral terms and factors, the order of the
-// program, and the folding of constant sub-programs into table slots.
+// program, and the folding of constant sub-programs into table slots, shown
+// by the instructions of the compiled blocks.
 #include "SymbolicTestSupport.h"
+#include "tests/formula/X87CodeBytes.h"
 
-#include "platform/Platform.h"
-#include "symbolic/EncodedText.h"
-
+#include <algorithm>
 #include <cmath>
 
 namespace velmora::test {
 namespace {
 
-class SymbolicPostfix : public ::testing::Test {
-protected:
-    // Variables declared: constant sub-programs are folded.
-    void SetUp() override { f.ParseNewText("u", "uv", "", false, false); }
-    std::string P(const std::string& readable) { return Show(f.PostfixSum(Enc(readable))); }
-    TSymbolicPartials f;
-};
+const Bytes kLoadU = {0xDD, 0x02};     // fld qword [rdx]
+const Bytes kMultiply = {0xDE, 0xC9};  // fmulp
 
-TEST_F(SymbolicPostfix, NeutralTermsAndFactorsDisappear) {
-    EXPECT_EQ(P("u+0"), "u");
-    EXPECT_EQ(P("0+u"), "u");
-    EXPECT_EQ(P("0+0"), "0");
-    EXPECT_EQ(P("u*1"), "u");
-    EXPECT_EQ(P("1*u"), "u");
-    EXPECT_EQ(P("u*0"), "0");
-    EXPECT_EQ(P("0*u"), "0");
-    EXPECT_EQ(P("u^1"), "u");
-    EXPECT_EQ(P("u^0"), "1");
-    EXPECT_EQ(P("0^u"), "0");
-    EXPECT_EQ(P("1^{25}"), "1");
-    EXPECT_EQ(P(""), "0");
-    EXPECT_EQ(P("((u+v))*((v))"), "uv+v*");
-    EXPECT_EQ(P("A(u)+B(v)*u"), "uAvBu*+");
-    EXPECT_EQ(P("N(u)^v"), "vuN^");
-    EXPECT_EQ(P("u~({27}+V(1))"), "{26}u~");  // the exponent 5-1 folds to 4
-    EXPECT_EQ(f.endFD, 40);
+TEST(SymbolicPostfix, NeutralTermsAndFactorsDisappear) {
+    EXPECT_EQ(Body("u+0"), Body("u"));
+    EXPECT_EQ(Body("0+u"), Body("u"));
+    EXPECT_EQ(Body("0+0"), Body("0"));
+    EXPECT_EQ(Body("u*1"), Body("u"));
+    EXPECT_EQ(Body("1*u"), Body("u"));
+    EXPECT_EQ(Body("u*0"), Body("0"));
+    EXPECT_EQ(Body("0*u"), Body("0"));
+    EXPECT_EQ(Body("u^1"), Body("u"));
+    EXPECT_EQ(Body("u^0"), Body("1"));
+    EXPECT_EQ(Body("((u+v))*((v))"), Body("(u+v)*v"));
+    EXPECT_EQ(Body("u"), Cat({kLoadU, kEpilogue}));
+    // Operands in order, each operator after its operands: u cos v sin u * +.
+    EXPECT_NEAR(ValueAt("cos(u)+sin(v)*u", 0.5, 2), std::cos(0.5) + std::sin(2.0) * 0.5, 1e-15);
 }
 
-TEST_F(SymbolicPostfix, ProductsNestToTheRightSoOnlyTrailingConstantsFold) {
-    EXPECT_EQ(P("u*({24}+{25})"), "u{27}*");  // 2+3 folds to the predefined 5
-    const std::string six = P("u*{24}*{25}");
-    EXPECT_EQ(six, "u{41}*");
-    EXPECT_EQ(f.data[41], 6);
-    EXPECT_EQ(P("{24}*{25}*u"), "{24}{25}u**");
-    // A folded value already in the table is reused.
-    EXPECT_EQ(P("{24}*{25}"), "{41}");
-    EXPECT_EQ(P("{25}*{24}+u"), "{41}u+");
-    EXPECT_EQ(f.endFD, 41);
+TEST(SymbolicPostfix, ProductsNestToTheRightSoOnlyTrailingConstantsFold) {
+    EXPECT_EQ(Body("u*(2+3)"), Body("u*5"));  // 2+3 folds to the predefined 5
+    // 2*3 folds to 6, which takes the first free slot, 41.
+    EXPECT_EQ(Body("u*2*3"), Cat({kLoadU, LoadSlot(41), kMultiply, kEpilogue}));
+    // Leading constants stay: 2, 3 and u are multiplied in the code.
+    EXPECT_EQ(Body("2*3*u"), Cat({LoadSlot(24), LoadSlot(25), kLoadU, kMultiply, kMultiply, kEpilogue}));
+    // A folded value already in the table is reused: both products read slot 41.
+    const Bytes twice = Body("u*2*3+v*3*2");
+    const Bytes load41 = LoadSlot(41), load42 = LoadSlot(42);
+    EXPECT_EQ(std::search(twice.begin(), twice.end(), load42.begin(), load42.end()), twice.end());
+    const auto first = std::search(twice.begin(), twice.end(), load41.begin(), load41.end());
+    ASSERT_NE(first, twice.end());
+    EXPECT_NE(std::search(first + 1, twice.end(), load41.begin(), load41.end()), twice.end());
 }
 
-TEST_F(SymbolicPostfix, FoldsToZeroOrOneDropTheirTermOrFactor) {
-    EXPECT_EQ(P("u*({24}+V(1))"), "u");
-    EXPECT_EQ(P("u+({24}+V({24}))"), "u");
-    EXPECT_EQ(P("u*A(0)"), "u");
-    // A first factor that folds to 0 ends the product before the rest is converted:
-    // the sine of 2 in the rest would otherwise take a slot.
-    EXPECT_EQ(P("(1+V(1))*u*B({24})"), "0");
-    EXPECT_EQ(f.endFD, 40);
-    EXPECT_EQ(P("u*B({24})"), "u{41}*");
-    EXPECT_NEAR(f.data[41], std::sin(2.0), 1e-16);
+TEST(SymbolicPostfix, FoldsToZeroOrOneDropTheirTermOrFactor) {
+    EXPECT_EQ(Body("u*(2-1)"), Body("u"));
+    EXPECT_EQ(Body("u+(2-2)"), Body("u"));
+    EXPECT_EQ(Body("u*cos(0)"), Body("u"));
+    // A first factor that folds to 0 ends the product before the rest is
+    // converted: the sine of 2 in the rest takes no slot, so the sine of 3
+    // folded after it takes slot 41.
+    EXPECT_EQ(Body("(1-1)*u*sin(2)"), Body("0"));
+    EXPECT_EQ(Body("(1-1)*u*sin(2)+u*sin(3)"), Cat({kLoadU, LoadSlot(41), kMultiply, kEpilogue}));
+    EXPECT_NEAR(ValueAt("u*sin(2)", 1, 0), std::sin(2.0), 1e-16);
+    EXPECT_EQ(Body("u*sin(2)"), Cat({kLoadU, LoadSlot(41), kMultiply, kEpilogue}));
 }
 
 TEST(SymbolicPostfixFolding, WithoutVariablesNothingIsFolded) {
     TSymbolicPartials f;
-    f.ParseNewText("2*3", "", "", true, false);
-    EXPECT_FALSE(f.reduceConsts);
-    EXPECT_EQ(Show(f.actorList), "{24}{25}*");
-    f.ParseNewText("2*3", "u", "", true, false);
-    EXPECT_EQ(Show(f.actorList), "{41}");
+    f.ParseNewText("2*3", "", "", {.compile = true});
+    EXPECT_EQ(BlockBody(f), Cat({LoadSlot(24), LoadSlot(25), kMultiply, kEpilogue}));
+    f.ParseNewText("2*3", "u", "", {.compile = true});
+    EXPECT_EQ(BlockBody(f), Cat({LoadSlot(41), kEpilogue}));
     // Parameters are never folded: their values change after compilation.
-    f.ParseNewText("u*t*2*3", "u", "t", true, false);
-    EXPECT_EQ(Show(f.actorList), "u{12}{41}**");
-}
-
-TEST(SymbolicPostfixFolding, InternalFaultsAndUnexpectedAtoms) {
-    TSymbolicPartials f;
-    f.ParseNewText("u", "uv", "", false, false);
-    EXPECT_EQ(MessageOf([&] { f.AtomString("A"); }), "Assertion failure");
-    EXPECT_EQ(MessageOf([&] { f.AtomString(Enc("S(u)")); }), "AtomString");
-    EXPECT_EQ(MessageOf([&] { f.FactorBA(Enc("u^v~{24}")); }), "In FactorBA");
-    int beeps = 0;
-    SetBeepHandler([&](int hz, int ms) {
-        if (hz == 100 && ms == 100) ++beeps;
-    });
-    EXPECT_EQ(f.AtomString("q"), "0");
-    SetBeepHandler(nullptr);
-    EXPECT_EQ(beeps, 1);
+    f.ParseNewText("u*t*2*3", "u", "t", {.compile = true});
+    EXPECT_EQ(BlockBody(f), Cat({kLoadU, LoadSlot(12), LoadSlot(41), kMultiply, kMultiply, kEpilogue}));
+    f.UpdateParameters({0.5});
+    const double u = 4;
+    EXPECT_EQ(f.EvaluateFF(0, 0, 0, &u), 12);
 }
 
 }  // namespace

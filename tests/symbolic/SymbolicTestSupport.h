@@ -1,18 +1,23 @@
-// Helpers of the symbolic-engine tests: readable encoded texts, and truncated
-// Taylor polynomials in two variables (jets up to total degree 3) that give
-// every partial derivative up to the third order by forward propagation, an
-// independent computation to check the symbolic blocks against.
+// Helpers of the symbolic-engine tests: the code of the blocks of a formula,
+// programs of the block compiler written by hand (readable encoded texts),
+// and truncated Taylor polynomials in two variables (jets up to total degree
+// 3) that give every partial derivative up to the third order by forward
+// propagation, an independent computation to check the symbolic blocks
+// against.
 #pragma once
 
 #include "platform/VelmoraError.h"
-#include "tests/platform/ErrorTestSupport.h"
+#include "symbolic/SymbolicCodegen.h"
 #include "symbolic/SymbolicPartials.h"
+#include "tests/platform/ErrorTestSupport.h"
+#include "tests/support/PublishedCode.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace velmora::test {
 
@@ -40,17 +45,46 @@ inline std::string Show(const std::string& s, bool letters = true) {
     return out;
 }
 
-// The encoded formula of `text` (variables "uv" by default), written readably.
-inline std::string Reduced(const std::string& text, const std::string& vars = "uv") {
+// Bytes of the prologue of a block: it holds the address of the table the
+// block reads, which every parse has of its own.
+inline constexpr std::size_t kPrologueBytes = 21;
+
+// The code of block (i, j, k) after its prologue.
+inline std::vector<uint8_t> BlockBody(const TSymbolicPartials& f, int i = 0, int j = 0, int k = 0) {
+    const std::span<const uint8_t> code = f.BlockCode(i, j, k);
+    if (code.size() < kPrologueBytes) return {};
+    return std::vector<uint8_t>(code.begin() + kPrologueBytes, code.end());
+}
+
+// The code of the block (i, j, k) of `text` after its prologue: two texts
+// with the same code were read into the same program.
+inline std::vector<uint8_t> Body(const std::string& text, const std::array<int, 3>& index = {0, 0, 0},
+                                 const std::string& vars = "uv") {
     TSymbolicPartials f;
-    f.ParseNewText(text, vars, "", false, false);
-    return Show(f.uReduced);
+    f.ParseNewText(text, vars, "", {.compile = true, .withPartials = index != std::array<int, 3>{0, 0, 0}});
+    return BlockBody(f, index[0], index[1], index[2]);
+}
+
+// The code of a program written by hand, compiled by the engine's block
+// compiler in two variables reading `table`.
+inline std::vector<uint8_t> ProgramCode(const std::string& program, const SymbolicTable& table,
+                                        SymbolicBlock kind = SymbolicBlock::Value) {
+    X87CodeGen gen;
+    EmitSymbolicBlock(gen, program, 2, table.data(), kind);
+    return gen.Code().Bytes();
+}
+
+// The same, published to be called.
+inline PublishedCode PublishedProgram(const std::string& program, const SymbolicTable& table) {
+    X87CodeGen gen;
+    EmitSymbolicBlock(gen, program, 2, table.data(), SymbolicBlock::Value);
+    return PublishedCode(gen.Code());
 }
 
 // Value of the compiled formula (block 0) at (u, v).
 inline double ValueAt(const std::string& text, double u, double v) {
     TSymbolicPartials f;
-    f.ParseNewText(text, "uv", "", true, false);
+    f.ParseNewText(text, "uv", "", {.compile = true});
     const double args[2] = {u, v};
     return f.EvaluateFF(0, 0, 0, args);
 }
