@@ -11,9 +11,12 @@ namespace velmora {
 
 void TMainWindow::OnLineItem(int tag) {
     if (busy()) return;
+    const TLineClass previous = linesOption_;
     linesOption_ = LineClassOfTag(tag);
     curvesParts_ = HalfBranches(linesOption_);
     ManageMenus();
+    // Special points shown are those of the chosen class.
+    if (ui.ShowSpecialPoints1->isChecked() && linesOption_ != previous) StartSpecialPoints();
 }
 
 void TMainWindow::OnShowFoliations(int tag) {

@@ -1,6 +1,7 @@
 #include "app/MainPanel.h"
 
 #include "canvas/LayerDrawing.h"
+#include "canvas/PointMarkers.h"
 #include "session/SurfaceSession.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ void TMainPanel::Repaint(const TSurfaceSession& session) {
     DrawBackground(Canvas(), rctMain_, bm_);
     crossDrawn_ = false;
     RedrawLoci(session);
-    DrawLines(session, Canvas(), rctMain_);
+    RedrawLines(session);
 }
 
 void TMainPanel::RedrawLoci(const TSurfaceSession& session) {
@@ -39,7 +40,9 @@ void TMainPanel::RedrawLoci(const TSurfaceSession& session) {
 }
 
 void TMainPanel::RedrawLines(const TSurfaceSession& session) {
-    if (session.alreadyParsed()) DrawLines(session, Canvas(), rctMain_);
+    if (!session.alreadyParsed()) return;
+    DrawLines(session, Canvas(), rctMain_);
+    DrawSpecialPoints(session, Canvas(), rctMain_, kMarkerRadius);
 }
 
 void TMainPanel::DrawCoordinateLines(const Vector2& param, const TDomainMap& map) {

@@ -42,10 +42,14 @@ public:
     // Fills the panel white (the stored drawings stay stored).
     void Fill();
     // OnPaint: the background, then the loci, then the coordinate lines and
-    // curves, all from the session; the cross is gone afterwards.
+    // curves and the special points, all from the session; the cross is gone
+    // afterwards.
     void Repaint(const TSurfaceSession& session);
     void RedrawLoci(const TSurfaceSession& session);
+    // The coordinate lines, the curves and the markers of the special points.
     void RedrawLines(const TSurfaceSession& session);
+    // Half the side of a special point's marker, in pixels.
+    static constexpr int kMarkerRadius = 4;
     // The two coordinate lines through param, across the panel, in light grey.
     void DrawCoordinateLines(const Vector2& param, const TDomainMap& map);
 

@@ -78,6 +78,9 @@ TMainWindow::TMainWindow(int numOfCPU)
     CreateControls();
     background = std::make_unique<TBackgroundCommand>(session, mainPanel, *watch,
                                                       [this](const QString& text) { SetInfoText(text); });
+    specialPoints_ = std::make_unique<TSpecialPointsCommand>(
+        session, mainPanel, *watch, [this](const QString& text) { SetInfoText(text); },
+        [this](bool shown) { ui.ShowSpecialPoints1->setChecked(shown); });
     print_ = std::make_unique<TPrintController>(*this, session, *watch, *background,
                                                 [this](const QString& text) { SetInfoText(text); });
     export_ = std::make_unique<TExportController>(*this, session, *watch, *background, settings_,
@@ -104,6 +107,7 @@ void TMainWindow::StopAllWork() {
     // message processing): it sees the request within 30 steps and returns.
     if (busy()) watch->RequestStop();
     background->StopAndWait();
+    specialPoints_->StopAndWait();
 }
 
 QWidget* TMainWindow::CreateClient() {

@@ -7,6 +7,7 @@
 //   TEllipsePanel    the panel of the normal plane and its figure
 //   TWatch           the watch mode of long commands (busy, stop, the button)
 //   TBackgroundCommand  the background workers of the panel or a page
+//   TSpecialPointsCommand  the search for special points, on the same workers' engines
 //   TPrintController, TExportController  the printed page and Export Image
 // plus the window's own options (line kind, foliation filter, background).
 //
@@ -18,6 +19,7 @@
 //   LociCommands.cpp        the Loci menu
 //   LineCommands.cpp        the Foliations menu and clicks on the panel
 //   BackgroundItems.cpp     the Backgrounds menu
+//   SpecialPointItems.cpp   Show Special Points, and a special point under the pointer
 //   MainWindowFile.cpp       documents: open, save, the question before closing
 //   MainWindowPrint.cpp      the manual; Print and Export Image, handed to
 //                            TPrintController and TExportController
@@ -32,6 +34,7 @@
 #include "app/MainPanel.h"
 #include "app/PrintController.h"
 #include "app/Settings.h"
+#include "app/SpecialPointsCommand.h"
 #include "app/Watch.h"
 #include "canvas/Colour.h"
 #include "geometry/LineClass.h"
@@ -100,6 +103,7 @@ struct TMainWindowControls {
     std::array<QAction*, kLineKinds> lineItems{};
     QActionGroup* lineGroup = nullptr;  // one line kind: radio marks
     QAction *Erasetheselines1 = nullptr, *ShowFoliationOne1 = nullptr, *ShowFoliationTwo1 = nullptr;
+    QAction* ShowSpecialPoints1 = nullptr;  // checked while special points are shown
     QAction* ColorPalette1 = nullptr;
     QAction* SurfaceIn3D1 = nullptr;  // disabled, and saying why, without OpenGL
 
@@ -164,6 +168,17 @@ public:
     void OnLineItem(int tag);
     void OnShowFoliations(int tag);
     void OnEraseCurves();
+
+    // ---- special points -------------------------------------------------------------
+    // "Show Special Points": checked, the points of the chosen line class are
+    // searched for under the watch and drawn; unchecked, they go.
+    void OnShowSpecialPoints();
+    // Searches for the points of the chosen line class (the item is checked
+    // while they are searched for and shown); false when nothing started.
+    bool StartSpecialPoints();
+    // The data panel lists a special point: kind, index, separatrices, type.
+    void ShowSpecialPointData(const TSpecialPoint& point);
+    const TSpecialPointsCommand& SpecialPointsSearch() const { return *specialPoints_; }
 
     // ---- backgrounds ---------------------------------------------------------------
     void OnColorByFunction(int tag);
@@ -301,6 +316,8 @@ private:
     // Destroyed before the panels and the session: its workers write into
     // the panel's background with the session's engines.
     std::unique_ptr<TBackgroundCommand> background;
+    // Its workers use the same engine sets; destroyed (stopped) with it.
+    std::unique_ptr<TSpecialPointsCommand> specialPoints_;
     // They start page and figure backgrounds on the background command, so
     // they are destroyed before it.
     std::unique_ptr<TPrintController> print_;

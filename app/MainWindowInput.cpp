@@ -50,6 +50,8 @@ bool TMainWindow::ReadData() {
     backgroundType_.reset();
     SetInfoText(QString());
     ManageMenus();
+    // The special points shown are searched for anew on the surface read.
+    if (ui.ShowSpecialPoints1->isChecked()) StartSpecialPoints();
     return true;
 }
 

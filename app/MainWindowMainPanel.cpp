@@ -7,6 +7,8 @@
 #include "app/ResourceStrings.h"
 #include "app/SurfaceWindow.h"
 #include "app/ValueList.h"
+#include "canvas/LayerDrawing.h"
+#include "canvas/PointMarkers.h"
 
 #include <QString>
 
@@ -14,6 +16,13 @@
 #include <exception>
 
 namespace velmora {
+
+namespace {
+
+// A marker lies under the pointer within this many pixels of its centre.
+constexpr int kMarkerReach = TMainPanel::kMarkerRadius + 1;
+
+}  // namespace
 
 void TMainWindow::OnMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int X, int Y) {
     if (busy() || panelsFrozen_ || !session.alreadyParsed()) return;
@@ -44,6 +53,13 @@ void TMainWindow::ShowPointAt(const Vector2& p) {
     } catch (const std::exception&) {
         // The geometry answers with missing values where it fails; anything
         // else that escapes is treated the same way: the panels keep their content.
+        return;
+    }
+    // Over the marker of a special point the data panel lists the point.
+    const TRectMap pixels(session.Map(), mainPanel.rctMain());
+    if (const TSpecialPoint* hit =
+            SpecialPointAt(session, mainPanel.rctMain(), QPoint(pixels.X(p), pixels.Y(p)), kMarkerReach)) {
+        ShowSpecialPointData(*hit);
         return;
     }
     const TInvariants* values = probe.Shown();

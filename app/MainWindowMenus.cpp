@@ -165,6 +165,9 @@ void TMainWindow::CreateMenus() {
                                 [this] { OnShowFoliations(17); });
     ui.ShowFoliationOne1->setChecked(true);
     ui.ShowFoliationTwo1->setChecked(true);
+    ui.Foliations1->addSeparator();
+    ui.ShowSpecialPoints1 = AddItem(ui.Foliations1, "ShowSpecialPoints1", "Show Special Points", 18, true,
+                                    [this] { OnShowSpecialPoints(); });
 
     ui.View1 = AddMenu(bar, "View1", "&View");
     ui.ColorPalette1 = AddItem(ui.View1, "ColorPalette1", "Color Palette", 0, false, [this] { OnViewPalette(); });

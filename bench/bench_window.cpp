@@ -10,6 +10,9 @@
 //                               Gauss-curvature background at R pixels per
 //                               line on 2 workers, until the PDF is written;
 //                               max_gap_ms as above
+//   BM_WindowSpecialPoints/N    Show Special Points of every kind on a generic
+//                               closed torus with N workers, until the markers
+//                               are drawn; max_gap_ms as above
 #include "app/MainWindow.h"
 #include "tests/app/ScriptedDialogs.h"
 
@@ -72,6 +75,34 @@ void BM_WindowBackgroundGauss(benchmark::State& state) {
     state.counters["max_gap_ms"] = maxGap;
 }
 BENCHMARK(BM_WindowBackgroundGauss)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3.0);
+
+void BM_WindowSpecialPoints(benchmark::State& state) {
+    auto w = std::make_unique<TMainWindow>(static_cast<int>(state.range(0)));
+    const char* const texts[8] = {"(1-0.1 cos(v)) cos(u) + 0.1 sen(u) sen(v)",
+                                  "(1-0.1 cos(v)) sen(u) - 0.1 cos(u) sen(v)",
+                                  "(1-0.4 cos(v)) cos(2u) + 0.8 sen(2u) sen(v) + 0.2 cos(u + v)",
+                                  "(1-0.4 cos(v)) sen(2u) - 0.8 cos(2u) sen(v) + 0.15 sin(u - 2v)",
+                                  "0", "2 pi", "0", "2 pi"};
+    const auto edits = w->Controls().InputEdits();
+    for (int i = 0; i < 8; ++i) edits[i]->setText(QString::fromLatin1(texts[i]));
+    if (!w->ReadData()) {
+        state.SkipWithError("the torus was not read");
+        return;
+    }
+    double maxGap = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        if (!w->StartSpecialPoints()) {
+            state.SkipWithError("the search did not start");
+            return;
+        }
+        maxGap = std::max(maxGap, RunUntilIdle(*w));
+        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    }
+    state.counters["max_gap_ms"] = maxGap;
+}
+BENCHMARK(BM_WindowSpecialPoints)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(3.0);
 
 void BM_WindowLocus(benchmark::State& state) {
     auto w = ReadyWindow(1);

@@ -33,6 +33,13 @@ void TCanvas::Paint(F&& draw) {
     if (changed_) changed_();
 }
 
+void TCanvas::SetupBrush(QPainter& p) const {
+    if (brushSolid)
+        p.setBrush(ToQColor(brushColor));
+    else
+        p.setBrush(Qt::NoBrush);
+}
+
 void TCanvas::SetupPen(QPainter& p) const {
     QPen pen(ToQColor(penColor));
     if (penWidth <= 1) {
@@ -155,13 +162,19 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (right - left < 2 || bottom - top < 2) return;
     Paint([&](QPainter& p) {
         SetupPen(p);
-        if (brushSolid)
-            p.setBrush(ToQColor(brushColor));
-        else
-            p.setBrush(Qt::NoBrush);
+        SetupBrush(p);
         // With a one-pixel pen the outline of QRect(l, t, w, h) covers w + 1
         // columns; the canvas rectangle excludes its right and bottom edges.
         p.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    });
+}
+
+void TCanvas::Polygon(const QPolygon& points) {
+    if (points.size() < 3) return;
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        SetupBrush(p);
+        p.drawPolygon(points);
     });
 }
 

@@ -69,6 +69,9 @@ public:
     // either order; the right and bottom edges are exclusive. Outlined with the
     // pen and filled with the brush.
     void Ellipse(int x1, int y1, int x2, int y2);
+    // The closed polygon through the points, outlined with the pen and filled
+    // with the brush (one path on a vector device).
+    void Polygon(const QPolygon& points);
     // Fills the rectangle with the brush colour.
     void FillRect(const TRect& r);
     // Text with its cell's top-left corner at (x, y); with a solid brush the
@@ -97,6 +100,8 @@ private:
     template <class F>
     void Paint(F&& draw);
     void SetupPen(QPainter& p) const;
+    // The brush colour when the brush is solid, else no fill.
+    void SetupBrush(QPainter& p) const;
     // Metrics of the font on the device painted on (a printer's differ from the screen's).
     QFontMetrics Metrics() const;
     void PlotLine(QPoint from, QPoint to);

@@ -309,6 +309,16 @@ CLI::Validator InvariantKindValidator() {
         "KIND");
 }
 
+CLI::Validator SpecialPointClassValidator() {
+    return CLI::Validator(
+        [](std::string& s) {
+            const bool known = s.size() == 1 && s[0] >= '0' && s[0] <= '9';
+            return known && HasSpecialPoints(LineClassOfTag(s[0] - '0')) ? std::string()
+                                                                          : std::string(kNoSpecialPointsOfClass);
+        },
+        "CLASS");
+}
+
 void FailWithEngineMessage(const std::string& message) {
     std::cerr << message << std::endl;
     std::exit(2);

@@ -116,5 +116,7 @@ std::unique_ptr<TSurfaceSession> LoadSurface(const SurfaceOptions& options, int 
 std::string InvariantChoices();
 // Accepts a kind of the invariant table by its number or its short name.
 CLI::Validator InvariantKindValidator();
+// Accepts a line class with special points (0 to 4).
+CLI::Validator SpecialPointClassValidator();
 
 }  // namespace velmora::cli

@@ -55,14 +55,25 @@ void AddFigureOptions(CLI::App* cmd, FigureOptions& options) {
                     "stop tracing lines once this many points are stored (0: no limit; default 1000000)");
 }
 
+void AddSpecialPointsOption(CLI::App* cmd, FigureOptions& options) {
+    cmd->add_option("--points", options.specialPoints,
+                    "mark the special points of a line class (1 to 4; 0 every kind) and their curves")
+        ->check(SpecialPointClassValidator());
+}
+
 std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o, bool workers) {
     if (o.lineClasses.size() != o.from.size())
         throw VelmoraError("every --lines CLASS needs its --from U,V, in the same order");
     const TColor colour = ParseColour(o.colour);
-    // Engine sets for the background workers only when there is a background.
-    const int threads = o.background.empty() && !workers ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
+    // Engine sets for workers only when there is work for them.
+    const bool anyWorkers = workers || !o.background.empty() || o.specialPoints >= 0;
+    const int threads = !anyWorkers ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     auto session = LoadSurface(o.surface, threads);
     for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
+    if (o.specialPoints >= 0) {
+        const auto found = session->FindSpecialPoints(LineClassOfTag(o.specialPoints));
+        if (found && found->capped) std::cerr << SpecialPointsCapMessage() << std::endl;
+    }
     // The curves of every trace count towards --max-points; once they hold
     // that many points the stop is requested, also of the traces after.
     std::stop_source stop;

@@ -30,6 +30,7 @@ struct FigureOptions {
     std::string colour = "000000";
     int threads = 0;  // 0: the logical processors
     long long maxPoints = 1000000;
+    int specialPoints = -1;  // the line class whose special points are drawn; -1: none
 
     std::optional<TBackgroundType> BackgroundType() const;
 };
@@ -37,10 +38,13 @@ struct FigureOptions {
 // --x --y --z --w --doc --u --v, --background, --locus, --lines/--from,
 // --foliations, --colour, --threads and --max-points.
 void AddFigureOptions(CLI::App* cmd, FigureOptions& options);
+// --points: the figures of the domain mark the special points of a line class.
+void AddSpecialPointsOption(CLI::App* cmd, FigureOptions& options);
 
-// The surface read as the window reads it, with the loci traced and the lines
-// of every --lines/--from pair stored in the colour given; engine sets for
-// workers when there is a background or `workers` asks for them. Throws
+// The surface read as the window reads it, with the loci traced, the lines
+// of every --lines/--from pair stored in the colour given and the special
+// points of --points found; engine sets for workers when there is a
+// background or special points, or `workers` asks for them. Throws
 // VelmoraError, or CLI::ValidationError for a --from point outside the domain.
 std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options, bool workers = false);
 

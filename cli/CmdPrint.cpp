@@ -67,6 +67,7 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
     cmd->add_option("--title", options->title, "the title above the drawing (default: none)");
     cmd->add_option("--text", options->text, "a free text under the drawing instead of the equations");
     AddFigureOptions(cmd, options->figure);
+    AddSpecialPointsOption(cmd, options->figure);
     cmd->add_option("--resolution", options->resolution,
                     "pixels per line of the background (1 to 5000, default 1200; at most 9/10 of the page width)")
         ->check(CLI::Range(1, kMaxPrintResolution));

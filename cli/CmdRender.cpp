@@ -54,6 +54,7 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
                         ")")
         ->check(CLI::Range(kMinFigureSize, kMaxFigureSize));
     AddFigureOptions(cmd, options->figure);
+    AddSpecialPointsOption(cmd, options->figure);
     cmd->callback([options] { RunGuarded([&] { RunRender(*options); }); });
 });
 

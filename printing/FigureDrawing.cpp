@@ -1,6 +1,7 @@
 #include "printing/FigureDrawing.h"
 
 #include "canvas/LayerDrawing.h"
+#include "canvas/PointMarkers.h"
 #include "session/DrawingStores.h"
 
 #include <QImage>
@@ -27,6 +28,8 @@ void DrawCurvesOnPage(const TSurfaceSession& session, TCanvas& can, const TRect&
     for (int kind = 0; kind < kLociCount; ++kind) DrawLocus(session, can, r, true, static_cast<TLocusKind>(kind));
     can.penWidth = std::max(1, w / 500);
     DrawLines(session, can, r);
+    // Markers of the size they have on the panel of 548 pixels.
+    DrawSpecialPoints(session, can, r, std::max(3, w / 137));
 }
 
 void DrawBitmapOnPage(TCanvas& can, const TRect& r, const QImage& bitmap) { DrawBackground(can, r, bitmap); }

@@ -1,5 +1,6 @@
 // The square figure of the domain - the background, the stored loci, the
-// coordinate lines and the stored curves - drawn onto any square. The printed
+// coordinate lines, the stored curves and the special points - drawn onto
+// any square. The printed
 // page draws it inside its frame, a figure file fills its whole square with it.
 #pragma once
 
@@ -17,8 +18,9 @@ class TSurfaceSession;
 // one pixel each); through a painter nothing is drawn outside r.
 void DrawFigure(const TSurfaceSession& session, TCanvas& can, const TRect& r, const QImage* background);
 
-// The stored loci (pen width side/100) and the coordinate lines and curves
-// (pen width side/500) drawn onto the square r.
+// The stored loci (pen width side/100), the coordinate lines and curves
+// (pen width side/500) and the markers of the special points drawn onto the
+// square r.
 void DrawCurvesOnPage(const TSurfaceSession& session, TCanvas& can, const TRect& r);
 // The page background stretched onto the square r.
 void DrawBitmapOnPage(TCanvas& can, const TRect& r, const QImage& bitmap);

@@ -140,6 +140,7 @@ TReadResult TSurfaceSession::ReadData() {
     ++readCount_;
     stores_.InitializeLines();
     stores_.InitializeLoci();
+    specialPoints_.reset();
     return result;
 }
 
@@ -181,6 +182,22 @@ std::optional<TTraceOutcome> TSurfaceSession::TraceLines(int curvesParts, TLineC
         if (target.show) target.show(piece, stores_.CurrentCurve()->c);
     };
     return DrawLineField(*surface_, map_, curvesParts, lineClass, start, showFoliations, store, std::move(stop));
+}
+
+std::vector<TEngineSet*> TSurfaceSession::ScanSets() {
+    std::vector<TEngineSet*> sets = WorkerSets();
+    if (sets.empty()) sets.push_back(mainSet_.get());
+    return sets;
+}
+
+std::optional<TSpecialPointsResult> TSurfaceSession::FindSpecialPoints(TLineClass lineClass,
+                                                                       const TSpecialPointOptions& options,
+                                                                       std::stop_token stop) {
+    if (!alreadyParsed_ || !HasSpecialPoints(lineClass)) return std::nullopt;
+    TSpecialPointsResult result =
+        velmora::FindSpecialPoints(ScanSets(), map_.min2D, map_.max2D, lineClass, options, std::move(stop));
+    if (!result.stopped) specialPoints_ = result;
+    return result;
 }
 
 }  // namespace velmora

@@ -17,6 +17,7 @@
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/Colour.h"
+#include "points/SpecialPointScan.h"
 #include "session/DrawingStores.h"
 #include "session/PointProbe.h"
 #include "session/SurfaceInput.h"
@@ -137,6 +138,23 @@ public:
                                             uint8_t showFoliations, const TLineTraceTarget& target,
                                             std::stop_token stop = {});
 
+    // ---- special points ------------------------------------------------------------
+    // The last complete result of a search for special points (null before
+    // one, and after a successful read); the panel, the page and the data
+    // panel show it.
+    const TSpecialPointsResult* SpecialPoints() const { return specialPoints_ ? &*specialPoints_ : nullptr; }
+    void StoreSpecialPoints(TSpecialPointsResult result) { specialPoints_ = std::move(result); }
+    void ClearSpecialPoints() { specialPoints_.reset(); }
+    // The engine sets a search runs on: the workers', or the calling
+    // thread's when the session has none.
+    std::vector<TEngineSet*> ScanSets();
+    // Finds the special points of lineClass (0 to 4) over the domain on those
+    // sets, waits for them and stores a complete result. Nothing before a
+    // successful read or for a class without special points.
+    std::optional<TSpecialPointsResult> FindSpecialPoints(TLineClass lineClass,
+                                                          const TSpecialPointOptions& options = {},
+                                                          std::stop_token stop = {});
+
 private:
     void ReadFormula(int i, TEngineSetsBuild& build);
     void ReadBound(int i, Vector2& minCorner, Vector2& maxCorner);
@@ -157,6 +175,7 @@ private:
     std::unique_ptr<TImplicitCurveTracer> implicitCurve_;
 
     TDrawingStores stores_;
+    std::optional<TSpecialPointsResult> specialPoints_;
 };
 
 }  // namespace velmora

@@ -26,7 +26,7 @@ printf '%s\n' formula symbolic geometry document |
                                   { cat build/fuzz/smoke-{}.log; echo "fuzz_{} failed"; exit 255; }'
 grep -H "stat::number_of_executed_units" build/fuzz/smoke-*.log
 
-threaded=(background evaluator formula geometry session mesh python)
+threaded=(background evaluator formula geometry points session mesh python)
 tools/configure.sh tsan
 cmake --build build/tsan -j "$jobs" --target "${threaded[@]/#/test_}"
 for suite in "${threaded[@]}"; do

@@ -45,13 +45,16 @@ cd "$scratch" || exit 1
 mkdir figures
 touch torus.vm4 Clifford.VM4 notes.txt fig.png fig.svg fig.pdf fig.jpg
 
-expect "velmora4-cli " "--help --version background const eval invariants lines locus partials print render render3d"
+expect "velmora4-cli " "--help --version background const eval invariants lines locus partials points print render render3d"
 expect "velmora4-cli re" "render render3d"
 expect "velmora4-cli render --o" "--out"
 expect "velmora4-cli eval --" "--acc --at --dir --help"
 expect "velmora4-cli locus --kind g" "gauss"
 expect "velmora4-cli locus --kind=s" "semiumbilical strong-principal"
 expect "velmora4-cli lines --foliations " "1 2 3"
+expect "velmora4-cli points --class " "0 1 2 3 4"
+expect "velmora4-cli lines --class " "1 2 3 4 5 6 7"
+expect "velmora4-cli render --points " "0 1 2 3 4"
 expect "velmora4-cli locus --doc " "Clifford.VM4 figures torus.vm4"
 expect "velmora4-cli render --doc=t" "torus.vm4"
 expect "velmora4-cli render --out " "fig.pdf fig.png fig.svg figures"
