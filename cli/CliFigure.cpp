@@ -3,6 +3,7 @@
 #include "background/BackgroundThreads.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
+#include "session/OutcomeText.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -62,7 +63,12 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o) {
     // Engine sets for the background workers only when there is a background.
     const int threads = o.background.empty() ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     auto session = LoadSurface(o.surface, threads);
-    for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
+    for (const std::string& name : o.loci) {
+        const TLocusKind kind = *InvariantKindFromName(name);
+        TLocusTrace trace = session->TraceLocusWith(session->MainEngines(), kind);
+        if (const std::string message = LocusTraceText(trace); !message.empty()) std::cerr << message << std::endl;
+        session->StoreLocus(std::move(trace));
+    }
     // The curves of every trace count towards --max-points; once they hold
     // that many points the stop is requested, also of the traces after.
     std::stop_source stop;
@@ -82,21 +88,10 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o) {
         }
         const auto outcome = session->TraceLines(HalfBranches(lineClass), lineClass, start,
                                                  static_cast<uint8_t>(o.foliations), target, stop.get_token());
-        if (const std::string message = outcome ? LineTraceMessage(*outcome) : std::string(); !message.empty())
+        if (const std::string message = outcome ? LineTraceText(*outcome) : std::string(); !message.empty())
             std::cerr << message << std::endl;
     }
     return session;
-}
-
-std::string LineTraceMessage(const TTraceOutcome& outcome) {
-    switch (outcome.end) {
-        case TTraceEnd::Halted: return "Computation halted";
-        case TTraceEnd::NoDirection:
-            if (outcome.lineClass == TLineClass::Curvature) return "That point was umbilical or without principal directions";
-            if (outcome.lineClass == TLineClass::Asymptotic) return "There are no asymptotic lines by that point";
-            return {};
-        default: return {};
-    }
 }
 
 void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type) {
@@ -105,6 +100,7 @@ void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType 
     TBackgroundWorkers workers;
     workers.Start(view, session.Map().min2D, session.Map().max2D, type, session.WorkerSets());
     workers.Wait();
+    if (workers.Vanishing()) std::cerr << InvariantVanishesText(type) << std::endl;
 }
 
 QGuiApplication& FontApplication() {
