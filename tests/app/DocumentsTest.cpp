@@ -99,7 +99,8 @@ TEST_F(ScriptedWindowTest, AnOlderLayoutOpensAndAnUnsupportedVersionFailsToRead)
     EXPECT_EQ(C().xEdit->text(), "vm4");
     EXPECT_EQ(C().yEdit->text(), "Quorvel Dastimaro-Ulbenki");
     EXPECT_EQ(C().wEdit->text(), "8");
-    EXPECT_EQ(W().InfoText(), res::ErrorReadingField);
+    EXPECT_EQ(W().InfoText(), QString::fromLatin1(res::ErrorReadingField) +
+                                  QStringLiteral(": x(u,v): You mispelled a function or variable"));
     EXPECT_EQ(beeps.size(), 1u);
     EXPECT_FALSE(W().Session().alreadyParsed());
     EXPECT_EQ(W().windowTitle(), "v1");

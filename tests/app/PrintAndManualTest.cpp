@@ -43,6 +43,8 @@ TEST_F(ScriptedWindowTest, PrintingIntoAPdfFileGivesOnePagePerCopy) {
     EXPECT_EQ(dialogs->pages, 1);
     EXPECT_EQ(dialogs->printers, 1);
     EXPECT_EQ(W().PrintSettings().prTitle, "VelmoraR4");  // the caption, proposed by the dialog
+    // The pages are drawn on a thread of their own.
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_FALSE(W().busy());
     EXPECT_EQ(C().EnterButton->text(), "Enter");
     EXPECT_EQ(W().InfoText(), QString());
