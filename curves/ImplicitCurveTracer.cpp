@@ -141,8 +141,10 @@ bool TImplicitCurveTracer::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegme
     const int cells = ppLine_ * ppLine_;
     for (int i = 0; i < ppLine_; ++i)
         for (int j = 0; j < ppLine_; ++j) {
+            // The cells scanned before this one are told first, so that a
+            // stop at once still says how many there are.
+            if (progress) progress(i * ppLine_ + j, cells);
             if (stop.stop_requested()) return false;
-            if (progress && (i > 0 || j > 0)) progress(i * ppLine_ + j, cells);
             Vector2 seed{};
             if (!FindSeed(i, j, seed)) continue;
             int a = 0, b = 0;
