@@ -89,6 +89,8 @@ void TExportController::Write() {
     TPending* job = pending_.get();
     const auto write = [this, job] {
         job->written = WriteFigure(job->path, job->size, session_, job->bitmap.isNull() ? nullptr : &job->bitmap);
+        // Giving back the pages of a large picture takes a while: here, not on the GUI thread.
+        job->bitmap = QImage();
     };
     const auto written = [this] {
         const std::unique_ptr<TPending> job = std::move(pending_);
