@@ -93,10 +93,13 @@ void TLocusCommand::StopAndWait() {
     progress_.stop();
     stop_.request_stop();
     if (thread_.joinable()) thread_.join();
-    // An end already on its way to the GUI thread belongs to a run that is over.
+    // An end already on its way to the GUI thread belongs to a run that is
+    // over; the trace is dropped, and the window is idle again.
+    const bool wasRunning = running_;
     if (running_) ++run_;
     running_ = false;
     forwardStop_.reset();
+    if (wasRunning) watch_.EndWatch();
 }
 
 }  // namespace velmora

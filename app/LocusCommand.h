@@ -39,7 +39,8 @@ public:
     bool Start(TLocusKind kind);
     // A trace runs (its end not handled yet).
     bool Running() const { return running_; }
-    // Closing: the trace is stopped and waited for; its end is not handled.
+    // Closing: the trace is stopped and waited for; its end is not handled
+    // (nothing is stored) and the watch ends.
     void StopAndWait();
 
 private:

@@ -186,3 +186,21 @@ TEST_F(ScriptedWindowTest, APageThatCapsTheBackgroundSaysSo) {
     EXPECT_LT(side, 1200);
     EXPECT_TRUE(std::filesystem::exists(dir / "page.pdf"));
 }
+
+TEST_F(WindowTest, ClosingWhileALocusIsTracedStopsItAndLeavesTheWindowIdle) {
+    W().show();
+    ASSERT_TRUE(W().ReadData());
+    C().lociItems[6]->trigger();
+    ASSERT_TRUE(W().busy());
+    dialogs->confirmAnswers = {TConfirmAnswer::No};
+    EXPECT_TRUE(W().close());
+    EXPECT_FALSE(W().busy());
+    EXPECT_FALSE(W().Locus().Running());
+    // Its end, if it was on its way, changes nothing.
+    QApplication::processEvents();
+    EXPECT_TRUE(W().Session().Stores().loci()[6].empty());
+    W().show();
+    C().lociItems[3]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_GT(W().Session().Stores().loci()[3].size(), 3u);
+}
