@@ -2,6 +2,7 @@
 
 #include "app/MainPanel.h"
 #include "app/Watch.h"
+#include "session/OutcomeText.h"
 #include "session/SurfaceSession.h"
 
 #include <QImage>
@@ -39,10 +40,13 @@ bool TBackgroundCommand::ColorByFunction(QImage& target, TBackgroundType type) {
     }
     ++run_;
     target_ = &target;
+    type_ = type;
     onPanel_ = &target == &panel_.bm();
     rows_ = target.height();
     const bool usable = !target.isNull() && target.format() == QImage::Format_RGB32;
-    if (usable) target.fill(0xFFFFFFFFu);
+    // The panel is white at once; any other target is filled by the workers,
+    // each its own rows (a page bitmap may hold tens of millions of pixels).
+    if (usable && onPanel_) target.fill(0xFFFFFFFFu);
     if (onPanel_) panel_.Repaint(session_);  // a white panel with the loci and lines over it
 
     thrNumber_ = 0;
@@ -98,15 +102,23 @@ void TBackgroundCommand::Finish() {
     const bool complete = RowsDone() == rows_;
     target_ = nullptr;
     if (printingBackground) {
-        // The page reports its own outcome in the status bar.
+        // The page (or figure) reports its own outcome in the status bar and
+        // ends the watch when it is drawn.
         printingBackground = false;
         showStatus_(QString());
-        if (pageFinished_) pageFinished_();
-    } else {
-        panel_.Repaint(session_);
-        // A stopped background leaves the count of its rows in the status bar.
-        showStatus_(complete ? QString() : ProgressText());
+        if (pageFinished_)
+            pageFinished_();
+        else
+            watch_.EndWatch();
+        return;
     }
+    panel_.Repaint(session_);
+    // A stopped background leaves the count of its rows in the status bar; an
+    // invariant that vanishes on the whole domain is said to.
+    if (!complete)
+        showStatus_(ProgressText());
+    else
+        showStatus_(workers_.Vanishing() ? QString::fromStdString(InvariantVanishesText(type_)) : QString());
     watch_.EndWatch();
 }
 

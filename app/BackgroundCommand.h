@@ -43,7 +43,8 @@ public:
 
     // Starts the workers on an image that is not the panel's (a printed
     // page, an exported figure): the end of the last one calls finished
-    // instead of showing the picture. False when none could be started.
+    // instead of showing the picture, and leaves the watch on for it to end.
+    // False when none could be started (the window is idle again).
     bool ColourImage(QImage& target, TBackgroundType type, std::function<void()> finished);
 
     // The end of worker `tag` of start number `run`, on the GUI thread. Ends
@@ -88,6 +89,7 @@ private:
     QTimer progress_;
     QImage* target_ = nullptr;
     bool onPanel_ = false;     // the target is the panel's bm
+    TBackgroundType type_ = TBackgroundType::GaussCurvature;  // of the current start
     int thrNumber_ = 0;
     unsigned run_ = 0;         // number of the current start
     int rows_ = 0;             // rows of the target

@@ -5,7 +5,6 @@
 #include "app/ResourceStrings.h"
 #include "app/Settings.h"
 #include "app/Watch.h"
-#include "printing/Figure.h"
 
 #include <QDir>
 
@@ -47,14 +46,15 @@ bool TExportController::Export(const QString& path, int size, std::optional<TBac
         showStatus_(target.message);
         return false;
     }
-    if (!backgroundType) {
-        const TFigureWrite written = WriteFigure(path, size, session_, nullptr);
-        showStatus_(written ? QString::fromLatin1(res::ImageSaved).arg(shown) : written.message);
-        return written.ok;
-    }
     auto pending = std::make_unique<TPending>();
     pending->path = path;
     pending->size = size;
+    if (!backgroundType) {
+        pending_ = std::move(pending);
+        watch_.BeginWatch();
+        Write();
+        return true;
+    }
     pending->bitmap = QImage(size, size, QImage::Format_RGB32);
     if (pending->bitmap.isNull()) {
         showStatus_(QStringLiteral("Cannot write %1: no memory for a background of %2 x %2 pixels").arg(shown).arg(size));
@@ -70,16 +70,45 @@ bool TExportController::Export(const QString& path, int size, std::optional<TBac
 }
 
 void TExportController::Finish() {
-    if (!pending_) return;
-    const std::unique_ptr<TPending> job = std::move(pending_);
-    if (watch_.stop()) {
-        // Stop was pressed while the background was computed: nothing is written.
-        showStatus_(QString::fromLatin1(res::ExportCancelled));
+    // The background command leaves the watch on: it ends with the file.
+    if (!pending_) {
+        watch_.EndWatch();
         return;
     }
-    const TFigureWrite written = WriteFigure(job->path, job->size, session_, &job->bitmap);
-    showStatus_(written ? QString::fromLatin1(res::ImageSaved).arg(QDir::toNativeSeparators(job->path))
-                        : written.message);
+    if (watch_.stop()) {
+        // Stop was pressed while the background was computed: nothing is written.
+        pending_.reset();
+        showStatus_(QString::fromLatin1(res::ExportCancelled));
+        watch_.EndWatch();
+        return;
+    }
+    Write();
+}
+
+void TExportController::Write() {
+    TPending* job = pending_.get();
+    const auto write = [this, job] {
+        job->written = WriteFigure(job->path, job->size, session_, job->bitmap.isNull() ? nullptr : &job->bitmap);
+        // Giving back the pages of a large picture takes a while: here, not on the GUI thread.
+        job->bitmap = QImage();
+    };
+    const auto written = [this] {
+        const std::unique_ptr<TPending> job = std::move(pending_);
+        if (job)
+            showStatus_(job->written ? QString::fromLatin1(res::ImageSaved).arg(QDir::toNativeSeparators(job->path))
+                                     : job->written.message);
+        watch_.EndWatch();
+    };
+    // Without a thread the file is written here.
+    if (!writer_.Start(write, written)) {
+        write();
+        written();
+    }
+}
+
+void TExportController::Cancel() {
+    writer_.Wait();
+    pending_.reset();
 }
 
 }  // namespace velmora

@@ -45,7 +45,7 @@ void TMainWindow::OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shif
                 [this](const QString& text) { SetInfoText(text); });
             const auto outcome = session.TraceLines(curvesParts_, linesOption_, p, showFoliations_, shown.Target(),
                                                     watch->StopToken());
-            if (outcome) SetInfoText(LineTraceText(*outcome));
+            if (outcome) SetInfoText(LineTraceStatus(*outcome));
         }
     }
     EndWatch();

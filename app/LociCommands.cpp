@@ -1,31 +1,20 @@
 // The Loci menu: tracing the zero set of one invariant over the whole domain
-// into the session's store of that kind, and erasing every stored locus.
+// into the session's store of that kind (TLocusCommand), and erasing every
+// stored locus.
 #include "app/MainWindow.h"
 
-#include "app/ResourceStrings.h"
-#include "canvas/LayerDrawing.h"
-
-#include <exception>
 
 namespace velmora {
 
 void TMainWindow::OnLocusItem(int tag) {
     const TLocusKind kind = static_cast<TLocusKind>(tag);
-    if (busy() || !session.alreadyParsed() || !IsInvariantKind(kind)) return;
+    if (CommandsBlocked() || !session.alreadyParsed() || !IsInvariantKind(kind)) return;
     ManageMenus();
     // The cross is not stored; take it off before the locus is drawn.
     if (mainPanel.crossDrawn()) DrawCross();
-    BeginWatch();
-    // The tracer does not look at Stop: a locus always runs to its end. The
-    // knots go into the store only; the locus is drawn when it is complete.
-    try {
-        session.TraceLocus(kind);
-    } catch (const std::exception&) {
-        // An error while seeding ends the trace; what was stored stays.
-        SetInfoText(QString::fromLatin1(res::ComputationHalted));
-    }
-    DrawLocus(session, mainPanel.Canvas(), mainPanel.rctMain(), false, kind);
-    EndWatch();
+    // The locus is traced on a worker under the watch; its end stores and
+    // draws it (the knots go into the store only when it is complete).
+    locus_->Start(kind);
 }
 
 void TMainWindow::OnEraseLoci() {

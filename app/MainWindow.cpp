@@ -1,6 +1,7 @@
 // Start-up, layout and shut-down of the main window.
 #include "app/MainWindow.h"
 
+#include "app/FieldLengthGuard.h"
 #include "app/ManualWindow.h"
 #include "app/SurfaceWindow.h"
 #include "app/ResourceStrings.h"
@@ -81,6 +82,8 @@ TMainWindow::TMainWindow(int numOfCPU)
     specialPoints_ = std::make_unique<TSpecialPointsCommand>(
         session, mainPanel, *watch, [this](const QString& text) { SetInfoText(text); },
         [this](bool shown) { ui.ShowSpecialPoints1->setChecked(shown); });
+    locus_ = std::make_unique<TLocusCommand>(session, mainPanel, *watch,
+                                             [this](const QString& text) { SetInfoText(text); });
     print_ = std::make_unique<TPrintController>(*this, session, *watch, *background,
                                                 [this](const QString& text) { SetInfoText(text); });
     export_ = std::make_unique<TExportController>(*this, session, *watch, *background, settings_,
@@ -106,6 +109,7 @@ void TMainWindow::StopAllWork() {
     // A line trace runs further down the stack (this is reached from its
     // message processing): it sees the request within 30 steps and returns.
     if (busy()) watch->RequestStop();
+    locus_->StopAndWait();
     background->StopAndWait();
     specialPoints_->StopAndWait();
 }
@@ -174,6 +178,8 @@ void TMainWindow::CreateControls() {
     // Return in any field presses "Enter".
     for (QLineEdit* edit : ui.InputEdits())
         connect(edit, &QLineEdit::returnPressed, ui.EnterButton, &QPushButton::click);
+    fieldGuard_ = new TFieldLengthGuard(ui.InputEdits(), [this](const QString& text) { SetInfoText(text); }, this);
+    appliedTexts_ = texts;
     AddLabel("x(u,v)= ", 4, 559);
     AddLabel("y(u,v)= ", 4, 580);
     AddLabel("z(u,v)= ", 4, 601);
@@ -216,7 +222,40 @@ QString TMainWindow::InfoText() const { return infoText->text(); }
 
 TColor TMainWindow::CurveColor() const { return linePalette ? linePalette->curveColor : clBlack; }
 
+bool TMainWindow::OnCtrlTap(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride: {
+            // A shortcut (Ctrl+O ...) reaches the window as a ShortcutOverride only.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->isAutoRepeat()) return false;
+            ctrlAlone_ = key->key() == Qt::Key_Control;
+            return false;
+        }
+        case QEvent::MouseButtonPress: ctrlAlone_ = false; return false;
+        case QEvent::KeyRelease: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->isAutoRepeat() || key->key() != Qt::Key_Control || !ctrlAlone_) return false;
+            ctrlAlone_ = false;
+            if (busy() || !session.alreadyParsed()) return false;
+            panelsFrozen_ = !panelsFrozen_;
+            return true;
+        }
+        default: return false;
+    }
+}
+
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+        event->type() == QEvent::ShortcutOverride || event->type() == QEvent::MouseButtonPress) {
+        // Keys and buttons of this window only, each seen once (at the
+        // focused control, or the window itself).
+        auto* w = qobject_cast<QWidget*>(watched);
+        const bool mine = w && w->window() == this;
+        QWidget* target = QApplication::focusWidget();
+        const bool once = event->type() == QEvent::MouseButtonPress || (target ? watched == target : watched == this);
+        if (mine && once) OnCtrlTap(event);
+    }
     switch (event->type()) {
         case QEvent::KeyPress: {
             // The window sees every key before the focused control; the key

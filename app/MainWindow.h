@@ -8,6 +8,7 @@
 //   TWatch           the watch mode of long commands (busy, stop, the button)
 //   TBackgroundCommand  the background workers of the panel or a page
 //   TSpecialPointsCommand  the search for special points, on the same workers' engines
+//   TLocusCommand    the locus traced on a worker thread
 //   TPrintController, TExportController  the printed page and Export Image
 // plus the window's own options (line kind, foliation filter, background).
 //
@@ -31,6 +32,7 @@
 #include "app/Dialogs.h"
 #include "app/EllipsePanel.h"
 #include "app/ExportController.h"
+#include "app/LocusCommand.h"
 #include "app/MainPanel.h"
 #include "app/PrintController.h"
 #include "app/Settings.h"
@@ -54,6 +56,7 @@
 
 class QAction;
 class QActionGroup;
+class QEvent;
 class QFont;
 class QIcon;
 class QLabel;
@@ -64,6 +67,7 @@ class QStatusBar;
 
 namespace velmora {
 
+class TFieldLengthGuard;
 class TPageSetupDialog;
 class TColourPicker;
 class TSurfaceWindow;
@@ -89,8 +93,8 @@ struct TMainWindowControls {
     QStatusBar* InfoBar = nullptr;
 
     // Menu items (object names are the item names; data() holds the Tag).
-    QAction *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr, *Print1 = nullptr, *ExportImage1 = nullptr,
-            *Manual1 = nullptr, *Exit1 = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveAs1 = nullptr, *Print1 = nullptr,
+            *ExportImage1 = nullptr, *Manual1 = nullptr, *Exit1 = nullptr;
     QMenu* OpenRecent1 = nullptr;  // one item per remembered document
     QAction *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr;
     QMenu *File1 = nullptr, *Edit1 = nullptr, *Loci1 = nullptr, *Backgrounds1 = nullptr, *Foliations1 = nullptr,
@@ -127,8 +131,13 @@ public:
 
     // ---- input ------------------------------------------------------------------
     // Does nothing while busy or while background workers run (they use the
-    // engines that a read rebuilds).
+    // engines that a read rebuilds). A field that cannot be read sounds the
+    // tone, names itself and the reason in the status bar ("Error reading an
+    // edit field: z(u,v): Check the parentheses, please.") and gets the cursor.
     bool ReadData();
+    // An edit holds a text other than the one last read (or opened, or shown
+    // at start): a change that closing or opening would lose.
+    bool EditsChanged() const;
     // "Enter", or "Stop" while busy: the running trace ends within 30 steps,
     // the background workers after their current row.
     void OnEnterButton();
@@ -161,7 +170,9 @@ public:
     void MoveInEllipsePanel(int X, int Y);
 
     // ---- loci ---------------------------------------------------------------------
+    // Traces the locus on a worker under the watch; the window stays usable.
     void OnLocusItem(int tag);
+    const TLocusCommand& Locus() const { return *locus_; }
     void OnEraseLoci();
 
     // ---- lines -------------------------------------------------------------------
@@ -209,14 +220,22 @@ public:
     TSurfaceWindow* SurfaceWindow() { return surfaceWindow_.get(); }
 
     // ---- documents ----------------------------------------------------------------
+    // File > New: the default surface, read, with no file name; changes are
+    // asked about first, as closing does.
+    void OnNew();
     void OnOpen();
     void OnSave();
     void OnSaveAs();
-    // Saves unsaved input (asking for a name when there is none) and ends the
-    // program without a question; a save that fails keeps the window open.
+    // Saves unsaved input (reading changed edits first, asking for a name
+    // when there is none) and ends the program without a question; a read or
+    // a save that fails keeps the window open.
     void OnExit();
     // The window is about to close: true when it may.
     bool OnCloseQuery();
+    // Input that is about to be replaced (closing, New, Open): with changes
+    // - input read and not saved, or edits not read - asks "Do you want to
+    // save changes made?"; true when the input may go (saved, or No).
+    bool ConfirmDiscard();
     // Reads a document into the edits and presses "Enter"; a file that is
     // refused leaves the edits and Filename as they were (status message).
     bool OpenDocument(const QString& path);
@@ -271,9 +290,12 @@ public:
     const TMainWindowControls& Controls() const { return ui; }
     bool busy() const { return watch->busy(); }
     bool stop() const { return watch->stop(); }
-    // A command must not start: a long command runs, or background workers
-    // still use the engines.
-    bool CommandsBlocked() const { return busy() || background->Running(); }
+    // A background, a locus or a search for special points holds the worker engine sets.
+    bool WorkerEnginesInUse() const {
+        return background->Running() || locus_->Running() || specialPoints_->Running();
+    }
+    // A command must not start: a long command runs, or workers still use the engines.
+    bool CommandsBlocked() const { return busy() || WorkerEnginesInUse(); }
     bool panelsFrozen() const { return panelsFrozen_; }
     TLineClass linesOption() const { return linesOption_; }
     int curvesParts() const { return curvesParts_; }
@@ -296,6 +318,15 @@ private:
     // Saves unsaved input under Filename, or asks for a name when there is none.
     TSaveOutcome SaveInput();
     TSaveOutcome SaveInputAs();
+    // The changed edits read (a failed read is Failed), then SaveInput.
+    TSaveOutcome SaveChanges();
+    // The edits' texts become the ones changes are measured from.
+    void RememberAppliedTexts(const TInputTexts& texts);
+    // A command of the menus starts: the status text of an earlier one goes.
+    std::function<void()> Command(std::function<void()> handler);
+    // The Ctrl key alone (pressed and released with no other key or button
+    // between) freezes or releases the panels; true when it was that.
+    bool OnCtrlTap(QEvent* event);
     void SetCaptionFromFile(const QString& path);
     void RestoreDesktopSettings();
     void RestoreSurfaceWindow();
@@ -312,12 +343,14 @@ private:
     TEllipsePanel ellipsePanel;
     TMainWindowControls ui;
     QLabel* infoText = nullptr;
+    TFieldLengthGuard* fieldGuard_ = nullptr;  // a child of the window
     std::unique_ptr<TWatch> watch;  // on the Enter button
     // Destroyed before the panels and the session: its workers write into
     // the panel's background with the session's engines.
     std::unique_ptr<TBackgroundCommand> background;
     // Its workers use the same engine sets; destroyed (stopped) with it.
     std::unique_ptr<TSpecialPointsCommand> specialPoints_;
+    std::unique_ptr<TLocusCommand> locus_;  // its worker uses a worker engine set
     // They start page and figure backgrounds on the background command, so
     // they are destroyed before it.
     std::unique_ptr<TPrintController> print_;
@@ -326,6 +359,7 @@ private:
     std::unique_ptr<TSurfaceWindow> surfaceWindow_;
 
     bool panelsFrozen_ = false;  // the data and ellipse panels are frozen
+    bool ctrlAlone_ = false;     // Ctrl is down and nothing else was pressed since
     TLineClass linesOption_ = TLineClass::CoordinateLines;  // the kind of line a click traces
     int curvesParts_ = 0;      // half-branches traced from a clicked point
     uint8_t showFoliations_ = 3;
@@ -334,6 +368,7 @@ private:
     TColourPicker* linePalette = nullptr;
 
     QString Filename_;            // the current document; empty until opened or saved
+    TInputTexts appliedTexts_;    // what the edits held when last read, opened or shown at start
     QString lastSaveFailure_;     // the status text of the last failed save
     bool exitWithoutQuestion_ = false;  // Exit closes without asking
     std::unique_ptr<TDialogs> dialogs_;

@@ -45,13 +45,13 @@ void TMainWindow::RebuildRecentMenu() {
                                          .arg(i + 1)
                                          .arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath())));
         a->setData(path);
-        connect(a, &QAction::triggered, this, [this, path] { OnOpenRecent(path); });
+        connect(a, &QAction::triggered, this, Command([this, path] { OnOpenRecent(path); }));
     }
     menu->menuAction()->setEnabled(!documents.isEmpty());
 }
 
 void TMainWindow::OnOpenRecent(const QString& path) {
-    if (CommandsBlocked()) return;
+    if (CommandsBlocked() || !ConfirmDiscard()) return;
     if (!OpenDocument(path) && !QFileInfo::exists(path)) {
         // The reader has said why in the status bar; a file that is gone
         // is not offered again.

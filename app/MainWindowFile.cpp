@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/SurfaceWindow.h"
 
+#include "app/ResourceStrings.h"
 #include "session/Document.h"
 
 #include <QCloseEvent>
@@ -36,11 +37,21 @@ bool TMainWindow::FromDisk(const QString& path) {
         SetInfoText(LocalText(doc.message));
         return false;
     }
+    // A text longer than a field takes is refused, as a read refuses it,
+    // before any edit would cut it.
+    for (int i = 0; i < kInputFields; ++i)
+        if (TrimInput(doc.texts[i]).size() > kMaxFieldLength) {
+            SetInfoText(QString::fromStdString(readmsg::TooLong(static_cast<TInputField>(i))));
+            return false;
+        }
     const auto edits = ui.InputEdits();
     for (int i = 0; i < kInputFields; ++i) {
-        edits[i]->setText(QString::fromLatin1(doc.texts[i].data(), qsizetype(doc.texts[i].size())));
+        // Only blanks around a text may be longer than the edit takes.
+        const std::string& text = doc.texts[i].size() > kMaxFieldLength ? TrimInput(doc.texts[i]) : doc.texts[i];
+        edits[i]->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
         edits[i]->setCursorPosition(0);
     }
+    RememberAppliedTexts(doc.texts);
     return true;
 }
 
@@ -80,8 +91,25 @@ bool TMainWindow::OpenDocument(const QString& path) {
     return true;
 }
 
+void TMainWindow::OnNew() {
+    if (CommandsBlocked() || !ConfirmDiscard()) return;
+    const TInputTexts& texts = DefaultSurfaceTexts();
+    const auto edits = ui.InputEdits();
+    for (int i = 0; i < kInputFields; ++i) {
+        edits[i]->setText(QString::fromLatin1(texts[i].data(), qsizetype(texts[i].size())));
+        edits[i]->setCursorPosition(0);
+    }
+    RememberAppliedTexts(texts);
+    Filename_.clear();
+    setWindowTitle(QString::fromLatin1(res::MainCaption));
+    ReadData();
+    // Nothing of the default surface is unsaved work.
+    session.SetDirty(false);
+    ManageMenus();
+}
+
 void TMainWindow::OnOpen() {
-    if (CommandsBlocked()) return;
+    if (CommandsBlocked() || !ConfirmDiscard()) return;
     QString chosen;
     do {
         chosen = dialogs_->OpenFileName(this, kOpenFilter, settings_.LastFolder());
@@ -125,25 +153,41 @@ void TMainWindow::OnSaveAs() {
     SaveInputAs();
 }
 
+TMainWindow::TSaveOutcome TMainWindow::SaveChanges() {
+    if (EditsChanged()) {
+        // What the edits show is what would be saved: it is read first. A
+        // read refused now (a computation runs) or failing keeps it in the edits.
+        if (CommandsBlocked()) {
+            SetInfoText(QStringLiteral("The edits were changed: stop the computation and read them with Enter first"));
+            return TSaveOutcome::Failed;
+        }
+        if (!ReadData()) return TSaveOutcome::Failed;
+    }
+    return SaveInput();
+}
+
 void TMainWindow::OnExit() {
     if (CommandsBlocked()) return;
-    // A cancelled Save dialog still ends the program; a failed write does
-    // not, so that the input is not lost with the message that says so.
-    if (SaveInput() == TSaveOutcome::Failed) return;
+    // A cancelled Save dialog still ends the program; a failed read or write
+    // does not, so that the input is not lost with the message that says so.
+    if (SaveChanges() == TSaveOutcome::Failed) return;
     exitWithoutQuestion_ = true;
     close();
     exitWithoutQuestion_ = false;
 }
 
-bool TMainWindow::OnCloseQuery() {
-    if (!session.dirty()) return true;
+bool TMainWindow::OnCloseQuery() { return ConfirmDiscard(); }
+
+bool TMainWindow::ConfirmDiscard() {
+    if (!session.dirty() && !EditsChanged()) return true;
     switch (dialogs_->ConfirmSave(this)) {
         case TConfirmAnswer::No: return true;
-        case TConfirmAnswer::Yes:
+        case TConfirmAnswer::Yes: {
             // Writing the document does not touch the engines, so it may
-            // happen while a long command runs.
-            SaveInput();
-            return !session.dirty();
+            // happen while a long command runs (reading changed edits may not).
+            const TSaveOutcome saved = SaveChanges();
+            return saved != TSaveOutcome::Failed && !session.dirty() && !EditsChanged();
+        }
         case TConfirmAnswer::Cancel: break;
     }
     return false;

@@ -37,9 +37,17 @@ bool TMainWindow::ReadData() {
     for (int i = 0; i < read.fieldsTrimmed; ++i) ShowTrimmed(edits[i]);
     if (!read) {
         Beep(100, 100);
-        SetInfoText(QString::fromLatin1(res::ErrorReadingField));
+        // Which field, and the engine's own words; the cursor goes there.
+        SetInfoText(QString::fromLatin1(res::ErrorReadingField) + QStringLiteral(": ") +
+                    QString::fromStdString(read.FieldMessage()));
+        if (read.failedField >= 0 && read.failedField < kInputFields) {
+            QLineEdit* failed = edits[read.failedField];
+            failed->setFocus(Qt::OtherFocusReason);
+            failed->deselect();
+        }
         return false;
     }
+    RememberAppliedTexts(session.InputTexts());
 
     mainPanel.bm().fill(PixelOfColour(clWhite));
     mainPanel.Fill();
@@ -53,6 +61,16 @@ bool TMainWindow::ReadData() {
     // The special points shown are searched for anew on the surface read.
     if (ui.ShowSpecialPoints1->isChecked()) StartSpecialPoints();
     return true;
+}
+
+void TMainWindow::RememberAppliedTexts(const TInputTexts& texts) { appliedTexts_ = texts; }
+
+bool TMainWindow::EditsChanged() const {
+    // Blanks around a text are not a change: a read trims them.
+    const auto edits = ui.InputEdits();
+    for (int i = 0; i < kInputFields; ++i)
+        if (TrimInput(EngineText(edits[i]->text())) != TrimInput(appliedTexts_[i])) return true;
+    return false;
 }
 
 void TMainWindow::OnEnterButton() {

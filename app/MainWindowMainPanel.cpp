@@ -101,15 +101,15 @@ void TMainWindow::OnMouseMoveInForm() {
     if (mainPanel.crossDrawn()) DrawCross();
 }
 
-bool TMainWindow::OnKeyDownInForm(int key, Qt::KeyboardModifiers shift, bool autoRepeat) {
+bool TMainWindow::OnKeyDownInForm(int key, Qt::KeyboardModifiers shift, bool /*autoRepeat*/) {
     if (busy() || !session.alreadyParsed()) return false;
+    // Ctrl+Z erases the last curve. The Ctrl key alone freezes the panels
+    // when it is released with nothing pressed meanwhile (OnCtrlTap), so that
+    // Ctrl+O and the other shortcuts leave the freeze as it is.
     const bool ctrl = (shift & Qt::ControlModifier) || key == Qt::Key_Control;
     if (ctrl) {
-        if (key == Qt::Key_Z) {
-            if (session.Stores().EraseLastLine()) OnPaint();
-        } else if (!(key == Qt::Key_Control && autoRepeat)) {
-            panelsFrozen_ = !panelsFrozen_;
-        }
+        if (key != Qt::Key_Z) return false;
+        if (session.Stores().EraseLastLine()) OnPaint();
         return true;
     }
     if (key == Qt::Key_Up || key == Qt::Key_Down) {

@@ -2,6 +2,7 @@
 // and checked states, and the commands that act on the window's options.
 #include "app/MainWindow.h"
 
+#include "app/FieldLengthGuard.h"
 #include "picker/ColourPicker.h"
 #include "view3d/OffscreenRenderer.h"
 
@@ -95,20 +96,26 @@ void TMainWindow::CreateMenus() {
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     ui.File1 = AddMenu(bar, "File1", "&File");
-    ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, [this] { OnOpen(); });
+    ui.New1 = AddItem(ui.File1, "New1", "&New", 0, false, Command([this] { OnNew(); }));
+    ui.New1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ui.Open1 = AddItem(ui.File1, "Open1", "&Open...", 0, false, Command([this] { OnOpen(); }));
+    ui.Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     ui.OpenRecent1 = ui.File1->addMenu(QStringLiteral("Open &Recent"));
     ui.OpenRecent1->setObjectName(QStringLiteral("OpenRecent1"));
     ui.OpenRecent1->menuAction()->setObjectName(QStringLiteral("OpenRecent1"));
-    ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, [this] { OnSave(); });
-    ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, [this] { OnSaveAs(); });
+    ui.Save1 = AddItem(ui.File1, "Save1", "&Save", 0, false, Command([this] { OnSave(); }));
+    ui.Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ui.SaveAs1 = AddItem(ui.File1, "SaveAs1", "Save As...", 0, false, Command([this] { OnSaveAs(); }));
     ui.File1->addSeparator();
-    ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, [this] { OnPrint(); });
+    ui.Print1 = AddItem(ui.File1, "Print1", "&Print...", 0, false, Command([this] { OnPrint(); }));
+    ui.Print1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     ui.ExportImage1 =
-        AddItem(ui.File1, "ExportImage1", "&Export Image...", 0, false, [this] { OnExportImage(); });
+        AddItem(ui.File1, "ExportImage1", "&Export Image...", 0, false, Command([this] { OnExportImage(); }));
     ui.File1->addSeparator();
     ui.Manual1 = AddItem(ui.File1, "Manual1", "Manual", 0, false, [this] { Manual1Click(); });
     ui.File1->addSeparator();
-    ui.Exit1 = AddItem(ui.File1, "Exit1", "E&xit", 0, false, [this] { OnExit(); });
+    ui.Exit1 = AddItem(ui.File1, "Exit1", "E&xit", 0, false, Command([this] { OnExit(); }));
+    ui.Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     ui.Edit1 = AddMenu(bar, "Edit1", "&Edit");
     ui.Cut1 = AddItem(ui.Edit1, "Cut1", "Cu&t", 0, false, [] {
@@ -119,8 +126,14 @@ void TMainWindow::CreateMenus() {
         if (QLineEdit* e = FocusedEdit()) e->copy();
     });
     ui.Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    ui.Paste1 = AddItem(ui.Edit1, "Paste1", "&Paste", 0, false, [] {
-        if (QLineEdit* e = FocusedEdit()) e->paste();
+    ui.Paste1 = AddItem(ui.Edit1, "Paste1", "&Paste", 0, false, [this] {
+        // An input edit takes no more than a field holds: nothing is cut.
+        QLineEdit* e = FocusedEdit();
+        if (!e) return;
+        if (e->maxLength() == static_cast<int>(kMaxFieldLength) && fieldGuard_)
+            fieldGuard_->Paste(e);
+        else
+            e->paste();
     });
     ui.Paste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
@@ -128,10 +141,11 @@ void TMainWindow::CreateMenus() {
     for (int i = 0; i < kLociCount; ++i) {
         const int tag = kLociItems[i].tag;
         ui.lociItems[i] = AddItem(ui.Loci1, kLociItems[i].name, kLociItems[i].caption, tag, false,
-                                  [this, tag] { OnLocusItem(tag); });
+                                  Command([this, tag] { OnLocusItem(tag); }));
     }
     ui.Loci1->addSeparator();
-    ui.EraseLoci1 = AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, [this] { OnEraseLoci(); });
+    ui.EraseLoci1 =
+        AddItem(ui.Loci1, "EraseLoci1", "Erase these Loci", 14, false, Command([this] { OnEraseLoci(); }));
 
     const auto checks = [this] { ShowChosenItems(); };
     ui.Backgrounds1 = AddMenu(bar, "Backgrounds1", "&Backgrounds");
@@ -139,12 +153,13 @@ void TMainWindow::CreateMenus() {
     ui.backgroundGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int i = 0; i < kBackgroundKinds; ++i) {
         const int tag = kBackgroundItems[i].tag;
-        ui.backgroundItems[i] = AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption, tag,
-                                        true, [this, tag] { OnColorByFunction(tag); }, ui.backgroundGroup, checks);
+        ui.backgroundItems[i] =
+            AddItem(ui.Backgrounds1, kBackgroundItems[i].name, kBackgroundItems[i].caption, tag, true,
+                    Command([this, tag] { OnColorByFunction(tag); }), ui.backgroundGroup, checks);
     }
     ui.Backgrounds1->addSeparator();
     ui.EraseBackground1 = AddItem(ui.Backgrounds1, "EraseBackground1", "Erase Background", 17, false,
-                                  [this] { OnEraseBackground(); });
+                                  Command([this] { OnEraseBackground(); }));
 
     ui.Foliations1 = AddMenu(bar, "Foliations1", "F&oliations");
     ui.lineGroup = new QActionGroup(ui.Foliations1);
@@ -152,12 +167,12 @@ void TMainWindow::CreateMenus() {
     for (int i = 0; i < kLineKinds; ++i) {
         const int tag = kLineItems[i].tag;
         ui.lineItems[i] = AddItem(ui.Foliations1, kLineItems[i].name, kLineItems[i].caption, tag, true,
-                                  [this, tag] { OnLineItem(tag); }, ui.lineGroup, checks);
+                                  Command([this, tag] { OnLineItem(tag); }), ui.lineGroup, checks);
     }
     ui.lineItems[0]->setChecked(true);
     ui.Foliations1->addSeparator();
-    ui.Erasetheselines1 =
-        AddItem(ui.Foliations1, "Erasetheselines1", "Erase these lines", 15, false, [this] { OnEraseCurves(); });
+    ui.Erasetheselines1 = AddItem(ui.Foliations1, "Erasetheselines1", "Erase these lines", 15, false,
+                                  Command([this] { OnEraseCurves(); }));
     ui.Foliations1->addSeparator();
     ui.ShowFoliationOne1 = AddItem(ui.Foliations1, "ShowFoliationOne1", "Show Foliation One", 16, true,
                                 [this] { OnShowFoliations(16); });
@@ -182,6 +197,14 @@ void TMainWindow::CreateMenus() {
     // The menus in the font of the controls.
     bar->setFont(InterfaceFont(12));
     for (QMenu* m : bar->findChildren<QMenu*>()) m->setFont(InterfaceFont(12));
+}
+
+std::function<void()> TMainWindow::Command(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        // A command that cannot start now leaves the status of the running one.
+        if (!CommandsBlocked()) SetInfoText(QString());
+        handler();
+    };
 }
 
 void TMainWindow::ManageMenus() {

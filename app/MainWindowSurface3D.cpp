@@ -15,7 +15,7 @@ void TMainWindow::OnViewSurface3D() {
         TSurfaceWindowHost host;
         host.session = &session;
         host.settings = &settings_;
-        host.enginesFree = [this] { return !background->Running(); };
+        host.enginesFree = [this] { return !WorkerEnginesInUse(); };
         host.backgroundType = [this] { return backgroundType_; };
         host.showPoint = [this](const Vector2& p) {
             // As a mouse move over the main panel would.

@@ -2,6 +2,7 @@
 
 #include "app/MainPanel.h"
 #include "app/ResourceStrings.h"
+#include "session/OutcomeText.h"
 
 #include <QCoreApplication>
 
@@ -60,17 +61,9 @@ void TPanelLineTrace::KeepLive(long long step) {
     QCoreApplication::processEvents();
 }
 
-QString LineTraceText(const TTraceOutcome& outcome) {
-    switch (outcome.end) {
-        case TTraceEnd::Stopped: return QString::fromLatin1(res::LinesStopped).arg(outcome.steps);
-        case TTraceEnd::Halted: return QString::fromLatin1(res::ComputationHalted);
-        case TTraceEnd::NoDirection:
-            if (outcome.lineClass == TLineClass::Curvature) return QString::fromLatin1(res::NoPrincipalDirections);
-            if (outcome.lineClass == TLineClass::Asymptotic) return QString::fromLatin1(res::NoAsymptoticLines);
-            return {};
-        case TTraceEnd::Finished: return {};
-    }
-    return {};
+QString LineTraceStatus(const TTraceOutcome& outcome) {
+    if (outcome.end == TTraceEnd::Stopped) return QString::fromLatin1(res::LinesStopped).arg(outcome.steps);
+    return QString::fromStdString(LineTraceText(outcome));
 }
 
 }  // namespace velmora

@@ -53,6 +53,6 @@ private:
 // The status text of a line trace that has ended: why nothing was traced,
 // an error, or where a stop ended it; empty (which clears a step count) when
 // it ran to its end.
-QString LineTraceText(const TTraceOutcome& outcome);
+QString LineTraceStatus(const TTraceOutcome& outcome);
 
 }  // namespace velmora

@@ -59,13 +59,17 @@ void TPrintController::Print(TDialogs& dialogs, std::optional<TBackgroundType> b
     printer_->setCopyCount(1);
     const int type = backgroundType ? static_cast<int>(*backgroundType) : -1;
     job_ = std::make_unique<TPrintJob>(*printer_, copies, session_, settings_, type);
-    const TPrintJob::TStart start = job_->StartPrint([this, backgroundType](QImage& bitmap) {
-        return backgroundType && StartPageBackground(bitmap, *backgroundType);
-    });
+    const TPrintJob::TStart start = job_->StartPrint(
+        [this, backgroundType](QImage& bitmap) { return backgroundType && StartPageBackground(bitmap, *backgroundType); },
+        true);
     // The end of the last worker of the page background finishes the print
-    // (FinishPage) and the watch.
+    // (FinishPage).
     if (start == TPrintJob::TStart::AwaitingBackground) return;
-    if (start == TPrintJob::TStart::Failed) showStatus_(QString::fromLatin1(res::ErrorInPrinting));
+    if (start == TPrintJob::TStart::ReadyToFinish) {
+        DrawPages();
+        return;
+    }
+    showStatus_(QString::fromLatin1(res::ErrorInPrinting));
     Cancel();
     watch_.EndWatch();
 }
@@ -83,17 +87,43 @@ bool TPrintController::StartPageBackground(QImage& pageBitmap, TBackgroundType t
 }
 
 void TPrintController::FinishPage() {
-    if (!job_) return;
+    // The background command leaves the watch on: it ends with the pages.
+    if (!job_) {
+        watch_.EndWatch();
+        return;
+    }
     if (watch_.stop()) {
         // The button was pressed while the background was computed.
         showStatus_(QString::fromLatin1(res::PrintingCancelled));
-    } else if (!job_->FinishPrint()) {
-        showStatus_(QString::fromLatin1(res::ErrorInPrinting));
+        Cancel();
+        watch_.EndWatch();
+        return;
     }
+    ShowPrinting();
+    DrawPages();
+}
+
+void TPrintController::DrawPages() {
+    pagesOk_ = false;
+    TPrintJob* job = job_.get();
+    if (!pages_.Start([this, job] { pagesOk_ = job->FinishPrint(); }, [this] { PagesDrawn(); })) {
+        // Without a thread the pages are drawn here.
+        pagesOk_ = job->FinishPrint();
+        PagesDrawn();
+    }
+}
+
+void TPrintController::PagesDrawn() {
+    if (!pagesOk_)
+        showStatus_(QString::fromLatin1(res::ErrorInPrinting));
+    else if (job_)
+        showStatus_(job_->ResolutionCapText());
     Cancel();
+    watch_.EndWatch();
 }
 
 void TPrintController::Cancel() {
+    pages_.Wait();
     if (job_ && job_->Active()) {
         // A page not drawn: the printer job is cancelled, and a PDF file
         // would hold only a blank page, so it goes.

@@ -1,11 +1,14 @@
 // File > "Print...": the page dialog, then the system print dialog, then -
 // when the page shows a background - the page background coloured anew by
-// the background workers while the watch shows "Printing", then the page.
-// The window asks for a print; this controller owns the page dialog, the
-// printer and the print run until the page is drawn or given up.
+// the background workers while the watch shows "Printing", then the page,
+// drawn and handed to the printer on a thread of its own (the scaling of a
+// large page bitmap would pause the window). The window asks for a print;
+// this controller owns the page dialog, the printer and the print run until
+// the page is drawn or given up.
 #pragma once
 
 #include "geometry/ScalarInvariants.h"
+#include "app/WorkerJob.h"
 #include "printing/Printing.h"
 
 #include <QString>
@@ -48,14 +51,20 @@ public:
     const TPrintSettings& Settings() const { return settings_; }
 
     // Drops the print run and its printer, giving up a page not yet drawn
-    // (a PDF file that would hold only a blank page is removed).
+    // (a PDF file that would hold only a blank page is removed). Pages being
+    // drawn are waited for.
     void Cancel();
+    // The pages are being drawn on their thread.
+    bool Drawing() const { return pages_.Running(); }
 
 private:
     // Starts the workers on the page bitmap; false when the page goes without background.
     bool StartPageBackground(QImage& pageBitmap, TBackgroundType type);
     // The page background is coloured: the pages are drawn, or given up after Stop.
     void FinishPage();
+    // Draws the pages on their thread; PagesDrawn follows on the GUI thread.
+    void DrawPages();
+    void PagesDrawn();
     void ShowPrinting();
 
     QWidget& window_;
@@ -69,6 +78,8 @@ private:
     // The run refers to the printer, so it is declared after it and ends first.
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<TPrintJob> job_;
+    bool pagesOk_ = false;  // written by the page thread, read after it
+    TWorkerJob pages_;      // last: waited for before the run goes
 };
 
 }  // namespace velmora

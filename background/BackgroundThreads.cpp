@@ -66,6 +66,11 @@ void TBackgroundThread::WaitFor() {
 }
 
 void TBackgroundThread::Run(EndCallback onTerminate) {
+    if (whiteFirst && bm.Valid()) {
+        // The whole band, also when a stop came before the first row.
+        const int last = std::min(lastRow, bm.height - 1);
+        for (int y = std::max(firstRow, 0); y <= last; ++y) std::fill_n(bm.Row(y), bm.width, 0xFFFFFFFFu);
+    }
     try {
         Execute(stop_.get_token());
     } catch (...) {
@@ -122,7 +127,6 @@ void TBackgroundWorkers::StartWithFunctions(const TPixelView& view, const Vector
     if (!view.Valid() || functions.empty()) return;
 
     const TBackgroundTransform t = BackgroundTransform(view.width, view.height, min2D, max2D);
-    for (int y = 0; y < view.height; ++y) std::fill_n(view.Row(y), view.width, 0xFFFFFFFFu);
 
     const int n = static_cast<int>(functions.size());
     const std::vector<TRowBand> bands = RowBands(view.height, n);
@@ -131,6 +135,7 @@ void TBackgroundWorkers::StartWithFunctions(const TPixelView& view, const Vector
             workers_.push_back(std::make_unique<TBackgroundThread>(t.cu, t.cv, t.qh, t.qv, view, bands[i].firstRow,
                                                                    bands[i].lastRow, std::move(functions[i])));
             workers_.back()->tag = i;
+            workers_.back()->whiteFirst = true;
         }
         for (auto& w : workers_) {
             if (onEnd)

@@ -52,8 +52,10 @@ std::vector<TRowBand> RowBands(int height, int n);
 // The function of a background type, evaluated with the given engine set
 // through a surface object of its own; an empty function for a value outside
 // the seven types. The function is for one thread only (it writes into the
-// engines' data).
-TColourFunction BackgroundFunction(TEngineSet& engines, TBackgroundType backgroundType);
+// engines' data). For an invariant that vanishes on the whole domain
+// (InvariantVanishes) it is 0 wherever the invariant is defined: its values
+// are rounding noise, which would paint speckle.
+TColourFunction BackgroundFunction(TEngineSet& engines, TBackgroundType backgroundType, bool vanishes = false);
 
 // ---- one worker ---------------------------------------------------------------------
 class TBackgroundThread {
@@ -101,6 +103,9 @@ public:
     int tag = 0;
     Plt bckgPlt{};
     TColourFunction ff;
+    // The thread fills its band white before it colours it (the caller does
+    // not spend its own time on a large bitmap).
+    bool whiteFirst = false;
 
 private:
     void Run(EndCallback onTerminate);
@@ -115,7 +120,8 @@ private:
 
 // ---- the workers of one background ----------------------------------------------
 // Starts one worker per engine set on consecutive row bands of a pixel view
-// (after filling it with white), and owns them until they have ended.
+// (each worker fills its band with white first), and owns them until they
+// have ended.
 class TBackgroundWorkers {
 public:
     TBackgroundWorkers() = default;
@@ -128,6 +134,8 @@ public:
     // when it ends. Workers still running from an earlier start are asked to
     // terminate and waited for first. On an error while starting, the workers
     // started so far are stopped and the error is passed on.
+    // An invariant that vanishes on the whole domain paints the colour of zero
+    // wherever it is defined (Vanishing() tells it afterwards).
     void Start(const TPixelView& view, const Vector2& min2D, const Vector2& max2D, TBackgroundType type,
                const std::vector<TEngineSet*>& engines, std::function<void(int tag)> onEnd = {});
     // The same with one colour function per worker.
@@ -138,9 +146,12 @@ public:
     void Wait();       // waits for every worker
     std::size_t Count() const { return workers_.size(); }
     TBackgroundThread& Worker(std::size_t i) { return *workers_[i]; }
+    // The invariant of the last Start vanishes on the whole domain.
+    bool Vanishing() const { return vanishing_; }
 
 private:
     std::vector<std::unique_ptr<TBackgroundThread>> workers_;
+    bool vanishing_ = false;
 };
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #include "canvas/Canvas.h"
 
+#include "platform/VelmoraTypes.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -152,6 +154,25 @@ void TCanvas::Polyline(const QPolygon& points) {
         p.setBrush(Qt::NoBrush);
         QPainterPath path;
         path.addPolygon(QPolygonF(points));
+        p.drawPath(path);
+    });
+}
+
+void TCanvas::Polyline(const QPolygonF& points) {
+    if (!painter_) {
+        QPolygon pixels;
+        pixels.reserve(points.size());
+        for (const QPointF& p : points) pixels.append(QPoint(RoundHalfEven(p.x()), RoundHalfEven(p.y())));
+        Polyline(pixels);
+        return;
+    }
+    if (points.size() < 2) return;
+    penPos_ = QPoint(RoundHalfEven(points.constLast().x()), RoundHalfEven(points.constLast().y()));
+    Paint([&](QPainter& p) {
+        SetupPen(p);
+        p.setBrush(Qt::NoBrush);
+        QPainterPath path;
+        path.addPolygon(points);
         p.drawPath(path);
     });
 }

@@ -27,6 +27,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QString>
 
 #include <cstdint>
@@ -65,6 +66,10 @@ public:
     // path, so that a vector device (SVG, PDF) keeps it as one curve.
     // Fewer than two points draw nothing.
     void Polyline(const QPolygon& points);
+    // The same through floating-point coordinates: through a painter they
+    // reach the device as they are (a vector device keeps them); on an image
+    // they are rounded to pixels first.
+    void Polyline(const QPolygonF& points);
     // Ellipse inscribed in the rectangle with corners (x1, y1), (x2, y2), in
     // either order; the right and bottom edges are exclusive. Outlined with the
     // pen and filled with the brush.

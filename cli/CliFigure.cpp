@@ -3,6 +3,7 @@
 #include "background/BackgroundThreads.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
+#include "session/OutcomeText.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -69,7 +70,12 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o, bool
     const bool anyWorkers = workers || !o.background.empty() || o.specialPoints >= 0;
     const int threads = !anyWorkers ? 0 : o.threads > 0 ? o.threads : LogicalProcessorCount();
     auto session = LoadSurface(o.surface, threads);
-    for (const std::string& kind : o.loci) session->TraceLocus(*InvariantKindFromName(kind));
+    for (const std::string& name : o.loci) {
+        const TLocusKind kind = *InvariantKindFromName(name);
+        TLocusTrace trace = session->TraceLocusWith(session->MainEngines(), kind);
+        if (const std::string message = LocusTraceText(trace); !message.empty()) std::cerr << message << std::endl;
+        session->StoreLocus(std::move(trace));
+    }
     if (o.specialPoints >= 0) {
         const auto found = session->FindSpecialPoints(LineClassOfTag(o.specialPoints));
         if (found && found->capped) std::cerr << SpecialPointsCapMessage() << std::endl;
@@ -93,21 +99,10 @@ std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& o, bool
         }
         const auto outcome = session->TraceLines(HalfBranches(lineClass), lineClass, start,
                                                  static_cast<uint8_t>(o.foliations), target, stop.get_token());
-        if (const std::string message = outcome ? LineTraceMessage(*outcome) : std::string(); !message.empty())
+        if (const std::string message = outcome ? LineTraceText(*outcome) : std::string(); !message.empty())
             std::cerr << message << std::endl;
     }
     return session;
-}
-
-std::string LineTraceMessage(const TTraceOutcome& outcome) {
-    switch (outcome.end) {
-        case TTraceEnd::Halted: return "Computation halted";
-        case TTraceEnd::NoDirection:
-            if (outcome.lineClass == TLineClass::Curvature) return "That point was umbilical or without principal directions";
-            if (outcome.lineClass == TLineClass::Asymptotic) return "There are no asymptotic lines by that point";
-            return {};
-        default: return {};
-    }
 }
 
 void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type) {
@@ -116,6 +111,7 @@ void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType 
     TBackgroundWorkers workers;
     workers.Start(view, session.Map().min2D, session.Map().max2D, type, session.WorkerSets());
     workers.Wait();
+    if (workers.Vanishing()) std::cerr << InvariantVanishesText(type) << std::endl;
 }
 
 QGuiApplication& FontApplication() {

@@ -48,12 +48,9 @@ void AddSpecialPointsOption(CLI::App* cmd, FigureOptions& options);
 // VelmoraError, or CLI::ValidationError for a --from point outside the domain.
 std::unique_ptr<TSurfaceSession> BuildFigureSession(const FigureOptions& options, bool workers = false);
 
-// What a line trace that ended without its curves says on standard error,
-// as the window's status bar would ("" when it says nothing).
-std::string LineTraceMessage(const TTraceOutcome& outcome);
-
 // Colours bitmap (Format_RGB32) by the background type with the session's
-// worker engine sets and waits for the workers.
+// worker engine sets and waits for the workers. An invariant that vanishes on
+// the whole domain is painted in the colour of zero and said so on standard error.
 void ColourBackground(TSurfaceSession& session, QImage& bitmap, TBackgroundType type);
 
 // The application object that gives pages and figures their fonts, on Qt's

@@ -73,10 +73,13 @@ void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
                               s.GaussCurvature(p), s.JHdotB(p),        s.JBdotC(p)};
     for (int i = 0; i < 6; ++i) line.Value(kScalarKeys[i], scalars[i]);
 
+    // A class whose directions vanish on the whole domain has none (what the
+    // polynomials give there is rounding noise).
     JsonLine directions;
     for (int c = 1; c < kLineClassCount; ++c) {
         const TLineClass lineClass = static_cast<TLineClass>(c);
-        const std::vector<double> angles = LineDirectionAngles(s, p, lineClass);
+        std::vector<double> angles;
+        if (!session.DirectionsVanish(lineClass)) angles = LineDirectionAngles(s, p, lineClass);
         directions.Numbers(std::to_string(c), angles.data(), angles.size());
     }
     line.Object("directions", directions);
@@ -84,29 +87,24 @@ void PrintPoint(const TSurfaceSession& session, const Vector2& p) {
 }
 
 void Run(const InvariantsOptions& options) {
-    SurfaceInput input;
-    try {
-        input = options.surface.Resolve();
-    } catch (const std::exception& e) {
-        FailWithEngineMessage(e.what());
-    }
+    // The surface and its domain, read as every subcommand reads them; a
+    // point outside the domain is refused as the start of lines is.
+    const auto session = LoadSurface(options.surface, 0);
     std::vector<Vector2> points;
-    for (const std::string& text : options.at) points.push_back(ParsePair(text));
-
-    // The formulas only: the points need no domain.
-    TSurfaceSession session(0);
-    session.SetInputTexts(input.Texts());
-    if (const TReadResult read = session.ReadFormulas(); !read) FailWithEngineMessage(read.message);
-    for (const Vector2& p : points) PrintPoint(session, p);
+    for (const std::string& text : options.at) {
+        points.push_back(ParsePair(text));
+        CheckInDomain(*session, points.back(), "--at");
+    }
+    for (const Vector2& p : points) PrintPoint(*session, p);
 }
 
 const SubcommandRegistrar registrar([](CLI::App& app) {
     auto options = std::make_shared<InvariantsOptions>();
     CLI::App* sub = app.add_subcommand(
         "invariants", "local geometry at points: ellipse invariants, frame, H, B, C, products and directions");
-    AddSurfaceOptions(sub, options->surface, false);
+    AddSurfaceOptions(sub, options->surface, true);
     AddPairOption(sub, "--at", options->at, "a point U,V of the domain (repeatable)")->required();
-    sub->callback([options] { Run(*options); });
+    sub->callback([options] { RunGuarded([&] { Run(*options); }); });
 });
 
 }  // namespace

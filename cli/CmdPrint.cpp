@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,7 @@ void RunPrint(const PrintOptions& o) {
             return true;
         };
         TPrintJob::TStart start = job.StartPrint(colourPage);
+        if (const QString cap = job.ResolutionCapText(); !cap.isEmpty()) std::cerr << cap.toStdString() << std::endl;
         if (start == TPrintJob::TStart::AwaitingBackground)
             start = job.FinishPrint() ? TPrintJob::TStart::Finished : TPrintJob::TStart::Failed;
         if (start != TPrintJob::TStart::Finished) throw VelmoraError("Cannot write " + o.pdf + ": the page could not be drawn");

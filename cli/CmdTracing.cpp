@@ -9,6 +9,7 @@
 #include "curves/LineFieldTracer.h"
 #include "platform/Platform.h"
 #include "platform/VelmoraError.h"
+#include "session/OutcomeText.h"
 #include "session/SurfaceSession.h"
 
 #include <QImage>
@@ -35,8 +36,14 @@ struct LocusOptions {
 void RunLocus(const LocusOptions& o) {
     const auto s = LoadSurface(o.surface, 0);
     const TLocusKind kind = *InvariantKindFromName(o.kind);
-    s->TraceLocus(kind);
+    TLocusTrace trace = s->TraceLocusWith(s->MainEngines(), kind);
+    // An error of the geometry fails the command; an invariant that vanishes
+    // everywhere has no locus to print, which is said.
+    const std::string message = LocusTraceText(trace);
+    if (trace.end == TLocusEnd::Halted) FailWithEngineMessage(message);
+    s->StoreLocus(std::move(trace));
     for (const auto& piece : s->Stores().LocusPieces(kind)) JsonLine().Points("points", piece).Print();
+    if (!message.empty()) std::cerr << message << std::endl;
 }
 
 // ---- lines --------------------------------------------------------------------------
@@ -75,7 +82,7 @@ void RunLines(const LinesOptions& o) {
     // (the higher-degree tracer counts its own directions).
     const TTraceOutcome outcome = DrawLineField(s->Surface(), s->Map(), HalfBranches(curveClass), curveClass, start,
                                                 static_cast<uint8_t>(o.foliations), record, stop.get_token());
-    if (const std::string message = LineTraceMessage(outcome); !message.empty()) std::cerr << message << std::endl;
+    if (const std::string message = LineTraceText(outcome); !message.empty()) std::cerr << message << std::endl;
     for (const auto& c : curves) {
         JsonLine line;
         if (c.colour)

@@ -113,17 +113,18 @@ void TImplicitCurveTracer::TraceFromSeed(const Vector2& x, int a, int b) {
     flags_.Set(a, b, true);
 }
 
-void TImplicitCurveTracer::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegmentProcedure2D Store0,
+bool TImplicitCurveTracer::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegmentProcedure2D Store0,
                                                 const Vector2& minCorner0, const Vector2& maxCorner0, int ppLine0,
-                                                int flagsPLine0, double radius0) {
+                                                int flagsPLine0, double radius0, std::stop_token stop,
+                                                const TProgress& progress) {
     zeros_.reset();
     store_ = std::move(Store0);
     ppLine_ = std::min(ppLine0, kMaxPpLine);
     flagsPLine_ = std::min(flagsPLine0, kMaxFlagsPLine);
     radius_ = radius0;
     // Without cells, or without an area to scan, there is nothing to trace.
-    if (ppLine_ < 1 || flagsPLine_ < 1 || !theF0 || !store_) return;
-    if (!(maxCorner0[0] > minCorner0[0]) || !(maxCorner0[1] > minCorner0[1])) return;
+    if (ppLine_ < 1 || flagsPLine_ < 1 || !theF0 || !store_) return true;
+    if (!(maxCorner0[0] > minCorner0[0]) || !(maxCorner0[1] > minCorner0[1])) return true;
 
     Vector2 flagStep{};
     for (int axis = 0; axis < 2; ++axis) {
@@ -137,8 +138,13 @@ void TImplicitCurveTracer::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegme
     flags_.Reset(minCorner0, flagStep);
     zeros_.emplace(std::move(theF0), minCorner0, maxCorner0, step2D_);
 
+    const int cells = ppLine_ * ppLine_;
     for (int i = 0; i < ppLine_; ++i)
         for (int j = 0; j < ppLine_; ++j) {
+            // The cells scanned before this one are told first, so that a
+            // stop at once still says how many there are.
+            if (progress) progress(i * ppLine_ + j, cells);
+            if (stop.stop_requested()) return false;
             Vector2 seed{};
             if (!FindSeed(i, j, seed)) continue;
             int a = 0, b = 0;
@@ -150,6 +156,8 @@ void TImplicitCurveTracer::ComputeImplicitCurve(R2ToR1Function theF0, StoreSegme
                 flags_.Set(a, b, true);
             }
         }
+    if (progress) progress(cells, cells);
+    return true;
 }
 
 }  // namespace velmora

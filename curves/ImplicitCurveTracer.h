@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <stop_token>
 
 namespace velmora {
 
@@ -28,13 +29,19 @@ public:
     static constexpr int kMaxPpLine = 40;
     static constexpr int kMaxFlagsPLine = TCellFlags::kMaxCells;
 
+    // After each coarse cell: the cells scanned so far and all cells.
+    using TProgress = std::function<void(int cellsDone, int cells)>;
+
     // Scans the rectangle [minCorner0, maxCorner0] with ppLine0 x ppLine0
     // coarse cells (at most 40) and a flag grid of flagsPLine0 x flagsPLine0
     // cells (at most 464), and hands every piece of the zero set of theF0 to
     // Store0. radius0 is the scale of the predictor steps. Errors raised by F
     // during the seed search are passed on; errors inside a trace end that trace.
-    void ComputeImplicitCurve(R2ToR1Function theF0, StoreSegmentProcedure2D Store0, const Vector2& minCorner0,
-                              const Vector2& maxCorner0, int ppLine0, int flagsPLine0, double radius0);
+    // The stop token is looked at before each coarse cell; false when it ended
+    // the scan (what was handed over stays handed over).
+    bool ComputeImplicitCurve(R2ToR1Function theF0, StoreSegmentProcedure2D Store0, const Vector2& minCorner0,
+                              const Vector2& maxCorner0, int ppLine0, int flagsPLine0, double radius0,
+                              std::stop_token stop = {}, const TProgress& progress = {});
 
 private:
     bool FindSeed(int i, int j, Vector2& seed);

@@ -2,6 +2,7 @@
 
 #include "curves/HigherDegreeLineTracer.h"
 #include "curves/IntegrationStep.h"
+#include "geometry/DomainVanishing.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
@@ -141,6 +142,17 @@ TTraceOutcome DrawLineField(TLocalGeometry& surface, const TDomainMap& map, int 
     TTraceOutcome outcome;
     outcome.lineClass = curveClass;
     if (!map.Traceable()) return outcome;
+    // Where every direction would be one of the class, the directions found
+    // are rounding noise: nothing is traced from them.
+    try {
+        if (DirectionsVanish(surface, curveClass, map.min2D, map.max2D)) {
+            outcome.end = TTraceEnd::FormVanishes;
+            return outcome;
+        }
+    } catch (...) {
+        outcome.end = TTraceEnd::Halted;
+        return outcome;
+    }
     if (IsHigherDegree(curveClass)) {
         THigherDegreeDirections lines(surface);
         return DrawHigherDegreeLines(lines, map, curveClass, start, foliations, sink, std::move(stop));

@@ -21,7 +21,8 @@ namespace velmora {
 // bit 1 = foliation 1, bit 2 = foliation 2; the map gives the domain and the
 // step scales. Every piece goes to the sink as it is traced; the stop token
 // is looked at every 30 steps, and a stop keeps what was handed over. Nothing
-// is thrown: an error ends the trace as Halted.
+// is thrown: an error ends the trace as Halted. A class whose directions vanish
+// on the whole domain (DirectionsVanish) traces nothing and ends as FormVanishes.
 TTraceOutcome DrawLineField(TLocalGeometry& surface, const TDomainMap& map, int nCurves, TLineClass curveClass,
                             const Vector2& start, uint8_t foliations, const TSegmentSink& sink,
                             std::stop_token stop = {});

@@ -34,6 +34,7 @@ using TSegmentSink = std::function<void(const TCurvePiece&)>;
 enum class TTraceEnd {
     Finished,     // every branch ran to its end (the pieces traced, if any, were handed over)
     NoDirection,  // the start point has no direction of the class: nothing was traced
+    FormVanishes, // the form of the class vanishes on the whole domain: no direction anywhere, nothing traced
     Halted,       // an error (of the arithmetic, an evaluation, or raised by the sink) ended it
     Stopped,      // the stop request ended it
 };

@@ -1,6 +1,7 @@
 #include "curves/ZeroSetCorrector.h"
 
 #include "curves/IntegrationStep.h"
+#include "geometry/DomainVanishing.h"
 #include "geometry/VectorMath.h"
 
 #include <algorithm>
@@ -68,28 +69,25 @@ TZeroSetCorrector::TZeroSetCorrector(R2ToR1Function f, const Vector2& minCorner,
     double sum = 1e-15, largest = 0;
     double definedSum = 1e-15, definedLargest = 0;
     int failed = 0, defined = 0;
-    for (int i = 1; i <= 10; ++i)
-        for (int j = 1; j <= 10; ++j) {
-            const Vector2 p = {minCorner[0] + (2 * i - 1) * halfEdges_[0] / 10,
-                               minCorner[1] + (2 * j - 1) * halfEdges_[1] / 10};
-            double value;
-            try {
-                value = f_(p);
-            } catch (...) {
-                ++failed;
-                continue;
-            }
-            if (!std::isfinite(value)) {
-                ++failed;
-                continue;
-            }
-            sum += std::fabs(value);
-            largest = std::max(largest, std::fabs(value));
-            if (value == UndefinedValue) continue;
-            definedSum += std::fabs(value);
-            definedLargest = std::max(definedLargest, std::fabs(value));
-            ++defined;
+    for (const Vector2& p : DomainSamples(minCorner, maxCorner)) {
+        double value;
+        try {
+            value = f_(p);
+        } catch (...) {
+            ++failed;
+            continue;
         }
+        if (!std::isfinite(value)) {
+            ++failed;
+            continue;
+        }
+        sum += std::fabs(value);
+        largest = std::max(largest, std::fabs(value));
+        if (value == UndefinedValue) continue;
+        definedSum += std::fabs(value);
+        definedLargest = std::max(definedLargest, std::fabs(value));
+        ++defined;
+    }
     const double scale = (sum - largest) / (101 - failed);
     scaleF_ = (definedSum - definedLargest) / (1 + defined);
     minErr_ = scale * 1e-32;

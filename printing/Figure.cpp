@@ -34,7 +34,8 @@ TFigureWrite Failure(const QString& path, const QString& reason) {
 }
 
 // The figure on white, through a painter on any device of side `size`.
-bool Paint(QPaintDevice& device, int size, const TSurfaceSession& session, const QImage* background) {
+bool Paint(QPaintDevice& device, int size, const TSurfaceSession& session, const QImage* background,
+           TPlacement placement) {
     QPainter painter;
     if (!painter.begin(&device)) return false;
     TCanvas can(&painter);
@@ -42,7 +43,7 @@ bool Paint(QPaintDevice& device, int size, const TSurfaceSession& session, const
     can.brushColor = clWhite;
     can.brushSolid = true;
     can.FillRect(r);
-    DrawFigure(session, can, r, background);
+    DrawFigure(session, can, r, background, placement);
     return painter.end();
 }
 
@@ -50,7 +51,7 @@ bool WritePng(QIODevice& file, int size, const TSurfaceSession& session, const Q
     QImage image(size, size, QImage::Format_RGB32);
     if (image.isNull()) return false;
     image.fill(Qt::white);
-    return Paint(image, size, session, background) && image.save(&file, "PNG");
+    return Paint(image, size, session, background, TPlacement::Pixels) && image.save(&file, "PNG");
 }
 
 bool WriteSvg(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
@@ -59,7 +60,7 @@ bool WriteSvg(QIODevice& file, int size, const TSurfaceSession& session, const Q
     svg.setSize(QSize(size, size));
     svg.setViewBox(QRect(0, 0, size, size));
     svg.setTitle(QStringLiteral("Velmora4 figure"));
-    return Paint(svg, size, session, background);
+    return Paint(svg, size, session, background, TPlacement::Exact);
 }
 
 bool WritePdf(QIODevice& file, int size, const TSurfaceSession& session, const QImage* background) {
@@ -70,7 +71,7 @@ bool WritePdf(QIODevice& file, int size, const TSurfaceSession& session, const Q
                                   QPageLayout::Portrait, QMarginsF()));
     pdf.setCreator(QStringLiteral("Velmora4"));
     pdf.setTitle(QStringLiteral("Velmora4 figure"));
-    return Paint(pdf, size, session, background);
+    return Paint(pdf, size, session, background, TPlacement::Exact);
 }
 
 }  // namespace

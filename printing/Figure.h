@@ -1,7 +1,8 @@
 // Figure files of the domain for a paper, holding the square figure that
 // printing/FigureDrawing.h draws: a PNG picture of N x N pixels, or an SVG
 // drawing or a one-page PDF of N x N units in which every locus piece,
-// coordinate line and curve is one vector path over the background picture.
+// coordinate line and curve is one vector path, through its exact (not
+// rounded) coordinates, over the background picture.
 #pragma once
 
 #include <QImage>

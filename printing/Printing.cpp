@@ -113,7 +113,7 @@ TPrintJob::TPrintJob(QPagedPaintDevice& printer, int copies, const TSurfaceSessi
 
 TPrintJob::~TPrintJob() { Abandon(); }
 
-TPrintJob::TStart TPrintJob::StartPrint(const TColorByFunction& colorByFunction) {
+TPrintJob::TStart TPrintJob::StartPrint(const TColorByFunction& colorByFunction, bool drawLater) {
     if (copies_ < 1) {
         settings_.PrintBackground = false;
         return TStart::Failed;
@@ -134,15 +134,18 @@ TPrintJob::TStart TPrintJob::StartPrint(const TColorByFunction& colorByFunction)
     if (settings_.PrintBackground && backgroundType_ >= 0) {
         // A page or resolution of less than a pixel gets no background.
         const int side = std::min(maxWidth, settings_.prResolution);
+        backgroundSide_ = side;
         if (side >= 1) pageBitmap_ = QImage(side, side, QImage::Format_RGB32);
         if (!pageBitmap_.isNull()) {
-            pageBitmap_.fill(Qt::white);
+            // The colouring fills it (on its own threads: a page bitmap may
+            // hold tens of millions of pixels).
             printingBackground_ = true;
             if (colorByFunction && colorByFunction(pageBitmap_)) return TStart::AwaitingBackground;
             printingBackground_ = false;
         }
         pageBitmap_ = QImage();
     }
+    if (drawLater) return TStart::ReadyToFinish;
     return FinishPrint() ? TStart::Finished : TStart::Failed;
 }
 
@@ -166,6 +169,13 @@ bool TPrintJob::FinishPrint() {
     settings_.PrintBackground = false;
     printingBackground_ = false;
     return ok;
+}
+
+QString TPrintJob::ResolutionCapText() const {
+    if (backgroundSide_ < 1 || backgroundSide_ >= settings_.prResolution) return {};
+    return QStringLiteral("The page background has %1 pixels per line, the most this page takes (%2 were asked)")
+        .arg(backgroundSide_)
+        .arg(settings_.prResolution);
 }
 
 void TPrintJob::Abandon() {

@@ -73,9 +73,11 @@ public:
         Failed,              // nothing printed (no copies, or the document could not begin)
         Finished,            // the page is printed
         AwaitingBackground,  // the page bitmap is being coloured: call FinishPrint when it is done
+        ReadyToFinish,       // laid out without a background: call FinishPrint (asked for by drawLater)
     };
-    // Starts the colouring of the page bitmap (white, side x side); false when
-    // it could not start (the page is then printed without background).
+    // Starts the colouring of the page bitmap (side x side, not filled yet:
+    // the colouring fills every pixel); false when it could not start (the
+    // page is then printed without background).
     using TColorByFunction = std::function<bool(QImage& pageBitmap)>;
 
     // `copies` pages are printed one after the other; the device prints each once.
@@ -87,13 +89,20 @@ public:
 
     // Begins the document and lays the page out; with a background wanted
     // and a background type chosen (>= 0), creates the page bitmap of side
-    // min(maxWidth, prResolution) and calls colorByFunction.
-    TStart StartPrint(const TColorByFunction& colorByFunction);
+    // min(maxWidth, prResolution) and calls colorByFunction. Without a
+    // background the pages are drawn at once, or - with drawLater - left to
+    // FinishPrint (which may run on another thread than this call, as long as
+    // one thread at a time uses the job).
+    TStart StartPrint(const TColorByFunction& colorByFunction, bool drawLater = false);
     // Draws the pages and ends the document; false when the device reported
     // an error. Releases the page bitmap.
     bool FinishPrint();
     // Ends the document without drawing the pages that remain.
     void Abandon();
+    // The page takes fewer pixels per line than the background was asked to
+    // have (at most 9/10 of its width): "The page background has 4312 pixels
+    // per line, the most this page takes (5000 were asked)"; empty otherwise.
+    QString ResolutionCapText() const;
 
     // The document has begun and its pages are not drawn yet.
     bool Active() const { return painter_.isActive(); }
@@ -114,6 +123,7 @@ private:
     TPageLayout layout_;
     QImage pageBitmap_;
     bool printingBackground_ = false;
+    int backgroundSide_ = 0;  // side of the page background, when one was wanted
     int pageWidth_ = 0, pageHeight_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "session/DrawingStores.h"
 
+#include <utility>
+
 namespace velmora {
 
 TColor ExtremalsCurveColour(int cl, TColor pickerColour) {
@@ -28,6 +30,13 @@ bool TDrawingStores::BeginLocus(TLocusKind kind) {
 void TDrawingStores::AddLocusSegment(const Vector2& currentX, int key) {
     ++revision_;
     loci_[static_cast<std::size_t>(lociOption_)].push_back({static_cast<uint8_t>(key), currentX});
+}
+
+void TDrawingStores::SetLocus(TLocusKind kind, wireKnots knots) {
+    if (!IsInvariantKind(kind)) return;
+    ++revision_;
+    lociOption_ = kind;
+    loci_[static_cast<std::size_t>(kind)] = std::move(knots);
 }
 
 std::vector<std::vector<Vector2>> TDrawingStores::LocusPieces(TLocusKind kind) const {

@@ -52,6 +52,8 @@ public:
     bool BeginLocus(TLocusKind kind);
     // Stores one knot of the locus being traced (key 1: start of a piece).
     void AddLocusSegment(const Vector2& currentX, int key);
+    // Replaces the store of a kind by the knots of a trace made elsewhere.
+    void SetLocus(TLocusKind kind, wireKnots knots);
     TLocusKind lociOption() const { return lociOption_; }
     // The knots of each kind, in the order they were stored.
     const std::array<wireKnots, kLociCount>& loci() const { return loci_; }

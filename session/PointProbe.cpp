@@ -15,7 +15,8 @@ bool TPointProbe::CrossShown() const {
     return shown != nullptr && shown == (crossValues ? &*crossValues : nullptr);
 }
 
-TPointProbe ProbePoint(const TLocalGeometry& surface, const Vector2& p, TLineClass lineClass, double span2D) {
+TPointProbe ProbePoint(const TLocalGeometry& surface, const Vector2& p, TLineClass lineClass, double span2D,
+                       bool withDirections) {
     TPointProbe probe;
     probe.p = p;
     probe.lineClass = lineClass;
@@ -26,6 +27,7 @@ TPointProbe ProbePoint(const TLocalGeometry& surface, const Vector2& p, TLineCla
     // Both sets of values share the discriminants, the costliest of them.
     const TDiscriminants discriminants = surface.Discriminants(frame);
     if (TInvariants values; InvariantsOfFrame(frame, discriminants, values)) probe.invariants = values;
+    if (!withDirections) return probe;
     if (TInvariants values; CrossValuesOfFrame(frame, discriminants, values) &&
                             surface.CrossSegments(frame, lineClass, span2D, probe.cross))
         probe.crossValues = values;

@@ -35,7 +35,10 @@ struct TPointProbe {
 };
 
 // The probe of p with the surface's engines; span2D sets the length of the
-// cross segments of classes 1 to 4 (0.025 span2D each way).
-TPointProbe ProbePoint(const TLocalGeometry& surface, const Vector2& p, TLineClass lineClass, double span2D);
+// cross segments of classes 1 to 4 (0.025 span2D each way). Without
+// directions (a class whose directions vanish on the whole domain) no cross
+// is looked for, and the values are those without one.
+TPointProbe ProbePoint(const TLocalGeometry& surface, const Vector2& p, TLineClass lineClass, double span2D,
+                       bool withDirections = true);
 
 }  // namespace velmora

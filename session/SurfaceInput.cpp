@@ -23,6 +23,12 @@ std::string TrimInput(std::string_view text) {
     return std::string(text.substr(first, last - first));
 }
 
+const char* FieldName(int field) {
+    static const char* const kNames[kInputFields] = {"x(u,v)", "y(u,v)", "z(u,v)", "w(u,v)",
+                                                     "uMin",   "uMax",   "vMin",   "vMax"};
+    return field >= 0 && field < kInputFields ? kNames[field] : "";
+}
+
 namespace readmsg {
 
 std::string NotFinite(TInputField bound) {
@@ -33,6 +39,15 @@ std::string NotFinite(TInputField bound) {
 
 std::string NoScale(char axis) {
     return std::string("The bounds of '") + axis + "' are too close together or too far apart";
+}
+
+std::string TooLong(TInputField field) {
+    return std::string(FieldName(field)) + " is longer than the limit of " + std::to_string(kMaxFieldLength) +
+           " characters";
+}
+
+std::string NotFiniteValues(TInputField field) {
+    return std::string("The values of ") + FieldName(field) + " are not finite numbers on the domain";
 }
 
 }  // namespace readmsg

@@ -17,6 +17,14 @@ enum TInputField : int { xField, yField, zField, wField, uMinField, uMaxField, v
 
 using TInputTexts = std::array<std::string, kInputFields>;
 
+// The longest text a field takes, in characters, in the window and in
+// velmora4-cli alike (a longer one is refused with readmsg::TooLong).
+inline constexpr std::size_t kMaxFieldLength = 65536;
+
+// The name of a field in messages: "x(u,v)" .. "w(u,v)", "uMin", "uMax",
+// "vMin", "vMax"; "" for a number that is no field.
+const char* FieldName(int field);
+
 // The surface shown at start: a torus-like surface over [0, 2 pi] x [0, 2.2].
 const TInputTexts& DefaultSurfaceTexts();
 
@@ -37,6 +45,11 @@ std::string NotFinite(TInputField bound);
 std::string NoScale(char axis);
 // Two usable axes whose diagonal overflows.
 inline constexpr const char* DomainTooLarge = "The domain is too large";
+// A text longer than kMaxFieldLength: "x(u,v) is longer than the limit of 65536 characters".
+std::string TooLong(TInputField field);
+// A coordinate that has no finite value, or no finite derivative, anywhere on
+// the domain: "The values of w(u,v) are not finite numbers on the domain".
+std::string NotFiniteValues(TInputField field);
 }  // namespace readmsg
 
 }  // namespace velmora

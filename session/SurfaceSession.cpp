@@ -1,8 +1,9 @@
 #include "session/SurfaceSession.h"
 
-#include "curves/LineFieldTracer.h"
 #include "curves/ImplicitCurveTracer.h"
+#include "curves/LineFieldTracer.h"
 #include "curves/LocusFunctions.h"
+#include "geometry/DomainVanishing.h"
 #include "formula/FormulaCompiler.h"
 #include "platform/VelmoraError.h"
 #include "symbolic/SymbolicPartials.h"
@@ -12,6 +13,42 @@
 #include <exception>
 
 namespace velmora {
+
+namespace {
+
+// An error whose message names its field itself.
+struct NamedFieldError : VelmoraError {
+    using VelmoraError::VelmoraError;
+};
+
+// The trimmed text of a field, refused when it is longer than a field takes.
+void CheckLength(int field, const std::string& text) {
+    if (text.size() > kMaxFieldLength) throw NamedFieldError(readmsg::TooLong(static_cast<TInputField>(field)));
+}
+
+// The first coordinate that has no finite value and derivatives at any sample
+// of the domain, or -1.
+int CoordinateWithoutFiniteValues(const TLocalGeometry& surface, const TDomainMap& map) {
+    const std::vector<Vector2> samples = DomainSamples(map.min2D, map.max2D);
+    for (int i = xField; i <= wField; ++i) {
+        bool finite = false;
+        for (const Vector2& p : samples) {
+            const TSurfaceDerivatives d = surface.Derivatives(p);
+            finite = std::isfinite(d.x[i]) && std::isfinite(d.xu[i]) && std::isfinite(d.xv[i]) &&
+                     std::isfinite(d.xuu[i]) && std::isfinite(d.xuv[i]) && std::isfinite(d.xvv[i]);
+            if (finite) break;
+        }
+        if (!finite) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string TReadResult::FieldMessage() const {
+    if (messageNamesField || failedField < 0 || failedField >= kInputFields) return message;
+    return std::string(FieldName(failedField)) + ": " + message;
+}
 
 TSurfaceSession::TSurfaceSession(int workerSets)
     : texts_(DefaultSurfaceTexts()),
@@ -34,7 +71,8 @@ std::vector<TEngineSet*> TSurfaceSession::WorkerSets() const {
 }
 
 TPointProbe TSurfaceSession::Probe(const Vector2& p, TLineClass lineClass) const {
-    return ProbePoint(*surface_, p, lineClass, map_.span2D);
+    // A class without directions anywhere shows no cross: its directions would be rounding noise.
+    return ProbePoint(*surface_, p, lineClass, map_.span2D, !DirectionsVanish(lineClass));
 }
 
 void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
@@ -42,6 +80,7 @@ void TSurfaceSession::ReadFormula(int i, TEngineSetsBuild& build) {
     text = TrimInput(text);
     fieldsTrimmed_ = i + 1;
     if (text.empty()) throw VelmoraError(readmsg::BlankField);
+    CheckLength(i, text);
     // The bounds of integrals (not allowed here) would be the corners of U.
     const std::vector<double> minCorner{map_.min2D[0], map_.min2D[1]};
     const std::vector<double> maxCorner{map_.max2D[0], map_.max2D[1]};
@@ -59,6 +98,7 @@ void TSurfaceSession::ReadBound(int i, Vector2& minCorner, Vector2& maxCorner) {
     text = TrimInput(text);
     fieldsTrimmed_ = i + 1;
     if (text.empty()) throw VelmoraError(readmsg::BlankField);
+    CheckLength(i, text);
     const double value = EvaluateConstantFormula(text);
     // Infinities and not-a-number would make the map of U meaningless.
     if (!std::isfinite(value)) throw VelmoraError(readmsg::NotFinite(static_cast<TInputField>(i)));
@@ -109,6 +149,7 @@ TReadResult TSurfaceSession::Run(int fields) {
         field = -1;
     } catch (const std::exception& e) {
         result.message = e.what();
+        result.messageNamesField = dynamic_cast<const NamedFieldError*>(&e) != nullptr;
         result.fieldsTrimmed = fieldsTrimmed_;
         result.failedField = field;
         return result;
@@ -125,8 +166,19 @@ TReadResult TSurfaceSession::Run(int fields) {
         result.codeNotPublished = true;
         return result;
     }
-    result.ok = true;
+    directionsVanish_ = {};
     result.fieldsTrimmed = fieldsTrimmed_;
+    // A coordinate that overflows everywhere (10^400 u v) leaves no point with
+    // a frame: the read fails rather than leave a surface that shows nothing.
+    if (fields == kInputFields) {
+        if (const int i = CoordinateWithoutFiniteValues(*surface_, map_); i >= 0) {
+            result.message = readmsg::NotFiniteValues(static_cast<TInputField>(i));
+            result.messageNamesField = true;
+            result.failedField = i;
+            return result;
+        }
+    }
+    result.ok = true;
     return result;
 }
 
@@ -144,30 +196,49 @@ TReadResult TSurfaceSession::ReadData() {
     return result;
 }
 
-namespace {
-// Thrown by the locus function once a stop is requested: it leaves the seed
-// search, and every trace that is under way, at the next evaluation.
-struct TLocusStopped {};
-}  // namespace
-
-bool TSurfaceSession::TraceLocus(TLocusKind kind, std::stop_token stop) {
-    if (!alreadyParsed_ || !IsInvariantKind(kind)) return false;
-    if (!implicitCurve_) implicitCurve_ = std::make_unique<TImplicitCurveTracer>();
-    stores_.BeginLocus(kind);
-    R2ToR1Function f = LocusFunction(*surface_, kind);
-    if (stop.stop_possible())
-        f = [f = std::move(f), stop](const Vector2& p) {
-            if (stop.stop_requested()) throw TLocusStopped{};
-            return f(p);
-        };
+TLocusTrace TSurfaceSession::TraceLocusWith(TEngineSet& engines, TLocusKind kind, std::stop_token stop,
+                                            const std::function<void(int, int)>& progress) const {
+    TLocusTrace trace;
+    trace.kind = kind;
+    const TLocalGeometry surface(engines);
     try {
-        implicitCurve_->ComputeImplicitCurve(
-            std::move(f), [this](const Vector2& p, int key) { stores_.AddLocusSegment(p, key); }, map_.min2D,
-            map_.max2D, 40, 464, map_.radius2D);
-    } catch (const TLocusStopped&) {
-        // Stopped: what was stored stays.
+        if (InvariantVanishes(surface, kind, map_.min2D, map_.max2D)) {
+            trace.end = TLocusEnd::Vanishes;
+            return trace;
+        }
+        // The tracer's flag grid is large: it lives on the heap, one per trace.
+        const auto tracer = std::make_unique<TImplicitCurveTracer>();
+        const bool scanned = tracer->ComputeImplicitCurve(
+            LocusFunction(surface, kind),
+            [&trace](const Vector2& p, int key) { trace.knots.push_back({static_cast<uint8_t>(key), p}); },
+            map_.min2D, map_.max2D, 40, 464, map_.radius2D, std::move(stop), [&](int done, int cells) {
+                trace.cellsDone = done;
+                trace.cells = cells;
+                if (progress) progress(done, cells);
+            });
+        trace.end = scanned ? TLocusEnd::Finished : TLocusEnd::Stopped;
+    } catch (const std::exception&) {
+        // An error while seeding ends the scan; the pieces found so far stay.
+        trace.end = TLocusEnd::Halted;
     }
-    return true;
+    return trace;
+}
+
+void TSurfaceSession::StoreLocus(TLocusTrace trace) { stores_.SetLocus(trace.kind, std::move(trace.knots)); }
+
+std::optional<TLocusEnd> TSurfaceSession::TraceLocus(TLocusKind kind, std::stop_token stop) {
+    if (!alreadyParsed_ || !IsInvariantKind(kind)) return std::nullopt;
+    TLocusTrace trace = TraceLocusWith(*mainSet_, kind, std::move(stop));
+    const TLocusEnd end = trace.end;
+    StoreLocus(std::move(trace));
+    return end;
+}
+
+bool TSurfaceSession::DirectionsVanish(TLineClass lineClass) const {
+    if (!alreadyParsed_ || (!IsLowDegree(lineClass) && !IsHigherDegree(lineClass))) return false;
+    std::optional<bool>& known = directionsVanish_[static_cast<std::size_t>(lineClass)];
+    if (!known) known = velmora::DirectionsVanish(*surface_, lineClass, map_.min2D, map_.max2D);
+    return *known;
 }
 
 std::optional<TTraceOutcome> TSurfaceSession::TraceLines(int curvesParts, TLineClass lineClass, const Vector2& start,

@@ -7,7 +7,8 @@
 // command-line companion both work through it; neither repeats the pipeline.
 //
 // One thread uses a session; the worker engine sets are handed to background
-// workers, each to one worker, and must not be rebuilt (ReadData) while they run.
+// workers (or to one locus trace), each to one worker, and must not be rebuilt
+// (ReadData) while they run.
 #pragma once
 
 #include "curves/TraceSink.h"
@@ -33,7 +34,6 @@
 namespace velmora {
 
 class TFormulaCompiler;
-class TImplicitCurveTracer;
 
 // What a line trace of the session does besides storing its curves.
 struct TLineTraceTarget {
@@ -54,10 +54,32 @@ struct TReadResult {
     std::string message;
     int fieldsTrimmed = 0;
     int failedField = -1;
+    // The message names the field already (the limit of a field's length,
+    // values that are not finite).
+    bool messageNamesField = false;
     // The input was sound but its code could not be published (executable
     // memory was refused): the session kept the surface it had, read or not.
     bool codeNotPublished = false;
     explicit operator bool() const { return ok; }
+    // The message with the field it concerns in front, as the window shows it:
+    // "z(u,v): Check the parentheses, please."
+    std::string FieldMessage() const;
+};
+
+// How a locus trace ended.
+enum class TLocusEnd {
+    Finished,  // the whole domain was scanned
+    Vanishes,  // the invariant vanishes on the whole domain: nothing was traced
+    Stopped,   // the stop request ended the scan; the pieces found so far are kept
+    Halted,    // an error of the geometry while seeding ended the scan; the pieces found so far are kept
+};
+
+// A locus traced, not stored yet.
+struct TLocusTrace {
+    TLocusKind kind = TLocusKind::GaussCurvature;
+    TLocusEnd end = TLocusEnd::Finished;
+    wireKnots knots;
+    int cellsDone = 0, cells = 0;  // coarse cells of the domain scanned, of all
 };
 
 class TSurfaceSession {
@@ -122,12 +144,25 @@ public:
     TDrawingStores& Stores() { return stores_; }
     const TDrawingStores& Stores() const { return stores_; }
 
-    // Traces the locus of a kind over the whole domain into its store,
-    // replacing the earlier trace of that kind. False (nothing traced) before a
-    // successful read or for a value that is no kind. An error raised by the geometry while
-    // seeding the trace is passed on; the knots stored until then stay. A stop
-    // request ends the trace early, keeping the knots stored until then.
-    bool TraceLocus(TLocusKind kind, std::stop_token stop = {});
+    // Traces the locus of a kind over the whole domain with the engine set
+    // `engines` (the session's own, or a worker's while the session's thread
+    // goes on with other work) and returns it without storing it. It reads the
+    // domain only; the session must not be read anew meanwhile. An invariant
+    // that vanishes on the whole domain is not traced (its zero set would be
+    // rounding noise). The stop token is looked at before each coarse cell;
+    // progress(cellsDone, cells) follows the scan. Call only after a successful read.
+    TLocusTrace TraceLocusWith(TEngineSet& engines, TLocusKind kind, std::stop_token stop = {},
+                               const std::function<void(int cellsDone, int cells)>& progress = {}) const;
+    // Stores a trace as the locus of its kind, replacing the earlier one.
+    void StoreLocus(TLocusTrace trace);
+    // Traces with the session's own engines and stores the locus (a stop
+    // request ends the trace early, keeping the pieces found until then);
+    // none (nothing traced) before a successful read or for a value that is no kind.
+    std::optional<TLocusEnd> TraceLocus(TLocusKind kind, std::stop_token stop = {});
+
+    // The form of the directions of a line class vanishes on the whole domain
+    // (the class has no direction to follow anywhere). Decided once per read.
+    bool DirectionsVanish(TLineClass lineClass) const;
     // Traces up to curvesParts half-branches of a line class (not the
     // coordinate lines) through start, those of the foliations set in
     // showFoliations, and stores every piece in the curves (a new curve in the
@@ -172,7 +207,9 @@ private:
     std::unique_ptr<TEngineSet> mainSet_;
     std::vector<std::unique_ptr<TEngineSet>> workerSets_;
     std::unique_ptr<TLocalGeometry> surface_;
-    std::unique_ptr<TImplicitCurveTracer> implicitCurve_;
+    // Per line class: unknown until asked after a read, then whether its
+    // directions vanish on the whole domain.
+    mutable std::array<std::optional<bool>, kLineClassCount> directionsVanish_{};
 
     TDrawingStores stores_;
     std::optional<TSpecialPointsResult> specialPoints_;

@@ -164,6 +164,7 @@ TEST_F(BackgroundTest, AStartWithNothingToColourLeavesTheWindowIdle) {
         EXPECT_EQ(C().EnterButton->text(), "Enter");
     }
     C().lociItems[3]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_GT(W().Session().Stores().loci()[3].size(), 3u);
 }
 
@@ -199,6 +200,7 @@ TEST_F(BackgroundTest, AWorkerThatCannotStartLeavesTheWindowIdleAndUsable) {
     }
     // Every command works again: a locus, and the background itself.
     C().lociItems[3]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_GT(W().Session().Stores().loci()[3].size(), 3u);
     C().backgroundItems[3]->trigger();
     EXPECT_TRUE(W().busy());
@@ -214,9 +216,11 @@ TEST_F(BackgroundTest, APageBackgroundCallsThePageHandlerAndLeavesThePanelAlone)
     const QImage panel = W().MainPanel().MainBox()->Picture().copy();
     int pages = 0;
     bool busyInHandler = false;
+    // The page's handler ends the watch once the page is drawn.
     W().SetPageBackgroundFinished([&] {
         ++pages;
         busyInHandler = W().busy();
+        W().EndWatch();
     });
     W().SetPrintingBackground(true);
     QImage page(120, 90, QImage::Format_RGB32);

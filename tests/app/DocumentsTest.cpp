@@ -99,7 +99,8 @@ TEST_F(ScriptedWindowTest, AnOlderLayoutOpensAndAnUnsupportedVersionFailsToRead)
     EXPECT_EQ(C().xEdit->text(), "vm4");
     EXPECT_EQ(C().yEdit->text(), "Quorvel Dastimaro-Ulbenki");
     EXPECT_EQ(C().wEdit->text(), "8");
-    EXPECT_EQ(W().InfoText(), res::ErrorReadingField);
+    EXPECT_EQ(W().InfoText(), QString::fromLatin1(res::ErrorReadingField) +
+                                  QStringLiteral(": x(u,v): You mispelled a function or variable"));
     EXPECT_EQ(beeps.size(), 1u);
     EXPECT_FALSE(W().Session().alreadyParsed());
     EXPECT_EQ(W().windowTitle(), "v1");
@@ -128,6 +129,14 @@ TEST_F(ScriptedWindowTest, ARefusedFileLeavesTheEditsAndTheDocumentAsTheyWere) {
         EXPECT_EQ(W().Filename(), PathOf("torus.vm4"));
         EXPECT_EQ(W().windowTitle(), "torus");
     }
+    // The print title proposed follows the document really open.
+    QString proposed;
+    dialogs->configure = [&](TPageSetupDialog& form) {
+        proposed = form.TitleEdit->text();
+        return false;
+    };
+    C().Print1->trigger();
+    EXPECT_EQ(proposed, "torus");
 }
 
 TEST_F(ScriptedWindowTest, AFailedSaveSaysSoAndKeepsTheInputUnsaved) {
@@ -173,6 +182,92 @@ TEST_F(ScriptedWindowTest, TheCloseQuestionHasThreeAnswers) {
     EXPECT_TRUE(W().close());
     EXPECT_FALSE(W().isVisible());
     EXPECT_EQ(dialogs->saves, 2);  // No writes nothing
+}
+
+TEST_F(ScriptedWindowTest, OpenAndOpenRecentAskTheCloseQuestionFirst) {
+    W().show();
+    WriteFile(PathOf("torus.vm4"), kTorusDocument);
+    ASSERT_TRUE(W().ReadData());
+    // uMax changed to pi and read: Open asks, and Cancel keeps everything.
+    C().uMaxEdit->setText("pi");
+    ASSERT_TRUE(W().ReadData());
+    dialogs->openAnswers = {PathOf("torus.vm4")};
+    dialogs->confirmAnswers = {TConfirmAnswer::Cancel};
+    C().Open1->trigger();
+    EXPECT_EQ(dialogs->questions, 1);
+    EXPECT_EQ(dialogs->opens, 0);  // asked before the file dialog
+    EXPECT_EQ(C().uMaxEdit->text(), "pi");
+    EXPECT_TRUE(W().Session().dirty());
+    EXPECT_EQ(W().windowTitle(), "VelmoraR4");
+    // Closing still asks.
+    dialogs->confirmAnswers = {TConfirmAnswer::Cancel};
+    EXPECT_FALSE(W().close());
+    EXPECT_EQ(dialogs->questions, 2);
+
+    // No: the document replaces the input.
+    dialogs->confirmAnswers = {TConfirmAnswer::No};
+    C().Open1->trigger();
+    EXPECT_EQ(dialogs->questions, 3);
+    EXPECT_EQ(C().xEdit->text(), "cos(u)");
+    EXPECT_EQ(W().windowTitle(), "torus");
+
+    // Open Recent asks the same; unchanged input is not asked about.
+    C().zEdit->setText("u v");
+    dialogs->confirmAnswers = {TConfirmAnswer::Cancel};
+    W().OnOpenRecent(PathOf("torus.vm4"));
+    EXPECT_EQ(dialogs->questions, 4);
+    EXPECT_EQ(C().zEdit->text(), "u v");
+    C().zEdit->setText("cos(v)");
+    W().OnOpenRecent(PathOf("torus.vm4"));
+    EXPECT_EQ(dialogs->questions, 4);
+}
+
+TEST_F(ScriptedWindowTest, EditsChangedButNotReadAreChangesToo) {
+    W().show();
+    WriteFile(PathOf("torus.vm4"), kTorusDocument);
+    ASSERT_TRUE(W().OpenDocument(PathOf("torus.vm4")));
+    EXPECT_FALSE(W().EditsChanged());
+    // Blanks around a text are no change: a read trims them.
+    C().xEdit->setText("  cos(u) ");
+    EXPECT_FALSE(W().EditsChanged());
+    C().xEdit->setText("cos(2u)");
+    EXPECT_TRUE(W().EditsChanged());
+    dialogs->confirmAnswers = {TConfirmAnswer::Cancel};
+    EXPECT_FALSE(W().close());
+    EXPECT_EQ(dialogs->questions, 1);
+    // Yes reads the edits before saving them under the document's name.
+    dialogs->confirmAnswers = {TConfirmAnswer::Yes};
+    EXPECT_TRUE(W().close());
+    EXPECT_NE(Slurp(PathOf("torus.vm4")).find("cos(2u)"), std::string::npos);
+    // An edit that cannot be read keeps the window open, with the reason.
+    W().show();
+    C().xEdit->setText("sin(");
+    dialogs->confirmAnswers = {TConfirmAnswer::Yes};
+    EXPECT_FALSE(W().close());
+    EXPECT_TRUE(W().InfoText().startsWith("Error reading an edit field: x(u,v): ")) << W().InfoText().toStdString();
+}
+
+TEST_F(ScriptedWindowTest, NewShowsTheDefaultSurfaceWithoutANameAfterTheQuestion) {
+    W().show();
+    WriteFile(PathOf("torus.vm4"), kTorusDocument);
+    ASSERT_TRUE(W().OpenDocument(PathOf("torus.vm4")));
+    C().xEdit->setText("sin(u)");
+    dialogs->confirmAnswers = {TConfirmAnswer::Cancel};
+    C().New1->trigger();
+    EXPECT_EQ(C().xEdit->text(), "sin(u)");
+    EXPECT_EQ(W().Filename(), PathOf("torus.vm4"));
+    dialogs->confirmAnswers = {TConfirmAnswer::No};
+    C().New1->trigger();
+    EXPECT_EQ(dialogs->questions, 2);
+    const auto edits = C().InputEdits();
+    for (int i = 0; i < kInputFields; ++i)
+        EXPECT_EQ(edits[i]->text().toStdString(), DefaultSurfaceTexts()[i]) << i;
+    EXPECT_EQ(W().Filename(), QString());
+    EXPECT_EQ(W().windowTitle(), "VelmoraR4");
+    EXPECT_TRUE(W().Session().alreadyParsed());
+    // Nothing to save, nothing to ask.
+    EXPECT_TRUE(W().close());
+    EXPECT_EQ(dialogs->questions, 2);
 }
 
 TEST_F(ScriptedWindowTest, ExitWithACancelledSaveDialogStillEndsTheProgram) {

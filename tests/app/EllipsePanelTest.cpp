@@ -25,10 +25,10 @@ protected:
 
     const TEllipseLayout& F() { return W().EllipsePanel().FigureLayout(); }
     void Freeze() {
-        if (!W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+        if (!W().panelsFrozen()) TapCtrl();
     }
     void Release() {
-        if (W().panelsFrozen()) PressKey(Qt::Key_Control, Qt::ControlModifier);
+        if (W().panelsFrozen()) TapCtrl();
     }
 
     TColor At(int x, int y) const { return ColourOfPixel(window->EllipsePanel().EllipseBox()->Picture().pixel(x, y)); }

@@ -48,6 +48,8 @@ TEST_F(ExportTest, TheDialogsOfferTheThreeTypesAndRememberTheFolderAndSize) {
     EXPECT_EQ(dialogs->saveSuffix, "png");
     EXPECT_EQ(dialogs->proposedSize, kDefaultFigureSize);
     EXPECT_EQ(dialogs->sizeRange, std::make_pair(16, 5000));
+    // The file is written on a thread of its own, under the watch.
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(W().InfoText(), Saved("plain.svg"));
     EXPECT_TRUE(fs::is_regular_file(dir / "plain.svg"));
     EXPECT_FALSE(W().busy());
@@ -126,6 +128,7 @@ TEST_F(ExportTest, TheCliRendersTheSamePictureAsTheWindowExportsForADocument) {
     }
     ASSERT_TRUE(W().OpenDocument(QString::fromStdString(doc.string())));
     C().lociItems[3]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
     C().backgroundItems[3]->trigger();
     ASSERT_TRUE(WaitUntilIdle());
     C().lineItems[1]->trigger();

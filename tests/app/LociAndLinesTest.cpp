@@ -48,10 +48,12 @@ protected:
 
 TEST_F(LociAndLinesTest, ALocusTracedTwiceIsStoredOnceAndDrawnInSilver) {
     C().lociItems[0]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_FALSE(W().busy());
     const wireKnots first = Stores().loci()[0];
     ASSERT_GT(first.size(), 100u);
     C().lociItems[0]->trigger();
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(Stores().loci()[0].size(), first.size());
     for (std::size_t k = 0; k < first.size(); ++k) {
         ASSERT_EQ(Stores().loci()[0][k].key, first[k].key);
@@ -69,7 +71,10 @@ TEST_F(LociAndLinesTest, ALocusTracedTwiceIsStoredOnceAndDrawnInSilver) {
 }
 
 TEST_F(LociAndLinesTest, LociSurviveErasingTheLinesAndGoWithEraseLoci) {
-    for (QAction* item : C().lociItems) item->trigger();
+    for (QAction* item : C().lociItems) {
+        item->trigger();
+        ASSERT_TRUE(WaitUntilIdle());
+    }
     for (int k = 0; k < kLociCount; ++k) EXPECT_GE(Stores().loci()[k].size(), 3u) << k;
     picker->curveColor = 0x123456;
     C().lineItems[1]->trigger();

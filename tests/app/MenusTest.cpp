@@ -37,6 +37,13 @@ TEST_F(WindowTest, TheMenuBarHoldsTheSixMenus) {
 TEST_F(WindowTest, MenuItemsCarryTheirCaptionsTagsAndShortcuts) {
     CheckItems(W(), {{"Open1", "&Open...", 0}, {"Save1", "&Save", 0}, {"SaveAs1", "Save As...", 0},
                      {"Print1", "&Print...", 0}, {"Manual1", "Manual", 0}, {"Exit1", "E&xit", 0}});
+    CheckItems(W(), {{"New1", "&New", 0}});
+    // The File menu shows its shortcuts.
+    EXPECT_EQ(C().New1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(C().Open1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(C().Save1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(C().Print1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(C().Exit1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_EQ(C().Cut1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
     EXPECT_EQ(C().Copy1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     EXPECT_EQ(C().Paste1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));

@@ -1,6 +1,7 @@
 // File > Print... through the page dialog and the system print dialog,
 // printing into a PDF file as Qt's print dialog offers; and File > Manual.
 #include "WindowFixture.h"
+#include "session/SurfaceInput.h"
 #include "tests/TestFolder.h"
 
 #include "app/ManualWindow.h"
@@ -43,6 +44,8 @@ TEST_F(ScriptedWindowTest, PrintingIntoAPdfFileGivesOnePagePerCopy) {
     EXPECT_EQ(dialogs->pages, 1);
     EXPECT_EQ(dialogs->printers, 1);
     EXPECT_EQ(W().PrintSettings().prTitle, "VelmoraR4");  // the caption, proposed by the dialog
+    // The pages are drawn on a thread of their own.
+    ASSERT_TRUE(WaitUntilIdle());
     EXPECT_FALSE(W().busy());
     EXPECT_EQ(C().EnterButton->text(), "Enter");
     EXPECT_EQ(W().InfoText(), QString());
@@ -198,6 +201,10 @@ TEST_F(WindowTest, TheManualShowsItsHeaderAndTheWholeText) {
                                 "4. WHAT THE PROGRAM SHOWS", "5. THE ORTHOGONAL BASIS", "6. THE LOCI",
                                 "7. THE FILE MENU", "8. THE VIEW MENU", "9. THANKS"})
         EXPECT_TRUE(manual.contains(QString::fromLatin1(heading))) << heading;
+    // It states the limit of a field that both front ends apply, and does not
+    // promise one depth for every family.
+    EXPECT_TRUE(manual.contains(QStringLiteral("A field holds at most %1 characters").arg(kMaxFieldLength)));
+    EXPECT_FALSE(manual.contains(QStringLiteral("two ways with the same sign and the same zero:")));
 
     // The text grows with the window.
     m.resize(600, 700);

@@ -81,19 +81,20 @@ TEST_F(WindowTest, EachKindOfBadFieldFailsWithTheToneAndTheStatusText) {
     struct Case {
         int field;
         const char* text;
+        const char* message;  // after "Error reading an edit field: "
     };
     const Case cases[] = {
-        {0, "   "},                // blank
-        {1, ""},                   // empty
-        {2, "cos(u) + $"},         // illegal character
-        {3, "u +"},                // syntax
-        {0, "sine(u)"},            // unknown name
-        {1, "(u + v"},             // parentheses
-        {2, "u \xE2\x88\x99 v"},   // outside Latin-1: becomes an illegal character
-        {3, "u \xC2\xB7 v"},       // a Latin-1 character that is not in the language
-        {4, "u"},                  // a bound with a variable
-        {5, "\t "},                // blank bound
-        {7, "(2"},                 // bound parentheses
+        {0, "   ", "x(u,v): An edit field is blank"},                                  // blank
+        {1, "", "y(u,v): An edit field is blank"},                                     // empty
+        {2, "cos(u) + $", "z(u,v): You have used an illegal character."},              // illegal character
+        {3, "u +", "w(u,v): There is a sintax fault in the formula."},                 // syntax
+        {0, "sine(u)", "x(u,v): You mispelled a function or variable"},                // unknown name
+        {1, "(u + v", "y(u,v): Check the parentheses, please."},                       // parentheses
+        {2, "u \xE2\x88\x99 v", "z(u,v): You have used an illegal character."},     // outside Latin-1
+        {3, "u \xC2\xB7 v", "w(u,v): You have used an illegal character."},          // Latin-1, not in the language
+        {4, "u", "uMin: You have used an illegal character."},                         // a bound with a variable
+        {5, "\t ", "uMax: An edit field is blank"},                                   // blank bound
+        {7, "(2", "vMax: Check the parentheses, please."},                             // bound parentheses
     };
     for (const Case& c : cases) {
         SetFields(W(), kDefaultTexts);
@@ -103,7 +104,9 @@ TEST_F(WindowTest, EachKindOfBadFieldFailsWithTheToneAndTheStatusText) {
         edits[c.field]->setText(QString::fromUtf8(c.text));
         beeps.clear();
         EXPECT_FALSE(W().ReadData()) << c.text;
-        EXPECT_EQ(W().InfoText(), "Error reading an edit field") << c.text;
+        // The old text and tone, then the field and the engine's reason.
+        EXPECT_EQ(W().InfoText(), QStringLiteral("Error reading an edit field: ") + QString::fromUtf8(c.message))
+            << c.text;
         ASSERT_EQ(beeps.size(), 1u) << c.text;
         EXPECT_EQ(beeps[0], std::make_pair(100, 100));
         EXPECT_FALSE(W().Session().alreadyParsed());
@@ -117,7 +120,7 @@ TEST_F(WindowTest, BoundsMustIncrease) {
                                "2 pi", "0", "0", "2.2"};
     SetFields(W(), reversed);
     EXPECT_FALSE(W().ReadData());
-    EXPECT_EQ(W().InfoText(), "Error reading an edit field");
+    EXPECT_EQ(W().InfoText(), "Error reading an edit field: uMax: The minimum of 'u' must be less than its maximum");
 
     const char* equalU[8] = {"u", "v", "u", "v", "1", "2/2", "0", "1"};
     SetFields(W(), equalU);

@@ -141,6 +141,17 @@ protected:
         QApplication::sendEvent(target, &e);
     }
 
+    // The Ctrl key pressed and released with nothing between: the tap that
+    // freezes or releases the panels.
+    void TapCtrl() {
+        QWidget* target = QApplication::focusWidget();
+        if (!target) target = window.get();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
+    }
+
     std::vector<QString> DataRows() const {
         std::vector<QString> rows;
         for (int i = 0; i < 11; ++i) rows.push_back(window->Controls().FunctionValues1->RowText(i));

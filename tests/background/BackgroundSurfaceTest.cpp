@@ -98,6 +98,29 @@ TEST(BackgroundSurface, HugeValuesTakeTheDarkestColours) {
     for (uint32_t p : pixels) EXPECT_NE(p, 0u);  // every pixel painted or left white
 }
 
+TEST(BackgroundSurface, AnInvariantThatVanishesEverywhereIsPaintedInTheColourOfZero) {
+    // The complex curve (z, z^2) has a circle for curvature ellipse at every
+    // point: the discriminants of the deviation and strong principal
+    // directions are identically zero, their computed values rounding noise.
+    const std::array<std::string, 4> complexCurve = {"u", "v", "u^2-v^2", "2 u v"};
+    const int w = 24, h = 24;
+    const uint32_t zero = PixelOfColour(BackgroundPalette()[BackgroundIndex(0)]);
+    for (int type : {4, 5, 6}) {
+        const auto pixels = Render(type, 2, w, h, complexCurve, {-1, -1}, {1, 1});
+        int painted = 0;
+        for (uint32_t p : pixels) {
+            if (p == 0xFFFFFFFFu) continue;
+            EXPECT_EQ(p, zero) << "type " << type;
+            ++painted;
+        }
+        EXPECT_GT(painted, w * h / 2) << type;
+    }
+    // Its Gauss curvature -4 / (1 + 4|z|^2)^2 does not vanish and keeps its shades.
+    const auto gauss = Render(3, 2, w, h, complexCurve, {-1, -1}, {1, 1});
+    EXPECT_NE(gauss.front(), gauss[static_cast<std::size_t>(h / 2) * w + w / 2]);
+    EXPECT_NE(gauss[static_cast<std::size_t>(h / 2) * w + w / 2], zero);
+}
+
 TEST(BackgroundSurface, DegenerateRowsStayWhiteAndUnknownTypesPaintNothing) {
     // f_v vanishes on v = 0: the metric is degenerate on that row.
     const std::array<std::string, 4> cone = {"v cos(u)", "v sen(u)", "v", "0"};

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -52,6 +53,50 @@ TEST_F(CliSurfaceTest, AGoodSurfaceStillGivesItsPicture) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(png));
     EXPECT_GT(fs::file_size(png), 0u);
+}
+
+TEST_F(CliSurfaceTest, InvariantsTakesTheDomainAndRefusesAPointOutsideIt) {
+    CliRun r = RunCli("invariants --u=-1,1 --v=-1,1 --x u --y v --z 'u v' --w 0 --at=-0.5,0.5", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"u\":-0.5,\"v\":0.5,\"ok\":true", 0), 0u) << r.out;
+    r = RunCli("invariants --u=-1,1 --at=-1.5,0.5", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "velmora4-cli invariants: --at: -1.5,0.5 lies outside the domain [-1, 1] x [0, 2.2]\n");
+    EXPECT_EQ(r.out, "");
+}
+
+// A document whose field holds a formula of n characters: 1 + 1 + ... + 1.
+fs::path LongDocument(const fs::path& dir, std::size_t n) {
+    std::string sum = "u";
+    while (sum.size() + 2 <= n) sum += "+1";
+    sum.resize(n, ' ');
+    const fs::path doc = dir / ("long" + std::to_string(n) + ".vm4");
+    std::ofstream out(doc, std::ios::binary);
+    out << "u\r\nv\r\n" << sum << "\r\n0\r\n0\r\n1\r\n0\r\n1\r\n";
+    return doc;
+}
+
+TEST_F(CliSurfaceTest, AFieldTakesAsManyCharactersAsInTheWindow) {
+    // 56,000 characters are read; past 65536 the field is refused by name.
+    CliRun r = RunCli("invariants --at 0.5,0.5 --doc '" + LongDocument(dir, 56000).string() + "'", dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = RunCli("invariants --at 0.5,0.5 --doc '" + LongDocument(dir, 70001).string() + "'", dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "z(u,v) is longer than the limit of 65536 characters\n");
+}
+
+TEST_F(CliSurfaceTest, AnInvariantThatVanishesEverywhereHasNoLocusAndSaysSo) {
+    // On the complex curve (z, z^2) the discriminants vanish identically.
+    const std::string curve = " --x u --y v --z 'u^2-v^2' --w '2 u v' --u=-1,1 --v=-1,1";
+    CliRun r = RunCli("locus --kind strong-principal" + curve, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "The discriminant of the strong principal directions vanishes on the whole domain\n");
+    // A family without directions anywhere traces nothing and says so.
+    r = RunCli("lines --class 3 --from 0.2,0.3" + curve, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err,
+              "There are no mean curvature lines: the form of their directions vanishes on the whole domain\n");
 }
 
 }  // namespace

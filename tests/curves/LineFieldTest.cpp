@@ -111,11 +111,12 @@ TEST(LineField, OutcomesWhereThereIsNoDirection) {
     }
     {
         // The curvature ellipse of a surface in R^3 is a segment on a line
-        // through the origin: no asymptotic directions in R^4.
+        // through the origin: no asymptotic directions in R^4 to follow
+        // anywhere (their form vanishes on the whole domain).
         Recorder host;
         const TTraceOutcome outcome = TraceInto(host, s, 4, TLineClass::Asymptotic, {0.3, 0.4});
         EXPECT_TRUE(host.curves.empty());
-        EXPECT_EQ(outcome.end, TTraceEnd::NoDirection);
+        EXPECT_EQ(outcome.end, TTraceEnd::FormVanishes);
         EXPECT_EQ(outcome.lineClass, TLineClass::Asymptotic);
     }
     {

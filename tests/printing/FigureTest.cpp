@@ -11,14 +11,18 @@
 #include "tests/printing/PdfPages.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -103,6 +107,37 @@ TEST_F(FigureTest, AnSvgHoldsOnePathPerPieceLineAndCurveOverOnePicture) {
     ASSERT_TRUE(WriteFigure(PathOf("bare.svg"), 300, session, nullptr));
     EXPECT_EQ(CountElements(PathOf("bare.svg"), QStringLiteral("image"), &wellFormed), 0);
     EXPECT_EQ(CountElements(PathOf("bare.svg"), QStringLiteral("path"), &wellFormed), 6);
+}
+
+// The numbers of the "d" attributes of the paths of an SVG file.
+std::vector<double> PathNumbers(const QString& path) {
+    QFile file(path);
+    std::vector<double> numbers;
+    if (!file.open(QIODevice::ReadOnly)) return numbers;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QStringLiteral("path")) continue;
+        const QString d = xml.attributes().value(QStringLiteral("d")).toString();
+        for (const QString& token : d.split(QRegularExpression(QStringLiteral("[^-0-9.e]+")), Qt::SkipEmptyParts))
+            numbers.push_back(token.toDouble());
+    }
+    return numbers;
+}
+
+TEST_F(FigureTest, VectorFiguresKeepTheExactCoordinatesOfTheCurves) {
+    // The domain [-1, 1] x [-1, 2] on a square of 300: (u, v) lies at
+    // (150 + 150 u, 200 - 100 v).
+    session.Stores().AddLineSegment({-0.123, 0.4567}, 1, 0x0000FF);
+    session.Stores().AddLineSegment({0.3331, -0.25}, 0, 0);
+    ASSERT_TRUE(WriteFigure(PathOf("f.svg"), 300, session, nullptr));
+    const std::vector<double> numbers = PathNumbers(PathOf("f.svg"));
+    const auto has = [&numbers](double x) {
+        return std::any_of(numbers.begin(), numbers.end(), [x](double n) { return std::fabs(n - x) < 0.01; });
+    };
+    EXPECT_TRUE(has(131.55) && has(154.33) && has(199.965) && has(225)) << numbers.size();
+    // Rounded to pixels they would be 132, 154 and 200.
+    EXPECT_FALSE(has(132));
+    EXPECT_FALSE(has(200));
 }
 
 // "Pages:" and "Page size:" as pdfinfo reports them.

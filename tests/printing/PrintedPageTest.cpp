@@ -210,9 +210,21 @@ TEST_F(PrintedPageTest, ABackgroundIsOnlyComputedWhenOneIsChosenAndFitsThePage) 
         settings.prResolution = 5000;
         TPrintJob job(*writer, 1, session, settings, 0);
         EXPECT_EQ(job.StartPrint(colour), TPrintJob::TStart::Finished);
+        // ... and that is said, not done silently.
+        EXPECT_EQ(job.ResolutionCapText(),
+                  "The page background has 535 pixels per line, the most this page takes (5000 were asked)");
     }
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(side, QSize(595 * 9 / 10, 595 * 9 / 10));
+    {
+        // A resolution the page takes says nothing.
+        auto writer = Writer("fits.pdf", QPageSize(QPageSize::A4), 72);
+        settings.prResolution = 535;
+        TPrintJob job(*writer, 1, session, settings, 0);
+        EXPECT_EQ(job.StartPrint(colour), TPrintJob::TStart::Finished);
+        EXPECT_EQ(job.ResolutionCapText(), QString());
+        calls = 1;
+    }
     {
         auto writer = Writer("zero.pdf");
         TPrintJob job(*writer, 0, session, settings, 0);

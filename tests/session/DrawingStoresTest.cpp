@@ -1,11 +1,13 @@
 // The stores of loci, curves and coordinate points: contents, pieces, colours,
 // erasing the last curve, and a locus traced into its store by the session.
 #include "session/DrawingStores.h"
+#include "session/OutcomeText.h"
 #include "session/SurfaceSession.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stop_token>
 
 namespace velmora {
 namespace {
@@ -25,6 +27,33 @@ TEST(LocusStores, KeepEveryKnotOfTheirKindInOrder) {
     EXPECT_EQ(s.loci()[4][150].pos, (Vector2{150, -150}));
     // The other kinds are untouched.
     EXPECT_TRUE(s.loci()[3].empty());
+}
+
+// The 3D view redraws its lifted curves when the revision moves: every change
+// of a store moves it, a whole locus handed over by a worker too.
+TEST(LocusStores, EveryChangeMovesTheRevision) {
+    TDrawingStores s;
+    uint64_t seen = s.Revision();
+    const auto moved = [&] {
+        const bool changed = s.Revision() != seen;
+        seen = s.Revision();
+        return changed;
+    };
+    s.SetLocus(TLocusKind::GaussCurvature, {{1, {0, 0}}, {0, {1, 1}}});
+    EXPECT_TRUE(moved());
+    s.BeginLocus(TLocusKind::OriginDepth);
+    EXPECT_TRUE(moved());
+    s.AddLocusSegment({1, 2}, 1);
+    EXPECT_TRUE(moved());
+    s.AddLineSegment({0, 0}, 1, 0);
+    EXPECT_TRUE(moved());
+    s.AddCoordinatePoint({0.5, 0.5});
+    EXPECT_TRUE(moved());
+    s.InitializeLines();
+    EXPECT_TRUE(moved());
+    s.InitializeLoci();
+    EXPECT_TRUE(moved());
+    EXPECT_FALSE(moved());
 }
 
 TEST(LocusStores, ATraceOfTheSameKindReplacesTheEarlierOne) {
@@ -171,6 +200,63 @@ TEST(SessionLocus, ATraceFillsItsStoreWithPointsOfTheZeroSet) {
         if (kind == 3) continue;
         EXPECT_TRUE(st.loci()[kind].empty());
     }
+}
+
+// The complex curve (z, z^2): H = 0 and a circle for ellipse everywhere, so
+// the discriminants vanish identically; the Gauss curvature
+// -4 / (1 + 4|z|^2)^2 vanishes nowhere, and the depth of the origin nowhere either.
+TEST(SessionLocus, AnInvariantThatVanishesEverywhereHasNoLocus) {
+    TSurfaceSession s(0);
+    s.SetInputTexts({"u", "v", "u^2-v^2", "2 u v", "-1", "1", "-1", "1"});
+    ASSERT_TRUE(s.ReadData().ok);
+    for (TLocusKind kind : {TLocusKind::DiscrNormalDeviation, TLocusKind::DiscrLateralDeviation,
+                            TLocusKind::DiscrStrongPrincipal}) {
+        // An earlier trace of the kind goes: what is shown is the outcome.
+        s.Stores().BeginLocus(kind);
+        s.Stores().AddLocusSegment({0, 0}, 1);
+        EXPECT_EQ(s.TraceLocus(kind), TLocusEnd::Vanishes);
+        EXPECT_TRUE(s.Stores().loci()[static_cast<int>(kind)].empty());
+    }
+    EXPECT_EQ(LocusTraceText(s.TraceLocusWith(s.MainEngines(), TLocusKind::DiscrStrongPrincipal)),
+              "The discriminant of the strong principal directions vanishes on the whole domain");
+    EXPECT_EQ(s.TraceLocus(TLocusKind::GaussCurvature), TLocusEnd::Finished);
+    EXPECT_TRUE(s.Stores().loci()[3].empty());  // K < 0 everywhere: no zero set, and no noise
+    EXPECT_TRUE(s.DirectionsVanish(TLineClass::MeanCurvature));
+    EXPECT_FALSE(s.DirectionsVanish(TLineClass::StrongPrincipal));
+}
+
+// A stop before the first cell keeps nothing and says how far the scan came;
+// a worker's engine set traces what the session's own set traces.
+TEST(SessionLocus, AWorkerSetTracesTheSameKnotsAndAStopEndsTheScan) {
+    TSurfaceSession s(1);
+    ASSERT_TRUE(s.ReadData().ok);
+    ASSERT_TRUE(s.TraceLocus(TLocusKind::GaussCurvature));
+    const wireKnots own = s.Stores().loci()[3];
+    int reports = 0;
+    const TLocusTrace worker = s.TraceLocusWith(*s.WorkerSets()[0], TLocusKind::GaussCurvature, {},
+                                                [&](int done, int cells) {
+                                                    EXPECT_LE(done, cells);
+                                                    ++reports;
+                                                });
+    EXPECT_EQ(worker.end, TLocusEnd::Finished);
+    EXPECT_EQ(worker.cellsDone, 1600);
+    EXPECT_GT(reports, 100);
+    ASSERT_EQ(worker.knots.size(), own.size());
+    for (std::size_t k = 0; k < own.size(); ++k) {
+        EXPECT_EQ(worker.knots[k].key, own[k].key);
+        EXPECT_EQ(worker.knots[k].pos, own[k].pos);
+    }
+    std::stop_source stop;
+    int cellsSeen = 0;
+    const TLocusTrace stopped =
+        s.TraceLocusWith(s.MainEngines(), TLocusKind::GaussCurvature, stop.get_token(), [&](int done, int) {
+            cellsSeen = done;
+            if (done >= 400) stop.request_stop();
+        });
+    EXPECT_EQ(stopped.end, TLocusEnd::Stopped);
+    EXPECT_EQ(cellsSeen, 400);
+    EXPECT_LT(stopped.knots.size(), own.size());
+    EXPECT_EQ(LocusTraceText(stopped), "Locus stopped: 400 of 1600 cells scanned");
 }
 
 }  // namespace

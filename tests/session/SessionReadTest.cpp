@@ -148,6 +148,48 @@ TEST(SessionRead, NonFiniteBoundsAreRefusedBeforeTheyReachTheMap) {
     EXPECT_DOUBLE_EQ(s.Map().span2D, before.span2D);
 }
 
+TEST(SessionRead, TheMessageForTheWindowNamesTheField) {
+    TSurfaceSession s(0);
+    s.SetInputTexts(Texts("u", "v", "sin(", "0", "0", "1", "0", "1"));
+    TReadResult r = s.ReadData();
+    ASSERT_FALSE(r.ok);
+    EXPECT_EQ(r.FieldMessage(), "z(u,v): Check the parentheses, please.");
+    s.SetInputTexts(Texts("u", "v", "0", "0", "0", "1", "2", "1"));
+    r = s.ReadData();
+    EXPECT_EQ(r.FieldMessage(), "vMax: The minimum of 'v' must be less than its maximum");
+    // A failure of the domain as a whole belongs to no field.
+    s.SetInputTexts(Texts("u", "v", "0", "0", "0", "1.5*10^308", "0", "1.5*10^308"));
+    EXPECT_EQ(s.ReadData().FieldMessage(), "The domain is too large");
+}
+
+TEST(SessionRead, AFieldLongerThanTheLimitIsRefusedByName) {
+    // A sum of 65536 characters is read; one more character is refused.
+    const std::string sum = "u" + std::string(kMaxFieldLength - 3, ' ') + "+u";
+    ASSERT_EQ(sum.size(), 65536u);
+    TSurfaceSession s(0);
+    s.SetInputTexts({"u", "v", sum, "0", "0", "1", "0", "1"});
+    const TReadResult fits = s.ReadData();
+    ASSERT_TRUE(fits.ok) << fits.message;
+    // Blanks around a text do not count: they are trimmed first.
+    s.SetInputTexts({"u", "v", "  " + sum + "  ", "0", "0", "1", "0", "1"});
+    EXPECT_TRUE(s.ReadData().ok);
+    ExpectFailure(s, {"u", "v", "0", sum + "u", "0", "1", "0", "1"}, wField,
+                  "w(u,v) is longer than the limit of 65536 characters");
+    const TReadResult r = s.ReadData();
+    EXPECT_EQ(r.FieldMessage(), r.message);  // the field is not named twice
+    ExpectFailure(s, {"u", "v", "0", "0", "0", "1" + std::string(kMaxFieldLength, ' ') + "+1", "0", "1"}, uMaxField,
+                  "uMax is longer than the limit of 65536 characters");
+}
+
+TEST(SessionRead, ACoordinateWithoutFiniteValuesFailsTheRead) {
+    TSurfaceSession s(0);
+    ExpectFailure(s, Texts("u", "v", "u^2", "10^400 u v", "0", "1", "0", "1"), wField,
+                  "The values of w(u,v) are not finite numbers on the domain");
+    // Finite somewhere is enough: 1/u is infinite on one edge only.
+    s.SetInputTexts(Texts("u", "v", "u^2", "1/u", "0", "1", "0", "1"));
+    EXPECT_TRUE(s.ReadData().ok);
+}
+
 TEST(SessionRead, BoundsWithoutAUsableScaleAreRefused) {
     TSurfaceSession s(0);
     // Too close together: 548 / edge overflows.
