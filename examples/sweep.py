@@ -6,7 +6,8 @@ A family is a set of formula templates with parameters, such as
 and each member (one value of every parameter) is a task: it builds its
 Surface, samples a grid and traces loci, and returns numbers - the range of
 the Gauss curvature, the share of the domain where it is negative, the number
-of pieces and the length of each locus. The tasks run on Dask's distributed
+of pieces and the length of each locus, the number of special points of each
+kind. The tasks run on Dask's distributed
 scheduler, a local cluster by default or a running one given by --scheduler,
 and give the same numbers as a plain loop (--serial).
 
@@ -37,6 +38,7 @@ DEMO_TEMPLATES = {
     "v": ("-1", "1"),
 }
 DEMO_LOCI = ("parabolic", "gauss")
+POINT_KINDS = ("axiumbilic", "inflection", "minimal", "principal-singular")
 
 
 def formula_number(value):
@@ -61,7 +63,7 @@ def polyline_length(points):
     return float(np.sum(np.hypot(*np.diff(points, axis=0).T))) if len(points) > 1 else 0.0
 
 
-def evaluate_member(templates, params, grid=100, loci=DEMO_LOCI):
+def evaluate_member(templates, params, grid=100, loci=DEMO_LOCI, points=True):
     """The numbers of one member of a family (a task: it runs wherever the scheduler sends it)."""
     s = velmora4.Surface(**member_texts(templates, params))
     u_min, u_max, v_min, v_max = s.domain
@@ -75,6 +77,14 @@ def evaluate_member(templates, params, grid=100, loci=DEMO_LOCI):
         pieces = s.locus(kind)
         row[f"{kind}_pieces"] = len(pieces)
         row[f"{kind}_length"] = sum(polyline_length(p) for p in pieces)
+    if points:
+        # The isolated special points of every kind, counted by kind (a set
+        # of points that is not isolated counts as -1: no number of points).
+        found = s.points(0)
+        for kind in POINT_KINDS:
+            isolated = sum(1 for p in found if p["kind"] == kind and "u" in p)
+            whole = any(p["kind"] == kind and "u" not in p for p in found)
+            row[kind.replace("-", "_")] = -1 if whole else isolated
     return row
 
 

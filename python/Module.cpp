@@ -348,6 +348,45 @@ py::list Locus(const Surface& s, py::object kind) {
     return Polylines(pieces);
 }
 
+// A point's dict: the keys and values of a line of velmora4-cli points, with
+// None where that prints null.
+py::dict PointDict(const TSpecialPoint& p) {
+    py::dict d;
+    d["u"] = p.at[0];
+    d["v"] = p.at[1];
+    d["kind"] = SpecialKindName(p.kind);
+    d["index"] = p.IndexMeasured() ? py::object(py::float_(p.index)) : py::object(py::none());
+    d["separatrices"] = p.separatrices >= 0 ? py::object(py::int_(p.separatrices)) : py::object(py::none());
+    d["type"] = p.type.empty() ? py::object(py::none()) : py::object(py::str(p.type));
+    if (p.origin) d["origin"] = OriginSideName(*p.origin);
+    return d;
+}
+
+py::list SpecialPoints(const Surface& s, py::object cls) {
+    if (!PyLong_Check(cls.ptr()) || PyBool_Check(cls.ptr()))
+        throw py::type_error("cls must be the number of a class of lines, 0 to 4");
+    const long value = cls.cast<long>();
+    if (value < 0 || value > 4) throw py::value_error(std::string(kNoSpecialPointsOfClass) + ", not " + std::to_string(value));
+    TSpecialPointsResult found;
+    {
+        py::gil_scoped_release release;
+        found = s.Script().SpecialPoints(LineClassOfTag(static_cast<int>(value)));
+    }
+    if (found.capped) PyErr_WarnEx(PyExc_RuntimeWarning, SpecialPointsCapMessage().c_str(), 1);
+    py::list result;
+    for (const TSpecialPoint& p : found.points) result.append(PointDict(p));
+    for (const TSpecialSet& set : found.sets) {
+        py::dict d;
+        d["kind"] = SpecialKindName(set.kind);
+        if (set.everywhere)
+            d["everywhere"] = true;
+        else
+            d["curve"] = Polylines({set.curve})[0];
+        result.append(d);
+    }
+    return result;
+}
+
 py::list Lines(const Surface& s, py::object cls, py::object start, int foliations, long long maxPoints) {
     const TLineClass c = LineClassArgument(cls);
     const py::array at = FloatArray(start, "start", true);
@@ -579,6 +618,18 @@ kind is a number 0 to 6 or a name of velmora4.INVARIANTS: 0 'parabolic',
 1 'semiumbilical', 2 'h-major-axis', 3 'gauss', 4 'normal-deviation',
 5 'lateral-deviation', 6 'strong-principal'. Returns a list of (n, 2) arrays
 of (u, v) points, one per traced piece.)doc")
+        .def("points", &SpecialPoints, py::arg("cls") = 0,
+             R"doc(The special points of the fields of a class of lines over the domain.
+
+cls: 1 curvature lines (axiumbilic points), 2 asymptotic (inflection), 3 mean
+curvature (inflection and minimal), 4 principal (minimal and
+principal-singular), 0 every kind; degenerate points (where the metric is)
+always. Returns a list of dicts as velmora4-cli points prints them: one per
+point {"u", "v", "kind", "index", "separatrices", "type"} (inflection points
+add "origin": "inside" or "outside"; None where a value could not be
+measured), then one per set of points that is not isolated: {"kind",
+"curve": (n, 2) array} or {"kind", "everywhere": True}. More than 10,000
+points give a RuntimeWarning and the first ones.)doc")
         .def("lines", &Lines, py::arg("cls"), py::arg("start"), py::arg("foliations") = 3,
              py::arg("max_points") = 1000000,
              R"doc(The lines of a class through a point, as a click on the window traces them.

@@ -147,6 +147,15 @@ std::vector<std::vector<Vector2>> TScriptSurface::Locus(TLocusKind kind) const {
     return session_->Stores().LocusPieces(kind);
 }
 
+TSpecialPointsResult TScriptSurface::SpecialPoints(TLineClass c) const {
+    if (!HasSpecialPoints(c)) throw std::invalid_argument(kNoSpecialPointsOfClass);
+    std::lock_guard lock(mutex_);
+    std::optional<TSpecialPointsResult> found;
+    RunTasks({[&](std::stop_token stop) { found = session_->FindSpecialPoints(c, {}, stop); }}, interrupted_);
+    if (!found) throw std::invalid_argument(kNoSpecialPointsOfClass);
+    return std::move(*found);
+}
+
 std::vector<std::vector<Vector2>> TScriptSurface::Lines(TLineClass c, const Vector2& start, int foliations,
                                                         long long maxPoints) const {
     std::lock_guard lock(mutex_);

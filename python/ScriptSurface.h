@@ -13,6 +13,7 @@
 #include "geometry/LineClass.h"
 #include "geometry/ScalarInvariants.h"
 #include "platform/VelmoraTypes.h"
+#include "points/SpecialPoint.h"
 #include "python/ParallelWork.h"
 #include "session/Document.h"
 #include "session/SurfaceInput.h"
@@ -79,6 +80,9 @@ public:
     // ---- curves in the domain ----------------------------------------------------
     // The polylines of a locus.
     std::vector<std::vector<Vector2>> Locus(TLocusKind kind) const;
+    // The special points of a line class (0 every kind, 1 to 4), as the
+    // window's Show Special Points and velmora4-cli points find them.
+    TSpecialPointsResult SpecialPoints(TLineClass c) const;
     // The curves of a class of lines (1 to 7) through start, of the foliations
     // 1, 2 or 3 (both); a stop is requested once maxPoints points are stored
     // (0: no limit). Throws std::invalid_argument for a start outside the domain.

@@ -1,7 +1,7 @@
 """The differential geometry of surfaces in R^4, computed by Velmora4's compiled engine."""
 
 import os
-from typing import IO, Literal, Sequence, SupportsFloat, Tuple, Union
+from typing import IO, Any, Literal, Sequence, SupportsFloat, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -56,6 +56,8 @@ class Surface:
         """The direction angles of a class of lines (in the frame; class 7 in the domain), shape (..., n), NaN-padded."""
     def locus(self, kind: InvariantKind) -> list[FloatArray]:
         """The zero set of an invariant as (n, 2) arrays of (u, v)."""
+    def points(self, cls: int = 0) -> list[dict[str, Any]]:
+        """The special points of a class of lines (0 every kind, 1 to 4), as dicts."""
     def lines(
         self,
         cls: int,
