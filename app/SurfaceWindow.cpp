@@ -202,9 +202,10 @@ bool TSurfaceWindow::Refresh() {
         drawingsSeen_ = ~uint64_t{0};
         ApplyView();
     }
-    if (session.Stores().Revision() != drawingsSeen_) {
+    if (session.Stores().Revision() != drawingsSeen_ || session.SpecialPointsRevision() != pointsSeen_) {
         scene_.SetDrawings(LiftSessionDrawings(session));
         drawingsSeen_ = session.Stores().Revision();
+        pointsSeen_ = session.SpecialPointsRevision();
         view_->update();
     }
     return true;

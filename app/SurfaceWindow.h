@@ -96,7 +96,7 @@ private:
     QTimer* timer_ = nullptr;
 
     // What the scene was made from.
-    uint64_t readSeen_ = 0, drawingsSeen_ = ~uint64_t{0};
+    uint64_t readSeen_ = 0, drawingsSeen_ = ~uint64_t{0}, pointsSeen_ = ~uint64_t{0};
     std::optional<TBackgroundType> backgroundSeen_;
     int sideSeen_ = 0;
     bool meshDue_ = true;

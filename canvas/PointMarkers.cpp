@@ -9,39 +9,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Colour values hold red in the low byte.
-constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
-
-constexpr TColor kUnmeasured = Rgb(128, 128, 128);
-
-}  // namespace
-
-TColor MarkerColour(const TSpecialPoint& point) {
-    if (point.kind == TSpecialKind::Degenerate) return clBlack;
-    const std::string& t = point.type;
-    if (t == "lemon") return Rgb(235, 200, 0);
-    if (t == "monstar") return Rgb(240, 120, 0);
-    if (t == "star") return Rgb(210, 0, 0);
-    if (t == "E3") return Rgb(0, 160, 0);
-    if (t == "E4") return Rgb(0, 170, 170);
-    if (t == "E5") return Rgb(0, 90, 220);
-    if (!t.empty()) return Rgb(150, 0, 200);  // E with another count
-    return kUnmeasured;
-}
-
-TColor SpecialSetColour(TSpecialKind kind) {
-    switch (kind) {
-        case TSpecialKind::Axiumbilic: return Rgb(0, 160, 0);
-        case TSpecialKind::Inflection: return Rgb(200, 0, 200);
-        case TSpecialKind::Minimal: return Rgb(0, 90, 220);
-        case TSpecialKind::PrincipalSingular: return Rgb(210, 0, 0);
-        case TSpecialKind::Degenerate: return clBlack;
-    }
-    return clBlack;
-}
-
 TMarkerShape MarkerShape(const TSpecialPoint& point) {
     if (!point.IndexMeasured() || point.index == 0) return TMarkerShape::Square;
     return point.index > 0 ? TMarkerShape::Disc : TMarkerShape::Triangle;

@@ -16,11 +16,6 @@ namespace velmora {
 
 class TSurfaceSession;
 
-// The fill of a marker, by the pattern of its point ("E3", "lemon", ...).
-TColor MarkerColour(const TSpecialPoint& point);
-// The colour of a curve of points of a kind.
-TColor SpecialSetColour(TSpecialKind kind);
-
 enum class TMarkerShape { Disc, Triangle, Square };
 TMarkerShape MarkerShape(const TSpecialPoint& point);
 

@@ -122,6 +122,7 @@ const SubcommandRegistrar registrar([](CLI::App& app) {
                         std::to_string(kMaxMeshSide) + ", default " + std::to_string(kDefaultMeshSide) + ")")
         ->check(CLI::Range(kMinMeshSide, kMaxMeshSide));
     AddFigureOptions(cmd, options->figure);
+    AddSpecialPointsOption(cmd, options->figure);
     cmd->callback([options] { RunGuarded([&] { RunRender3d(*options); }); });
 });
 

@@ -54,6 +54,13 @@ std::vector<TLiftedPolyline> LiftDrawings(const TDrawingStores& stores, const TD
     return lines;
 }
 
+void LiftSpecialPoints(const TSpecialPointsResult& found, TSurfacePoints& surface, TLiftedDrawings& out) {
+    for (const TSpecialPoint& p : found.points)
+        if (const std::optional<Vector4> q = surface.At(p.at)) out.markers.push_back({*q, MarkerColour(p)});
+    for (const TSpecialSet& set : found.sets)
+        if (set.curve.size() > 1) out.lines.push_back(Lift(set.curve, SpecialSetColour(set.kind), surface));
+}
+
 void ProjectPolylines(const std::vector<TLiftedPolyline>& lines, const TSurfaceMesh& mesh, const TView4D& view,
                       TProjectedLines& out) {
     out.positions.clear();
@@ -69,15 +76,16 @@ void ProjectPolylines(const std::vector<TLiftedPolyline>& lines, const TSurfaceM
     }
 }
 
-void AddMarker(const Vector4& point, const TSurfaceMesh& mesh, const TView4D& view, TProjectedLines& out) {
+void AddMarker(const Vector4& point, const TSurfaceMesh& mesh, const TView4D& view, TProjectedLines& out,
+               TColor colour, double reach) {
     const std::optional<Vector3> image = ImageOf(point, mesh, RotationOf(view.angles), view.projection);
     if (!image) return;
-    const double h = 0.03 * mesh.radius;
+    const double h = reach * mesh.radius;
     for (int axis = 0; axis < 3; ++axis) {
         Vector3 a = *image, b = *image;
         a[axis] -= h;
         b[axis] += h;
-        AddSegment(a, b, kMarkerColour, out);
+        AddSegment(a, b, colour, out);
     }
 }
 

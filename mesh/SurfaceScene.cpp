@@ -14,10 +14,12 @@ std::optional<TSurfaceMesh> SampleSessionMesh(TSurfaceSession& session, int side
     return SampleSurfaceMesh(sets, TMeshRequest{map.min2D, map.max2D, side, side, invariant}, std::move(stop));
 }
 
-std::vector<TLiftedPolyline> LiftSessionDrawings(TSurfaceSession& session) {
+TLiftedDrawings LiftSessionDrawings(TSurfaceSession& session) {
     if (!session.alreadyParsed()) return {};
     TSurfacePoints points(session.MainEngines());
-    return LiftDrawings(session.Stores(), session.Map(), points);
+    TLiftedDrawings drawings{LiftDrawings(session.Stores(), session.Map(), points), {}};
+    if (const TSpecialPointsResult* found = session.SpecialPoints()) LiftSpecialPoints(*found, points, drawings);
+    return drawings;
 }
 
 std::optional<Vector4> SessionSurfacePoint(TSurfaceSession& session, const Vector2& p) {
@@ -32,8 +34,8 @@ void TSurfaceScene::SetMesh(TSurfaceMesh mesh) {
     ProjectAll();
 }
 
-void TSurfaceScene::SetDrawings(std::vector<TLiftedPolyline> lines) {
-    drawings_ = std::move(lines);
+void TSurfaceScene::SetDrawings(TLiftedDrawings drawings) {
+    drawings_ = std::move(drawings);
     ProjectLines();
 }
 
@@ -62,7 +64,8 @@ void TSurfaceScene::ProjectLines() {
     lines_.positions.clear();
     lines_.colours.clear();
     if (hasMesh_) {
-        ProjectPolylines(drawings_, mesh_, view_, lines_);
+        ProjectPolylines(drawings_.lines, mesh_, view_, lines_);
+        for (const TLiftedMarker& m : drawings_.markers) AddMarker(m.point, mesh_, view_, lines_, m.colour, 0.02);
         if (marker_) AddMarker(*marker_, mesh_, view_, lines_);
     }
     ++linesRevision_;

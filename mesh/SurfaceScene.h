@@ -24,15 +24,16 @@ class TSurfaceSession;
 // none when stopped. Throws VelmoraError before a successful read.
 std::optional<TSurfaceMesh> SampleSessionMesh(TSurfaceSession& session, int side,
                                               std::optional<TInvariantKind> invariant, std::stop_token stop = {});
-// The session's loci, curves and coordinate lines lifted onto its surface.
-std::vector<TLiftedPolyline> LiftSessionDrawings(TSurfaceSession& session);
+// The session's loci, curves, coordinate lines and stored special points
+// lifted onto its surface.
+TLiftedDrawings LiftSessionDrawings(TSurfaceSession& session);
 // The session's surface point at a domain point (none where it has none).
 std::optional<Vector4> SessionSurfacePoint(TSurfaceSession& session, const Vector2& p);
 
 class TSurfaceScene {
 public:
     void SetMesh(TSurfaceMesh mesh);
-    void SetDrawings(std::vector<TLiftedPolyline> lines);
+    void SetDrawings(TLiftedDrawings drawings);
     // The marker at a point of R^4 (none: no marker).
     void SetMarker(std::optional<Vector4> point);
     void SetView(const TView4D& view);
@@ -60,7 +61,7 @@ private:
 
     TSurfaceMesh mesh_;
     bool hasMesh_ = false;
-    std::vector<TLiftedPolyline> drawings_;
+    TLiftedDrawings drawings_;
     std::optional<Vector4> marker_;
     TView4D view_;
     TProjectedMesh projected_;

@@ -81,4 +81,33 @@ std::string EverywhereMessage(TSpecialKind kind) {
     return {};
 }
 
+namespace {
+// Colour values hold red in the low byte.
+constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
+}  // namespace
+
+TColor MarkerColour(const TSpecialPoint& point) {
+    if (point.kind == TSpecialKind::Degenerate) return Rgb(0, 0, 0);
+    const std::string& t = point.type;
+    if (t == "lemon") return Rgb(235, 200, 0);
+    if (t == "monstar") return Rgb(240, 120, 0);
+    if (t == "star") return Rgb(210, 0, 0);
+    if (t == "E3") return Rgb(0, 160, 0);
+    if (t == "E4") return Rgb(0, 170, 170);
+    if (t == "E5") return Rgb(0, 90, 220);
+    if (!t.empty()) return Rgb(150, 0, 200);  // E with another count
+    return Rgb(128, 128, 128);                // not measured
+}
+
+TColor SpecialSetColour(TSpecialKind kind) {
+    switch (kind) {
+        case TSpecialKind::Axiumbilic: return Rgb(0, 160, 0);
+        case TSpecialKind::Inflection: return Rgb(200, 0, 200);
+        case TSpecialKind::Minimal: return Rgb(0, 90, 220);
+        case TSpecialKind::PrincipalSingular: return Rgb(210, 0, 0);
+        case TSpecialKind::Degenerate: return Rgb(0, 0, 0);
+    }
+    return Rgb(0, 0, 0);
+}
+
 }  // namespace velmora

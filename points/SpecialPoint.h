@@ -7,6 +7,7 @@
 #pragma once
 
 #include "geometry/LineClass.h"
+#include "platform/Colour.h"
 #include "platform/VelmoraTypes.h"
 
 #include <cmath>
@@ -111,6 +112,13 @@ struct TSpecialPointsResult {
 // separatrix), monstar (+1/2, three or more) and star (-1/2) for the others;
 // empty when the index was not measured or is not one of these.
 std::string SpecialPointType(TLineClass field, double index, int separatrices);
+
+// The colour of a point's marker, by the pattern of the lines round it ("E3",
+// "lemon", ...; grey where it was not measured, black for degenerate points),
+// and of a curve of points of a kind: the main panel, the page, the figures
+// and the 3D view show them alike.
+TColor MarkerColour(const TSpecialPoint& point);
+TColor SpecialSetColour(TSpecialKind kind);
 
 // "More than 10000 special points: the first 10000 are shown".
 std::string SpecialPointsCapMessage(std::size_t cap = kMaxSpecialPoints);

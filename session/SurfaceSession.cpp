@@ -192,7 +192,7 @@ TReadResult TSurfaceSession::ReadData() {
     ++readCount_;
     stores_.InitializeLines();
     stores_.InitializeLoci();
-    specialPoints_.reset();
+    ClearSpecialPoints();
     return result;
 }
 
@@ -267,7 +267,7 @@ std::optional<TSpecialPointsResult> TSurfaceSession::FindSpecialPoints(TLineClas
     if (!alreadyParsed_ || !HasSpecialPoints(lineClass)) return std::nullopt;
     TSpecialPointsResult result =
         velmora::FindSpecialPoints(ScanSets(), map_.min2D, map_.max2D, lineClass, options, std::move(stop));
-    if (!result.stopped) specialPoints_ = result;
+    if (!result.stopped) StoreSpecialPoints(result);
     return result;
 }
 

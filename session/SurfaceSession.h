@@ -178,8 +178,16 @@ public:
     // one, and after a successful read); the panel, the page and the data
     // panel show it.
     const TSpecialPointsResult* SpecialPoints() const { return specialPoints_ ? &*specialPoints_ : nullptr; }
-    void StoreSpecialPoints(TSpecialPointsResult result) { specialPoints_ = std::move(result); }
-    void ClearSpecialPoints() { specialPoints_.reset(); }
+    void StoreSpecialPoints(TSpecialPointsResult result) {
+        specialPoints_ = std::move(result);
+        ++specialPointsRevision_;
+    }
+    void ClearSpecialPoints() {
+        specialPoints_.reset();
+        ++specialPointsRevision_;
+    }
+    // Grows with every change of the stored special points (the 3D view lifts them anew).
+    uint64_t SpecialPointsRevision() const { return specialPointsRevision_; }
     // The engine sets a search runs on: the workers', or the calling
     // thread's when the session has none.
     std::vector<TEngineSet*> ScanSets();
@@ -213,6 +221,7 @@ private:
 
     TDrawingStores stores_;
     std::optional<TSpecialPointsResult> specialPoints_;
+    uint64_t specialPointsRevision_ = 0;
 };
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include "mesh/Overlays.h"
 #include "mesh/Projection4D.h"
 #include "mesh/SurfaceMesh.h"
+#include "mesh/SurfaceScene.h"
 #include "platform/VelmoraError.h"
 #include "session/SurfaceSession.h"
 
@@ -248,4 +249,40 @@ TEST(Camera, PickingFindsTheDomainPointUnderThePixel) {
 }
 
 }  // namespace
+// Special points ride on the surface: a marker at f(p) in the colour of the
+// point's pattern, a curve of points as a polyline in its kind's colour, and
+// nothing for a set that covers the domain or a point where f has no value.
+TEST(Overlays, SpecialPointsLiftedOntoTheSurface) {
+    auto s = Read({"u", "v", "(u^2 - v^2)/2", "u v", "-1", "1", "-1", "1"});
+    TSurfacePoints points(s->MainEngines());
+    TSpecialPointsResult found;
+    TSpecialPoint star;
+    star.at = {0.5, -0.5};
+    star.kind = TSpecialKind::Minimal;
+    star.index = -0.5;
+    star.separatrices = 3;
+    star.type = "star";
+    found.points.push_back(star);
+    found.sets.push_back({TSpecialKind::Inflection, false, {{-1, 0}, {0, 0}, {1, 0}}});
+    found.sets.push_back({TSpecialKind::Axiumbilic, true, {}});
+    TLiftedDrawings drawings;
+    LiftSpecialPoints(found, points, drawings);
+    ASSERT_EQ(drawings.markers.size(), 1u);
+    EXPECT_EQ(drawings.markers[0].point, (Vector4{0.5, -0.5, 0, -0.25}));
+    EXPECT_EQ(drawings.markers[0].colour, MarkerColour(star));
+    EXPECT_NE(drawings.markers[0].colour, kMarkerColour);
+    ASSERT_EQ(drawings.lines.size(), 1u);
+    EXPECT_EQ(drawings.lines[0].colour, SpecialSetColour(TSpecialKind::Inflection));
+    EXPECT_EQ(*drawings.lines[0].points[2], (Vector4{1, 0, 0.5, 0}));
+
+    // The session's stored search is lifted with its drawings, and a new read clears it.
+    EXPECT_TRUE(LiftSessionDrawings(*s).markers.empty());
+    s->StoreSpecialPoints(found);
+    EXPECT_EQ(LiftSessionDrawings(*s).markers.size(), 1u);
+    const uint64_t revision = s->SpecialPointsRevision();
+    s->ClearSpecialPoints();
+    EXPECT_NE(s->SpecialPointsRevision(), revision);
+    EXPECT_TRUE(LiftSessionDrawings(*s).markers.empty());
+}
+
 }  // namespace velmora
