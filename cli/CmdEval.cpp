@@ -50,7 +50,7 @@ void RunEval(const EvalOptions& options) {
     }
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar evalCommand(1, [](CLI::App& app) {
     auto options = std::make_shared<EvalOptions>();
     CLI::App* cmd = app.add_subcommand(
         "eval", "value of a formula in u, v and its first and second derivative along a curve, at points");

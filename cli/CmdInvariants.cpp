@@ -98,7 +98,7 @@ void Run(const InvariantsOptions& options) {
     for (const Vector2& p : points) PrintPoint(*session, p);
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar invariantsCommand(2, [](CLI::App& app) {
     auto options = std::make_shared<InvariantsOptions>();
     CLI::App* sub = app.add_subcommand(
         "invariants", "local geometry at points: ellipse invariants, frame, H, B, C, products and directions");

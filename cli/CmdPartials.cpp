@@ -63,7 +63,7 @@ void RunConst(const std::string& text) {
     JsonLine().Number("value", value).Print();
 }
 
-const SubcommandRegistrar partialsRegistrar([](CLI::App& app) {
+const SubcommandRegistrar partialsCommand(3, [](CLI::App& app) {
     auto options = std::make_shared<PartialsOptions>();
     CLI::App* cmd = app.add_subcommand(
         "partials", "a formula in u, v and its partial derivatives up to the third order, at points");
@@ -72,7 +72,7 @@ const SubcommandRegistrar partialsRegistrar([](CLI::App& app) {
     cmd->callback([options] { RunPartials(*options); });
 });
 
-const SubcommandRegistrar constRegistrar([](CLI::App& app) {
+const SubcommandRegistrar constCommand(4, [](CLI::App& app) {
     auto text = std::make_shared<std::string>();
     CLI::App* cmd = app.add_subcommand("const", "the value of a formula without variables, such as a domain bound");
     cmd->add_option("text", *text, "the formula, e.g. \"2 pi\"")->required();

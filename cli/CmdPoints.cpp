@@ -21,7 +21,7 @@ struct PointsOptions {
     int cells = kSpecialPointCells;
 };
 
-void PrintPoint(const TSpecialPoint& p) {
+void PrintSpecialPoint(const TSpecialPoint& p) {
     JsonLine line;
     line.Number("u", p.at[0]).Number("v", p.at[1]).String("kind", SpecialKindName(p.kind));
     line.Number("index", p.index);  // NaN (not measured) as null
@@ -37,7 +37,7 @@ void PrintPoint(const TSpecialPoint& p) {
     line.Print();
 }
 
-void PrintSet(const TSpecialSet& s) {
+void PrintSpecialSet(const TSpecialSet& s) {
     JsonLine line;
     line.String("kind", SpecialKindName(s.kind));
     if (s.everywhere)
@@ -54,12 +54,12 @@ void RunPoints(const PointsOptions& o) {
     options.cells = o.cells;
     const std::optional<TSpecialPointsResult> found = session->FindSpecialPoints(LineClassOfTag(o.lineClass), options);
     if (!found) throw VelmoraError(kNoSpecialPointsOfClass);
-    for (const TSpecialPoint& p : found->points) PrintPoint(p);
-    for (const TSpecialSet& s : found->sets) PrintSet(s);
+    for (const TSpecialPoint& p : found->points) PrintSpecialPoint(p);
+    for (const TSpecialSet& s : found->sets) PrintSpecialSet(s);
     if (found->capped) std::cerr << SpecialPointsCapMessage() << std::endl;
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar pointsCommand(5, [](CLI::App& app) {
     auto options = std::make_shared<PointsOptions>();
     CLI::App* cmd = app.add_subcommand(
         "points", "Find the special points of a line family's fields over the domain, with their index, "

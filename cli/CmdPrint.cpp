@@ -61,7 +61,7 @@ void RunPrint(const PrintOptions& o) {
     });
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar printCommand(6, [](CLI::App& app) {
     auto options = std::make_shared<PrintOptions>();
     CLI::App* cmd = app.add_subcommand(
         "print", "Print the page of the window (drawing, title, equations or text) into a PDF file, A4 at 600 dpi");

@@ -41,7 +41,7 @@ void RunRender(const RenderOptions& o) {
     });
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar renderCommand(7, [](CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* cmd = app.add_subcommand(
         "render", "Draw the square figure of the domain (background, loci, lines) into a PNG, SVG or PDF file");

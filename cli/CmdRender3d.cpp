@@ -97,7 +97,7 @@ void RunRender3d(const Render3dOptions& o) {
         throw VelmoraError(written.message.toStdString());
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar render3dCommand(8, [](CLI::App& app) {
     auto options = std::make_shared<Render3dOptions>();
     CLI::App* cmd = app.add_subcommand(
         "render3d", "Draw the surface in 3D (turned in R^4, projected, with its loci and lines) into a PNG file");

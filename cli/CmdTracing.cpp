@@ -125,7 +125,7 @@ void RunBackground(const BackgroundOptions& o) {
     JsonLine().Number("ms", ms).Integer("threads", threads).Print();
 }
 
-const SubcommandRegistrar registrar([](CLI::App& app) {
+const SubcommandRegistrar tracingCommand(9, [](CLI::App& app) {
     {
         auto options = std::make_shared<LocusOptions>();
         CLI::App* cmd = app.add_subcommand(

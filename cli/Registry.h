@@ -5,16 +5,19 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace velmora::cli {
 
 using SubcommandSetup = std::function<void(CLI::App& app)>;
 
-std::vector<SubcommandSetup>& Subcommands();
+// The setups by their place in the help's list of subcommands (the order in
+// which files are initialised is not the order of that list).
+std::map<int, SubcommandSetup>& Subcommands();
 
 struct SubcommandRegistrar {
-    explicit SubcommandRegistrar(SubcommandSetup setup) { Subcommands().push_back(std::move(setup)); }
+    SubcommandRegistrar(int place, SubcommandSetup setup) { Subcommands().emplace(place, std::move(setup)); }
 };
 
 }  // namespace velmora::cli

@@ -18,8 +18,8 @@
 
 namespace velmora::cli {
 
-std::vector<SubcommandSetup>& Subcommands() {
-    static std::vector<SubcommandSetup> list;
+std::map<int, SubcommandSetup>& Subcommands() {
+    static std::map<int, SubcommandSetup> list;
     return list;
 }
 
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     CLI::App app{"velmora4-cli - numbers and figures of surfaces in R^4 from the Velmora4 engine"};
     app.set_version_flag("-v,--version", std::string("velmora4-cli ") + VELMORA_VERSION);
     app.require_subcommand(1);
-    for (auto& setup : Subcommands()) setup(app);
+    for (auto& [place, setup] : Subcommands()) setup(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& done) {  // --help, --version
