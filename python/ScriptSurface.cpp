@@ -129,12 +129,15 @@ void TScriptSurface::Partials(int coordinate, const double* u, const double* v, 
 void TScriptSurface::Directions(TLineClass c, const double* u, const double* v, std::size_t n, double* out) const {
     std::lock_guard lock(mutex_);
     const std::size_t width = static_cast<std::size_t>(MaxDirections(c));
+    // A class whose form vanishes on the whole domain has no directions (what
+    // its polynomials give there is rounding noise), as velmora4-cli says.
+    const bool none = session_->DirectionsVanish(c);
     ForEachPoint(
         session_->WorkerSets(), n,
         [&](const TLocalGeometry& surface, std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
                 std::vector<double> angles;
-                if (FinitePoint(u, v, i)) angles = LineDirectionAngles(surface, {u[i], v[i]}, c);
+                if (!none && FinitePoint(u, v, i)) angles = LineDirectionAngles(surface, {u[i], v[i]}, c);
                 for (std::size_t k = 0; k < width; ++k) out[width * i + k] = k < angles.size() ? angles[k] : kNaN;
             }
         },

@@ -106,3 +106,25 @@ def test_background_values_are_the_invariant_at_the_pixel_points(surface):
     assert np.allclose(values, K, rtol=1e-9, atol=1e-12)
     # The angle is coloured by its magnitude.
     assert np.nanmin(surface.background(2, size)) >= 0
+
+
+def test_directions_of_a_complex_curve_equal_the_cli(cli):
+    # On the graph of z^2 the ellipse is a circle and H = 0 everywhere: the
+    # classes whose form vanishes on the whole domain have no directions in
+    # either front end (not rounding noise).
+    texts = ("u", "v", "u^2 - v^2", "2 u v")
+    s = velmora4.Surface(*texts, u=("-1", "1"), v=("-1", "1"))
+    points = [(0.3, -0.2), (-0.7, 0.5)]
+    listed = cli("invariants", "--x", texts[0], "--y", texts[1], "--z", texts[2], "--w", texts[3],
+                 "--u=-1,1", "--v=-1,1", *[a for p in points for a in ("--at", f"{p[0]!r},{p[1]!r}")])
+    u = np.array([p[0] for p in points])
+    v = np.array([p[1] for p in points])
+    empty = 0
+    for cls in range(1, 8):
+        angles = s.directions(cls, u, v)
+        for i, p in enumerate(listed):
+            expected = p["directions"][str(cls)]
+            empty += not expected
+            assert same_values(angles[i][: len(expected)], expected), (cls, i)
+            assert np.all(np.isnan(angles[i][len(expected):]))
+    assert empty > 0
