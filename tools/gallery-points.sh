@@ -8,22 +8,7 @@
 # Needs xvfb-run, xdotool and ImageMagick (installed when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != "--inside" ]; then
-  tools/deps.sh xvfb xdotool imagemagick
-  tools/configure.sh >/dev/null
-  cmake --build build/release -j 2 --target velmora4
-  exec xvfb-run -a -s "-screen 0 1700x1450x24" "$0" --inside
-fi
-
-out=docs/gallery
-mkdir -p "$out"
-XDG_CONFIG_HOME=$(mktemp -d)
-export XDG_CONFIG_HOME
-build/release/app/velmora4 &
-program=$!
-trap 'kill $program 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
-xdotool search --sync --name VelmoraR4 >/dev/null
-sleep 1
+. tools/lib/gallery-window.sh
 
 # Screen positions as in tools/gallery.sh (the window at the origin).
 menuY=8
