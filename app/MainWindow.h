@@ -330,6 +330,8 @@ private:
     void SetCaptionFromFile(const QString& path);
     void RestoreDesktopSettings();
     void RestoreSurfaceWindow();
+    // The 3D window's first place: beside this window (PlaceBesideWindow).
+    void PlaceBeside(QWidget& window) const;
     void SaveSurfaceWindow();
 
     // Declared in the order of construction: the number locale first (the

@@ -7,7 +7,22 @@
 
 #include <QScreen>
 
+#include <algorithm>
+
 namespace velmora {
+
+QPoint PlaceBesideWindow(const QRect& main, const QSize& size, const QRect& room) {
+    int x = main.right() + 1;
+    if (x + size.width() > room.right() + 1) x = main.left() - size.width();
+    if (x < room.left()) x = std::max(room.left(), room.right() + 1 - size.width());
+    const int y = std::clamp(main.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+void TMainWindow::PlaceBeside(QWidget& window) const {
+    if (const QScreen* s = screen())
+        window.move(PlaceBesideWindow(frameGeometry(), window.frameGeometry().size(), s->availableGeometry()));
+}
 
 void TMainWindow::OnViewSurface3D() {
     if (!OpenGLWindowsAvailable()) return;
@@ -25,6 +40,7 @@ void TMainWindow::OnViewSurface3D() {
         host.dialogs = [this]() -> TDialogs& { return *dialogs_; };
         surfaceWindow_ = std::make_unique<TSurfaceWindow>(std::move(host));
         surfaceWindow_->setWindowIcon(windowIcon());
+        PlaceBeside(*surfaceWindow_);
     }
     surfaceWindow_->show();
     surfaceWindow_->raise();

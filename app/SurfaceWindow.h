@@ -15,6 +15,9 @@
 #include "mesh/SurfaceScene.h"
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -52,6 +55,11 @@ struct TSurfaceViewChoice {
     TView4D view;
     int meshSide = kDefaultMeshSide;
 };
+
+// Where a window of that (frame) size first goes beside the main window's
+// frame: to its right where the screen's room allows, else to its left, else
+// as far right as it fits; its top at the main window's, kept on the screen.
+QPoint PlaceBesideWindow(const QRect& mainFrame, const QSize& size, const QRect& room);
 
 class TSurfaceWindow : public QMainWindow {
 public:

@@ -153,4 +153,22 @@ TEST_F(SurfaceWindowTest, RememberedBetweenRuns) {
 }
 
 }  // namespace
+// The 3D window first opens beside the main window: right of it where the
+// screen has room, left of it where only that side has, else as far right as
+// it fits, its top level with the main window's and never off the screen.
+TEST(SurfaceWindowPlace, BesideTheMainWindowWhereTheScreenHasRoom) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(900, 640);
+    const QRect main(10, 20, 790, 700);  // x 10 .. 799
+    EXPECT_EQ(PlaceBesideWindow(main, size, screen), QPoint(800, 20));
+    const QRect mainRight(1000, 50, 790, 700);  // no room to its right
+    EXPECT_EQ(PlaceBesideWindow(mainRight, size, screen), QPoint(100, 50));
+    const QRect narrow(0, 0, 1280, 1024);  // room on neither side
+    EXPECT_EQ(PlaceBesideWindow(QRect(0, 0, 790, 700), size, narrow), QPoint(380, 0));
+    // A main window low on the screen: the top is moved up so the window fits.
+    EXPECT_EQ(PlaceBesideWindow(QRect(10, 900, 790, 100), size, screen), QPoint(800, 440));
+    // A screen smaller than the window: its top left corner.
+    EXPECT_EQ(PlaceBesideWindow(QRect(0, 0, 300, 200), size, QRect(0, 0, 800, 600)), QPoint(0, 0));
+}
+
 }  // namespace velmora
