@@ -64,26 +64,55 @@ std::unique_ptr<TMainWindow> ReadyWindow(int workers) {
     return w;
 }
 
-// Runs the event loop until the window is idle; returns the longest time
-// between two turns of the loop (a 1 ms timer marks each turn).
-double RunUntilIdle(TMainWindow& w) {
+// Runs `command` from the event loop while a 1 ms timer ticks, until the
+// window is idle again; the longest interval between two ticks, in ms.
+struct Gap {
+    double wallMs = 0;  // the longest interval between two ticks
+    double cpuMs = 0;   // the most processor time the GUI thread spent between two ticks
+    double startMs = 0; // the command's own call, before it hands its work on
+};
+
+// The processor time of the calling thread, in ns.
+long long ThreadCpuNs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+Gap GapDuring(TMainWindow& w, const std::function<void()>& command) {
     QEventLoop loop;
-    QTimer turn;
-    turn.setTimerType(Qt::PreciseTimer);
-    turn.setInterval(1);
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
     QElapsedTimer clock;
     clock.start();
     qint64 last = 0, longest = 0;
-    QObject::connect(&turn, &QTimer::timeout, &loop, [&] {
+    long long lastCpu = ThreadCpuNs(), longestCpu = 0;
+    bool started = false;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
         const qint64 now = clock.nsecsElapsed();
+        const long long cpu = ThreadCpuNs();
         longest = std::max(longest, now - last);
+        longestCpu = std::max(longestCpu, cpu - lastCpu);
         last = now;
-        if (!w.busy() && !w.Background().Running()) loop.quit();
+        lastCpu = cpu;
+        if (started && !w.busy() && !w.Background().Running()) loop.quit();
     });
-    turn.start();
+    qint64 startNs = 0;
+    QTimer::singleShot(0, &loop, [&] {
+        const qint64 before = clock.nsecsElapsed();
+        command();
+        startNs = clock.nsecsElapsed() - before;
+        started = true;
+    });
+    tick.start();
     loop.exec();
-    return longest / 1e6;
+    return {longest / 1e6, longestCpu / 1e6, startNs / 1e6};
 }
+
+// Runs the event loop until the window is idle; returns the longest time
+// between two turns of the loop (a 1 ms timer marks each turn).
+double RunUntilIdle(TMainWindow& w) { return GapDuring(w, [] {}).wallMs; }
 
 void BM_WindowBackgroundGauss(benchmark::State& state) {
     auto w = ReadyWindow(static_cast<int>(state.range(0)));
@@ -191,51 +220,6 @@ void BM_WindowPrintGauss(benchmark::State& state) {
 }
 BENCHMARK(BM_WindowPrintGauss)->Arg(1200)->Arg(5000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
-// Runs `command` from the event loop while a 1 ms timer ticks, until the
-// window is idle again; the longest interval between two ticks, in ms.
-struct Gap {
-    double wallMs = 0;  // the longest interval between two ticks
-    double cpuMs = 0;   // the most processor time the GUI thread spent between two ticks
-    double startMs = 0; // the command's own call, before it hands its work on
-};
-
-// The processor time of the calling thread, in ns.
-long long ThreadCpuNs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
-Gap GapDuring(TMainWindow& w, const std::function<void()>& command) {
-    QEventLoop loop;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0, longest = 0;
-    long long lastCpu = ThreadCpuNs(), longestCpu = 0;
-    bool started = false;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        const long long cpu = ThreadCpuNs();
-        longest = std::max(longest, now - last);
-        longestCpu = std::max(longestCpu, cpu - lastCpu);
-        last = now;
-        lastCpu = cpu;
-        if (started && !w.busy() && !w.Background().Running()) loop.quit();
-    });
-    qint64 startNs = 0;
-    QTimer::singleShot(0, &loop, [&] {
-        const qint64 before = clock.nsecsElapsed();
-        command();
-        startNs = clock.nsecsElapsed() - before;
-        started = true;
-    });
-    tick.start();
-    loop.exec();
-    return {longest / 1e6, longestCpu / 1e6, startNs / 1e6};
-}
 
 // One long command of the window on the default surface, set up before each run.
 struct GapCommand {
