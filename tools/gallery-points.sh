@@ -17,13 +17,6 @@ panelX=2 panelY=21
 enterX=670 enterY=509
 showSpecialPoints=12   # the item's place in the Foliations menu, separators skipped
 
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.3}"; }
-choose() {
-  click "$1" "$menuY" 0.4
-  for ((i = 0; i < $2; ++i)); do xdotool key Down; done
-  xdotool key Return
-  sleep "${3:-0.5}"
-}
 type_field() {
   click "$1" "$2" 0.2
   xdotool key ctrl+a

@@ -14,14 +14,6 @@ lociX=95 backgroundsX=160 foliationsX=241
 panelX=2 panelY=21          # top-left pixel of the main panel
 enterX=670 enterY=509
 
-click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.3}"; }
-# Opens a menu and chooses its n-th item (separators are skipped).
-choose() {
-  click "$1" "$menuY" 0.4
-  for ((i = 0; i < $2; ++i)); do xdotool key Down; done
-  xdotool key Return
-  sleep "${3:-0.5}"
-}
 park() { xdotool mousemove 900 740; sleep 0.3; }
 panelShot() { park; import -window root -crop 548x548+$panelX+$panelY +repage -strip "$out/$1.png"; }
 windowShot() { park; import -window root -crop 788x684+0+0 +repage -strip "$out/$1.png"; }

@@ -3,7 +3,8 @@
 # and there starts the window with a settings folder of its own (so that it
 # opens where the scripts' screen positions expect it, whatever earlier runs
 # remembered, and remembers nothing). Leaves out (the pictures' folder),
-# program (the window's process) and window (its X window).
+# program (the window's process) and window (its X window), and the helpers
+# click X Y [PAUSE] and choose MENU-X N [PAUSE] (the caller sets menuY).
 if [ -z "${DISPLAY:-}" ] || [ "${1:-}" != "--inside" ]; then
   tools/deps.sh xvfb xdotool imagemagick
   tools/configure.sh >/dev/null
@@ -20,3 +21,12 @@ program=$!
 trap 'kill $program 2>/dev/null || true; rm -rf "$XDG_CONFIG_HOME"' EXIT
 window=$(xdotool search --sync --name VelmoraR4 | head -1)
 sleep 1
+
+click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.3}"; }
+# Opens a menu and chooses its n-th item (separators are skipped).
+choose() {
+  click "$1" "$menuY" 0.4
+  for ((i = 0; i < $2; ++i)); do xdotool key Down; done
+  xdotool key Return
+  sleep "${3:-0.5}"
+}
